@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file reads and crash-safe whole-file writes.
+
+#include <string>
+
+namespace qv {
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Writes bytes to a temporary file beside path, flushes it, then puts it in
+// place with one replace, so a crash or a full disk leaves the old file whole.
+// false when any step fails; the temporary file is then removed.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Replaces target by temporary in one step (platform-specific).
+bool ReplaceFileWith(const std::string& temporary, const std::string& target);
+
+}  // namespace qv

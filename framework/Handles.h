@@ -1,0 +1,125 @@
+#pragma once
+// Move-only owners of Win32 handles, and a guard for SelectObject.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace qv {
+
+template <class H, class Traits>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(H h) : h_(h) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    if (this != &o) reset(std::exchange(o.h_, H{}));
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  H get() const { return h_; }
+  explicit operator bool() const { return h_ != H{}; }
+  H release() { return std::exchange(h_, H{}); }
+  void reset(H h = H{}) {
+    if (h_ != H{}) Traits::Close(h_);
+    h_ = h;
+  }
+
+ private:
+  H h_{};
+};
+
+struct GdiObjectTraits {
+  static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+struct WindowTraits {
+  static void Close(HWND h) { DestroyWindow(h); }
+};
+struct IconTraits {
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+struct MenuTraits {
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct MemoryDcTraits {
+  static void Close(HDC h) { DeleteDC(h); }
+};
+struct FileTraits {
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+
+using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
+using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits>;
+using UniquePen = UniqueHandle<HPEN, GdiObjectTraits>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits>;
+using UniqueRegion = UniqueHandle<HRGN, GdiObjectTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+
+// A file handle: INVALID_HANDLE_VALUE, not null, means none.
+class UniqueFile {
+ public:
+  UniqueFile() = default;
+  explicit UniqueFile(HANDLE h) : h_(h) {}
+  ~UniqueFile() { reset(); }
+  UniqueFile(UniqueFile&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
+  UniqueFile& operator=(UniqueFile&& o) noexcept {
+    if (this != &o) {
+      reset();
+      h_ = std::exchange(o.h_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  UniqueFile(const UniqueFile&) = delete;
+  UniqueFile& operator=(const UniqueFile&) = delete;
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+  void reset() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// A window's device context, released to its window at the end.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND wnd, bool wholeWindow = false)
+      : wnd_(wnd), dc_(wholeWindow ? GetWindowDC(wnd) : GetDC(wnd)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(wnd_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND wnd_;
+  HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back at the end.
+class SelectGuard {
+ public:
+  SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
+  ~SelectGuard() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  SelectGuard(const SelectGuard&) = delete;
+  SelectGuard& operator=(const SelectGuard&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+}  // namespace qv
