@@ -14,16 +14,8 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
-  state_ |= csDestroying;
-  // Whoever asked to hear of our end hears it now, while we are still whole.
-  while (!free_notifies_.empty()) {
-    TComponent* other = free_notifies_.back();
-    free_notifies_.pop_back();
-    auto& theirs = other->free_notifies_;
-    theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
-    other->Notification(this, TOperation::opRemove);
-  }
-  DestroyComponents();
+  // Normally done by Free, while the whole object still existed.
+  TComponent::BeforeDestruction();
   if (owner_) owner_->Remove(this);
 }
 
@@ -89,8 +81,31 @@ void TComponent::DestroyComponents() {
     TComponent* last = components_.back();
     // Removing first means the child's destructor finds no owner to detach from.
     Remove(last);
+    last->BeforeDestruction();
     delete last;
   }
+}
+
+void TComponent::Free() {
+  BeforeDestruction();
+  delete this;
+}
+
+void TComponent::BeforeDestruction() {
+  state_ |= csDestroying;
+  // Whoever asked to hear of our end hears it now, while we are still whole.
+  while (!free_notifies_.empty()) {
+    TComponent* other = free_notifies_.back();
+    free_notifies_.pop_back();
+    auto& theirs = other->free_notifies_;
+    theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+    other->Notification(this, TOperation::opRemove);
+  }
+  DestroyComponents();
+}
+
+void ComponentDeleter::operator()(TComponent* component) const {
+  if (component) component->Free();
 }
 
 void TComponent::Insert(TComponent* component) {

@@ -32,6 +32,12 @@ enum TComponentStateFlag : unsigned {
 
 enum class TOperation { opInsert, opRemove };
 
+class TComponent;
+// For std::unique_ptr: frees through TComponent::Free.
+struct ComponentDeleter {
+  void operator()(TComponent* component) const;
+};
+
 class TComponent : public TObject {
   QV_CLASS(TComponent)
  public:
@@ -72,6 +78,12 @@ class TComponent : public TObject {
 
   // Frees every owned component, last-created first.
   void DestroyComponents();
+
+  // Frees this component: BeforeDestruction runs while the whole object still
+  // exists (free notices go out, owned components are freed; a form saves its
+  // state first), then delete.
+  void Free();
+  virtual void BeforeDestruction();
 
   int Tag = 0;
 

@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds qvavad.exe and starts it under Wine (the
 # 64-bit build, which Wine runs on every Linux machine; the 32-bit product is
-# built by the win32 preset).
+# built by the win32 preset). It runs on your X display, or on a virtual one
+# when there is none, with its own Wine prefix (build/wineprefix-desktop), so a
+# test run never disturbs it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 source scripts/wine-env.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$(nproc)" --target qvavad
-qv_wine_prefix
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+qv_use_desktop_prefix
+if ! qv_display_works; then
   qv_start_xvfb
+  trap qv_stop_xvfb EXIT
   echo "No X display found: running on the virtual display $DISPLAY."
-  trap '[ -n "${QV_XVFB_PID:-}" ] && kill "$QV_XVFB_PID" 2>/dev/null || true' EXIT
 fi
-# The program keeps its clip files beside the exe, so it runs from its own folder.
+qv_wine_prefix
+# The program keeps its clip files beside the exe, so it runs from its own
+# folder. The new exe replaces the old by renaming: a copy over an exe that is
+# still running would change it under the running program.
 mkdir -p build/run
-cp build/win64/app/qvavad.exe build/run/
+cp build/win64/app/qvavad.exe build/run/qvavad.exe.new
+mv -f build/run/qvavad.exe.new build/run/qvavad.exe
 cd build/run
 echo "Quorvel Vavad is running (its files are in $(pwd)); quit it from its tray menu."
-exec "$WINELOADER" ./qvavad.exe
+"$WINELOADER" ./qvavad.exe

@@ -26,10 +26,13 @@ echo "== Windows tests under Wine (64-bit build of the same sources)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
 qv_wine_prefix
+# Always a private virtual display: the tests type, click and use the clipboard.
 qv_start_xvfb
-trap '[ -n "${QV_XVFB_PID:-}" ] && kill "$QV_XVFB_PID" 2>/dev/null; "$WINESERVER" -k 2>/dev/null || true' EXIT
-"$WINESERVER" -p
-# Start Wine's background services now, detached from CTest's output pipes;
-# otherwise CTest waits on them after the first test ends.
-qv_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+cleanup() {
+  # Only a server this run started: someone else's programs may use it.
+  if [ -n "${QV_STARTED_WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
+  qv_stop_xvfb
+}
+trap cleanup EXIT
+qv_wine_services
 ctest --preset win64

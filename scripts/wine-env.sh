@@ -1,43 +1,148 @@
-# Sourced: the project's private 64-bit Wine prefix, made once inside the build folder.
+# Sourced by the other scripts (and by hand: "source scripts/wine-env.sh"): the
+# project's private 64-bit Wine set-up.
+#
+#   qv_wine_prefix         make the prefix once; later calls return at once
+#   qv_start_xvfb          start a private virtual display, export DISPLAY
+#   qv_stop_xvfb           stop the display that qv_start_xvfb started
+#   qv_display_works       is $DISPLAY a reachable X display?
+#   qv_wine_services       start Wine's server and services detached from our output
+#   qv_use_desktop_prefix  switch to the prefix for running the program on your desktop
+#
+# Two prefixes, because tests and people need different things. Tests use
+# build/wineprefix on a virtual display that has no window manager; there Wine
+# must manage windows itself (otherwise every hidden window waits 2 s for a
+# window manager that never answers). scripts/run.sh uses
+# build/wineprefix-desktop, where your window manager frames the windows, and a
+# test run never kills what you started by hand.
+#
 # The loader is named directly: Debian's "wine" wrapper prefers a 32-bit loader
 # when one is installed, even on machines that cannot execute it.
+
 QV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${QV_WINEPREFIX:-$QV_ROOT/build/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver64
+# No Mono or Gecko download prompts, no desktop menu entries for test programs.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+QV_PREFIX_KIND="${QV_PREFIX_KIND:-test}"
+# Raise when the settings below change: existing prefixes then get them once.
+QV_PREFIX_VERSION=2
 
 qv_wine() { "$WINELOADER" "$@"; }
 
+qv_use_desktop_prefix() {
+  export WINEPREFIX="${QV_DESKTOP_WINEPREFIX:-$QV_ROOT/build/wineprefix-desktop}"
+  QV_PREFIX_KIND=desktop
+}
+
+qv_display_works() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
 qv_wine_prefix() {
-  if [ ! -f "$WINEPREFIX/.qv-ready" ]; then
-    echo "setup: creating the Wine prefix in $WINEPREFIX (once)"
-    mkdir -p "$WINEPREFIX"
-    qv_wine wineboot -i >/dev/null 2>&1 || true
+  local stamp="$WINEPREFIX/.qv-ready"
+  local want="$QV_PREFIX_KIND $QV_PREFIX_VERSION"
+  if [ ! -x "$WINELOADER" ] || [ ! -x "$WINESERVER" ]; then
+    echo "64-bit Wine is missing ($WINELOADER); run: bash scripts/setup.sh" >&2
+    return 1
+  fi
+  if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ]; then
+    _qv_wine_update_if_needed
+    return
+  fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # One maker at a time: CTest may start several Wine programs at once.
+  (
+    command -v flock >/dev/null && flock 9
+    [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ] && exit 0
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "setup: creating the Wine prefix $WINEPREFIX (once, about 15 s)" >&2
+      rm -f "$stamp"
+      qv_wine wineboot -i </dev/null >/dev/null 2>&1 || true
+      # The registry reaches the disk when the server ends.
+      timeout 120 "$WINESERVER" -w || true
+      if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "setup: wineboot could not create $WINEPREFIX" >&2
+        exit 1
+      fi
+    fi
     # A crashing test must fail, not wait on a dialog nobody will answer.
-    qv_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
-    "$WINESERVER" -w
-    touch "$WINEPREFIX/.qv-ready"
+    qv_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      </dev/null >/dev/null 2>&1 || exit 1
+    local managed=Y
+    [ "$QV_PREFIX_KIND" = test ] && managed=N
+    qv_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f \
+      </dev/null >/dev/null 2>&1 || exit 1
+    echo "$want" >"$stamp"
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Wine brings a prefix up to date by itself after a Wine upgrade, which takes
+# long enough to fail the first test's waits; do it here instead.
+_qv_wine_update_if_needed() {
+  local inf=/usr/share/wine/wine.inf done_at
+  [ -f "$inf" ] || return 0
+  done_at="$(tr -d '\r\n ' 2>/dev/null <"$WINEPREFIX/.update-timestamp" || true)"
+  [ "$done_at" = disable ] || [ "$done_at" = "$(stat -c %Y "$inf")" ] && return 0
+  echo "setup: updating the Wine prefix $WINEPREFIX for the installed Wine" >&2
+  qv_wine wineboot -u </dev/null >/dev/null 2>&1 || true
+}
+
+# Keeps the Wine server up for a while between programs (each test program
+# would otherwise pay for Wine's start), and starts Wine's background services
+# with their output going nowhere: CTest waits for every process that holds
+# its output pipes, and services started by a test program would hold them.
+# Sets QV_STARTED_WINESERVER=1 when it started the server.
+qv_wine_services() {
+  if "$WINESERVER" -p"${QV_WINESERVER_LINGER:-30}" </dev/null >/dev/null 2>&1; then
+    QV_STARTED_WINESERVER=1
+    qv_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   fi
 }
 
-# Starts a private virtual display (tests always use one, so they never touch
-# the user's screen, clipboard or keyboard).
+# Starts a private virtual display, so that tests never touch your screen,
+# clipboard or keyboard. Reuses the one this shell already started.
 qv_start_xvfb() {
-  local n
+  if [ -n "${QV_XVFB_PID:-}" ] && kill -0 "$QV_XVFB_PID" 2>/dev/null; then return 0; fi
+  if ! command -v Xvfb >/dev/null; then
+    echo "Xvfb is missing; run: bash scripts/setup.sh" >&2
+    return 1
+  fi
+  local n ready pid tries
+  ready="$(mktemp)"
   for n in $(seq 91 140); do
     { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    QV_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      sleep 0.1
+    : >"$ready"
+    # Xvfb writes the display number to fd 3 once it accepts connections; it
+    # ends at once if someone else took the number in the meantime.
+    Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" \
+      </dev/null >/dev/null 2>&1 &
+    pid=$!
+    tries=200
+    while [ ! -s "$ready" ] && kill -0 "$pid" 2>/dev/null && [ $((tries -= 1)) -gt 0 ]; do
+      sleep 0.05
     done
-    kill "$QV_XVFB_PID" 2>/dev/null || true
+    if [ -s "$ready" ]; then
+      rm -f "$ready"
+      export DISPLAY=":$n"
+      QV_XVFB_PID=$pid
+      return 0
+    fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
   done
+  rm -f "$ready"
   echo "could not start Xvfb" >&2
   return 1
+}
+
+qv_stop_xvfb() {
+  if [ -n "${QV_XVFB_PID:-}" ]; then
+    kill "$QV_XVFB_PID" 2>/dev/null || true
+    wait "$QV_XVFB_PID" 2>/dev/null || true
+    QV_XVFB_PID=
+  fi
+  return 0
 }

@@ -1,0 +1,385 @@
+#include "app/Unit1.h"
+
+#include <cstring>
+#include <optional>
+
+#include "framework/Clipbrd.h"
+#include "framework/Dialogs.h"
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+int FirstActivationDone = 0;
+int WindowShown = 0;
+int SkipNextCapture = 1;
+int PasteDelay = 0;
+double LastSaveTime = 0;
+double LastCaptureTime = 0;
+const std::string ListLineMarker{kListLineMarker};
+TQvCheckListBox* ActiveClipList = nullptr;
+TListBox* HintListBox = nullptr;
+int CapturesSinceAutoSave = 0;
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// Design values of the Settings dialog, used until it exists.
+const char kDesignHotKey[] = "Ctrl+Alt+Down";
+const char kDesignPasteDelay[] = "100";
+constexpr bool kDesignAutoSave = false;
+
+// Loads a picture of the program's own; a missing one leaves the image empty.
+void LoadIconPicture(TImage* image, const char* name) {
+  try {
+    image->Icon().LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const Exception&) {
+  }
+}
+
+void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
+  try {
+    bitmap.LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const Exception&) {
+  }
+}
+
+template <class T>
+T* Make(TComponent* owner, const char* name, TWinControl* parent = nullptr) {
+  T* c = new T(owner);
+  c->SetName(name);
+  if constexpr (std::is_base_of_v<TControl, T>) {
+    if (parent) c->SetParent(parent);
+  }
+  return c;
+}
+
+TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const char* caption) {
+  TMenuItem* item = Make<TMenuItem>(owner, name);
+  item->SetCaption(caption);
+  menu->Items().Add(item);
+  return item;
+}
+
+}  // namespace
+
+TForm1::TForm1(TComponent* owner)
+    : TForm(owner), id_generator_([] { return static_cast<uint32_t>(GetTickCount()); }) {
+  Form1 = this;
+  ApplyDesign([this] { ApplyFormDesign(); });
+}
+
+TForm1::~TForm1() {
+  measure_canvas_.SetHandle(nullptr);
+  if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::ApplyFormDesign() {
+  SetName("Form1");
+  SetCaption("Quorvel Vavad");
+  BorderStyle = TFormBorderStyle::bsNone;
+  SetClientSize(379, 496);
+  Position = TPosition::poDesktopCenter;
+  SetColor(clBtnFace);
+  Font().SetName("MS Sans Serif");
+  Font().SetHeight(-11);
+  KeyPreview = true;
+
+  Panel1 = Make<TPanel>(this, "Panel1", this);
+  Panel1->SetBounds(0, 0, 249, 496);
+  Panel1->SetColor(11395047);
+  Panel1->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
+
+  Image1 = Make<TImage>(this, "Image1", Panel1);
+  Image1->SetBounds(4, 1, 94, 16);
+  LoadBitmapPicture(Image1->Picture(), "LOGO");
+
+  const char kRangeHint[] = "Paste from clicked line to top.";
+  SpeedButton1 = Make<TSpeedButton>(this, "SpeedButton1", Panel1);
+  SpeedButton1->SetBounds(128, 2, 34, 16);
+  SpeedButton1->GroupIndex = 1;
+  SpeedButton1->AllowAllUp = true;
+  SpeedButton1->SetCaption("\xAD\xAD\xAD");
+  SpeedButton1->Font().SetName("Symbol");
+  SpeedButton1->Font().SetStyle(fsBold);
+  SpeedButton1->Font().SetColor(clMaroon);
+  SpeedButton1->SetHint(kRangeHint);
+  SpeedButton3 = Make<TSpeedButton>(this, "SpeedButton3", Panel1);
+  SpeedButton3->SetBounds(163, 2, 29, 16);
+  SpeedButton3->GroupIndex = 2;
+  SpeedButton3->AllowAllUp = true;
+  SpeedButton3->SetCaption("+CR");
+  SpeedButton3->Font().SetStyle(fsBold);
+  SpeedButton3->Font().SetColor(clMaroon);
+  SpeedButton3->SetHint(kRangeHint);
+  SpeedButton2 = Make<TSpeedButton>(this, "SpeedButton2", Panel1);
+  SpeedButton2->SetBounds(192, 2, 29, 16);
+  SpeedButton2->GroupIndex = 2;
+  SpeedButton2->AllowAllUp = true;
+  SpeedButton2->SetCaption("+cR");
+  SpeedButton2->Font().SetStyle(fsBold);
+  SpeedButton2->Font().SetColor(clMaroon);
+  SpeedButton2->SetHint(kRangeHint);
+  SpeedButton8 = Make<TSpeedButton>(this, "SpeedButton8", Panel1);
+  SpeedButton8->SetBounds(221, 3, 25, 14);
+  LoadBitmapPicture(SpeedButton8->Glyph(), "HIDE_GLYPH");
+  for (TSpeedButton* b : {SpeedButton1, SpeedButton3, SpeedButton2, SpeedButton8})
+    b->ParentColor = true;
+
+  QvCheckListBox1 = Make<TQvCheckListBox>(this, "QvCheckListBox1", Panel1);
+  QvCheckListBox1->SetBounds(8, 18, 233, 473);
+  QvCheckListBox1->SetColor(13434879);
+  QvCheckListBox1->Font().SetName("MS Sans Serif");
+  QvCheckListBox1->Font().SetHeight(-11);
+  QvCheckListBox1->Font().SetColor(clNavy);
+  QvCheckListBox1->SetItemHeight(13);
+
+  ListBox7 = Make<TListBox>(this, "ListBox7", Panel1);
+  ListBox7->SetBounds(10, 20, 15, 470);
+  ListBox7->BorderSingle = false;
+  ListBox7->SetItemHeight(13);
+  ListBox7->SetColor(11395047);
+  for (int round = 0; round < 2; ++round) {
+    for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
+      ListBox7->Items().Add(label);
+    for (char c = 'A'; c <= 'Z'; ++c) ListBox7->Items().Add(std::string(1, c));
+  }
+
+  Panel4 = Make<TPanel>(this, "Panel4", Panel1);
+  Panel4->SetBounds(5, 19, 3, 472);
+  Panel4->BevelOuter = TBevelCut::bvNone;
+  Panel4->SetColor(39423);
+
+  Edit2 = Make<TEdit>(this, "Edit2", this);
+  Edit2->SetBounds(256, 8, 113, 21);
+  QvRichEdit1 = Make<TQvRichEdit>(this, "QvRichEdit1");
+  QvRichEdit3 = Make<TQvRichEdit>(this, "QvRichEdit3");
+  QvRichEdit4 = Make<TQvRichEdit>(this, "QvRichEdit4");
+
+  Image2 = Make<TImage>(this, "Image2", this);
+  Image2->SetBounds(264, 40, 32, 32);
+  LoadIconPicture(Image2, "TRAY_OFF");
+  Image3 = Make<TImage>(this, "Image3", this);
+  Image3->SetBounds(304, 40, 32, 32);
+  LoadIconPicture(Image3, "TRAY_ON");
+  Image4 = Make<TImage>(this, "Image4", this);
+  Image4->SetBounds(344, 40, 32, 32);
+  LoadIconPicture(Image4, "TRAY_SUPPRESSED");
+
+  QvTrayIcon1 = Make<TQvTrayIcon>(this, "QvTrayIcon1");
+  QvTrayIcon1->SetIcon(Image3->Icon());
+
+  GlobalHotKey1 = Make<TGlobalHotKey>(this, "GlobalHotKey1");
+  GlobalHotKey1->SetKey(49192);  // Ctrl+Alt+Down
+
+  ClipboardWatcher1 = Make<TClipboardWatcher>(this, "ClipboardWatcher1");
+  ClipboardWatcher1->OnChange = TNotifyEvent::Of<&TForm1::ClipboardWatcher1Change>(this);
+
+  PopupMenu1 = Make<TPopupMenu>(this, "PopupMenu1");
+  Settings = MakeItem(this, PopupMenu1, "Settings", "Settings...");
+  SaveClips1 = MakeItem(this, PopupMenu1, "SaveClips1", "Save Vavad");
+  SaveClips1->OnClick = TNotifyEvent::Of<&TForm1::SaveClips1Click>(this);
+  ClearClips1 = MakeItem(this, PopupMenu1, "ClearClips1", "Clear Vavad");
+  ClearClips1->OnClick = TNotifyEvent::Of<&TForm1::ClearClips1Click>(this);
+  NoTrayIcon1 = MakeItem(this, PopupMenu1, "NoTrayIcon1", "Tray Icon");
+  NoTrayIcon1->SetChecked(true);
+  Caching1 = MakeItem(this, PopupMenu1, "Caching1", " Caching");
+  Caching1->SetChecked(true);
+  Caching1->OnClick = TNotifyEvent::Of<&TForm1::Caching1Click>(this);
+  Quit1 = MakeItem(this, PopupMenu1, "Quit1", " Quit");
+  Quit1->OnClick = TNotifyEvent::Of<&TForm1::Quit1Click>(this);
+
+  QvTrayIcon1->SetPopupMenu(PopupMenu1);
+
+  Timer1 = Make<TTimer>(this, "Timer1");
+  Timer1->SetInterval(0);
+  Timer2 = Make<TTimer>(this, "Timer2");
+  Timer2->SetInterval(3000);
+  Timer2->OnTimer = TNotifyEvent::Of<&TForm1::Timer2Timer>(this);
+  Timer3 = Make<TTimer>(this, "Timer3");
+  Timer3->SetInterval(0);
+
+  OnCreate = TNotifyEvent::Of<&TForm1::FormCreate>(this);
+  OnActivate = TNotifyEvent::Of<&TForm1::FormActivate>(this);
+  OnClose = TCloseEvent::Of<&TForm1::FormClose>(this);
+}
+
+std::string TForm1::ClipFolder() {
+  return ExtractFilePath(Application ? Application->ExeName() : std::string());
+}
+
+void TForm1::FormCreate(TObject*) {
+  LastSaveTime = NowSeconds();
+  LastCaptureTime = NowSeconds();
+  SetWidth(249);
+  Application->OnDeactivate = TNotifyEvent::Of<&TForm1::AppDeactivate>(this);
+  Application->HintColor = RGBColor(255, 255, 0);
+  Application->HintPause = 1;
+  Application->HintHidePause = 30000;
+  GlobalHotKey1->SetKey(TextToShortCut("F5"));
+  QvRichEdit1->PlainText = true;
+  QvRichEdit2.Clear();
+  QvRichEdit3->PlainText = true;
+  // A file that cannot be opened ends creation here with "Cannot open file";
+  // the history then starts empty, or with the list but no texts.
+  QvCheckListBox1->Items().LoadFromFile(ClipFolder() + kListFileName);
+  QvRichEdit2.LoadFromFile(ClipFolder() + kStoreFileName);
+  ClipboardWatcher1Change(nullptr);
+}
+
+void TForm1::FormActivate(TObject*) {
+  if (FirstActivationDone == 0) {
+    GlobalHotKey1->SetKey(TextToShortCut(kDesignHotKey));
+    PasteDelay = StrToInt(kDesignPasteDelay);
+    Timer2->SetInterval(kDesignAutoSave ? AutoSaveInterval : 0);
+    SendMessageA(QvCheckListBox1->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
+    Application->Minimize();
+  }
+  FirstActivationDone = 1;
+}
+
+void TForm1::AppDeactivate(TObject*) {
+  QvCheckListBox1->SetTopIndex(0);
+  WindowShown = 0;
+  ShowWindow(Application->Handle(), SW_HIDE);
+  Hide();
+  Timer3->SetInterval(0);
+}
+
+void TForm1::FormClose(TObject*, TCloseAction&) { Housekeeping(nullptr); }
+
+void TForm1::Housekeeping(TObject*) {
+  // The list first: if it cannot be written, the store is left alone too.
+  QvCheckListBox1->Items().SaveToFile(ClipFolder() + kListFileName);
+  QvRichEdit2.SaveToFile(ClipFolder() + kStoreFileName);
+}
+
+void TForm1::Timer2Timer(TObject*) {
+  if (LastSaveTime != LastCaptureTime || CapturesSinceAutoSave > 0) {
+    Housekeeping(nullptr);
+    LastSaveTime = LastCaptureTime;
+    CapturesSinceAutoSave = 0;
+  }
+}
+
+void TForm1::Caching1Click(TObject*) {
+  if (Caching1->Checked()) {
+    Caching1->SetChecked(false);
+    ShowTrayIcon(Image2);
+  } else {
+    Caching1->SetChecked(true);
+    ShowTrayIcon(Image3);
+  }
+  Hide();
+  WindowShown = 0;
+}
+
+static void PlaceCursorForPrompt(int below) {
+  SetCursorPosition(Screen->DesktopWidth() / 2 - 20, Screen->DesktopHeight() / 2 + below);
+}
+
+void TForm1::Quit1Click(TObject*) {
+  PlaceCursorForPrompt(32);
+  if (MessageDlg("Quit Quorel Vavad?", TMsgDlgType::mtConfirmation, mbYes | mbNo) ==
+      TModalResult::mrYes)
+    Close();
+  Hide();
+  WindowShown = 0;
+}
+
+void TForm1::SaveClips1Click(TObject*) {
+  Housekeeping(nullptr);
+  Hide();
+}
+
+void TForm1::ClearClips1Click(TObject*) {
+  Hide();
+  PlaceCursorForPrompt(33);
+  if (MessageDlg("Clear all current clips?", TMsgDlgType::mtConfirmation, mbYes | mbNo) !=
+      TModalResult::mrYes)
+    return;
+  QvCheckListBox1->Clear();
+  QvRichEdit1->Clear();
+  QvRichEdit2.Clear();
+  QvRichEdit3->Clear();
+}
+
+void TForm1::ShowTrayIcon(TImage* image) { QvTrayIcon1->SetIcon(image->Icon()); }
+
+namespace {
+
+// Content its source marks as not to be recorded (password managers and the
+// like) is left alone, exactly as if the clipboard held no text.
+bool IsPrivateClipboardContent(TClipboard& clipboard) {
+  static const UINT exclude =
+      TClipboard::RegisterFormat("ExcludeClipboardContentFromMonitorProcessing");
+  static const UINT ignore = TClipboard::RegisterFormat("Clipboard Viewer Ignore");
+  static const UINT history = TClipboard::RegisterFormat("CanIncludeInClipboardHistory");
+  if (clipboard.HasFormat(exclude) || clipboard.HasFormat(ignore)) return true;
+  if (clipboard.HasFormat(history)) {
+    try {
+      const std::optional<std::string> data = clipboard.FormatData(history);
+      if (data && data->size() >= 4) {
+        uint32_t value = 0;
+        std::memcpy(&value, data->data(), 4);
+        return value == 0;
+      }
+    } catch (const EClipboardException&) {
+      return true;  // cannot tell: err on the side of not recording
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int TForm1::DisplayTextWidth(const std::string& text) {
+  if (!measure_dc_) {
+    measure_dc_.reset(CreateCompatibleDC(nullptr));
+    measure_canvas_.SetHandle(measure_dc_.get());
+    measure_canvas_.Font().SetName("MS Sans Serif");
+    measure_canvas_.Font().SetHeight(-11);
+  }
+  return measure_canvas_.TextWidth(text);
+}
+
+void TForm1::ClipboardWatcher1Change(TObject*) {
+  if (SkipNextCapture == 1) {
+    SkipNextCapture = 0;
+    return;
+  }
+  if (!Caching1->Checked()) return;
+  TClipboard& clipboard = ClipboardWatcher1->Clipboard();
+  if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return;
+  QvRichEdit1->Clear();
+  QvRichEdit1->PasteFromClipboard();
+  LastCaptureTime = NowSeconds();
+  ++CapturesSinceAutoSave;
+  const std::string text = QvRichEdit1->Text();
+  if (text == QvRichEdit3->Text()) return;
+  const std::string id = NextUniqueClipId(id_generator_, QvRichEdit2);
+  const std::string display =
+      BuildDisplayText(text, [this](const std::string& t) { return DisplayTextWidth(t); });
+  Edit2->SetText(display);
+  if (!AddClip(text, id, display)) return;
+  QvRichEdit3->SetText(text);
+}
+
+bool TForm1::AddClip(const std::string& text, const std::string& id, const std::string& display) {
+  if (!QvRichEdit2.AddClip(text, id)) return false;
+  QvCheckListBox1->Items().Insert(0, MakeListLine(display, id));
+  return true;
+}
+
+void TForm1::WndProc(TMessage& m) {
+  if (m.Msg == WM_QUERYENDSESSION) {
+    // No consent unless both files are written; an error is shown by the caller.
+    m.Result = 0;
+    Housekeeping(nullptr);
+    m.Result = 1;
+    return;
+  }
+  TForm::WndProc(m);
+}
+
+}  // namespace qv

@@ -1,0 +1,115 @@
+#pragma once
+// The main window: the clip list, the text store and their files, the hidden
+// buffers, the tray menu commands and the program's lifecycle.
+
+#include <memory>
+#include <string>
+
+#include "app/ClipStore.h"
+#include "components/ClipboardWatcher.h"
+#include "components/GlobalHotKey.h"
+#include "components/QVCtrls.h"
+#include "components/QVShell.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/RichEdit.h"
+#include "framework/StdCtrls.h"
+
+namespace qv {
+
+// The main window's state (one instance each, shared by its handlers).
+extern int FirstActivationDone;
+extern int WindowShown;
+extern int SkipNextCapture;
+extern int PasteDelay;
+constexpr unsigned AutoSaveInterval = 300000;
+extern double LastSaveTime;
+extern double LastCaptureTime;
+constexpr int ClipListLimit = kClipListLimit;
+extern const std::string ListLineMarker;
+class TQvCheckListBox;
+extern TQvCheckListBox* ActiveClipList;
+extern TListBox* HintListBox;
+// Text changes seen since the last auto save. Time stamps are whole seconds, so
+// a change in the second of the last auto save would not show in them alone.
+extern int CapturesSinceAutoSave;
+
+// The clip files, beside the executable.
+constexpr const char* kListFileName = "Lb1.qvl";
+constexpr const char* kStoreFileName = "vqclips.qvl";
+
+class TForm1 : public TForm {
+  QV_CLASS(TForm1)
+ public:
+  explicit TForm1(TComponent* owner);
+  ~TForm1() override;
+
+  TPanel* Panel1;
+  TImage* Image1;
+  TSpeedButton* SpeedButton1;
+  TSpeedButton* SpeedButton3;
+  TSpeedButton* SpeedButton2;
+  TSpeedButton* SpeedButton8;
+  TQvCheckListBox* QvCheckListBox1;
+  TListBox* ListBox7;
+  TPanel* Panel4;
+  TEdit* Edit2;
+  TQvRichEdit* QvRichEdit1;
+  // The text store: every clip's block, newest first (kept with an index of its
+  // header lines, so it is a store object rather than a bare buffer).
+  TClipStore QvRichEdit2;
+  TQvRichEdit* QvRichEdit3;
+  TQvRichEdit* QvRichEdit4;
+  TImage* Image2;
+  TImage* Image3;
+  TImage* Image4;
+  TQvTrayIcon* QvTrayIcon1;
+  TGlobalHotKey* GlobalHotKey1;
+  TClipboardWatcher* ClipboardWatcher1;
+  TPopupMenu* PopupMenu1;
+  TMenuItem* Settings;
+  TMenuItem* SaveClips1;
+  TMenuItem* ClearClips1;
+  TMenuItem* NoTrayIcon1;
+  TMenuItem* Caching1;
+  TMenuItem* Quit1;
+  TTimer* Timer1;
+  TTimer* Timer2;
+  TTimer* Timer3;
+
+  void FormCreate(TObject* sender);
+  void FormActivate(TObject* sender);
+  void AppDeactivate(TObject* sender);
+  void FormClose(TObject* sender, TCloseAction& action);
+  void Timer2Timer(TObject* sender);
+  void Caching1Click(TObject* sender);
+  void Quit1Click(TObject* sender);
+  void SaveClips1Click(TObject* sender);
+  void ClearClips1Click(TObject* sender);
+  void Housekeeping(TObject* sender);
+  void ClipboardWatcher1Change(TObject* sender);
+
+  // Puts a clip at the top: its block in the store and its line in the list.
+  // False, and nothing changed, when the store has no room for it.
+  bool AddClip(const std::string& text, const std::string& id, const std::string& display);
+  // The folder of the executable, where the clip files live.
+  static std::string ClipFolder();
+  // Width in pixels of a text in the list's font, as the display cut measures it.
+  int DisplayTextWidth(const std::string& text);
+
+ protected:
+  void WndProc(TMessage& message) override;
+
+ private:
+  void ApplyFormDesign();
+  // Shows one of the hidden images' icons in the notification area.
+  void ShowTrayIcon(TImage* image);
+  TClipIdGenerator id_generator_;
+  TCanvas measure_canvas_;
+  UniqueMemoryDc measure_dc_;
+};
+
+extern TForm1* Form1;
+
+}  // namespace qv

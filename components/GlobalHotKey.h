@@ -1,0 +1,46 @@
+#pragma once
+// TGlobalHotKey: one system-wide hot key, registered through a hidden window of
+// its own; OnHotKey is raised whenever the user presses it, whatever program is
+// in front.
+
+#include <memory>
+
+#include "framework/Controls.h"
+#include "framework/ShortCuts.h"
+
+namespace qv {
+
+class TGlobalHotKey : public TComponent {
+  QV_CLASS(TGlobalHotKey)
+ public:
+  explicit TGlobalHotKey(TComponent* owner);
+  ~TGlobalHotKey() override;
+
+  TShortCut Key() const { return key_; }
+  // A new key unregisters the old one and, when enabled, registers the new one.
+  // Writing the key already held does nothing, not even a retry.
+  void SetKey(TShortCut key);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Registered() const { return registered_; }
+  // The window that receives WM_HOTKEY (null in design mode).
+  TWinControl* HotKeyWindow() const { return window_.get(); }
+
+  TNotifyEvent OnHotKey;
+
+ protected:
+  void Loaded() override;
+
+ private:
+  void Register();
+  void Unregister();
+  void HotKeyWndProc(TMessage& m);
+
+  bool enabled_ = true;
+  bool registered_ = false;
+  TWndMethod saved_window_proc_;
+  TShortCut key_ = 0;
+  std::unique_ptr<TWinControl, ComponentDeleter> window_;
+};
+
+}  // namespace qv

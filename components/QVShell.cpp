@@ -1,0 +1,358 @@
+#include "components/QVShell.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/Forms.h"
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+// ---- TIconList ----
+
+int TIconList::Add(const TIcon& icon) {
+  Insert(Count(), icon);
+  return Count() - 1;
+}
+
+void TIconList::Insert(int index, const TIcon& icon) {
+  auto copy = std::make_unique<TIcon>();
+  copy->Assign(icon);
+  index = std::clamp(index, 0, Count());
+  icons_.insert(icons_.begin() + index, std::move(copy));
+  Changed();
+}
+
+TIcon& TIconList::Items(int index) const {
+  CheckIndex(index);
+  return *icons_[index];
+}
+
+void TIconList::Delete(int index) {
+  CheckIndex(index);
+  icons_.erase(icons_.begin() + index);
+  Changed();
+}
+
+void TIconList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) throw EInvalidOperation(MsgListIndexError(index));
+}
+
+void TIconList::Clear() {
+  if (icons_.empty()) return;
+  icons_.clear();
+  Changed();
+}
+
+void TIconList::Assign(const TIconList& other) {
+  if (&other == this) return;
+  std::vector<std::unique_ptr<TIcon>> copies;
+  for (const auto& icon : other.icons_) {
+    copies.push_back(std::make_unique<TIcon>());
+    copies.back()->Assign(*icon);
+  }
+  icons_ = std::move(copies);
+  Changed();
+}
+
+// ---- TQvTrayIcon ----
+
+namespace {
+
+// The tip is the short part of a hint, cut to what the 64-byte field holds.
+std::string ShortTip(const std::string& hint) {
+  std::string tip = hint.substr(0, hint.find('|'));
+  if (tip.size() > 63) tip.resize(63);
+  return tip;
+}
+
+// Where pending input and paint go while the menu is prepared.
+void PumpMessages() {
+  if (Application) {
+    Application->ProcessMessages();
+    return;
+  }
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// A form still in a drag or capture would keep the mouse from the menu.
+void CancelFormMouseMode() {
+  TCustomForm* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetActiveWindow()));
+  if (!form && Application) form = Application->MainForm();
+  if (form && form->HandleAllocated()) SendMessageA(form->Handle(), WM_CANCELMODE, 0, 0);
+}
+
+}  // namespace
+
+TQvTrayIcon::TQvTrayIcon(TComponent* owner)
+    : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
+  window_ = AllocateHWnd(TWndMethod::Of<&TQvTrayIcon::TrayWndProc>(this));
+  icons_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
+  FillNotifyData(data_);
+}
+
+TQvTrayIcon::~TQvTrayIcon() {
+  SetState(csDestroying, true);
+  enabled_ = false;
+  icons_->OnChange = nullptr;
+  SetAnimated(false);
+  animation_timer_.reset();
+  Delete();
+  DeallocateHWnd(window_);
+  window_ = nullptr;
+}
+
+void TQvTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (active_ && !Designing()) Add();
+}
+
+void TQvTrayIcon::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == popup_menu_) popup_menu_ = nullptr;
+}
+
+void TQvTrayIcon::SetActive(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  if (Designing() || Loading()) return;
+  if (active)
+    Add();
+  else
+    Delete();
+}
+
+void TQvTrayIcon::SetHint(const std::string& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  Update();
+}
+
+void TQvTrayIcon::SetIcon(const TIcon& icon) {
+  if (&icon != icon_.get()) icon_->Assign(icon);
+  Update();
+}
+
+void TQvTrayIcon::SetInterval(uint16_t interval) {
+  interval_ = interval;
+  if (animation_timer_) animation_timer_->SetInterval(interval_);
+}
+
+void TQvTrayIcon::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == popup_menu_) return;
+  if (popup_menu_) RemoveFreeNotification(popup_menu_);
+  popup_menu_ = menu;
+  if (menu) FreeNotification(menu);
+}
+
+void TQvTrayIcon::SetShowDesign(bool show) {
+  if (show == show_design_) return;
+  show_design_ = show;
+  if (!Designing()) return;
+  if (show)
+    Add();
+  else
+    Delete();
+}
+
+void TQvTrayIcon::SetAnimated(bool animated) {
+  const bool value = animated && icons_->Count() > 0;
+  if (value == animated_) return;
+  if (value) {
+    if (!animation_timer_) {
+      animation_timer_.reset(new TTimer(nullptr));
+      animation_timer_->SetEnabled(false);
+      animation_timer_->OnTimer = TNotifyEvent::Of<&TQvTrayIcon::AnimationTick>(this);
+    }
+    animation_timer_->SetInterval(interval_);
+    animated_ = true;
+    SetAnimationRunning(added_);
+  } else {
+    animated_ = false;
+    SetAnimationRunning(false);
+  }
+  frame_index_ = 0;
+  Update();
+}
+
+void TQvTrayIcon::SetAnimationRunning(bool running) {
+  if (animation_timer_) animation_timer_->SetEnabled(running && animated_);
+}
+
+void TQvTrayIcon::AnimationTick(TObject*) {
+  if (Destroying() || !animated_ || icons_->Count() == 0) return;
+  frame_index_ = (frame_index_ + 1) % icons_->Count();
+  Update();
+}
+
+const TIcon* TQvTrayIcon::CurrentIcon() const {
+  if (animated_ && icons_->Count() > 0) {
+    const int last = icons_->Count() - 1;
+    return &icons_->Items(std::max(std::min(frame_index_, last), 0));
+  }
+  return icon_.get();
+}
+
+void TQvTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
+  data = NOTIFYICONDATAA{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = window_;
+  data.uID = 0;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = WM_QVTRAYICON;
+  const TIcon* icon = CurrentIcon();
+  data.hIcon = icon && !icon->Empty() ? icon->Handle() : reinterpret_cast<HICON>(INT_PTR{-1});
+  const std::string tip = ShortTip(hint_);
+  std::memcpy(data.szTip, tip.c_str(), tip.size() + 1);
+}
+
+void TQvTrayIcon::Add() {
+  Delete();
+  const TIcon* icon = CurrentIcon();
+  if (!icon || icon->Empty()) return;
+  pressed_ = 0;
+  FillNotifyData(data_);
+  added_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
+  if (added_ && ShortTip(hint_).empty()) Shell_NotifyIconA(NIM_MODIFY, &data_);
+  if (animated_) SetAnimationRunning(true);
+}
+
+void TQvTrayIcon::Delete() {
+  Shell_NotifyIconA(NIM_DELETE, &data_);
+  added_ = false;
+  pressed_ = 0;
+  SetAnimationRunning(false);
+}
+
+void TQvTrayIcon::Update() {
+  if (icons_->Count() == 0 && animated_) {
+    SetAnimated(false);  // runs this update again, now without animation
+    return;
+  }
+  if (added_) {
+    const TIcon* icon = CurrentIcon();
+    if (!icon || icon->Empty()) {
+      Delete();
+    } else {
+      FillNotifyData(data_);
+      Shell_NotifyIconA(NIM_MODIFY, &data_);
+    }
+  } else if (Designing() ? show_design_ : (active_ && !Loading())) {
+    // While a design loads, the after-load step does the first add.
+    Add();
+  }
+}
+
+void TQvTrayIcon::TrayWndProc(TMessage& m) {
+  if (m.Msg != WM_QVTRAYICON || !enabled_) {
+    m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+    return;
+  }
+  m.Result = 0;
+  HandleMouse(static_cast<UINT>(m.LParam));
+}
+
+void TQvTrayIcon::HandleMouse(UINT mouseMsg) {
+  POINT pt{};
+  GetCursorPos(&pt);
+  const TShiftState shift = KeyboardShiftState();
+  switch (mouseMsg) {
+    case WM_MOUSEMOVE:
+      MouseMove(shift, pt.x, pt.y);
+      break;
+    case WM_LBUTTONDOWN:
+      MouseDown(mbLeft, shift | ssLeft, pt.x, pt.y);
+      pressed_ |= kLeftPressed;
+      break;
+    case WM_LBUTTONUP:
+      // A release whose press happened elsewhere is no click.
+      if (pressed_ & kLeftPressed) {
+        pressed_ &= ~kLeftPressed;
+        Click(mbLeft, shift | ssLeft, pt.x, pt.y);
+      }
+      MouseUp(mbLeft, shift | ssLeft, pt.x, pt.y);
+      break;
+    case WM_LBUTTONDBLCLK:
+      DblClick();
+      MouseDown(mbLeft, shift | ssDouble, pt.x, pt.y);
+      break;
+    case WM_RBUTTONDOWN:
+      MouseDown(mbRight, shift | ssRight, pt.x, pt.y);
+      pressed_ |= kRightPressed;
+      break;
+    case WM_RBUTTONUP:
+      if (pressed_ & kRightPressed) {
+        pressed_ &= ~kRightPressed;
+        Click(mbRight, shift | ssRight, pt.x, pt.y);
+      }
+      MouseUp(mbRight, shift | ssRight, pt.x, pt.y);
+      break;
+    case WM_RBUTTONDBLCLK:
+      MouseDown(mbRight, shift | ssDouble, pt.x, pt.y);
+      break;
+    case WM_MBUTTONDOWN:
+      MouseDown(mbMiddle, shift | ssMiddle, pt.x, pt.y);
+      break;
+    case WM_MBUTTONUP:
+      MouseUp(mbMiddle, shift | ssMiddle, pt.x, pt.y);
+      break;
+    case WM_MBUTTONDBLCLK:
+      MouseDown(mbMiddle, shift | ssDouble, pt.x, pt.y);
+      break;
+    default:
+      break;
+  }
+}
+
+void TQvTrayIcon::DblClick() {
+  if (!Designing() && active_ && popup_menu_) {
+    TMenuItem& items = popup_menu_->Items();
+    for (int i = 0; i < items.Count(); ++i) {
+      TMenuItem* item = items.Items(i);
+      if (item->Default && item->Enabled()) {
+        item->Click();
+        return;
+      }
+    }
+  }
+  OnDblClick(this);
+}
+
+void TQvTrayIcon::Click(TMouseButton button, TShiftState, int x, int y) {
+  if (button == mbRight && ShowPopup(x, y)) return;
+  OnClick(this);
+}
+
+void TQvTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  OnMouseDown(this, button, shift, x, y);
+}
+
+void TQvTrayIcon::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+
+void TQvTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  OnMouseUp(this, button, shift, x, y);
+}
+
+bool TQvTrayIcon::ShowPopup(int x, int y) {
+  if (Designing() || !active_ || !popup_menu_ || !popup_menu_->AutoPopup) return false;
+  popup_menu_->PopupComponent = this;
+  if (!Destroying()) CancelFormMouseMode();
+  // A background program's menu only closes when the user clicks elsewhere if
+  // one of its windows is in front.
+  if (IsWindowEnabled(window_)) SetForegroundWindow(window_);
+  PumpMessages();
+  try {
+    popup_menu_->Popup(x, y);
+  } catch (...) {
+    if (IsWindowEnabled(window_)) SetForegroundWindow(window_);
+    throw;
+  }
+  if (IsWindowEnabled(window_)) SetForegroundWindow(window_);
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,147 @@
+#pragma once
+// TQvTrayIcon: one icon in the notification area, kept there through a hidden
+// window of its own that turns the shell's mouse notices into component events.
+// A right-button release over the icon opens the PopupMenu at the cursor.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Controls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Graphics.h"
+#include "framework/Menus.h"
+
+namespace qv {
+
+// The message the shell sends to the icon's window for mouse activity over it.
+constexpr UINT WM_QVTRAYICON = 0xB054;
+
+// An ordered list of owned icons (animation frames); every change is reported
+// through OnChange.
+class TIconList : public TObject {
+  QV_CLASS(TIconList)
+ public:
+  TIconList() = default;
+  TIconList(const TIconList&) = delete;
+  TIconList& operator=(const TIconList&) = delete;
+
+  int Count() const { return static_cast<int>(icons_.size()); }
+  TIcon& Items(int index) const;
+  // Adds a copy of the icon's image; returns its index.
+  int Add(const TIcon& icon);
+  void Insert(int index, const TIcon& icon);
+  void Delete(int index);
+  void Clear();
+  // Replaces the whole list with copies of the other's icons.
+  void Assign(const TIconList& other);
+
+  TNotifyEvent OnChange;
+
+ private:
+  void Changed() { OnChange(this); }
+  void CheckIndex(int index) const;
+  std::vector<std::unique_ptr<TIcon>> icons_;
+};
+
+class TQvTrayIcon : public TComponent {
+  QV_CLASS(TQvTrayIcon)
+ public:
+  explicit TQvTrayIcon(TComponent* owner);
+  ~TQvTrayIcon() override;
+
+  bool Active() const { return active_; }
+  void SetActive(bool active);
+  // While false, mouse notices from the shell are ignored (the icon stays).
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+
+  TIcon& Icon() { return *icon_; }
+  // Copies the image in and shows it at once (an empty icon takes the tray icon away).
+  void SetIcon(const TIcon& icon);
+  // TIcon reports no changes of its own: after changing Icon() in place, call this.
+  void IconChanged() { Update(); }
+
+  TIconList& Icons() { return *icons_; }
+  void SetIcons(const TIconList& icons) { icons_->Assign(icons); }
+
+  // Steps through Icons every Interval ms; stays off while Icons is empty.
+  bool Animated() const { return animated_; }
+  void SetAnimated(bool animated);
+  uint16_t Interval() const { return interval_; }
+  void SetInterval(uint16_t interval);
+  int FrameIndex() const { return frame_index_; }
+
+  TPopupMenu* PopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+
+  // Form designer only: show or hide the icon there.
+  bool ShowDesign() const { return show_design_; }
+  void SetShowDesign(bool show);
+
+  // True while the shell holds the icon (the last add succeeded, no delete since).
+  bool Added() const { return added_; }
+  // The record last handed to the shell, and the window that gets its notices.
+  const NOTIFYICONDATAA& NotifyData() const { return data_; }
+  HWND WindowHandle() const { return window_; }
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+
+ protected:
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+  // Fills the record handed to the shell; runs before every add and modify.
+  virtual void FillNotifyData(NOTIFYICONDATAA& data);
+
+  virtual void DblClick();
+  virtual void Click(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
+  // Opens PopupMenu at the point; false when there was nothing to open.
+  bool ShowPopup(int x, int y);
+
+ private:
+  enum PressedButton : unsigned { kLeftPressed = 1, kRightPressed = 2 };
+
+  const TIcon* CurrentIcon() const;
+  void Add();
+  void Delete();
+  void Update();
+  void IconsChanged(TObject*) { Update(); }
+  void AnimationTick(TObject*);
+  void SetAnimationRunning(bool running);
+  void TrayWndProc(TMessage& m);
+  void HandleMouse(UINT mouseMsg);
+
+  HWND window_ = nullptr;
+  bool active_ = true;
+  bool added_ = false;
+  bool animated_ = false;
+  bool enabled_ = true;
+  unsigned pressed_ = 0;
+  int frame_index_ = -1;
+  uint16_t interval_ = 150;
+  NOTIFYICONDATAA data_{};
+  std::unique_ptr<TIcon> icon_;
+  std::unique_ptr<TIconList> icons_;
+  // Animation runs on the UI thread, so frame steps never race a hint or icon change.
+  std::unique_ptr<TTimer, ComponentDeleter> animation_timer_;
+  std::string hint_;
+  bool show_design_ = false;
+  TPopupMenu* popup_menu_ = nullptr;
+};
+
+}  // namespace qv

@@ -1,0 +1,114 @@
+#include "framework/Clipbrd.h"
+
+#include <cstring>
+
+#include "framework/Controls.h"
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+TClipboard::TClipboard() = default;
+
+TClipboard::~TClipboard() {
+  if (window_) DeallocateHWnd(window_);
+}
+
+void TClipboard::WndProc(TMessage& m) {
+  m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+}
+
+void TClipboard::Open() {
+  if (open_count_ == 0) {
+    if (!window_) window_ = AllocateHWnd(TWndMethod::Of<&TClipboard::WndProc>(this));
+    bool opened = false;
+    // Other programs (and other viewers reacting to the last change) may hold
+    // the clipboard for a moment.
+    for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
+      opened = OpenClipboard(window_) != 0;
+      if (!opened) Sleep(10);
+    }
+    if (!opened) throw EClipboardException(MsgCannotOpenClipboard());
+    emptied_ = false;
+  }
+  ++open_count_;
+}
+
+void TClipboard::Close() {
+  if (open_count_ == 0) return;
+  if (--open_count_ == 0) CloseClipboard();
+}
+
+bool TClipboard::HasFormat(UINT format) const { return IsClipboardFormatAvailable(format) != 0; }
+
+std::string TClipboard::AsText() {
+  std::string text;
+  Open();
+  HANDLE data = GetClipboardData(CF_TEXT);
+  if (data) {
+    const SIZE_T size = GlobalSize(data);
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+      // The text ends at its first NUL, or at the block's end if it has none.
+      const size_t n = strnlen(p, size);
+      text.assign(p, n);
+      GlobalUnlock(data);
+    }
+  }
+  Close();
+  return text;
+}
+
+void TClipboard::SetAsText(const std::string& text) {
+  Open();
+  try {
+    if (!emptied_) {
+      EmptyClipboard();
+      emptied_ = true;
+    }
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!mem) throw EOutOfResources("Out of memory");
+    char* p = static_cast<char*>(GlobalLock(mem));
+    std::memcpy(p, text.data(), text.size());
+    p[text.size()] = '\0';
+    GlobalUnlock(mem);
+    if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
+  } catch (...) {
+    Close();
+    throw;
+  }
+  Close();
+}
+
+void TClipboard::Clear() {
+  Open();
+  EmptyClipboard();
+  emptied_ = true;
+  Close();
+}
+
+UINT TClipboard::RegisterFormat(const char* name) { return RegisterClipboardFormatA(name); }
+
+std::optional<std::string> TClipboard::FormatData(UINT format) {
+  if (!HasFormat(format)) return std::nullopt;
+  std::optional<std::string> result;
+  Open();
+  if (HANDLE data = GetClipboardData(format)) {
+    const SIZE_T size = GlobalSize(data);
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+      result = std::string(p, size);
+      GlobalUnlock(data);
+    } else {
+      result = std::string();
+    }
+  } else {
+    result = std::string();
+  }
+  Close();
+  return result;
+}
+
+TClipboard& Clipboard() {
+  static TClipboard clipboard;
+  return clipboard;
+}
+
+}  // namespace qv

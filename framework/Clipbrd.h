@@ -1,0 +1,44 @@
+#pragma once
+// The application's one clipboard object.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace qv {
+
+struct TMessage;
+
+class TClipboard {
+ public:
+  TClipboard();
+  ~TClipboard();
+  TClipboard(const TClipboard&) = delete;
+  TClipboard& operator=(const TClipboard&) = delete;
+
+  // Opening is counted; another program holding the clipboard is waited for
+  // briefly, then "Cannot open clipboard" is raised.
+  void Open();
+  void Close();
+  bool HasFormat(UINT format) const;
+  // The text (CF_TEXT), "" when there is none.
+  std::string AsText();
+  void SetAsText(const std::string& text);
+  void Clear();
+  // Registers a named format (or finds it) and returns its number.
+  static UINT RegisterFormat(const char* name);
+  // The bytes of a format on the clipboard, if present.
+  std::optional<std::string> FormatData(UINT format);
+
+ private:
+  void WndProc(TMessage& m);
+  HWND window_ = nullptr;
+  int open_count_ = 0;
+  bool emptied_ = false;
+};
+
+// The shared clipboard object.
+TClipboard& Clipboard();
+
+}  // namespace qv

@@ -1,0 +1,605 @@
+#include "framework/Controls.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+namespace {
+
+const char kObjectProp[] = "QvControl";
+const char kUtilClass[] = "QvUtilWindow";
+UINT_PTR g_next_child_id = 100;
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+void Dispatch(TWinControl* control, TMessage& m) {
+  try {
+    control->WindowProc(m);
+  } catch (...) {
+    HandleWindowException();
+  }
+}
+
+}  // namespace
+
+// Set by the application: shows an error that escaped a message handler.
+void (*g_window_exception_handler)() = nullptr;
+
+void HandleWindowException() {
+  if (g_window_exception_handler) {
+    g_window_exception_handler();
+  } else {
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
+    } catch (...) {
+    }
+  }
+}
+
+LRESULT CALLBACK QvWindowProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  TWinControl* control = nullptr;
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    control = static_cast<TWinControl*>(cs->lpCreateParams);
+    if (control) {
+      control->handle_ = wnd;
+      SetPropA(wnd, kObjectProp, control);
+    }
+  } else {
+    control = static_cast<TWinControl*>(GetPropA(wnd, kObjectProp));
+  }
+  if (!control) return DefWindowProcA(wnd, msg, wparam, lparam);
+  TMessage m{msg, wparam, lparam, 0};
+  Dispatch(control, m);
+  if (msg == WM_NCDESTROY) control->DetachHandle();
+  return m.Result;
+}
+
+LRESULT CALLBACK QvSubclassProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                DWORD_PTR ref) {
+  auto* control = reinterpret_cast<TWinControl*>(ref);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(wnd, QvSubclassProc, 0);
+    if (control) control->DetachHandle();
+    return DefSubclassProc(wnd, msg, wparam, lparam);
+  }
+  TMessage m{msg, wparam, lparam, 0};
+  Dispatch(control, m);
+  return m.Result;
+}
+
+TShiftState KeysToShiftState(WPARAM keys) {
+  TShiftState s = 0;
+  if (keys & MK_SHIFT) s |= ssShift;
+  if (keys & MK_CONTROL) s |= ssCtrl;
+  if (keys & MK_LBUTTON) s |= ssLeft;
+  if (keys & MK_RBUTTON) s |= ssRight;
+  if (keys & MK_MBUTTON) s |= ssMiddle;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+TShiftState KeyboardShiftState() {
+  TShiftState s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+// ---- TControl ----
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {
+  WindowProc = TWndMethod::Of<&TControl::WndProc>(this);
+  font_.OnChange = TNotifyEvent::Of<&TControl::FontChanged>(this);
+}
+
+TControl::~TControl() {
+  if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  if (parent_) parent_->RemoveControl(this);
+  if (parent) parent->InsertControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+}
+
+void TControl::SetVisible(bool visible) { visible_ = visible; }
+void TControl::SetEnabled(bool enabled) { enabled_ = enabled; }
+
+void TControl::SetColor(TColor color) {
+  color_ = color;
+  ParentColor = false;
+  Invalidate();
+}
+
+void TControl::SetCaption(const std::string& text) {
+  caption_ = text;
+  Invalidate();
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
+  TMessage m{msg, wparam, lparam, 0};
+  WindowProc(m);
+  return m.Result;
+}
+
+void TControl::WndProc(TMessage& message) { DefaultHandler(message); }
+void TControl::DefaultHandler(TMessage& message) { message.Result = 0; }
+
+void TControl::Click() { OnClick(this); }
+
+void TControl::FontChanged(TObject*) { ParentFont = false; }
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  OnMouseDown(this, button, shift, x, y);
+}
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  OnMouseUp(this, button, shift, x, y);
+}
+void TControl::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+
+// ---- TWinControl ----
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  for (TControl* child : controls_) child->parent_ = nullptr;
+  DestroyWnd();
+  controls_.clear();
+}
+
+TWinControl* TWinControl::FromHandle(HWND wnd) {
+  return wnd ? static_cast<TWinControl*>(GetPropA(wnd, kObjectProp)) : nullptr;
+}
+
+void TWinControl::InsertControl(TControl* control) {
+  controls_.push_back(control);
+  control->parent_ = this;
+  if (auto* win = dynamic_cast<TWinControl*>(control)) {
+    if (HandleAllocated() && win->Visible()) win->Handle();
+  }
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+  if (auto* win = dynamic_cast<TWinControl*>(control)) win->DestroyWnd();
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+  control->parent_ = nullptr;
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  DestroyWnd();
+  TControl::SetParent(parent);
+}
+
+HWND TWinControl::Handle() {
+  if (!handle_) {
+    if (parent_ && !parent_->HandleAllocated()) parent_->Handle();
+    if (!handle_) CreateWnd();
+  }
+  return handle_;
+}
+
+void TWinControl::UpdateControlState() {
+  if (visible_ && parent_ && parent_->HandleAllocated()) Handle();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+  params.Caption = caption_;
+  params.Style = WS_CLIPCHILDREN;
+  if (parent_) params.Style |= WS_CHILD | WS_CLIPSIBLINGS;
+  if (visible_) params.Style |= WS_VISIBLE;
+  if (!enabled_) params.Style |= WS_DISABLED;
+  params.X = left_;
+  params.Y = top_;
+  params.Width = width_;
+  params.Height = height_;
+  params.WndParent = parent_ ? parent_->Handle() : nullptr;
+  params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams p;
+  CreateParams(p);
+  HMENU id = nullptr;
+  if (p.Style & WS_CHILD) id = reinterpret_cast<HMENU>(g_next_child_id++);
+  if (!p.SysClassName.empty()) {
+    HWND wnd = CreateWindowExA(p.ExStyle, p.SysClassName.c_str(), p.Caption.c_str(), p.Style, p.X,
+                               p.Y, p.Width, p.Height, p.WndParent, id, Instance(), nullptr);
+    if (!wnd) throw EOutOfResources("Error creating window " + p.SysClassName);
+    handle_ = wnd;
+    SetPropA(wnd, kObjectProp, this);
+    SetWindowSubclass(wnd, QvSubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    subclassed_ = true;
+    SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), 0);
+  } else {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExA(Instance(), p.WinClassName.c_str(), &wc)) {
+      wc = WNDCLASSEXA{};
+      wc.cbSize = sizeof(wc);
+      wc.style = p.ClassStyle;
+      wc.lpfnWndProc = QvWindowProc;
+      wc.hInstance = Instance();
+      wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+      wc.lpszClassName = p.WinClassName.c_str();
+      if (!RegisterClassExA(&wc)) throw EOutOfResources("Error registering " + p.WinClassName);
+    }
+    HWND wnd = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X,
+                               p.Y, p.Width, p.Height, p.WndParent, id, Instance(), this);
+    if (!wnd) throw EOutOfResources("Error creating window " + p.WinClassName);
+  }
+  // The system may have adjusted the size (for example a top-level window).
+  WindowCreated();
+  for (TControl* child : controls_)
+    if (auto* win = dynamic_cast<TWinControl*>(child))
+      if (win->Visible() && !win->HandleAllocated()) win->Handle();
+}
+
+void TWinControl::DestroyWnd() {
+  for (TControl* child : controls_)
+    if (auto* win = dynamic_cast<TWinControl*>(child)) win->DestroyWnd();
+  if (!handle_) return;
+  HWND wnd = handle_;
+  // Stop dispatching to the object, unsubclass, then destroy the window.
+  DetachHandle();
+  DestroyWindow(wnd);
+}
+
+void TWinControl::DetachHandle() {
+  if (!handle_) return;
+  RemovePropA(handle_, kObjectProp);
+  if (subclassed_) RemoveWindowSubclass(handle_, QvSubclassProc, 0);
+  subclassed_ = false;
+  handle_ = nullptr;
+  mouse_inside_ = false;
+}
+
+void TWinControl::RecreateWnd() {
+  if (!handle_) return;
+  DestroyWnd();
+  Handle();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  TControl::SetBounds(left, top, width, height);
+  if (handle_)
+    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TWinControl::ClientRect() const {
+  RECT r{0, 0, width_, height_};
+  if (handle_) GetClientRect(handle_, &r);
+  return r;
+}
+
+void TWinControl::SetVisible(bool visible) {
+  TControl::SetVisible(visible);
+  if (handle_)
+    ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+  else
+    UpdateControlState();
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+  TControl::SetEnabled(enabled);
+  if (handle_) EnableWindow(handle_, enabled);
+}
+
+void TWinControl::SetColor(TColor color) {
+  TControl::SetColor(color);
+}
+
+void TWinControl::SetCaption(const std::string& text) {
+  caption_ = text;
+  if (handle_) SetWindowTextA(handle_, text.c_str());
+}
+
+void TWinControl::Invalidate() {
+  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Repaint() {
+  Invalidate();
+  Update();
+}
+
+void TWinControl::Update() {
+  if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::SetFocus() {
+  ::SetFocus(Handle());
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+void TWinControl::FontChanged(TObject* sender) {
+  TControl::FontChanged(sender);
+  if (handle_ && subclassed_) {
+    // The new font handle is made after the change; post it once it exists.
+    PostMessageA(handle_, WM_SETFONT, 0, 0);
+  }
+  Invalidate();
+}
+
+HBRUSH TWinControl::ColorBrush() {
+  if (!color_brush_ || color_brush_color_ != color_) {
+    color_brush_.reset(CreateSolidBrush(ColorToRGB(color_)));
+    color_brush_color_ = color_;
+  }
+  return color_brush_.get();
+}
+
+void TWinControl::Paint(TCanvas& canvas) {
+  canvas.Brush().SetColor(color_);
+  canvas.FillRect(ClientRect());
+}
+
+bool TWinControl::KeyDown(WORD& key, TShiftState shift) {
+  OnKeyDown(this, key, shift);
+  return key == 0;
+}
+
+bool TWinControl::KeyPress(char& key) {
+  OnKeyPress(this, key);
+  return key == 0;
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift) { OnKeyUp(this, key, shift); }
+
+void TWinControl::TrackMouseLeave() {
+  if (mouse_inside_) return;
+  mouse_inside_ = true;
+  TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_, 0};
+  TrackMouseEvent(&tme);
+  Perform(CM_MOUSEENTER);
+}
+
+void TWinControl::DefaultHandler(TMessage& m) {
+  if (!handle_) {
+    m.Result = 0;
+    return;
+  }
+  if (subclassed_)
+    m.Result = DefSubclassProc(handle_, m.Msg, m.WParam, m.LParam);
+  else
+    m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+void TWinControl::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_PAINT:
+      if (!subclassed_) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle_, &ps);
+        {
+          TCanvas canvas;
+          canvas.SetHandle(dc);
+          canvas.Font().Assign(font_);
+          Paint(canvas);
+        }
+        EndPaint(handle_, &ps);
+        return;
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (!subclassed_) {
+        m.Result = 1;  // Paint covers the whole client area
+        return;
+      }
+      break;
+    case WM_SETFONT:
+      if (subclassed_ && m.WParam == 0) m.WParam = reinterpret_cast<WPARAM>(font_.Handle());
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY: {
+      HWND from = m.Msg == WM_COMMAND ? reinterpret_cast<HWND>(m.LParam)
+                                      : reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom;
+      if (TWinControl* child = from ? FromHandle(from) : nullptr; child && child != this) {
+        m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+        return;
+      }
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+      if (dis->CtlType != ODT_MENU) {
+        if (TWinControl* child = FromHandle(dis->hwndItem); child && child != this) {
+          m.Result = child->Perform(CN_DRAWITEM, m.WParam, m.LParam);
+          return;
+        }
+      }
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+      if (mis->CtlType != ODT_MENU) {
+        HWND item = GetDlgItem(handle_, static_cast<int>(mis->CtlID));
+        if (TWinControl* child = FromHandle(item); child && child != this) {
+          m.Result = child->Perform(CN_MEASUREITEM, m.WParam, m.LParam);
+          return;
+        }
+      }
+      break;
+    }
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(m.LParam));
+          child && child != this) {
+        m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+        return;
+      }
+      break;
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+    case CN_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(m.WParam);
+      SetTextColor(dc, ColorToRGB(font_.Color()));
+      SetBkColor(dc, ColorToRGB(color_));
+      m.Result = reinterpret_cast<LRESULT>(ColorBrush());
+      return;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      const TMouseButton button = m.Msg == WM_RBUTTONDOWN   ? mbRight
+                                  : m.Msg == WM_MBUTTONDOWN ? mbMiddle
+                                                            : mbLeft;
+      DefaultHandler(m);
+      if (!subclassed_ && button == mbLeft) SetCapture(handle_);
+      TShiftState shift = KeysToShiftState(m.WParam);
+      if (m.Msg == WM_LBUTTONDBLCLK) {
+        shift |= ssDouble;
+        OnDblClick(this);
+      }
+      MouseDown(button, shift, GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+      return;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const TMouseButton button = m.Msg == WM_RBUTTONUP   ? mbRight
+                                  : m.Msg == WM_MBUTTONUP ? mbMiddle
+                                                          : mbLeft;
+      const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+      DefaultHandler(m);
+      if (!subclassed_ && button == mbLeft && GetCapture() == handle_) {
+        ReleaseCapture();
+        RECT r = ClientRect();
+        POINT pt{x, y};
+        // The click comes between the release and the mouse-up handling.
+        if (PtInRect(&r, pt)) Click();
+      }
+      if (handle_) MouseUp(button, KeysToShiftState(m.WParam), x, y);
+      return;
+    }
+    case WM_MOUSEMOVE:
+      DefaultHandler(m);
+      TrackMouseLeave();
+      MouseMove(KeysToShiftState(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+      return;
+    case WM_MOUSELEAVE:
+      mouse_inside_ = false;
+      Perform(CM_MOUSELEAVE);
+      DefaultHandler(m);
+      return;
+    case CM_MOUSEENTER:
+      OnMouseEnter(this);
+      return;
+    case CM_MOUSELEAVE:
+      OnMouseLeave(this);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      WORD key = static_cast<WORD>(m.WParam);
+      const TShiftState shift = KeyboardShiftState();
+      TWinControl* top = this;
+      while (top->parent_) top = top->parent_;
+      if (top != this && top->WantsKeyPreview() && top->KeyDown(key, shift)) return;
+      if (KeyDown(key, shift)) return;
+      m.WParam = key;
+      break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      WORD key = static_cast<WORD>(m.WParam);
+      const TShiftState shift = KeyboardShiftState();
+      TWinControl* top = this;
+      while (top->parent_) top = top->parent_;
+      if (top != this && top->WantsKeyPreview()) top->KeyUp(key, shift);
+      if (key) KeyUp(key, shift);
+      if (!key) return;
+      break;
+    }
+    case WM_CHAR: {
+      char key = static_cast<char>(m.WParam);
+      TWinControl* top = this;
+      while (top->parent_) top = top->parent_;
+      if (top != this && top->WantsKeyPreview() && top->KeyPress(key)) return;
+      if (KeyPress(key)) return;
+      m.WParam = static_cast<unsigned char>(key);
+      break;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      auto* pos = reinterpret_cast<WINDOWPOS*>(m.LParam);
+      if (!(pos->flags & SWP_NOMOVE)) {
+        left_ = pos->x;
+        top_ = pos->y;
+      }
+      if (!(pos->flags & SWP_NOSIZE)) {
+        width_ = pos->cx;
+        height_ = pos->cy;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  DefaultHandler(m);
+}
+
+// ---- utility windows ----
+
+namespace {
+
+LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  if (!method) return DefWindowProcA(wnd, msg, wparam, lparam);
+  TMessage m{msg, wparam, lparam, 0};
+  try {
+    (*method)(m);
+  } catch (...) {
+    HandleWindowException();
+  }
+  return m.Result;
+}
+
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod method) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExA(Instance(), kUtilClass, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = UtilWindowProc;
+    wc.hInstance = Instance();
+    wc.lpszClassName = kUtilClass;
+    RegisterClassExA(&wc);
+  }
+  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                             nullptr, Instance(), nullptr);
+  if (!wnd) throw EOutOfResources("Error creating window " + std::string(kUtilClass));
+  SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(method)));
+  return wnd;
+}
+
+void DeallocateHWnd(HWND wnd) {
+  if (!wnd) return;
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+  delete method;
+  DestroyWindow(wnd);
+}
+
+}  // namespace qv

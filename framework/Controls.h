@@ -1,0 +1,239 @@
+#pragma once
+// Controls: TControl (bounds, parent, colour, font, hint, events) and TWinControl
+// (a window made on demand, a replaceable WindowProc, re-creation). One static
+// window procedure serves every window of ours; native controls (LISTBOX, EDIT,
+// BUTTON, COMBOBOX) are wrapped with SetWindowSubclass.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Colors.h"
+#include "framework/Component.h"
+#include "framework/Events.h"
+#include "framework/Graphics.h"
+
+namespace qv {
+
+struct TMessage {
+  UINT Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+  LRESULT Result;
+};
+
+using TWndMethod = TMethod<TMessage&>;
+
+// Notifications a parent reflects back to the control they concern.
+constexpr UINT CN_BASE = 0xBC00;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
+constexpr UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;
+constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
+constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+// Sent to a control when the mouse enters or leaves it.
+constexpr UINT CM_MOUSEENTER = 0xB013;
+constexpr UINT CM_MOUSELEAVE = 0xB014;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateFlag : unsigned {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+  ssDouble = 64
+};
+using TShiftState = unsigned;
+
+using TMouseEvent = TMethod<TObject*, TMouseButton, TShiftState, int, int>;
+using TMouseMoveEvent = TMethod<TObject*, TShiftState, int, int>;
+using TKeyEvent = TMethod<TObject*, WORD&, TShiftState>;
+using TKeyPressEvent = TMethod<TObject*, char&>;
+
+TShiftState KeysToShiftState(WPARAM keys);
+TShiftState KeyboardShiftState();
+
+class TWinControl;
+
+struct TCreateParams {
+  std::string Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  UINT ClassStyle = CS_DBLCLKS;
+  std::string WinClassName;
+  // Non-empty: the window is a native control of that system class, subclassed.
+  std::string SysClassName;
+};
+
+class TControl : public TComponent {
+  QV_CLASS(TControl)
+ public:
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+
+  TWinControl* Parent() const { return parent_; }
+  virtual void SetParent(TWinControl* parent);
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+  virtual void SetBounds(int left, int top, int width, int height);
+  RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
+  virtual RECT ClientRect() const { return RECT{0, 0, width_, height_}; }
+
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool enabled);
+
+  TColor Color() const { return color_; }
+  virtual void SetColor(TColor color);
+  TFont& Font() { return font_; }
+  const std::string& Caption() const { return caption_; }
+  virtual void SetCaption(const std::string& text);
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint) { hint_ = hint; }
+  bool ShowHint = false;
+  bool ParentColor = false;
+  bool ParentFont = true;
+
+  // Delivers a message straight to this control's WindowProc.
+  LRESULT Perform(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
+  // The replaceable entry of every message: saved and chained by subclassing code.
+  TWndMethod WindowProc;
+  virtual void WndProc(TMessage& message);
+  virtual void DefaultHandler(TMessage& message);
+
+  virtual void Invalidate() {}
+  virtual void Repaint() { Invalidate(); }
+  virtual void Click();
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+
+ protected:
+  friend class TWinControl;
+  virtual void FontChanged(TObject*);
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+
+  TWinControl* parent_ = nullptr;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  bool visible_ = true;
+  bool enabled_ = true;
+  TColor color_ = clBtnFace;
+  TFont font_;
+  std::string caption_;
+  std::string hint_;
+};
+
+class TWinControl : public TControl {
+  QV_CLASS(TWinControl)
+ public:
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+
+  // The window, made on first use (the parent's first).
+  HWND Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void HandleNeeded() { Handle(); }
+  // Destroys and makes the window again (window-style changes).
+  void RecreateWnd();
+  // Makes the window now if the control is visible and has a parent with a window.
+  void UpdateControlState();
+
+  void SetParent(TWinControl* parent) override;
+  void SetBounds(int left, int top, int width, int height) override;
+  RECT ClientRect() const override;
+  void SetVisible(bool visible) override;
+  void SetEnabled(bool enabled) override;
+  void SetColor(TColor color) override;
+  void SetCaption(const std::string& text) override;
+  void Invalidate() override;
+  void Repaint() override;
+  void Update();
+  void SetFocus();
+  bool Focused() const;
+
+  int ControlCount() const { return static_cast<int>(controls_.size()); }
+  TControl* Controls(int i) const { return controls_.at(i); }
+
+  void WndProc(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
+
+  // The control whose window this is, or null.
+  static TWinControl* FromHandle(HWND wnd);
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+  bool TabStop = false;
+  bool DoubleBuffered = false;
+
+ protected:
+  virtual void CreateParams(TCreateParams& params);
+  virtual void CreateWnd();
+  // Called once the window exists, before its children are made.
+  virtual void WindowCreated() {}
+  virtual void DestroyWnd();
+  // Paints the client area (own-class windows); the default fills with Color.
+  virtual void Paint(TCanvas& canvas);
+  // The top-level control sees keys first when this says so (a form's KeyPreview).
+  virtual bool WantsKeyPreview() const { return false; }
+  virtual bool KeyDown(WORD& key, TShiftState shift);
+  virtual bool KeyPress(char& key);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  void FontChanged(TObject*) override;
+  // A brush of the control's colour, for WM_CTLCOLOR answers and erasing.
+  HBRUSH ColorBrush();
+
+ private:
+  friend class TControl;
+  friend LRESULT CALLBACK QvWindowProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK QvSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  void InsertControl(TControl* control);
+  void RemoveControl(TControl* control);
+  void DetachHandle();
+  void TrackMouseLeave();
+
+  HWND handle_ = nullptr;
+  bool subclassed_ = false;
+  bool mouse_inside_ = false;
+  std::vector<TControl*> controls_;
+  UniqueBrush color_brush_;
+  TColor color_brush_color_ = clNone;
+};
+
+// Hidden utility windows whose messages go to a method: timers, the clipboard
+// watcher and the application use them.
+HWND AllocateHWnd(TWndMethod method);
+void DeallocateHWnd(HWND wnd);
+
+// Runs a window-procedure body so that no exception crosses a Win32 frame: an
+// error is handed to the application's handler, which shows it.
+void HandleWindowException();
+
+}  // namespace qv

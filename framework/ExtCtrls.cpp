@@ -1,0 +1,97 @@
+#include "framework/ExtCtrls.h"
+
+namespace qv {
+
+TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
+  width_ = 185;
+  height_ = 41;
+}
+
+void TPanel::Paint(TCanvas& canvas) {
+  RECT r = ClientRect();
+  canvas.Brush().SetColor(color_);
+  canvas.FillRect(r);
+  for (TBevelCut cut : {BevelOuter, BevelInner}) {
+    if (cut == TBevelCut::bvNone) continue;
+    const TColor topLeft = cut == TBevelCut::bvRaised ? clBtnHighlight : clBtnShadow;
+    const TColor bottomRight = cut == TBevelCut::bvRaised ? clBtnShadow : clBtnHighlight;
+    canvas.Pen().SetColor(topLeft);
+    canvas.MoveTo(r.left, r.bottom - 1);
+    canvas.LineTo(r.left, r.top);
+    canvas.LineTo(r.right - 1, r.top);
+    canvas.Pen().SetColor(bottomRight);
+    canvas.LineTo(r.right - 1, r.bottom - 1);
+    canvas.LineTo(r.left - 1, r.bottom - 1);
+    InflateRect(&r, -1, -1);
+  }
+  if (!caption_.empty()) {
+    canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    const SIZE s = canvas.TextExtent(caption_);
+    canvas.TextOut((r.left + r.right - s.cx) / 2, (r.top + r.bottom - s.cy) / 2, caption_);
+  }
+}
+
+TImage::TImage(TComponent* owner) : TWinControl(owner) {
+  width_ = 105;
+  height_ = 105;
+  ParentColor = true;
+}
+
+void TImage::Paint(TCanvas& canvas) {
+  TColor back = color_;
+  if (ParentColor && parent_) back = parent_->Color();
+  canvas.Brush().SetColor(back);
+  canvas.FillRect(ClientRect());
+  if (!picture_.Empty()) {
+    if (Transparent) {
+      TransparentBlt(canvas.Handle(), 0, 0, picture_.Width(), picture_.Height(),
+                     picture_.Canvas().Handle(), 0, 0, picture_.Width(), picture_.Height(),
+                     picture_.TransparentColor());
+    } else {
+      canvas.Draw(0, 0, picture_);
+    }
+  } else if (!icon_.Empty()) {
+    DrawIconEx(canvas.Handle(), 0, 0, icon_.Handle(), 0, 0, 0, nullptr, DI_NORMAL);
+  }
+}
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
+  window_ = AllocateHWnd(TWndMethod::Of<&TTimer::TimerWndProc>(this));
+}
+
+TTimer::~TTimer() {
+  enabled_ = false;
+  Update();
+  DeallocateHWnd(window_);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Update();
+}
+
+void TTimer::SetInterval(unsigned interval) {
+  if (interval == interval_) return;
+  interval_ = interval;
+  Update();
+}
+
+void TTimer::Update() {
+  KillTimer(window_, 1);
+  running_ = false;
+  if (enabled_ && interval_ > 0) {
+    running_ = SetTimer(window_, 1, interval_, nullptr) != 0;
+  }
+}
+
+void TTimer::TimerWndProc(TMessage& m) {
+  if (m.Msg == WM_TIMER) {
+    OnTimer(this);
+    m.Result = 0;
+    return;
+  }
+  m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+}
+
+}  // namespace qv

@@ -1,0 +1,66 @@
+#pragma once
+// Panels, images and timers.
+
+#include <memory>
+
+#include "framework/Controls.h"
+
+namespace qv {
+
+enum class TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TWinControl {
+  QV_CLASS(TPanel)
+ public:
+  explicit TPanel(TComponent* owner);
+  TBevelCut BevelOuter = TBevelCut::bvRaised;
+  TBevelCut BevelInner = TBevelCut::bvNone;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
+class TImage : public TWinControl {
+  QV_CLASS(TImage)
+ public:
+  explicit TImage(TComponent* owner);
+  // The picture: a bitmap, or an icon when the bitmap is empty.
+  TBitmap& Picture() { return picture_; }
+  TIcon& Icon() { return icon_; }
+  bool Transparent = false;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+
+ private:
+  TBitmap picture_;
+  TIcon icon_;
+};
+
+// A message-based timer: ticks arrive through the message loop.
+class TTimer : public TComponent {
+  QV_CLASS(TTimer)
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  // Milliseconds; 0 stops the timer.
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned interval);
+  TNotifyEvent OnTimer;
+  // Whether the system timer is running (enabled and an interval above 0).
+  bool Running() const { return running_; }
+
+ private:
+  void Update();
+  void TimerWndProc(TMessage& m);
+
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  bool running_ = false;
+  HWND window_ = nullptr;
+};
+
+}  // namespace qv

@@ -1,0 +1,93 @@
+#include "framework/FileIO.h"
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+
+// Only the C runtime's own headers here: this file is part of the portable core.
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace qv {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Pushes the written bytes out of the system's cache, so that the replace that
+// follows never puts an unwritten file in place of a good one.
+bool SyncToDisk(std::FILE* file) {
+#if defined(_WIN32)
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
+long ProcessId() {
+#if defined(_WIN32)
+  return static_cast<long>(_getpid());
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
+// Beside the target, so the final replace stays on one volume; the process id and
+// a counter keep two writers of the same file apart.
+std::string TemporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp" + std::to_string(ProcessId()) + "-" + std::to_string(++counter);
+}
+
+bool WriteAndClose(FilePtr file, const std::string& bytes) {
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+    return false;
+  if (std::fflush(file.get()) != 0 || !SyncToDisk(file.get())) return false;
+  return std::fclose(file.release()) == 0;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+  std::string data;
+  char chunk[65536];
+  size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+  // The first read also catches what opens but cannot be read, such as a folder.
+  if (std::ferror(file.get())) return false;
+  data.append(chunk, got);
+  if (got == sizeof chunk) {
+    // A large file: size the buffer once, so that reading it stays linear.
+    const long at = std::ftell(file.get());
+    if (at >= 0 && std::fseek(file.get(), 0, SEEK_END) == 0) {
+      const long size = std::ftell(file.get());
+      if (size > at) data.reserve(static_cast<size_t>(size));
+      if (std::fseek(file.get(), at, SEEK_SET) != 0) return false;
+    }
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) data.append(chunk, got);
+    if (std::ferror(file.get())) return false;
+  }
+  bytes.swap(data);
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  const std::string temporary = TemporaryNameFor(path);
+  FilePtr file(std::fopen(temporary.c_str(), "wb"));
+  if (!file) return false;
+  if (!WriteAndClose(std::move(file), bytes) || !ReplaceFileWith(temporary, path)) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qv

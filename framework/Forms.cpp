@@ -1,0 +1,342 @@
+#include "framework/Forms.h"
+
+#include <algorithm>
+
+#include "framework/Dialogs.h"
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+extern void (*g_window_exception_handler)();
+
+TApplication* Application = nullptr;
+static TScreen g_screen;
+TScreen* Screen = &g_screen;
+
+// ---- TCustomForm ----
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+  visible_ = false;
+  color_ = clBtnFace;
+}
+
+TCustomForm::~TCustomForm() {
+  if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (!destroying_done_) {
+    destroying_done_ = true;
+    SetState(csDestroying, true);
+    OnDestroy(this);
+  }
+  // Components go while the whole form still exists: their last notices may
+  // reach the form's handlers.
+  TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::ApplyDesign(const std::function<void()>& design) {
+  BeginLoading();
+  design();
+  EndLoading();
+  // The creation event runs inside the error guard: an error is shown and the
+  // rest of the event is skipped, but the form is made.
+  try {
+    OnCreate(this);
+  } catch (...) {
+    if (Application)
+      Application->HandleException();
+    else
+      throw;
+  }
+}
+
+void TCustomForm::SetClientSize(int width, int height) {
+  RECT r{0, 0, width, height};
+  TCreateParams p;
+  CreateParams(p);
+  AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+  SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+}
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style &= ~(WS_CHILD | WS_VISIBLE);
+  params.WndParent = Application ? Application->Handle() : nullptr;
+  switch (BorderStyle) {
+    case TFormBorderStyle::bsNone:
+      params.Style |= WS_POPUP;
+      break;
+    case TFormBorderStyle::bsSingle:
+      params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+      break;
+    case TFormBorderStyle::bsSizeable:
+      params.Style |= WS_OVERLAPPEDWINDOW;
+      break;
+    case TFormBorderStyle::bsDialog:
+      params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+      params.ExStyle |= WS_EX_DLGMODALFRAME;
+      break;
+    case TFormBorderStyle::bsToolWindow:
+      params.Style |= WS_CAPTION | WS_SYSMENU;
+      params.ExStyle |= WS_EX_TOOLWINDOW;
+      break;
+  }
+}
+
+void TCustomForm::WindowCreated() {}
+
+void TCustomForm::PlaceOnScreen() {
+  if (placed_) return;
+  placed_ = true;
+  if (Position == TPosition::poDesigned) return;
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  SetBounds(work.left + (work.right - work.left - width_) / 2,
+            work.top + (work.bottom - work.top - height_) / 2, width_, height_);
+}
+
+void TCustomForm::SetVisible(bool visible) {
+  if (visible) {
+    Handle();
+    PlaceOnScreen();
+    const bool was = visible_;
+    visible_ = true;
+    ShowWindow(Handle(), SW_SHOW);
+    if (!was) OnShow(this);
+  } else {
+    const bool was = visible_;
+    visible_ = false;
+    if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+    if (was) OnHide(this);
+  }
+}
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::BringToFront() {
+  if (HandleAllocated()) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool TCustomForm::CloseQuery() {
+  bool can = true;
+  OnCloseQuery(this, can);
+  return can;
+}
+
+void TCustomForm::DoClose(TCloseAction& action) { OnClose(this, action); }
+
+void TCustomForm::Close() {
+  if (modal_depth_ > 0) {
+    ModalResult = TModalResult::mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  const bool isMain = Application && Application->MainForm() == this;
+  TCloseAction action = isMain ? TCloseAction::caFree : TCloseAction::caHide;
+  // An error here propagates: the close is abandoned and the program keeps running.
+  DoClose(action);
+  if (action == TCloseAction::caNone) return;
+  if (isMain) {
+    Application->Terminate();
+  } else if (action == TCloseAction::caMinimize) {
+    ShowWindow(Handle(), SW_MINIMIZE);
+  } else {
+    Hide();
+  }
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (auto hook = ModalHook()) return hook(*this);
+  ModalResult = TModalResult::mrNone;
+  HWND owner = Application && Application->MainForm() && Application->MainForm() != this &&
+                       Application->MainForm()->HandleAllocated()
+                   ? Application->MainForm()->Handle()
+                   : nullptr;
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (owner) EnableWindow(owner, FALSE);
+  ++modal_depth_;
+  Show();
+  while (ModalResult == TModalResult::mrNone && !(Application && Application->Terminated())) {
+    if (!Application || !Application->HandleMessage()) WaitMessage();
+  }
+  --modal_depth_;
+  if (owner && ownerWasEnabled) EnableWindow(owner, TRUE);
+  Hide();
+  return ModalResult;
+}
+
+void TCustomForm::Activate() { OnActivate(this); }
+void TCustomForm::Deactivate() { OnDeactivate(this); }
+
+void TCustomForm::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(m.WParam) != WA_INACTIVE) {
+        active_ = true;
+        if (Application) Application->NotifyActivation(true);
+        DefaultHandler(m);
+        Activate();
+      } else {
+        active_ = false;
+        DefaultHandler(m);
+        Deactivate();
+      }
+      return;
+    case WM_ACTIVATEAPP:
+      DefaultHandler(m);
+      if (Application) Application->NotifyActivation(m.WParam != 0);
+      return;
+    case WM_CLOSE:
+      Close();
+      m.Result = 0;
+      return;
+    case WM_QUERYENDSESSION:
+      m.Result = CloseQuery() ? 1 : 0;
+      return;
+    default:
+      break;
+  }
+  TWinControl::WndProc(m);
+}
+
+// ---- TApplication ----
+
+namespace {
+void ApplicationExceptionHandler() {
+  if (Application) Application->HandleException();
+}
+}  // namespace
+
+TApplication::TApplication() : TComponent(nullptr) {
+  Application = this;
+  g_window_exception_handler = &ApplicationExceptionHandler;
+  title_ = TitleFromExeName(ExeName());
+  handle_ = AllocateHWnd(TWndMethod::Of<&TApplication::AppWndProc>(this));
+  SetWindowTextA(handle_, title_.c_str());
+}
+
+TApplication::~TApplication() {
+  // Forms go first, while the application window still exists.
+  while (ComponentCount() > 0) {
+    TComponent* last = Components(ComponentCount() - 1);
+    last->Free();
+  }
+  DeallocateHWnd(handle_);
+  if (Application == this) Application = nullptr;
+  g_window_exception_handler = nullptr;
+}
+
+void TApplication::Initialize() {}
+
+std::string TApplication::ExeName() const {
+  char path[MAX_PATH * 2] = {0};
+  GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
+  return path;
+}
+
+std::string TApplication::TitleFromExeName(const std::string& exePath) {
+  std::string name = ExtractFileName(exePath);
+  const size_t dot = name.find('.');
+  if (dot != std::string::npos) name.resize(dot);
+  if (name.size() > 1) name = name.substr(0, 1) + LowerCase(name.substr(1));
+  return name;
+}
+
+void TApplication::Run() {
+  if (main_form_) main_form_->Show();
+  MSG msg;
+  while (!terminated_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) break;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  terminated_ = true;
+}
+
+void TApplication::Terminate() {
+  if (terminated_) return;
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+bool TApplication::HandleMessage() {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  while (HandleMessage()) {
+  }
+}
+
+void TApplication::Minimize() {
+  if (main_form_ && main_form_->HandleAllocated()) ShowWindow(main_form_->Handle(), SW_HIDE);
+  OnMinimize(this);
+}
+
+void TApplication::Restore() {
+  if (main_form_ && main_form_->Visible()) ShowWindow(main_form_->Handle(), SW_SHOW);
+  OnRestore(this);
+}
+
+void TApplication::NotifyActivation(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  if (active)
+    OnActivate(this);
+  else
+    OnDeactivate(this);
+}
+
+void TApplication::HookMainWindow(int id, TWindowHook hook) {
+  hooks_.emplace_back(id, std::move(hook));
+}
+
+void TApplication::UnhookMainWindow(int id) {
+  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(),
+                              [id](const auto& h) { return h.first == id; }),
+               hooks_.end());
+}
+
+void TApplication::AppWndProc(TMessage& m) {
+  // Copy: a hook may unhook itself.
+  auto hooks = hooks_;
+  for (auto& [id, hook] : hooks)
+    if (hook(m)) return;
+  if (m.Msg == WM_ACTIVATEAPP) NotifyActivation(m.WParam != 0);
+  m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+void TApplication::HandleException() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    ShowException(e);
+  } catch (...) {
+    ShowErrorBox("Unknown error");
+  }
+}
+
+void TApplication::ShowException(const std::exception& e) { ShowErrorBox(e.what()); }
+
+void SetCursorPosition(int x, int y) { SetCursorPos(x, y); }
+
+POINT CursorPosition() {
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  return p;
+}
+
+}  // namespace qv

@@ -1,0 +1,177 @@
+#pragma once
+// Forms, the application object and the screen.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Controls.h"
+
+namespace qv {
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
+enum class TPosition { poDesigned, poDesktopCenter, poScreenCenter };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+using TCloseEvent = TMethod<TObject*, TCloseAction&>;
+using TCloseQueryEvent = TMethod<TObject*, bool&>;
+
+class TCustomForm : public TWinControl {
+  QV_CLASS(TCustomForm)
+ public:
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+
+  TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
+  TPosition Position = TPosition::poDesigned;
+  bool KeyPreview = false;
+  // Client size of the design; applied before the window is made.
+  void SetClientSize(int width, int height);
+
+  void Show();
+  void Hide() { SetVisible(false); }
+  void Close();
+  // Shows the form modally and returns its ModalResult.
+  TModalResult ShowModal();
+  TModalResult ModalResult = TModalResult::mrNone;
+  // Tests answer modal forms in-process through this hook.
+  using TModalHook = std::function<TModalResult(TCustomForm&)>;
+  static TModalHook& ModalHook() {
+    static TModalHook hook;
+    return hook;
+  }
+  bool Active() const { return active_; }
+  void BringToFront();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  void BeforeDestruction() override;
+  void SetVisible(bool visible) override;
+  void WndProc(TMessage& message) override;
+
+ protected:
+  // Applies a design: `design` runs with the form and its components loading,
+  // then every after-load step runs, then OnCreate.
+  void ApplyDesign(const std::function<void()>& design);
+  void CreateParams(TCreateParams& params) override;
+  void WindowCreated() override;
+  bool WantsKeyPreview() const override { return KeyPreview; }
+  virtual bool CloseQuery();
+  virtual void DoClose(TCloseAction& action);
+  virtual void Activate();
+  virtual void Deactivate();
+
+ private:
+  void PlaceOnScreen();
+  bool active_ = false;
+  bool placed_ = false;
+  bool destroying_done_ = false;
+  int modal_depth_ = 0;
+};
+
+class TForm : public TCustomForm {
+  QV_CLASS(TForm)
+ public:
+  using TCustomForm::TCustomForm;
+};
+
+// A main-window hook: returns true when it handled the message.
+using TWindowHook = std::function<bool(TMessage&)>;
+
+class TApplication : public TComponent {
+  QV_CLASS(TApplication)
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize();
+  // Creates a form; the first one made becomes the main form.
+  template <class T>
+  T* CreateForm() {
+    T* form = new T(this);
+    if (!main_form_) main_form_ = form;
+    return form;
+  }
+  TCustomForm* MainForm() const { return main_form_; }
+  void SetMainForm(TCustomForm* form) { main_form_ = form; }
+
+  // Shows the main form and runs the message loop until Terminate.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Handles the messages waiting in the queue, then returns.
+  void ProcessMessages();
+  // Handles one message; false when the queue was empty.
+  bool HandleMessage();
+
+  // The hidden window that stands for the application (posted messages, hooks).
+  HWND Handle() const { return handle_; }
+  // The executable's file name up to its first dot, letters after the first in lower case.
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title) { title_ = title; }
+  static std::string TitleFromExeName(const std::string& exePath);
+  std::string ExeName() const;
+
+  void Minimize();
+  void Restore();
+  bool Active() const { return active_; }
+
+  TColor HintColor = clInfoBk;
+  int HintPause = 500;
+  int HintHidePause = 2500;
+  bool ShowHint = true;
+
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+
+  void HookMainWindow(int id, TWindowHook hook);
+  void UnhookMainWindow(int id);
+
+  // Shows an error that escaped a handler; the loop then goes on.
+  void HandleException();
+  void ShowException(const std::exception& e);
+
+  // Called by forms when the application gains or loses activation.
+  void NotifyActivation(bool active);
+
+ private:
+  void AppWndProc(TMessage& m);
+
+  HWND handle_ = nullptr;
+  TCustomForm* main_form_ = nullptr;
+  std::string title_;
+  bool terminated_ = false;
+  bool active_ = false;
+  std::vector<std::pair<int, TWindowHook>> hooks_;
+};
+
+extern TApplication* Application;
+
+class TScreen {
+ public:
+  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+  // The bounding box of all monitors.
+  int DesktopWidth() const { return GetSystemMetrics(SM_CXVIRTUALSCREEN); }
+  int DesktopHeight() const { return GetSystemMetrics(SM_CYVIRTUALSCREEN); }
+};
+
+extern TScreen* Screen;
+
+// The mouse cursor, in screen coordinates.
+void SetCursorPosition(int x, int y);
+POINT CursorPosition();
+
+}  // namespace qv

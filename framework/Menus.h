@@ -1,0 +1,130 @@
+#pragma once
+// Pop-up menus and their items, with owner drawing for painters that draw menus
+// themselves.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Component.h"
+#include "framework/Events.h"
+#include "framework/Graphics.h"
+#include "framework/ShortCuts.h"
+
+namespace qv {
+
+struct TMessage;
+
+enum TOwnerDrawStateFlag : unsigned {
+  odSelected = 1,
+  odGrayed = 2,
+  odDisabled = 4,
+  odChecked = 8,
+  odFocused = 16,
+  odDefault = 32,
+  odHotLight = 64,
+  odNoAccel = 128,
+};
+using TOwnerDrawState = unsigned;
+
+using TMenuMeasureItemEvent = TMethod<TObject*, TCanvas&, int&, int&>;
+using TAdvancedMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, TOwnerDrawState>;
+
+class TMenu;
+
+class TMenuItem : public TComponent {
+  QV_CLASS(TMenuItem)
+ public:
+  explicit TMenuItem(TComponent* owner);
+  ~TMenuItem() override;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption) { caption_ = caption; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked) { checked_ = checked; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { visible_ = visible; }
+  bool Default = false;
+  TShortCut ShortCut = 0;
+  int ImageIndex = -1;
+  // A 16 x 16 picture shown beside the caption.
+  TBitmap& Bitmap() { return bitmap_; }
+  bool IsLine() const { return caption_ == "-"; }
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  TMenuItem* Items(int i) const { return items_.at(i); }
+  TMenuItem* Parent() const { return parent_; }
+  int MenuIndex() const;
+  void Add(TMenuItem* item);
+  void Insert(int index, TMenuItem* item);
+  void Remove(TMenuItem* item);
+  // The menu this item belongs to (through its parents).
+  TMenu* GetParentMenu() const;
+
+  // Runs the item's command as if the user had chosen it.
+  virtual void Click();
+
+  TNotifyEvent OnClick;
+  TMenuMeasureItemEvent OnMeasureItem;
+  TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
+
+ private:
+  friend class TMenu;
+  std::string caption_;
+  bool checked_ = false;
+  bool enabled_ = true;
+  bool visible_ = true;
+  TBitmap bitmap_;
+  std::vector<TMenuItem*> items_;
+  TMenuItem* parent_ = nullptr;
+  TMenu* menu_ = nullptr;
+  UINT command_ = 0;
+};
+
+class TMenu : public TComponent {
+  QV_CLASS(TMenu)
+ public:
+  explicit TMenu(TComponent* owner);
+  ~TMenu() override;
+  TMenuItem& Items() { return *items_; }
+  bool OwnerDraw = false;
+  // The system menu made from the items (made again whenever it is asked for).
+  HMENU Handle();
+  // The item with that command number, or null.
+  TMenuItem* FindCommand(UINT command) const;
+  TNotifyEvent OnChange;
+
+ protected:
+  // Owner-drawn items arrive here from the window that shows the menu.
+  bool HandleMenuMessage(TMessage& m);
+
+ private:
+  void Build(HMENU menu, TMenuItem& parent);
+  std::unique_ptr<TMenuItem> items_;
+  UniqueMenu handle_;
+  UINT next_command_ = 1;
+};
+
+class TPopupMenu : public TMenu {
+  QV_CLASS(TPopupMenu)
+ public:
+  explicit TPopupMenu(TComponent* owner);
+  ~TPopupMenu() override;
+  // Shows the menu at a screen point and runs the chosen item's command.
+  void Popup(int x, int y);
+  TComponent* PopupComponent = nullptr;
+  bool AutoPopup = true;
+  TNotifyEvent OnPopup;
+  // The window that owns the menu while it is shown.
+  HWND WindowHandle() const { return window_; }
+
+ private:
+  void WndProc(TMessage& m);
+  HWND window_ = nullptr;
+};
+
+}  // namespace qv

@@ -1,0 +1,36 @@
+#pragma once
+// TQvRichEdit: a hidden plain-text buffer used as a line store, with paste from
+// the clipboard. It never shows; the program uses it for text, not for editing.
+
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/TextBuffer.h"
+
+namespace qv {
+
+class TQvRichEdit : public TComponent {
+  QV_CLASS(TQvRichEdit)
+ public:
+  static constexpr size_t kDefaultMaxLength = 16777215;
+  explicit TQvRichEdit(TComponent* owner) : TComponent(owner) {}
+
+  TTextBuffer& Lines() { return lines_; }
+  const TTextBuffer& Lines() const { return lines_; }
+  std::string Text() const { return lines_.Text(); }
+  void SetText(const std::string& text) { lines_.SetText(text); }
+  void Clear() { lines_.Clear(); }
+
+  bool PlainText = false;
+  // Text past this many characters is not kept.
+  size_t MaxLength = kDefaultMaxLength;
+
+  // Appends the clipboard's text at the end. When the clipboard cannot be opened
+  // nothing is pasted.
+  void PasteFromClipboard();
+
+ private:
+  TTextBuffer lines_;
+};
+
+}  // namespace qv

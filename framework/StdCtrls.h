@@ -1,0 +1,137 @@
+#pragma once
+// Standard controls: edit field, list box (with its strings adapter) and the
+// speed button.
+
+#include <memory>
+#include <string>
+
+#include "framework/Controls.h"
+#include "framework/Strings.h"
+
+namespace qv {
+
+class TEdit : public TWinControl {
+  QV_CLASS(TEdit)
+ public:
+  explicit TEdit(TComponent* owner);
+  std::string Text() const;
+  void SetText(const std::string& text);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& m) override;
+};
+
+enum class TListBoxStyle { lbStandard = 0, lbOwnerDrawFixed = 1, lbOwnerDrawVariable = 2 };
+
+class TCustomListBox;
+using TDrawItemEvent = TMethod<TObject*, int, RECT, unsigned>;
+
+// The list box's lines: every operation is a message to the list box window.
+class TListBoxStrings : public TStrings {
+  QV_CLASS(TListBoxStrings)
+ public:
+  explicit TListBoxStrings(TCustomListBox& listBox) : list_box_(listBox) {}
+  int Count() const override;
+  std::string Get(int index) const override;
+  std::intptr_t GetObject(int index) const override;
+  void PutObject(int index, std::intptr_t object) override;
+  void Insert(int index, const std::string& text) override;
+  int Add(const std::string& text) override;
+  void Delete(int index) override;
+  void Clear() override;
+  int IndexOf(const std::string& text) const override;
+
+ protected:
+  void SetUpdateState(bool updating) override;
+  TCustomListBox& list_box_;
+};
+
+class TCustomListBox : public TWinControl {
+  QV_CLASS(TCustomListBox)
+ public:
+  explicit TCustomListBox(TComponent* owner);
+  ~TCustomListBox() override;
+
+  TStrings& Items() { return *items_; }
+  int ItemIndex();
+  void SetItemIndex(int index);
+  int TopIndex();
+  void SetTopIndex(int index);
+  int Count() { return items_->Count(); }
+  void Clear() { items_->Clear(); }
+
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool sorted);
+  TListBoxStyle Style() const { return style_; }
+  void SetStyle(TListBoxStyle style);
+  int ItemHeight() const { return item_height_; }
+  void SetItemHeight(int height);
+  bool IntegralHeight() const { return integral_height_; }
+  void SetIntegralHeight(bool value);
+  bool BorderSingle = true;
+
+  // Index of the line at a client point, or -1.
+  int ItemAtPos(POINT point, bool existingOnly);
+  RECT ItemRect(int index);
+
+  TDrawItemEvent OnDrawItem;
+
+  // The item-data value of a line: overridable, so a subclass may keep records there.
+  virtual std::intptr_t InternalGetItemData(int index);
+  virtual void InternalSetItemData(int index, std::intptr_t data);
+  virtual void DeleteString(int index);
+  virtual void ResetContent();
+
+ protected:
+  // Made once, by the constructor of the most-derived class that needs its own.
+  void SetItems(std::unique_ptr<TStrings> items) { items_ = std::move(items); }
+  void CreateParams(TCreateParams& params) override;
+  void WindowCreated() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage& m) override;
+  virtual void DrawItem(int index, RECT rect, unsigned state);
+  virtual void MeasureItem(int index, int& height);
+  // Sends the line height to the window (owner-drawn fixed style).
+  void ResetItemHeight();
+
+  std::unique_ptr<TStrings> items_;
+  std::unique_ptr<TStringList> saved_items_;
+  int saved_top_index_ = 0, saved_item_index_ = -1;
+  bool sorted_ = false;
+  TListBoxStyle style_ = TListBoxStyle::lbStandard;
+  int item_height_ = 16;
+  bool integral_height_ = false;
+};
+
+class TListBox : public TCustomListBox {
+  QV_CLASS(TListBox)
+ public:
+  using TCustomListBox::TCustomListBox;
+};
+
+// A flat button that draws itself; in a group it can stay down.
+class TSpeedButton : public TWinControl {
+  QV_CLASS(TSpeedButton)
+ public:
+  explicit TSpeedButton(TComponent* owner);
+  bool Flat = true;
+  int GroupIndex = 0;
+  bool AllowAllUp = false;
+  bool Down() const { return down_; }
+  void SetDown(bool down);
+  TBitmap& Glyph() { return glyph_; }
+  void Click() override;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+  void WndProc(TMessage& m) override;
+
+ private:
+  bool down_ = false;
+  bool pressed_ = false;
+  bool hot_ = false;
+  TBitmap glyph_;
+};
+
+}  // namespace qv

@@ -1,0 +1,175 @@
+#include "framework/TextBuffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/FileIO.h"
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+namespace {
+
+const char* FindByte(const char* from, const char* end, char c) {
+  const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
+  return hit ? static_cast<const char*>(hit) : end;
+}
+
+inline unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+bool SameTextAt(const char* text, std::string_view other) {
+  for (size_t i = 0; i < other.size(); ++i)
+    if (FoldAscii(static_cast<unsigned char>(text[i])) !=
+        FoldAscii(static_cast<unsigned char>(other[i])))
+      return false;
+  return true;
+}
+
+// Room kept in front of freshly set text, so that the next clips go in without moving it.
+size_t FrontRoomFor(size_t size) { return std::clamp<size_t>(size / 4, 256, size_t{4} << 20); }
+
+}  // namespace
+
+size_t TTextBuffer::AppendNormalized(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size());
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  // The next CR and LF are remembered, so that text with only one kind of break is
+  // still scanned once.
+  const char* nextCr = FindByte(p, end, '\r');
+  const char* nextLf = FindByte(p, end, '\n');
+  size_t breaks = 0;
+  while (p < end) {
+    if (nextCr < p) nextCr = FindByte(p, end, '\r');
+    if (nextLf < p) nextLf = FindByte(p, end, '\n');
+    const char* brk = std::min(nextCr, nextLf);
+    out.append(p, brk);
+    if (brk == end) break;
+    out.append("\r\n", 2);
+    ++breaks;
+    p = (*brk == '\r' && brk + 1 < end && brk[1] == '\n') ? brk + 2 : brk + 1;
+  }
+  return breaks;
+}
+
+std::string TTextBuffer::NormalizeLineBreaks(std::string_view text) {
+  std::string out;
+  AppendNormalized(out, text);
+  return out;
+}
+
+void TTextBuffer::SetText(std::string_view text) {
+  const size_t room = FrontRoomFor(text.size());
+  std::string fresh(room, '\0');
+  const size_t breaks = AppendNormalized(fresh, text);
+  buf_.swap(fresh);
+  start_ = room;
+  breaks_ = breaks;
+  lineIndexValid_ = false;
+}
+
+void TTextBuffer::Clear() {
+  std::string().swap(buf_);
+  start_ = 0;
+  breaks_ = 0;
+  lineIndexValid_ = false;
+}
+
+size_t TTextBuffer::LineCount() const {
+  if (Empty() || buf_.back() == '\n') return breaks_;
+  return breaks_ + 1;
+}
+
+void TTextBuffer::BuildLineIndex() const {
+  if (lineIndexValid_) return;
+  lineStarts_.clear();
+  lineStarts_.reserve(breaks_ + 1);
+  const std::string_view text = View();
+  const char* const base = text.data();
+  const char* const end = base + text.size();
+  lineStarts_.push_back(0);
+  for (const char* p = FindByte(base, end, '\n'); p != end; p = FindByte(p + 1, end, '\n'))
+    lineStarts_.push_back(static_cast<size_t>(p + 1 - base));
+  lineIndexValid_ = true;
+}
+
+std::string TTextBuffer::Line(size_t index) const {
+  if (index >= LineCount()) throw EStringListError(MsgListIndexError(static_cast<int>(index)));
+  BuildLineIndex();
+  const size_t from = lineStarts_[index];
+  const size_t to = index + 1 < lineStarts_.size() ? lineStarts_[index + 1] - 2 : Size();
+  return std::string(View().substr(from, std::min(to - from, kMaxLineAccess)));
+}
+
+void TTextBuffer::PrependNormalized(std::string_view piece, size_t pieceBreaks) {
+  if (piece.empty()) return;
+  if (piece.size() > start_) {
+    // Grow the front room to at least the text's size, so that moves are amortised.
+    const size_t size = Size();
+    const size_t room = std::max(piece.size() + size, piece.size() + FrontRoomFor(size));
+    std::string grown(room + size, '\0');
+    std::memcpy(grown.data() + room, buf_.data() + start_, size);
+    buf_.swap(grown);
+    start_ = room;
+  }
+  start_ -= piece.size();
+  std::memcpy(buf_.data() + start_, piece.data(), piece.size());
+  breaks_ += pieceBreaks;
+  lineIndexValid_ = false;
+}
+
+void TTextBuffer::InsertAtTop(std::string_view text) {
+  std::string piece;
+  size_t breaks = AppendNormalized(piece, text);
+  if (!Empty()) {
+    piece.append("\r\n", 2);
+    ++breaks;
+  }
+  PrependNormalized(piece, breaks);
+}
+
+void TTextBuffer::LoadFromFile(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) throw EFOpenError(MsgCannotOpenFile(path));
+  SetText(bytes);
+}
+
+std::string TTextBuffer::FileImage() const {
+  const std::string_view text = View();
+  const bool needsBreak = !text.empty() && text.back() != '\n';
+  std::string image;
+  image.reserve(text.size() + 2);
+  image.append(text);
+  if (needsBreak) image.append("\r\n", 2);
+  return image;
+}
+
+void TTextBuffer::SaveToFile(const std::string& path) const {
+  if (!WriteFileAtomically(path, FileImage())) throw EFCreateError(MsgCannotCreateFile(path));
+}
+
+size_t TTextBuffer::FindLine(std::string_view line, size_t fromOffset) const {
+  const std::string_view text = View();
+  if (fromOffset >= text.size()) return npos;
+  const char* const base = text.data();
+  const char* const end = base + text.size();
+  const char* p = base + fromOffset;
+  if (fromOffset > 0 && p[-1] != '\n') {
+    p = FindByte(p, end, '\n');
+    if (p == end) return npos;
+    ++p;
+  }
+  // Breaks are CR LF only, so a line runs from its start to the next CR.
+  while (p < end) {
+    const char* lineEnd = FindByte(p, end, '\r');
+    if (static_cast<size_t>(lineEnd - p) == line.size() && SameTextAt(p, line))
+      return static_cast<size_t>(p - base);
+    if (lineEnd == end) break;
+    p = lineEnd + 2;
+  }
+  return npos;
+}
+
+}  // namespace qv

@@ -1,3 +1,0 @@
-#include <windows.h>
-#include <gtest/gtest.h>
-TEST(E2E, Placeholder) { SUCCEED(); }
