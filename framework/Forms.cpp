@@ -214,7 +214,10 @@ void ApplicationExceptionHandler() {
 TApplication::TApplication() : TComponent(nullptr) {
   Application = this;
   g_window_exception_handler = &ApplicationExceptionHandler;
-  title_ = TitleFromExeName(ExeName());
+  char path[MAX_PATH * 2] = {0};
+  GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
+  exe_name_ = path;
+  title_ = TitleFromExeName(exe_name_);
   handle_ = AllocateHWnd(TWndMethod::Of<&TApplication::AppWndProc>(this));
   SetWindowTextA(handle_, title_.c_str());
 }
@@ -232,10 +235,10 @@ TApplication::~TApplication() {
 
 void TApplication::Initialize() {}
 
-std::string TApplication::ExeName() const {
-  char path[MAX_PATH * 2] = {0};
-  GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
-  return path;
+void TApplication::SetExeName(const std::string& path) {
+  exe_name_ = path;
+  title_ = TitleFromExeName(path);
+  SetWindowTextA(handle_, title_.c_str());
 }
 
 std::string TApplication::TitleFromExeName(const std::string& exePath) {

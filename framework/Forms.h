@@ -120,7 +120,10 @@ class TApplication : public TComponent {
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title) { title_ = title; }
   static std::string TitleFromExeName(const std::string& exePath);
-  std::string ExeName() const;
+  // The executable's full path. Tests may name another one, so that a form whose
+  // files live beside the executable uses a folder of their own.
+  const std::string& ExeName() const { return exe_name_; }
+  void SetExeName(const std::string& path);
 
   void Minimize();
   void Restore();
@@ -152,6 +155,7 @@ class TApplication : public TComponent {
   HWND handle_ = nullptr;
   TCustomForm* main_form_ = nullptr;
   std::string title_;
+  std::string exe_name_;
   bool terminated_ = false;
   bool active_ = false;
   std::vector<std::pair<int, TWindowHook>> hooks_;

@@ -1,0 +1,212 @@
+// The main window's lifecycle against the real Win32 API: start with and
+// without clip files, save, clear, quit, close and the end of the session.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/Unit1.h"
+#include "framework/Clipbrd.h"
+#include "framework/SysUtils.h"
+#include "tests/win/WinTestSupport.h"
+
+namespace qv {
+namespace {
+
+using test::PromptRecorder;
+using test::ScratchFolder;
+
+const std::string kList =
+    "second" + ListLineMarker + "0000200000002\r\n" + "first" + ListLineMarker + "0000100000001\r\n";
+const std::string kStore =
+    "/:hdr:\\0000200000002\r\nsecond\r\n/:tlr:\\0000200000002\r\n"
+    "/:hdr:\\0000100000001\r\nfirst line\r\nsecond line\r\n/:tlr:\\0000100000001\r\n";
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FirstActivationDone = 0;
+    WindowShown = 0;
+    SkipNextCapture = 1;
+    PasteDelay = 0;
+    CapturesSinceAutoSave = 0;
+    // Nothing on the clipboard: the start-up capture then takes nothing.
+    Clipboard().Clear();
+    app = std::make_unique<TApplication>();
+    app->SetExeName(folder.File("qvavad.exe"));
+  }
+  void TearDown() override { app.reset(); }
+
+  TForm1* Start() { return form = app->CreateForm<TForm1>(); }
+  std::string Text(int listIndex) {
+    return *form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(listIndex));
+  }
+
+  ScratchFolder folder;
+  PromptRecorder prompts;
+  std::unique_ptr<TApplication> app;
+  TForm1* form = nullptr;
+};
+
+TEST_F(MainWindow, FirstRunShowsTheMissingListAndSavesEmptyFilesOnClose) {
+  Start();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot open file " + folder.File("Lb1.qvl"));
+  EXPECT_EQ(prompts.asked[0].Caption, "qvavad");  // the title: the exe name, the rest lower case
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
+  EXPECT_TRUE(form->QvRichEdit2.Empty());
+  EXPECT_EQ(form->Width(), 249);
+  EXPECT_EQ(form->Caption(), "Quorvel Vavad");
+  // The rest of creation still ran up to the failing load.
+  EXPECT_EQ(form->GlobalHotKey1->Key(), TextToShortCut("F5"));
+
+  form->Close();
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
+  EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
+}
+
+TEST_F(MainWindow, PreparedFilesLoadAndCloseWritesThemBackByteForByte) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  Start();
+  EXPECT_TRUE(prompts.asked.empty());
+  ASSERT_EQ(form->QvCheckListBox1->Count(), 2);
+  EXPECT_EQ(Text(0), "second");
+  EXPECT_EQ(Text(1), "first line\r\nsecond line");
+  SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
+  EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
+}
+
+TEST_F(MainWindow, AMissingStoreFileKeepsTheListAndSkipsTheRest) {
+  folder.Write("Lb1.qvl", kList);
+  Start();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot open file " + folder.File("vqclips.qvl"));
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
+  EXPECT_FALSE(form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(0)).has_value());
+}
+
+TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  Start();
+  prompts.answers = {TModalResult::mrNo};
+  form->Quit1Click(nullptr);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].Caption, "Confirm");
+  EXPECT_EQ(prompts.asked[0].Text, "Quit Quorel Vavad?");
+  EXPECT_EQ(prompts.asked[0].Type, TMsgDlgType::mtConfirmation);
+  const POINT cursor = CursorPosition();
+  EXPECT_EQ(cursor.x, Screen->DesktopWidth() / 2 - 20);
+  EXPECT_EQ(cursor.y, Screen->DesktopHeight() / 2 + 32);
+  EXPECT_FALSE(app->Terminated());
+  EXPECT_FALSE(form->Visible());
+  EXPECT_EQ(WindowShown, 0);
+
+  folder.Write("Lb1.qvl", "");  // shows whether quitting writes
+  prompts.answers = {TModalResult::mrYes};
+  form->Quit1Click(nullptr);
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
+}
+
+TEST_F(MainWindow, ACloseThatCannotSaveIsAbandonedAndTheProgramRuns) {
+  app->SetExeName(folder.File("gone\\qvavad.exe"));
+  Start();
+  prompts.asked.clear();
+  SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\Lb1.qvl"));
+  EXPECT_EQ(prompts.asked[0].Type, TMsgDlgType::mtError);
+  EXPECT_FALSE(app->Terminated());
+}
+
+TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
+  Start();
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+  EXPECT_TRUE(folder.Exists("Lb1.qvl"));
+  EXPECT_TRUE(folder.Exists("vqclips.qvl"));
+  EXPECT_FALSE(app->Terminated());
+
+  app->SetExeName(folder.File("gone\\qvavad.exe"));
+  prompts.asked.clear();
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), 0);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\Lb1.qvl"));
+}
+
+TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  Start();
+  prompts.answers = {TModalResult::mrNo};
+  form->ClearClips1Click(nullptr);
+  EXPECT_EQ(prompts.asked.back().Text, "Clear all current clips?");
+  EXPECT_EQ(CursorPosition().y, Screen->DesktopHeight() / 2 + 33);
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
+
+  prompts.answers = {TModalResult::mrYes};
+  form->ClearClips1Click(nullptr);
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
+  EXPECT_TRUE(form->QvRichEdit2.Empty());
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);  // the files wait for the next save
+  form->SaveClips1Click(nullptr);
+  EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
+  EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
+}
+
+TEST_F(MainWindow, FirstActivationTakesTheSettingsAndHidesTheWindow) {
+  Start();
+  EXPECT_EQ(form->GlobalHotKey1->Key(), 116);  // F5 after creation
+  form->Show();
+  test::Pump();
+  EXPECT_EQ(FirstActivationDone, 1);
+  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);  // Ctrl+Alt+Down
+  EXPECT_EQ(PasteDelay, 100);
+  EXPECT_EQ(form->Timer2->Interval(), 0u);  // auto save off
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(MainWindow, AutoSaveWritesOnlyAfterAChangeWasSeen) {
+  Start();
+  form->Timer2Timer(nullptr);
+  EXPECT_FALSE(folder.Exists("Lb1.qvl"));
+
+  // A change within the second of the last auto save still gets saved.
+  LastCaptureTime = LastSaveTime;
+  CapturesSinceAutoSave = 1;
+  form->Timer2Timer(nullptr);
+  EXPECT_TRUE(folder.Exists("Lb1.qvl"));
+  EXPECT_EQ(CapturesSinceAutoSave, 0);
+
+  DeleteFileA(folder.File("Lb1.qvl").c_str());
+  form->Timer2Timer(nullptr);
+  EXPECT_FALSE(folder.Exists("Lb1.qvl"));
+}
+
+TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
+  Start();
+  EXPECT_TRUE(form->Caching1->Checked());
+  EXPECT_TRUE(form->QvTrayIcon1->Added());
+  form->Caching1Click(nullptr);
+  EXPECT_FALSE(form->Caching1->Checked());
+  EXPECT_EQ(WindowShown, 0);
+  form->Caching1Click(nullptr);
+  EXPECT_TRUE(form->Caching1->Checked());
+}
+
+TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
+  Start();
+  TMenuItem& items = form->PopupMenu1->Items();
+  ASSERT_EQ(items.Count(), 6);
+  const char* captions[] = {"Settings...", "Save Vavad", "Clear Vavad",
+                            "Tray Icon",   " Caching",   " Quit"};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
+  EXPECT_TRUE(form->NoTrayIcon1->Checked());
+}
+
+}  // namespace
+}  // namespace qv

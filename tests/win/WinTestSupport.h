@@ -1,0 +1,98 @@
+#pragma once
+// Shared by the Windows tests: a scratch folder, file helpers, a message pump,
+// and prompts answered in-process.
+
+#include <windows.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/Dialogs.h"
+#include "framework/FileIO.h"
+
+namespace qv::test {
+
+// A fresh folder under %TEMP%, removed with its files at the end.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int counter = 0;
+    path_ = std::string(temp) + "qvtest" + std::to_string(GetCurrentProcessId()) + "_" +
+            std::to_string(++counter) + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~ScratchFolder() {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path_ + "*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          DeleteFileA((path_ + fd.cFileName).c_str());
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryA(path_.c_str());
+  }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + name; }
+  std::optional<std::string> Read(const std::string& name) const {
+    std::string bytes;
+    if (!ReadWholeFile(File(name), bytes)) return std::nullopt;
+    return bytes;
+  }
+  void Write(const std::string& name, const std::string& bytes) const {
+    WriteFileAtomically(File(name), bytes);
+  }
+  bool Exists(const std::string& name) const {
+    return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+ private:
+  std::string path_;
+};
+
+// Handles every waiting message of this thread.
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// Pumps until the condition holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    Pump();
+    Sleep(5);
+  }
+  return true;
+}
+
+// Answers every prompt with the next queued answer (OK when none is queued)
+// and records what was asked, for as long as it lives.
+class PromptRecorder {
+ public:
+  PromptRecorder() {
+    DialogHook() = [this](const TDialogRequest& r) {
+      asked.push_back(r);
+      if (answers.empty()) return TModalResult::mrOk;
+      const TModalResult a = answers.front();
+      answers.pop_front();
+      return a;
+    };
+  }
+  ~PromptRecorder() { DialogHook() = nullptr; }
+  std::vector<TDialogRequest> asked;
+  std::deque<TModalResult> answers;
+};
+
+}  // namespace qv::test
