@@ -77,8 +77,8 @@ std::optional<std::string> ListLineId(std::string_view listLine);
 std::optional<std::string> LocateClipText(const TTextBuffer& store, std::string_view listLine);
 
 struct TDisplayLine {
-  std::string line;   // the first line that is not blank, unchanged; "" for an empty text
-  int lineCount;      // lines of the text, a last empty line not counted
+  std::string line;  // the first line that is not blank, unchanged; "" for an empty text
+  int lineCount;     // lines of the text, a last empty line not counted
 };
 // The line a new clip shows in the list. Lines are read the way the buffer hands them
 // out: at most the first 4096 characters each, and a line blank within those counts as

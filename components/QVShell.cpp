@@ -59,6 +59,9 @@ void TIconList::Assign(const TIconList& other) {
 
 namespace {
 
+// The shell's first record layout: 88 bytes in the 32-bit product.
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88);
+
 // The tip is the short part of a hint, cut to what the 64-byte field holds.
 std::string ShortTip(const std::string& hint) {
   std::string tip = hint.substr(0, hint.find('|'));

@@ -4,6 +4,7 @@
 // A right-button release over the icon opens the PopupMenu at the cursor.
 
 #include <windows.h>
+// shellapi.h needs windows.h first.
 #include <shellapi.h>
 
 #include <cstdint>

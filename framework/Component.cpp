@@ -9,6 +9,8 @@ namespace qv {
 TComponent::TComponent(TComponent* owner) {
   if (owner) {
     if (owner->Designing()) state_ |= csDesigning;
+    // Made while its owner's design is loading: it is part of that design.
+    if (owner->Loading()) state_ |= csLoading;
     owner->Insert(this);
   }
 }

@@ -71,7 +71,7 @@ class TTextBuffer {
 
   std::string buf_;  // [0, start_) is spare room; [start_, size) is the text
   size_t start_ = 0;
-  size_t breaks_ = 0;  // CR LF pairs in the text
+  size_t breaks_ = 0;                       // CR LF pairs in the text
   mutable std::vector<size_t> lineStarts_;  // offsets relative to start_, built on demand
   mutable bool lineIndexValid_ = false;
 };

@@ -71,8 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (id.find_first_of("\r\n/") != std::string::npos) id = "0000000000001";
   if (!clips.AddClip(storeText, id)) return 0;
   const std::string mine = qv::MakeListLine(
-      qv::BuildDisplayText(storeText, [](const std::string& s) { return int(s.size()) * 5; }),
-      id);
+      qv::BuildDisplayText(storeText, [](const std::string& s) { return int(s.size()) * 5; }), id);
   const std::optional<std::string> found = clips.Locate(mine);
   // Only a whole line equal to the id's trailer key inside the text may end it early.
   bool trailerInside = false;

@@ -11,9 +11,17 @@ source scripts/wine-env.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$(nproc)" --target qvavad
 qv_use_desktop_prefix
+# Ending this script (Ctrl+C included) ends the program and the display it got.
+qv_pid=
+cleanup() {
+  if [ -n "$qv_pid" ]; then kill "$qv_pid" 2>/dev/null || true; fi
+  qv_stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 if ! qv_display_works; then
   qv_start_xvfb
-  trap qv_stop_xvfb EXIT
   echo "No X display found: running on the virtual display $DISPLAY."
 fi
 qv_wine_prefix
@@ -25,4 +33,9 @@ cp build/win64/app/qvavad.exe build/run/qvavad.exe.new
 mv -f build/run/qvavad.exe.new build/run/qvavad.exe
 cd build/run
 echo "Quorvel Vavad is running (its files are in $(pwd)); quit it from its tray menu."
-"$WINELOADER" ./qvavad.exe
+"$WINELOADER" ./qvavad.exe &
+qv_pid=$!
+rc=0
+wait "$qv_pid" || rc=$?
+qv_pid=
+exit "$rc"

@@ -8,7 +8,7 @@
 #include "app/Unit1.h"
 #include "framework/Clipbrd.h"
 #include "framework/SysUtils.h"
-#include "tests/win/WinTestSupport.h"
+#include "tests/win/MainWindowFixture.h"
 
 namespace qv {
 namespace {
@@ -22,31 +22,7 @@ const std::string kStore =
     "/:hdr:\\0000200000002\r\nsecond\r\n/:tlr:\\0000200000002\r\n"
     "/:hdr:\\0000100000001\r\nfirst line\r\nsecond line\r\n/:tlr:\\0000100000001\r\n";
 
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    FirstActivationDone = 0;
-    WindowShown = 0;
-    SkipNextCapture = 1;
-    PasteDelay = 0;
-    CapturesSinceAutoSave = 0;
-    // Nothing on the clipboard: the start-up capture then takes nothing.
-    Clipboard().Clear();
-    app = std::make_unique<TApplication>();
-    app->SetExeName(folder.File("qvavad.exe"));
-  }
-  void TearDown() override { app.reset(); }
-
-  TForm1* Start() { return form = app->CreateForm<TForm1>(); }
-  std::string Text(int listIndex) {
-    return *form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(listIndex));
-  }
-
-  ScratchFolder folder;
-  PromptRecorder prompts;
-  std::unique_ptr<TApplication> app;
-  TForm1* form = nullptr;
-};
+using MainWindow = test::MainWindowFixture;
 
 TEST_F(MainWindow, FirstRunShowsTheMissingListAndSavesEmptyFilesOnClose) {
   Start();

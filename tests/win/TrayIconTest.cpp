@@ -1,8 +1,8 @@
 // TQvTrayIcon against the real shell of Wine: the icon's presence is read back
 // from the shell itself (a modify only succeeds for an icon it holds), and the
 // mouse notices are sent to the icon's window as the shell would send them.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <chrono>
@@ -78,7 +78,9 @@ class Recorder : public TObject {
     log.push_back("down " + Describe(b, s));
     last = POINT{x, y};
   }
-  void Up(TObject*, TMouseButton b, TShiftState s, int, int) { log.push_back("up " + Describe(b, s)); }
+  void Up(TObject*, TMouseButton b, TShiftState s, int, int) {
+    log.push_back("up " + Describe(b, s));
+  }
   void Move(TObject*, TShiftState, int x, int y) {
     log.push_back("move");
     last = POINT{x, y};
@@ -289,8 +291,8 @@ TEST_F(TrayIconTest, OtherButtonsAndUnmatchedReleases) {
   SendMouse(*tray_, WM_RBUTTONDOWN);
   SendMouse(*tray_, WM_RBUTTONUP);
   const std::vector<std::string> expected{
-      "up R+right",      "up L+left",   "down R+double", "down M+middle", "up M+middle",
-      "down M+double",   "move",        "down R+right",  "click",         "up R+right"};
+      "up R+right",    "up L+left", "down R+double", "down M+middle", "up M+middle",
+      "down M+double", "move",      "down R+right",  "click",         "up R+right"};
   EXPECT_EQ(rec_.log, expected);
 }
 
@@ -383,10 +385,35 @@ TEST_F(TrayIconTest, FreedMenuIsForgotten) {
   EXPECT_EQ(tray_->PopupMenu(), nullptr);
 }
 
+// Wine's shell drops the icons of a window once it is destroyed, so whether the
+// destructor itself removed the icon is asked while its window still exists.
+struct DestroyWatch {
+  static inline HWND window = nullptr;
+  static inline NOTIFYICONDATAA record{};
+  static inline int heldAtDestroy = -1;
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && cwp->hwnd == window && cwp->message == WM_DESTROY)
+      heldAtDestroy = ShellHolds(record) ? 1 : 0;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  // Frees the component and tells whether the shell still held the icon when
+  // the component's window was being destroyed.
+  static int FreeAndAsk(TComponent* component, const TQvTrayIcon& tray) {
+    window = tray.WindowHandle();
+    record = tray.NotifyData();
+    heldAtDestroy = -1;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, GetCurrentThreadId());
+    component->Free();
+    UnhookWindowsHookEx(hook);
+    return heldAtDestroy;
+  }
+};
+
 TEST_F(TrayIconTest, DestructorRemovesTheIcon) {
   const NOTIFYICONDATAA record = tray_->NotifyData();
   ASSERT_TRUE(ShellHolds(record));
-  tray_->Free();
+  EXPECT_EQ(DestroyWatch::FreeAndAsk(tray_, *tray_), 0);
   tray_ = nullptr;
   EXPECT_FALSE(ShellHolds(record));
 
@@ -396,10 +423,8 @@ TEST_F(TrayIconTest, DestructorRemovesTheIcon) {
   owner->BeginLoading();
   owned->SetIcon(MakeIcon(RGB(1, 2, 3)));
   owner->EndLoading();
-  const NOTIFYICONDATAA ownedRecord = owned->NotifyData();
-  ASSERT_TRUE(ShellHolds(ownedRecord));
-  owner->Free();
-  EXPECT_FALSE(ShellHolds(ownedRecord));
+  ASSERT_TRUE(ShellHolds(owned->NotifyData()));
+  EXPECT_EQ(DestroyWatch::FreeAndAsk(owner, *owned), 0);
 }
 
 TEST_F(TrayIconTest, AnimationStepsThroughIconsOnTheMessageLoop) {
