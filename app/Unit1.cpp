@@ -350,9 +350,30 @@ void TForm1::ClipboardWatcher1Change(TObject*) {
   }
   if (!Caching1->Checked()) return;
   TClipboard& clipboard = ClipboardWatcher1->Clipboard();
+  // Notices arrive after the fact: by now the source may be placing its next
+  // content. Holding the clipboard open while it is examined and read means the
+  // text and its private marks are from one and the same content.
+  bool opened = false;
+  try {
+    clipboard.Open();
+    opened = true;
+  } catch (const EClipboardException&) {
+    // Busy: the paste below then yields no text, as with any failed paste.
+  }
+  struct Closer {
+    TClipboard& clipboard;
+    bool opened;
+    ~Closer() {
+      if (opened) clipboard.Close();
+    }
+  } closer{clipboard, opened};
   if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return;
   QvRichEdit1->Clear();
   QvRichEdit1->PasteFromClipboard();
+  if (opened) {
+    clipboard.Close();
+    closer.opened = false;
+  }
   LastCaptureTime = NowSeconds();
   ++CapturesSinceAutoSave;
   const std::string text = QvRichEdit1->Text();

@@ -34,7 +34,8 @@ inline constexpr Millis kTimeout{5000};
 inline constexpr char kExeName[] = "qvavad.exe";
 inline constexpr char kMainClass[] = "TForm1";
 inline constexpr char kMainCaption[] = "Quorvel Vavad";
-inline constexpr char kAppTitle[] = "Qvavad";
+// The application title: the exe name up to its first dot, letters after the first in lower case.
+inline constexpr char kAppTitle[] = "qvavad";
 inline constexpr char kDialogClass[] = "#32770";
 
 // Clipboard formats that ask clipboard tools to leave the content alone.

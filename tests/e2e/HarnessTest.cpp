@@ -337,59 +337,5 @@ TEST(ProgramTest, AProgramThatWillNotCloseIsKilledAtTheEnd) {
 
 // The first thing qvavad.exe shows: the placeholder's box, or the real program's
 // start-up error box or main window.
-enum class Shown { kNothing, kPlaceholderBox, kRealProgram };
-
-Shown WaitForFirstWindow(Program& program) {
-  Shown shown = Shown::kNothing;
-  WaitUntil([&] {
-    if (FindDialog(kMainCaption, program.ProcessId()))
-      shown = Shown::kPlaceholderBox;
-    else if (FindDialog(kAppTitle, program.ProcessId()) ||
-             FindTopWindow(kMainClass, kMainCaption, program.ProcessId()))
-      shown = Shown::kRealProgram;
-    return shown != Shown::kNothing || !program.IsRunning();
-  });
-  return shown;
-}
-
-TEST(QvavadTest, PlaceholderShowsItsBoxAndEndsWhenAnswered) {
-  TestFolder folder;
-  TestFolder elsewhere;
-  Program program(folder);
-  ASSERT_TRUE(program.Start("", elsewhere.Path()));
-  const Shown shown = WaitForFirstWindow(program);
-  if (shown == Shown::kRealProgram) GTEST_SKIP() << "qvavad.exe is no longer the placeholder";
-  ASSERT_EQ(shown, Shown::kPlaceholderBox) << "windows:\n" << DescribeTopWindows();
-
-  EXPECT_EQ(DialogText(program.WaitForDialog(kMainCaption)), "placeholder");
-  ASSERT_TRUE(program.AnswerDialog(kMainCaption, "OK"));
-  EXPECT_EQ(program.WaitForExit(), 0u);
-}
-
-TEST(QvavadTest, FirstStartReportsTheMissingListAndClosingWritesBothFilesBesideTheExe) {
-  TestFolder folder;
-  TestFolder elsewhere;
-  Program program(folder);
-  ASSERT_TRUE(program.Start("", elsewhere.Path()));
-  const Shown shown = WaitForFirstWindow(program);
-  if (shown == Shown::kPlaceholderBox) {
-    program.Kill();
-    GTEST_SKIP() << "qvavad.exe is still the placeholder";
-  }
-  ASSERT_EQ(shown, Shown::kRealProgram) << "windows:\n" << DescribeTopWindows();
-
-  HWND error = program.WaitForDialog(kAppTitle);
-  ASSERT_TRUE(error);
-  EXPECT_EQ(DialogText(error), "Cannot open file " + folder.File("Lb1.qvl"));
-  ASSERT_TRUE(program.AnswerDialog(kAppTitle, "OK"));
-  ASSERT_TRUE(program.MainWindow());
-  EXPECT_EQ(program.Close(), 0u);
-
-  EXPECT_TRUE(folder.Exists("Lb1.qvl"));
-  EXPECT_TRUE(folder.Exists("vqclips.qvl"));
-  EXPECT_FALSE(elsewhere.Exists("Lb1.qvl"));
-  EXPECT_FALSE(elsewhere.Exists("vqclips.qvl"));
-}
-
 }  // namespace
 }  // namespace qv::e2e

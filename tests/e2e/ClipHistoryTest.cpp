@@ -1,0 +1,127 @@
+// The real qvavad.exe, started in a folder of its own and driven from outside:
+// its clip files, what it records from the clipboard, and how it ends.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/e2e/Harness.h"
+
+namespace qv::e2e {
+namespace {
+
+const std::string kMarker = std::string(70, ' ') + "/:hdr:\\";
+
+// The clip list: the LISTBOX child of the main window 233 pixels wide.
+HWND FindClipList(HWND mainWindow) {
+  struct Search {
+    HWND found = nullptr;
+  } search;
+  EnumChildWindows(
+      mainWindow,
+      [](HWND child, LPARAM data) -> BOOL {
+        char cls[32] = {0};
+        GetClassNameA(child, cls, sizeof cls);
+        RECT r;
+        GetWindowRect(child, &r);
+        if (lstrcmpiA(cls, "ListBox") == 0 && r.right - r.left == 233) {
+          reinterpret_cast<Search*>(data)->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+class ClipHistory : public ::testing::Test {
+ protected:
+  // Starts the program from another current folder: its files must still be
+  // the ones beside the exe.
+  void StartWithFiles(const std::string& list, const std::string& store) {
+    ASSERT_TRUE(folder.WriteFile("Lb1.qvl", list));
+    ASSERT_TRUE(folder.WriteFile("vqclips.qvl", store));
+    ASSERT_TRUE(EmptyClipboard());
+    ASSERT_TRUE(program.Start("", elsewhere.Path()));
+    main = program.MainWindow();
+    ASSERT_TRUE(main);
+    clipList = FindClipList(main);
+    ASSERT_TRUE(clipList);
+    // The window exists before its files are loaded; the list then fills.
+    const int expected = static_cast<int>(std::count(list.begin(), list.end(), '\n'));
+    ASSERT_TRUE(Eventually([&] { return ClipCount() == expected; }, "the loaded list", kTimeout));
+  }
+  int ClipCount() { return static_cast<int>(SendMessageA(clipList, LB_GETCOUNT, 0, 0)); }
+  // Copies a text and waits until it is in the list.
+  void CopyAndWait(const std::string& text) {
+    const int before = ClipCount();
+    ASSERT_TRUE(SetClipboardText(text));
+    ASSERT_TRUE(Eventually([&] { return ClipCount() == before + 1; }, "the clip '" + text + "'",
+                           kTimeout));
+  }
+  std::string ListFile() { return folder.ReadFile("Lb1.qvl").value_or("<missing>"); }
+  std::string StoreFile() { return folder.ReadFile("vqclips.qvl").value_or("<missing>"); }
+
+  TestFolder folder;
+  TestFolder elsewhere;
+  Program program{folder};
+  HWND main = nullptr;
+  HWND clipList = nullptr;
+};
+
+TEST_F(ClipHistory, FirstRunReportsTheMissingListAndQuitLeavesEmptyFilesBesideTheExe) {
+  ASSERT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  HWND error = program.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(DialogText(error), "Cannot open file " + folder.File("Lb1.qvl"));
+  ASSERT_TRUE(program.AnswerDialog(kAppTitle, "OK"));
+  HWND mainWindow = program.MainWindow();
+  ASSERT_TRUE(mainWindow);
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(folder.ReadFile("Lb1.qvl"), std::string());
+  EXPECT_EQ(folder.ReadFile("vqclips.qvl"), std::string());
+  EXPECT_FALSE(elsewhere.Exists("Lb1.qvl"));
+  EXPECT_FALSE(elsewhere.Exists("vqclips.qvl"));
+}
+
+TEST_F(ClipHistory, FilesAreWrittenBackUnchangedByteForByte) {
+  const std::string list = "older" + kMarker + "0000200000002\r\n" + "oldest" + kMarker +
+                           "0000100000001\r\n" + "a line without a marker\r\n";
+  const std::string store =
+      "/:hdr:\\0000200000002\r\nolder\r\n/:tlr:\\0000200000002\r\n"
+      "/:hdr:\\0000100000001\r\noldest\r\n\r\n/:tlr:\\0000100000001\r\n";
+  StartWithFiles(list, store);
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(ListFile(), list);
+  EXPECT_EQ(StoreFile(), store);
+}
+
+TEST_F(ClipHistory, CopiedTextsBecomeClipsNewestFirst) {
+  StartWithFiles("", "");
+  CopyAndWait("alpha");
+  CopyAndWait("beta\r\ngamma");
+  // A repeat of the last text and a private text are both seen and not kept.
+  ASSERT_TRUE(SetClipboardText("beta\r\ngamma"));
+  ASSERT_TRUE(SetClipboardFormats({ClipboardItem::Text("hunter2"),
+                                   ClipboardItem::NamedDword(kExcludeFromMonitoring, 1)}));
+  CopyAndWait("alpha");
+  EXPECT_EQ(ClipCount(), 3);
+  EXPECT_EQ(program.Close(), 0u);
+
+  const std::string list = ListFile();
+  const std::string store = StoreFile();
+  EXPECT_EQ(store.find("hunter2"), std::string::npos);
+  // Newest first: alpha, beta..., alpha.
+  ASSERT_EQ(list.size(), 3 * 2 + (5 + 77 + 13) + (7 + 77 + 13) + (5 + 77 + 13));
+  EXPECT_EQ(list.substr(0, 5 + 77), "alpha" + kMarker);
+  EXPECT_EQ(list.substr(97, 7 + 77), "beta..." + kMarker);
+  const std::string id = list.substr(82, 13);
+  EXPECT_EQ(store.substr(0, 20 + 2 + 5 + 2 + 20 + 2),
+            "/:hdr:\\" + id + "\r\nalpha\r\n/:tlr:\\" + id + "\r\n");
+  EXPECT_NE(store.find("\r\nbeta\r\ngamma\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qv::e2e
