@@ -204,3 +204,35 @@ TEST_F(StartUpCapture, TextOnTheClipboardAtStartBecomesTheNewestClipEvenIfItRepe
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// The display cut searches the prefix widths; on the real font it must agree
+// with taking one character off the end at a time while the text is too wide.
+TEST_F(StartUpCapture, TheCutAgreesWithOneCharacterAtATimeOnTheRealFont) {
+  Start();
+  auto width = [&](const std::string& t) { return form->DisplayTextWidth(t); };
+  const std::string samples[] = {
+      std::string(200, 'i'),
+      std::string(60, 'W'),
+      "The quick brown fox jumps over the lazy dog, then does it all over again and again",
+      "\tindented with a tab and spaces       and more text to make it run long enough",
+      "caf\xE9 na\xEFve r\xE9sum\xE9 \xC6sop \xDF\xDF\xDF mixed ANSI letters that run on and on",
+      "exactly-fitting-check " + std::string(40, 'm'),
+  };
+  for (const std::string& line : samples) {
+    std::string slow = line;
+    bool truncated = false;
+    while (width(slow) > 180) {
+      truncated = true;
+      slow.pop_back();
+    }
+    const TCutResult fast = CutToWidth(line, width);
+    EXPECT_EQ(fast.text, slow) << line;
+    EXPECT_EQ(fast.truncated, truncated) << line;
+  }
+}
+
+}  // namespace
+}  // namespace qv
