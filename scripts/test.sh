@@ -18,6 +18,14 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$jobs" --target qv_bench
 ./build/bench/bench/qv_bench --benchmark_min_time=0.01 --benchmark_format=console
 
+echo "== fuzz targets (a few seconds each, on the parsers of outside input)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs" --target qv_fuzz
+for target in build/fuzz/fuzz/Fuzz*; do
+  [ -x "$target" ] || continue
+  "$target" -max_total_time=4 -print_final_stats=0 2>&1 | tail -n 1
+done
+
 echo "== the product: 32-bit qvavad.exe"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs" --target qvavad

@@ -11,7 +11,6 @@ namespace {
 std::vector<std::string> g_log;
 
 class TLogged : public TComponent {
-  QV_CLASS(TLogged)
  public:
   TLogged(TComponent* owner, const std::string& name) : TComponent(owner) { SetName(name); }
   ~TLogged() override { g_log.push_back("free " + Name()); }
