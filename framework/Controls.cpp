@@ -244,7 +244,20 @@ void TWinControl::CreateWnd() {
                                p.Y, p.Width, p.Height, p.WndParent, id, Instance(), this);
     if (!wnd) throw EOutOfResources("Error creating window " + p.WinClassName);
   }
-  // The system may have adjusted the size (for example a top-level window).
+  // Siblings overlap in creation order, the later one on top, also when a
+  // window is made again later.
+  if (parent_) {
+    HWND above = HWND_TOP;
+    auto& siblings = parent_->controls_;
+    for (auto it = std::find(siblings.begin(), siblings.end(), this); it != siblings.end(); ++it) {
+      auto* win = dynamic_cast<TWinControl*>(*it);
+      if (win && win != this && win->handle_) {
+        above = win->handle_;
+        break;
+      }
+    }
+    SetWindowPos(handle_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   WindowCreated();
   for (TControl* child : controls_)
     if (auto* win = dynamic_cast<TWinControl*>(child))

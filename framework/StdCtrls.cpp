@@ -262,7 +262,7 @@ void TCustomListBox::WndProc(TMessage& m) {
       } else {
         canvas.FillRect(dis->rcItem);
         if (static_cast<int>(dis->itemID) >= 0) {
-          canvas.TextOut(dis->rcItem.left + 2, dis->rcItem.top,
+          canvas.TextOut(dis->rcItem.left + text_indent_, dis->rcItem.top,
                          items_->Get(static_cast<int>(dis->itemID)));
         }
         canvas.SetHandle(nullptr);

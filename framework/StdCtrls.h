@@ -102,6 +102,8 @@ class TCustomListBox : public TWinControl {
   TListBoxStyle style_ = TListBoxStyle::lbStandard;
   int item_height_ = 16;
   bool integral_height_ = false;
+  // Where the default drawing of an owner-drawn line starts its text.
+  int text_indent_ = 2;
 };
 
 class TListBox : public TCustomListBox {
