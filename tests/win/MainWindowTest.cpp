@@ -100,6 +100,21 @@ TEST_F(MainWindow, ACloseThatCannotSaveIsAbandonedAndTheProgramRuns) {
   EXPECT_FALSE(app->Terminated());
 }
 
+TEST_F(MainWindow, WhenTheListCannotBeWrittenTheStoreIsLeftAsItWas) {
+  folder.Write("vqclips.qvl", kStore);
+  Start();
+  // A folder where the list file should be: the list cannot be replaced.
+  ASSERT_TRUE(CreateDirectoryA(folder.File("Lb1.qvl").c_str(), nullptr));
+  try {
+    form->SaveClips1Click(nullptr);
+    ADD_FAILURE() << "the save succeeded";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message(), "Cannot create file " + folder.File("Lb1.qvl"));
+  }
+  EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
+  RemoveDirectoryA(folder.File("Lb1.qvl").c_str());
+}
+
 TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
   Start();
   EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
