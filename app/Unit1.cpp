@@ -94,32 +94,24 @@ void TForm1::ApplyFormDesign() {
   Image1->SetBounds(4, 1, 94, 16);
   LoadBitmapPicture(Image1->Picture(), "LOGO");
 
-  const char kRangeHint[] = "Paste from clicked line to top.";
-  SpeedButton1 = Make<TSpeedButton>(this, "SpeedButton1", Panel1);
-  SpeedButton1->SetBounds(128, 2, 34, 16);
-  SpeedButton1->GroupIndex = 1;
-  SpeedButton1->AllowAllUp = true;
-  SpeedButton1->SetCaption("\xAD\xAD\xAD");
+  // The three mode buttons: bold maroon captions, groups whose buttons may all be up.
+  auto modeButton = [this](const char* name, int left, int width, int group,
+                           const char* caption) {
+    TSpeedButton* b = Make<TSpeedButton>(this, name, Panel1);
+    b->SetBounds(left, 2, width, 16);
+    b->GroupIndex = group;
+    b->AllowAllUp = true;
+    b->SetCaption(caption);
+    b->Font().SetStyle(fsBold);
+    b->Font().SetColor(clMaroon);
+    b->SetHint("Paste from clicked line to top.");
+    return b;
+  };
+  // Three upward arrows in the Symbol font.
+  SpeedButton1 = modeButton("SpeedButton1", 128, 34, 1, "\xAD\xAD\xAD");
   SpeedButton1->Font().SetName("Symbol");
-  SpeedButton1->Font().SetStyle(fsBold);
-  SpeedButton1->Font().SetColor(clMaroon);
-  SpeedButton1->SetHint(kRangeHint);
-  SpeedButton3 = Make<TSpeedButton>(this, "SpeedButton3", Panel1);
-  SpeedButton3->SetBounds(163, 2, 29, 16);
-  SpeedButton3->GroupIndex = 2;
-  SpeedButton3->AllowAllUp = true;
-  SpeedButton3->SetCaption("+CR");
-  SpeedButton3->Font().SetStyle(fsBold);
-  SpeedButton3->Font().SetColor(clMaroon);
-  SpeedButton3->SetHint(kRangeHint);
-  SpeedButton2 = Make<TSpeedButton>(this, "SpeedButton2", Panel1);
-  SpeedButton2->SetBounds(192, 2, 29, 16);
-  SpeedButton2->GroupIndex = 2;
-  SpeedButton2->AllowAllUp = true;
-  SpeedButton2->SetCaption("+cR");
-  SpeedButton2->Font().SetStyle(fsBold);
-  SpeedButton2->Font().SetColor(clMaroon);
-  SpeedButton2->SetHint(kRangeHint);
+  SpeedButton3 = modeButton("SpeedButton3", 163, 29, 2, "+CR");
+  SpeedButton2 = modeButton("SpeedButton2", 192, 29, 2, "+cR");
   SpeedButton8 = Make<TSpeedButton>(this, "SpeedButton8", Panel1);
   SpeedButton8->SetBounds(221, 3, 25, 14);
   LoadBitmapPicture(SpeedButton8->Glyph(), "HIDE_GLYPH");
