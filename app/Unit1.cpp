@@ -89,6 +89,8 @@ void TForm1::ApplyFormDesign() {
   Panel1->SetBounds(0, 0, 249, 496);
   Panel1->SetColor(11395047);
   Panel1->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
+  Panel1->OnMouseDown = TMouseEvent::Of<&TForm1::Panel1MouseDown>(this);
+  Panel1->OnMouseMove = TMouseMoveEvent::Of<&TForm1::Panel1MouseMove>(this);
 
   Image1 = Make<TImage>(this, "Image1", Panel1);
   Image1->SetBounds(4, 1, 94, 16);
@@ -110,11 +112,13 @@ void TForm1::ApplyFormDesign() {
   // Three upward arrows in the Symbol font.
   SpeedButton1 = modeButton("SpeedButton1", 128, 34, 1, "\xAD\xAD\xAD");
   SpeedButton1->Font().SetName("Symbol");
+  SpeedButton1->OnClick = TNotifyEvent::Of<&TForm1::SpeedButton1Click>(this);
   SpeedButton3 = modeButton("SpeedButton3", 163, 29, 2, "+CR");
   SpeedButton2 = modeButton("SpeedButton2", 192, 29, 2, "+cR");
   SpeedButton8 = Make<TSpeedButton>(this, "SpeedButton8", Panel1);
   SpeedButton8->SetBounds(221, 3, 25, 14);
   LoadBitmapPicture(SpeedButton8->Glyph(), "HIDE_GLYPH");
+  SpeedButton8->OnClick = TNotifyEvent::Of<&TForm1::SpeedButton8Click>(this);
   for (TSpeedButton* b : {SpeedButton1, SpeedButton3, SpeedButton2, SpeedButton8})
     b->ParentColor = true;
 
@@ -125,12 +129,15 @@ void TForm1::ApplyFormDesign() {
   QvCheckListBox1->Font().SetHeight(-11);
   QvCheckListBox1->Font().SetColor(clNavy);
   QvCheckListBox1->SetItemHeight(13);
+  QvCheckListBox1->OnClick = TNotifyEvent::Of<&TForm1::QvCheckListBox1Click>(this);
+  QvCheckListBox1->OnMouseUp = TMouseEvent::Of<&TForm1::QvCheckListBox1MouseUp>(this);
 
   ListBox7 = Make<TListBox>(this, "ListBox7", Panel1);
   ListBox7->SetBounds(10, 20, 15, 470);
   ListBox7->BorderSingle = false;
   ListBox7->SetItemHeight(13);
   ListBox7->SetColor(11395047);
+  ListBox7->OnMouseUp = TMouseEvent::Of<&TForm1::QvCheckListBox1MouseUp>(this);
   for (int round = 0; round < 2; ++round) {
     for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
       ListBox7->Items().Add(label);
@@ -163,6 +170,7 @@ void TForm1::ApplyFormDesign() {
 
   GlobalHotKey1 = Make<TGlobalHotKey>(this, "GlobalHotKey1");
   GlobalHotKey1->SetKey(49192);  // Ctrl+Alt+Down
+  GlobalHotKey1->OnHotKey = TNotifyEvent::Of<&TForm1::GlobalHotKey1HotKey>(this);
 
   ClipboardWatcher1 = Make<TClipboardWatcher>(this, "ClipboardWatcher1");
   ClipboardWatcher1->OnChange = TNotifyEvent::Of<&TForm1::ClipboardWatcher1Change>(this);
@@ -190,10 +198,12 @@ void TForm1::ApplyFormDesign() {
   Timer2->OnTimer = TNotifyEvent::Of<&TForm1::Timer2Timer>(this);
   Timer3 = Make<TTimer>(this, "Timer3");
   Timer3->SetInterval(0);
+  Timer3->OnTimer = TNotifyEvent::Of<&TForm1::Timer3Timer>(this);
 
   OnCreate = TNotifyEvent::Of<&TForm1::FormCreate>(this);
   OnActivate = TNotifyEvent::Of<&TForm1::FormActivate>(this);
   OnClose = TCloseEvent::Of<&TForm1::FormClose>(this);
+  OnKeyDown = TKeyEvent::Of<&TForm1::FormKeyDown>(this);
 }
 
 std::string TForm1::ClipFolder() {
@@ -236,6 +246,7 @@ void TForm1::AppDeactivate(TObject*) {
   ShowWindow(Application->Handle(), SW_HIDE);
   Hide();
   Timer3->SetInterval(0);
+  Timer3->OnTimer = TNotifyEvent::Of<&TForm1::Timer3Timer>(this);
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&) { Housekeeping(nullptr); }
@@ -382,6 +393,167 @@ bool TForm1::AddClip(const std::string& text, const std::string& id, const std::
   if (!QvRichEdit2.AddClip(text, id)) return false;
   QvCheckListBox1->Items().Insert(0, MakeListLine(display, id));
   return true;
+}
+
+// ---- recall and paste ----
+
+void TForm1::GatherFullClip() {
+  TQvCheckListBox* list = ActiveClipList;
+  const int selected = list ? list->ItemIndex() : -1;
+  if (!SpeedButton1->Down()) {
+    if (selected < 0) return;
+    // A line whose text is not in the store gathers nothing.
+    QvRichEdit1->SetText(QvRichEdit2.Locate(list->Items().Get(selected)).value_or(""));
+    return;
+  }
+  // Range: the selected clip first, the newest last, each followed by a line break.
+  QvRichEdit1->Clear();
+  if (list != QvCheckListBox1 || selected < 0) return;
+  std::string text;
+  for (int i = selected; i >= 0; --i) {
+    if (auto clip = QvRichEdit2.Locate(list->Items().Get(i))) text += *clip;
+    text += "\r\n";
+  }
+  QvRichEdit1->SetText(text);
+}
+
+void TForm1::ProcessQvCheckListBoxClick() {
+  TQvCheckListBox* list = ActiveClipList;
+  if (!list) return;
+  const int selected = list->ItemIndex();
+  // A single line whose text cannot be found recalls nothing: the clipboard
+  // keeps what it holds rather than being emptied.
+  if (!SpeedButton1->Down() &&
+      (selected < 0 || !QvRichEdit2.Locate(list->Items().Get(selected)).has_value()))
+    return;
+  SkipNextCapture = 1;
+  GatherFullClip();
+  std::string text = QvRichEdit1->Text();
+  if (SpeedButton2->Down())
+    text += "\r\n";
+  else if (SpeedButton3->Down())
+    text += "\r\n\n";
+  try {
+    Clipboard().SetAsText(text);
+  } catch (const EClipboardException&) {
+    // Nothing was written, so no notice of ours will come: the user's next copy
+    // must still be recorded.
+    SkipNextCapture = 0;
+    throw;
+  }
+  if (!SpeedButton1->Down() && selected >= 0) {
+    const std::string line = list->Items().Get(selected);
+    list->Items().Delete(selected);
+    QvCheckListBox1->Items().Insert(0, line);
+    if (QvCheckListBox1->Count() > ClipListLimit) QvCheckListBox1->Items().Delete(ClipListLimit);
+  }
+  SpeedButton1->SetDown(false);
+  list->SetItemIndex(-1);
+  Application->Minimize();
+  Hide();
+  if (PasteDelay > 0) Sleep(static_cast<DWORD>(PasteDelay));
+  keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event('V', 0, 0, 0);
+  keybd_event('V', 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  WindowShown = 0;
+  QvCheckListBox1->SetTopIndex(0);
+}
+
+void TForm1::QvCheckListBox1Click(TObject*) {
+  const int selected = QvCheckListBox1->ItemIndex();
+  if (selected >= 0 &&
+      QvCheckListBox1->Items().Get(selected).find(kHeaderMarker) != std::string::npos) {
+    ActiveClipList = QvCheckListBox1;
+    ProcessQvCheckListBoxClick();
+  }
+  QvCheckListBox1->SetTopIndex(0);
+}
+
+void TForm1::QvCheckListBox1MouseUp(TObject*, TMouseButton button, TShiftState, int, int) {
+  if (button != mbRight) return;
+  // Both lists stay disabled until the hot key next shows the window.
+  QvCheckListBox1->SetEnabled(false);
+  ListBox7->SetEnabled(false);
+  PopupMenu1->Popup(Left() + 60, Top() + 50);
+}
+
+void TForm1::SpeedButton1Click(TObject*) {
+  // Range mode can only be armed while the list shows its top line.
+  if (QvCheckListBox1->TopIndex() != 0) SpeedButton1->SetDown(false);
+}
+
+void TForm1::SpeedButton8Click(TObject*) {
+  WindowShown = 0;
+  Hide();
+  QvCheckListBox1->SetTopIndex(0);
+}
+
+// ---- hot key, keyboard, dragging ----
+
+void TForm1::GlobalHotKey1HotKey(TObject*) {
+  if (WindowShown == 1) {
+    Hide();
+    WindowShown = 0;
+    return;
+  }
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  AttachThreadInput(foreground, own, TRUE);
+  SetForegroundWindow(Application->Handle());
+  AttachThreadInput(foreground, own, FALSE);
+  QvCheckListBox1->SetEnabled(true);
+  ListBox7->SetEnabled(true);
+  Timer3->SetInterval(100);
+  Application->Restore();
+  Show();
+  QvCheckListBox1->SetTopIndex(0);
+  Panel1->SetFocus();
+  SetCursorPosition(Left() + Panel1->Left() + Panel1->Width() - 3, Top() + Panel4->Top() + 100);
+  SendMessageA(QvCheckListBox1->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  WindowShown = 1;
+}
+
+namespace {
+
+// Slot of a key: "1".."9" are 0..8, "0" is 9, "A".."Z" are 10..35; -1 otherwise.
+int SlotOfKey(WORD key) {
+  if (key >= '1' && key <= '9') return key - '1';
+  if (key == '0') return 9;
+  if (key >= 'A' && key <= 'Z') return 10 + (key - 'A');
+  return -1;
+}
+
+}  // namespace
+
+void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState) {
+  ActiveClipList = QvCheckListBox1;
+  QvCheckListBox1->SetItemIndex(-1);
+  const int slot = SlotOfKey(key);
+  if (slot < 0) return;
+  const int top = QvCheckListBox1->TopIndex();
+  const int line = top > slot ? slot + 36 : slot;
+  if (line < QvCheckListBox1->Count()) QvCheckListBox1->SetItemIndex(line);
+  if (QvCheckListBox1->ItemIndex() >= 0) ProcessQvCheckListBoxClick();
+}
+
+void TForm1::Timer3Timer(TObject*) {
+  const int top = QvCheckListBox1->TopIndex();
+  ListBox7->SetTopIndex(top);
+  if (top != 0) SpeedButton1->SetDown(false);
+}
+
+void TForm1::Panel1MouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
+  DragStartX = x;
+  DragStartY = y;
+}
+
+void TForm1::Panel1MouseMove(TObject*, TShiftState shift, int x, int y) {
+  if (shift != ssLeft) return;
+  SetTop(Top() + (y - DragStartY));
+  SetLeft(Left() + (x - DragStartX));
 }
 
 void TForm1::WndProc(TMessage& m) {

@@ -90,6 +90,24 @@ class TForm1 : public TForm {
   void Housekeeping(TObject* sender);
   void ClipboardWatcher1Change(TObject* sender);
 
+  // Recall and paste.
+  void GatherFullClip();
+  void ProcessQvCheckListBoxClick();
+  void QvCheckListBox1Click(TObject* sender);
+  void QvCheckListBox1MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x,
+                              int y);
+  void SpeedButton1Click(TObject* sender);
+  void SpeedButton8Click(TObject* sender);
+
+  // Hot key, keyboard and dragging.
+  void GlobalHotKey1HotKey(TObject* sender);
+  void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void Timer3Timer(TObject* sender);
+  void Panel1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void Panel1MouseMove(TObject* sender, TShiftState shift, int x, int y);
+  int DragStartX = 0;
+  int DragStartY = 0;
+
   // Puts a clip at the top: its block in the store and its line in the list.
   // False, and nothing changed, when the store has no room for it.
   bool AddClip(const std::string& text, const std::string& id, const std::string& display);

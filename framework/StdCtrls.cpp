@@ -295,6 +295,13 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TWinControl(owner) {
 void TSpeedButton::SetDown(bool down) {
   if (down == down_) return;
   down_ = down;
+  // In a group at most one button is down.
+  if (down && GroupIndex != 0 && parent_) {
+    for (int i = 0; i < parent_->ControlCount(); ++i) {
+      auto* other = dynamic_cast<TSpeedButton*>(parent_->Controls(i));
+      if (other && other != this && other->GroupIndex == GroupIndex) other->SetDown(false);
+    }
+  }
   Invalidate();
 }
 

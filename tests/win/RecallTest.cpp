@@ -1,0 +1,186 @@
+// Recall and paste, slot keys, the hot key and dragging, against the real
+// clipboard and list box.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "framework/SysUtils.h"
+#include "tests/win/MainWindowFixture.h"
+
+namespace qv {
+namespace {
+
+std::string IdOf(int i) {
+  char id[14];
+  std::snprintf(id, sizeof id, "%07d%06d", i + 1, i + 1);
+  return id;
+}
+
+class Recall : public test::MainWindowFixture {
+ protected:
+  // A history of n clips "c0" (newest) .. "c<n-1>".
+  void StartWithClips(int n) {
+    std::string list, store;
+    for (int i = 0; i < n; ++i) {
+      list += "c" + std::to_string(i) + ListLineMarker + IdOf(i) + "\r\n";
+      store += "/:hdr:\\" + IdOf(i) + "\r\nc" + std::to_string(i) + "\r\n/:tlr:\\" + IdOf(i) +
+               "\r\n";
+    }
+    folder.Write("Lb1.qvl", list);
+    folder.Write("vqclips.qvl", store);
+    Start();
+    test::Pump();
+    PasteDelay = 0;
+  }
+  void Press(WORD key) {
+    WORD k = key;
+    form->FormKeyDown(form, k, 0);
+    test::Pump();  // our own clipboard notice arrives and is skipped
+  }
+  std::string Line(int i) { return form->QvCheckListBox1->Items().Get(i); }
+  std::string ClipboardText() { return Clipboard().AsText(); }
+};
+
+TEST_F(Recall, ASlotKeyRecallsItsLineAndMovesItToTheTop) {
+  StartWithClips(5);
+  Press('3');
+  EXPECT_EQ(ClipboardText(), "c2");
+  EXPECT_EQ(Line(0).substr(0, 2), "c2");
+  EXPECT_EQ(Line(1).substr(0, 2), "c0");
+  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
+  EXPECT_EQ(WindowShown, 0);
+  EXPECT_EQ(SkipNextCapture, 0);  // the program's own write was skipped...
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 5);  // ...and not captured
+  Press('1');  // the top line: order unchanged
+  EXPECT_EQ(ClipboardText(), "c2");
+  EXPECT_EQ(Line(0).substr(0, 2), "c2");
+}
+
+TEST_F(Recall, SlotKeysFollowTheLabelsAndIgnoreModifiersAndOtherKeys) {
+  StartWithClips(80);
+  Press('0');
+  EXPECT_EQ(ClipboardText(), "c9");
+  Press(VK_F1);
+  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
+  form->QvCheckListBox1->SetTopIndex(5);
+  ASSERT_EQ(form->QvCheckListBox1->TopIndex(), 5);
+  WORD key = '6';
+  form->FormKeyDown(form, key, ssCtrl);  // line 5 carries label "6"
+  EXPECT_EQ(ClipboardText(), "c4");      // c9 moved to the top earlier: line 5 is c4
+  form->QvCheckListBox1->SetTopIndex(5);
+  Press('1');  // label "1" of the second column: line 36
+  EXPECT_EQ(ClipboardText(), "c36");
+}
+
+TEST_F(Recall, ASingleRecallTrimsTheListToOneLineLessOnlyPastTheLimit) {
+  StartWithClips(80);
+  Press('F');  // slot 15
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 79);
+  // The trimmed line's block stays in the store.
+  EXPECT_NE(form->QvRichEdit2.Text().find("\r\nc72\r\n"), std::string::npos);
+  EXPECT_EQ(Line(72).substr(0, 3), "c73");
+}
+
+TEST_F(Recall, ASlotWithoutALineRecallsNothing) {
+  StartWithClips(3);
+  Clipboard().SetAsText("kept");
+  test::Pump();
+  const int count = form->QvCheckListBox1->Count();
+  Press('Z');
+  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
+  EXPECT_EQ(Clipboard().AsText(), "kept");
+  EXPECT_GE(form->QvCheckListBox1->Count(), count);
+}
+
+TEST_F(Recall, RangeModeTakesTheRunToTheTopOldestFirstOnce) {
+  StartWithClips(6);
+  form->SpeedButton1->Click();
+  ASSERT_TRUE(form->SpeedButton1->Down());
+  Press('4');
+  EXPECT_EQ(ClipboardText(), "c3\r\nc2\r\nc1\r\nc0\r\n");
+  EXPECT_EQ(Line(0).substr(0, 2), "c0");  // the order is left alone
+  EXPECT_FALSE(form->SpeedButton1->Down());
+
+  form->SpeedButton1->Click();
+  form->SpeedButton2->Click();  // "+cR"
+  Press('1');
+  EXPECT_EQ(ClipboardText(), "c0\r\n\r\n");
+  form->SpeedButton3->Click();  // "+CR" takes the group's place
+  EXPECT_FALSE(form->SpeedButton2->Down());
+  form->SpeedButton1->Click();
+  Press('1');
+  EXPECT_EQ(ClipboardText(), "c0\r\n\r\n\n");
+}
+
+TEST_F(Recall, RangeModeCannotBeArmedWhileTheListIsScrolled) {
+  StartWithClips(80);
+  form->QvCheckListBox1->SetTopIndex(3);
+  form->SpeedButton1->Click();
+  EXPECT_FALSE(form->SpeedButton1->Down());
+}
+
+TEST_F(Recall, AClickOnALineWithoutTheMarkerRecallsNothing) {
+  folder.Write("Lb1.qvl", "typed by hand\r\n");
+  folder.Write("vqclips.qvl", "");
+  Start();
+  Clipboard().SetAsText("kept");
+  test::Pump();
+  form->QvCheckListBox1->SetItemIndex(0);
+  form->QvCheckListBox1Click(form->QvCheckListBox1);
+  EXPECT_EQ(Clipboard().AsText(), "kept");
+}
+
+TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorded) {
+  StartWithClips(3);
+  HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread holder([&] {
+    HWND wnd = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                               nullptr);
+    OpenClipboard(wnd);
+    SetEvent(opened);
+    WaitForSingleObject(release, 5000);
+    CloseClipboard();
+    DestroyWindow(wnd);
+  });
+  WaitForSingleObject(opened, 5000);
+  WORD key = '2';
+  EXPECT_THROW(form->FormKeyDown(form, key, 0), EClipboardException);
+  SetEvent(release);
+  holder.join();
+  EXPECT_EQ(SkipNextCapture, 0);
+  EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
+  CloseHandle(opened);
+  CloseHandle(release);
+}
+
+TEST_F(Recall, TheHotKeyShowsAndHidesTheWindow) {
+  StartWithClips(3);
+  form->Show();  // first activation, then hidden
+  test::Pump();
+  form->GlobalHotKey1HotKey(nullptr);
+  EXPECT_EQ(WindowShown, 1);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(form->Timer3->Interval(), 100u);
+  const POINT cursor = CursorPosition();
+  EXPECT_EQ(cursor.x, form->Left() + 246);
+  EXPECT_EQ(cursor.y, form->Top() + 119);
+  form->GlobalHotKey1HotKey(nullptr);
+  EXPECT_EQ(WindowShown, 0);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(Recall, ThePanelDragsTheWindowWithTheLeftButtonOnly) {
+  StartWithClips(1);
+  const int left = form->Left(), top = form->Top();
+  form->Panel1MouseDown(form->Panel1, mbLeft, ssLeft, 10, 10);
+  form->Panel1MouseMove(form->Panel1, ssLeft | ssCtrl, 30, 30);
+  EXPECT_EQ(form->Left(), left);
+  form->Panel1MouseMove(form->Panel1, ssLeft, 15, 12);
+  EXPECT_EQ(form->Left(), left + 5);
+  EXPECT_EQ(form->Top(), top + 2);
+}
+
+}  // namespace
+}  // namespace qv
