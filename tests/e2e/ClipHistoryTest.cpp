@@ -123,5 +123,36 @@ TEST_F(ClipHistory, CopiedTextsBecomeClipsNewestFirst) {
   EXPECT_NE(store.find("\r\nbeta\r\ngamma\r\n"), std::string::npos);
 }
 
+TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
+  const std::string list = "newest" + kMarker + "0000300000003\r\n" + "middle" + kMarker +
+                           "0000200000002\r\n" + "oldest" + kMarker + "0000100000001\r\n";
+  const std::string store =
+      "/:hdr:\\0000300000003\r\nnewest\r\n/:tlr:\\0000300000003\r\n"
+      "/:hdr:\\0000200000002\r\nmiddle clip\r\nsecond line\r\n/:tlr:\\0000200000002\r\n"
+      "/:hdr:\\0000100000001\r\noldest\r\n/:tlr:\\0000100000001\r\n";
+  StartWithFiles(list, store);
+  // The first activation takes the hot key from the settings and hides the window.
+  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                         kTimeout));
+  ASSERT_TRUE(PressKey('2'));
+  ASSERT_TRUE(Eventually([&] { return target.Text() == "middle clip\r\nsecond line"; },
+                         "the paste in the target window", kTimeout))
+      << "target holds: " << target.Text();
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(ClipboardText(), "middle clip\r\nsecond line");
+
+  EXPECT_EQ(program.Close(), 0u);
+  // The recalled clip's line moved to the top; the store is untouched and its own
+  // clipboard write was not recorded as a new clip.
+  EXPECT_EQ(ListFile(), "middle" + kMarker + "0000200000002\r\n" + "newest" + kMarker +
+                            "0000300000003\r\n" + "oldest" + kMarker + "0000100000001\r\n");
+  EXPECT_EQ(StoreFile(), store);
+}
+
 }  // namespace
 }  // namespace qv::e2e
