@@ -6,6 +6,7 @@
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
 #include "framework/SysUtils.h"
+#include "settings/Unit2.h"
 
 namespace qv {
 
@@ -24,10 +25,10 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-// Design values of the Settings dialog, used until it exists.
-const char kDesignHotKey[] = "Ctrl+Alt+Down";
-const char kDesignPasteDelay[] = "100";
-constexpr bool kDesignAutoSave = false;
+// The Settings dialog's values; its design values while it does not exist.
+std::string SettingsHotKey() { return Form2 ? Form2->ComboBox1->Text() : "Ctrl+Alt+Down"; }
+std::string SettingsPasteDelay() { return Form2 ? Form2->ComboBox2->Text() : "100"; }
+bool SettingsAutoSave() { return Form2 && Form2->CheckBox1->Checked(); }
 
 // Loads a picture of the program's own; a missing one leaves the image empty.
 void LoadIconPicture(TImage* image, const char* name) {
@@ -138,6 +139,7 @@ void TForm1::ApplyFormDesign() {
   ListBox7->SetItemHeight(13);
   ListBox7->SetColor(11395047);
   ListBox7->OnMouseUp = TMouseEvent::Of<&TForm1::QvCheckListBox1MouseUp>(this);
+  ListBox7->OnClick = TNotifyEvent::Of<&TForm1::ListBox7Click>(this);
   for (int round = 0; round < 2; ++round) {
     for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
       ListBox7->Items().Add(label);
@@ -177,22 +179,30 @@ void TForm1::ApplyFormDesign() {
 
   PopupMenu1 = Make<TPopupMenu>(this, "PopupMenu1");
   Settings = MakeItem(this, PopupMenu1, "Settings", "Settings...");
+  Settings->OnClick = TNotifyEvent::Of<&TForm1::SettingsClick>(this);
+  LoadBitmapPicture(Settings->Bitmap(), "MENU_SETTINGS");
   SaveClips1 = MakeItem(this, PopupMenu1, "SaveClips1", "Save Vavad");
   SaveClips1->OnClick = TNotifyEvent::Of<&TForm1::SaveClips1Click>(this);
+  LoadBitmapPicture(SaveClips1->Bitmap(), "MENU_SAVE");
   ClearClips1 = MakeItem(this, PopupMenu1, "ClearClips1", "Clear Vavad");
   ClearClips1->OnClick = TNotifyEvent::Of<&TForm1::ClearClips1Click>(this);
+  LoadBitmapPicture(ClearClips1->Bitmap(), "MENU_CLEAR");
   NoTrayIcon1 = MakeItem(this, PopupMenu1, "NoTrayIcon1", "Tray Icon");
   NoTrayIcon1->SetChecked(true);
+  NoTrayIcon1->OnClick = TNotifyEvent::Of<&TForm1::NoTrayIcon1Click>(this);
   Caching1 = MakeItem(this, PopupMenu1, "Caching1", " Caching");
   Caching1->SetChecked(true);
   Caching1->OnClick = TNotifyEvent::Of<&TForm1::Caching1Click>(this);
   Quit1 = MakeItem(this, PopupMenu1, "Quit1", " Quit");
   Quit1->OnClick = TNotifyEvent::Of<&TForm1::Quit1Click>(this);
+  LoadBitmapPicture(Quit1->Bitmap(), "MENU_QUIT");
 
   QvTrayIcon1->SetPopupMenu(PopupMenu1);
+  QvTrayIcon1->OnDblClick = TNotifyEvent::Of<&TForm1::QvTrayIcon1DblClick>(this);
 
   Timer1 = Make<TTimer>(this, "Timer1");
   Timer1->SetInterval(0);
+  Timer1->OnTimer = TNotifyEvent::Of<&TForm1::Timer1Timer>(this);
   Timer2 = Make<TTimer>(this, "Timer2");
   Timer2->SetInterval(3000);
   Timer2->OnTimer = TNotifyEvent::Of<&TForm1::Timer2Timer>(this);
@@ -231,9 +241,9 @@ void TForm1::FormCreate(TObject*) {
 
 void TForm1::FormActivate(TObject*) {
   if (FirstActivationDone == 0) {
-    GlobalHotKey1->SetKey(TextToShortCut(kDesignHotKey));
-    PasteDelay = StrToInt(kDesignPasteDelay);
-    Timer2->SetInterval(kDesignAutoSave ? AutoSaveInterval : 0);
+    GlobalHotKey1->SetKey(TextToShortCut(SettingsHotKey()));
+    PasteDelay = StrToInt(SettingsPasteDelay());
+    Timer2->SetInterval(SettingsAutoSave() ? AutoSaveInterval : 0);
     SendMessageA(QvCheckListBox1->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
     Application->Minimize();
   }
@@ -265,7 +275,7 @@ void TForm1::Timer2Timer(TObject*) {
   }
 }
 
-void TForm1::Caching1Click(TObject*) {
+void TForm1::ToggleCaching() {
   if (Caching1->Checked()) {
     Caching1->SetChecked(false);
     ShowTrayIcon(Image2);
@@ -273,6 +283,10 @@ void TForm1::Caching1Click(TObject*) {
     Caching1->SetChecked(true);
     ShowTrayIcon(Image3);
   }
+}
+
+void TForm1::Caching1Click(TObject*) {
+  ToggleCaching();
   Hide();
   WindowShown = 0;
 }
@@ -487,6 +501,76 @@ void TForm1::SpeedButton8Click(TObject*) {
   WindowShown = 0;
   Hide();
   QvCheckListBox1->SetTopIndex(0);
+}
+
+// ---- hints and tray commands ----
+
+void TForm1::ListBox7Click(TObject*) {
+  HintListBox = ListBox7;
+  ActiveClipList = QvCheckListBox1;
+  HintBuilder();
+}
+
+void TForm1::HintBuilder() {
+  constexpr size_t kHintLines = 45;
+  HintListBox->SetHint("");
+  const int k = HintListBox->ItemIndex();
+  if (k >= 0 && k <= ActiveClipList->Count() - 1) {
+    ActiveClipList->SetItemIndex(k);
+    GatherFullClip();
+    // Hints treat "|" as the end of the short hint; a broken bar shows instead.
+    std::string text = QvRichEdit1->Text();
+    for (char& c : text)
+      if (c == '|') c = '\xA6';
+    QvRichEdit1->SetText(text);
+    const TTextBuffer& lines = QvRichEdit1->Lines();
+    std::string hint;
+    for (size_t i = 0; i < lines.LineCount() && i < kHintLines; ++i) {
+      hint += lines.Line(i);
+      if (i == kHintLines - 1) hint += "...";
+      hint += "\r\n";
+    }
+    QvRichEdit4->SetText(hint);
+    const std::string built = QvRichEdit4->Text();
+    HintListBox->SetHint(built.size() >= 2 ? built.substr(0, built.size() - 2) : std::string());
+    HintListBox->SetShowHint(true);
+    Timer1->SetInterval(100);
+  }
+  HintListBox->SetItemIndex(-1);
+  ActiveClipList->SetItemIndex(-1);
+}
+
+void TForm1::Timer1Timer(TObject*) {
+  const POINT p = CursorPosition();
+  const int left = Left() + HintListBox->Left(), top = Top() + HintListBox->Top();
+  if (p.x > left && p.x < left + HintListBox->Width() && p.y > top &&
+      p.y < top + HintListBox->Height())
+    return;
+  Timer1->SetInterval(0);
+  HintListBox->SetShowHint(false);
+}
+
+void TForm1::NoTrayIcon1Click(TObject*) {
+  NoTrayIcon1->SetChecked(!NoTrayIcon1->Checked());
+  QvTrayIcon1->SetActive(NoTrayIcon1->Checked());
+  Hide();
+  WindowShown = 0;
+}
+
+void TForm1::QvTrayIcon1DblClick(TObject*) {
+  if (SettingsSuppressSaving()) return;
+  ToggleCaching();
+}
+
+bool TForm1::SettingsSuppressSaving() { return Form2 && Form2->CheckBox2->Checked(); }
+
+void TForm1::ShowSettings() {
+  if (Form2) Form2->ShowModal();
+}
+
+void TForm1::SettingsClick(TObject*) {
+  Hide();
+  ShowSettings();
 }
 
 // ---- hot key, keyboard, dragging ----

@@ -99,6 +99,14 @@ class TForm1 : public TForm {
   void SpeedButton1Click(TObject* sender);
   void SpeedButton8Click(TObject* sender);
 
+  // Hints and tray commands.
+  void ListBox7Click(TObject* sender);
+  void HintBuilder();
+  void Timer1Timer(TObject* sender);
+  void NoTrayIcon1Click(TObject* sender);
+  void QvTrayIcon1DblClick(TObject* sender);
+  void SettingsClick(TObject* sender);
+
   // Hot key, keyboard and dragging.
   void GlobalHotKey1HotKey(TObject* sender);
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
@@ -123,6 +131,11 @@ class TForm1 : public TForm {
   void ApplyFormDesign();
   // Shows one of the hidden images' icons in the notification area.
   void ShowTrayIcon(TImage* image);
+  // Capture on or off, with the tray picture that says so.
+  void ToggleCaching();
+  // The Settings dialog's "Suppress saving further clips." (off while it does not exist).
+  static bool SettingsSuppressSaving();
+  static void ShowSettings();
   TClipIdGenerator id_generator_;
   TCanvas measure_canvas_;
   UniqueMemoryDc measure_dc_;

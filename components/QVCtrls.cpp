@@ -1,13 +1,683 @@
 #include "components/QVCtrls.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "framework/SysUtils.h"
+
 namespace qv {
 
-TQvCustomListBox::TQvCustomListBox(TComponent* owner) : TCustomListBox(owner) {}
+namespace {
+
+constexpr COLORREF kImageTransparent = RGB(255, 0, 255);
+constexpr int kImageColumns = 6;
+constexpr int kImageRows = 3;
+
+// Text measuring needs a DC even while no line is being painted: a memory DC
+// compatible with the screen serves.
+class TListCanvas : public TCanvas {
+ public:
+  ~TListCanvas() override { SetHandle(nullptr); }
+
+ protected:
+  void CreateHandle() override {
+    if (!memory_dc_) memory_dc_.reset(CreateCompatibleDC(nullptr));
+    SetHandle(memory_dc_.get());
+  }
+
+ private:
+  UniqueMemoryDc memory_dc_;
+};
+
+// Gives the canvas's DC back even when an OnDrawItem handler throws.
+class TCanvasRelease {
+ public:
+  explicit TCanvasRelease(TCanvas& canvas) : canvas_(canvas) {}
+  ~TCanvasRelease() { canvas_.SetHandle(nullptr); }
+  TCanvasRelease(const TCanvasRelease&) = delete;
+  TCanvasRelease& operator=(const TCanvasRelease&) = delete;
+
+ private:
+  TCanvas& canvas_;
+};
+
+// One copy for every check list box of the program, loaded on first use. An exe
+// without the resource draws no images rather than failing to make the control.
+TBitmap& CheckImages() {
+  static const std::unique_ptr<TBitmap> images = [] {
+    auto bitmap = std::make_unique<TBitmap>();
+    try {
+      bitmap->LoadFromResourceName(GetModuleHandleA(nullptr), "CHECK_IMAGES");
+    } catch (const Exception&) {
+    }
+    return bitmap;
+  }();
+  return *images;
+}
+
+TCheckBoxState StateFromNumber(long long value) {
+  return value >= 0 && value <= 2 ? static_cast<TCheckBoxState>(value)
+                                  : TCheckBoxState::cbUnchecked;
+}
+
+template <class T>
+const T& StreamValue(const std::vector<TStreamValue>& values, size_t i) {
+  if (const T* v = std::get_if<T>(&values[i])) return *v;
+  throw EStreamError("Invalid property value");
+}
+
+}  // namespace
+
+// ---- TQvCustomListBox ----
+
+TQvCustomListBox::TQvCustomListBox(TComponent* owner)
+    : TCustomListBox(owner), canvas_(std::make_unique<TListCanvas>()) {}
+
+TQvCustomListBox::~TQvCustomListBox() = default;
+
+void TQvCustomListBox::SetAutoScroll(bool value) {
+  if (value == auto_scroll_) return;
+  auto_scroll_ = value;
+  WidthRulesChanged();
+}
+
+void TQvCustomListBox::SetGraySelection(bool value) {
+  if (value == gray_selection_) return;
+  gray_selection_ = value;
+  if (!Focused()) Invalidate();
+}
+
+void TQvCustomListBox::SetTabWidth(int value) {
+  value = std::max(value, 0);
+  if (value == tab_width_) return;
+  tab_width_ = value;
+  RecreateWnd();
+}
+
+void TQvCustomListBox::SetColumns(int value) {
+  if (value == columns_) return;
+  // Only a switch between one column and several changes the window style.
+  const bool restyle = (columns_ == 0) != (value == 0);
+  columns_ = value;
+  if (restyle)
+    RecreateWnd();
+  else if (HandleAllocated() && columns_ > 0)
+    SendMessageA(Handle(), LB_SETCOLUMNWIDTH, (width_ + columns_ - 3) / columns_, 0);
+}
+
+void TQvCustomListBox::SetMultiSelect(bool value) {
+  if (value == multi_select_) return;
+  multi_select_ = value;
+  RecreateWnd();
+}
+
+void TQvCustomListBox::SetExtendedSelect(bool value) {
+  if (value == extended_select_) return;
+  extended_select_ = value;
+  RecreateWnd();
+}
+
+void TQvCustomListBox::SetOnDrawItem(TDrawItemEvent handler) {
+  if (handler == OnDrawItem) return;
+  OnDrawItem = handler;
+  WidthRulesChanged();
+}
+
+void TQvCustomListBox::SetOnGetItemWidth(TGetItemWidthEvent handler) {
+  if (handler == OnGetItemWidth) return;
+  OnGetItemWidth = handler;
+  WidthRulesChanged();
+}
+
+void TQvCustomListBox::CreateParams(TCreateParams& params) {
+  TCustomListBox::CreateParams(params);
+  if (multi_select_) params.Style |= extended_select_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+  if (columns_ > 0) params.Style |= LBS_MULTICOLUMN;
+  if (tab_width_ > 0) params.Style |= LBS_USETABSTOPS;
+}
+
+void TQvCustomListBox::WindowCreated() {
+  // A list box with integral height shrinks itself while being made.
+  SetWindowPos(Handle(), nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (tab_width_ != 0) {
+    INT stops[1] = {tab_width_};
+    SendMessageA(Handle(), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(stops));
+  }
+  if (columns_ > 0)
+    SendMessageA(Handle(), LB_SETCOLUMNWIDTH, (width_ + columns_ - 3) / columns_, 0);
+  widest_line_ = 0;
+  TCustomListBox::WindowCreated();
+}
+
+void TQvCustomListBox::ResetItemHeight() {
+  if (!HandleAllocated() || style_ == TListBoxStyle::lbOwnerDrawVariable) return;
+  int height = item_height_;
+  // A handler that draws the lines also decides how high they are.
+  if (style_ == TListBoxStyle::lbStandard || !OnDrawItem) {
+    canvas_->Font().Assign(font_);
+    height = std::max(canvas_->TextHeight("Wg"), MinimumItemHeight());
+    if (style_ == TListBoxStyle::lbOwnerDrawFixed) height = std::max(height, item_height_);
+  }
+  HWND wnd = Handle();
+  SendMessageA(wnd, LB_SETITEMHEIGHT, 0, height);
+  RECT client;
+  GetClientRect(wnd, &client);
+  if (client.bottom - client.top >= height * Count()) SetScrollRange(wnd, SB_VERT, 0, 0, TRUE);
+}
+
+int TQvCustomListBox::ItemWidth(int index) {
+  if (style_ != TListBoxStyle::lbStandard && OnGetItemWidth && OnDrawItem) {
+    int width = 0;
+    OnGetItemWidth(this, index, width);
+    return width;
+  }
+  TCanvas& canvas = *canvas_;
+  canvas.Font().Assign(font_);
+  // The "x" keeps the end of the line clear of the scroll limit.
+  const std::string text = items_->Get(index) + "x";
+  if (tab_width_ > 0) {
+    INT stop = static_cast<INT>(std::lround(canvas.TextWidth("0") * tab_width_ / 4.0));
+    const DWORD extent =
+        GetTabbedTextExtentA(canvas.Handle(), text.data(), static_cast<int>(text.size()), 1, &stop);
+    return LOWORD(extent);
+  }
+  return canvas.TextWidth(text);
+}
+
+void TQvCustomListBox::SetWidestLine(int width) {
+  widest_line_ = width;
+  if (HandleAllocated()) SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, width, 0);
+}
+
+void TQvCustomListBox::RecountWidestLine() {
+  if (!HandleAllocated()) return;
+  int widest = 0;
+  const int count = Count();
+  for (int i = 0; i < count; ++i) widest = std::max(widest, ItemWidth(i));
+  SetWidestLine(widest);
+}
+
+void TQvCustomListBox::ScrollToLeftEdge() {
+  if (HandleAllocated()) SendMessageA(Handle(), WM_HSCROLL, SB_TOP, 0);
+}
+
+void TQvCustomListBox::WidthRulesChanged() {
+  if (!HandleAllocated()) return;
+  ScrollToLeftEdge();
+  if (ExtentFollowsLines())
+    RecountWidestLine();
+  else
+    SetWidestLine(0);
+}
+
+void TQvCustomListBox::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case CN_DRAWITEM:
+      DrawLine(*reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam));
+      m.Result = 1;
+      return;
+    case WM_SETFONT:
+      TCustomListBox::WndProc(m);
+      canvas_->Font().Assign(font_);
+      ResetItemHeight();
+      if (ExtentFollowsLines()) RecountWidestLine();
+      return;
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+      TCustomListBox::WndProc(m);
+      // Sent even when the widest line stays: an outside reset of the scroll
+      // width is undone by the next line.
+      if (ExtentFollowsLines() && m.Result >= 0)
+        SetWidestLine(std::max(widest_line_, ItemWidth(static_cast<int>(m.Result))));
+      return;
+    case LB_DELETESTRING:
+      if (ExtentFollowsLines()) {
+        const int index = static_cast<int>(m.WParam);
+        if (index >= 0 && index < Count() && ItemWidth(index) >= widest_line_) {
+          ScrollToLeftEdge();
+          TCustomListBox::WndProc(m);
+          RecountWidestLine();
+          return;
+        }
+      }
+      break;
+    case LB_RESETCONTENT:
+      if (ExtentFollowsLines()) {
+        SetWidestLine(0);
+        ScrollToLeftEdge();
+      }
+      break;
+    default:
+      break;
+  }
+  TCustomListBox::WndProc(m);
+}
+
+void TQvCustomListBox::DrawLine(const DRAWITEMSTRUCT& item) {
+  TCanvas& canvas = *canvas_;
+  canvas.SetHandle(item.hDC);
+  TCanvasRelease release(canvas);
+  canvas.Font().Assign(font_);
+  canvas.Brush().SetColor(color_);
+  const int index = static_cast<int>(item.itemID);
+  if (index >= 0 && (item.itemState & ODS_SELECTED)) {
+    if (!gray_selection_ || Focused()) {
+      canvas.Brush().SetColor(clHighlight);
+      canvas.Font().SetColor(clHighlightText);
+    } else {
+      canvas.Brush().SetColor(clBtnFace);
+      if (canvas.Font().Color() == clBtnFace) canvas.Font().SetColor(clBtnText);
+    }
+  }
+  if (index < 0)
+    canvas.FillRect(item.rcItem);
+  else
+    DrawItem(index, item.rcItem, item.itemState);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+void TQvCustomListBox::DrawItem(int index, RECT rect, unsigned state) {
+  if (OnDrawItem && style_ != TListBoxStyle::lbStandard) {
+    OnDrawItem(this, index, rect, state);
+    return;
+  }
+  TCanvas& canvas = *canvas_;
+  canvas.FillRect(rect);
+  if (index >= Count()) return;
+  const std::string text = items_->Get(index);
+  const int x = rect.left + 2;
+  const int y = std::max<int>(rect.top, (rect.top + rect.bottom - canvas.TextHeight("Wy")) / 2);
+  if (tab_width_ > 0) {
+    INT stop = static_cast<INT>(std::lround(canvas.TextWidth("0") * tab_width_ / 4.0));
+    TabbedTextOutA(canvas.Handle(), x, y, text.data(), static_cast<int>(text.size()), 1, &stop, x);
+  } else {
+    canvas.TextOut(x, y, text);
+  }
+}
+
+void TQvCustomListBox::MeasureItem(int index, int& height) {
+  height = item_height_;
+  if (style_ == TListBoxStyle::lbOwnerDrawVariable) OnMeasureItem(this, index, height);
+}
+
+// ---- check states ----
+
+TCheckBoxState NextCheckState(TCheckBoxState state, bool allowGrayed) {
+  switch (state) {
+    case TCheckBoxState::cbUnchecked:
+      return allowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked;
+    case TCheckBoxState::cbChecked:
+      return TCheckBoxState::cbUnchecked;
+    case TCheckBoxState::cbGrayed:
+      return TCheckBoxState::cbChecked;
+  }
+  return TCheckBoxState::cbUnchecked;
+}
+
+// ---- TCheckListBoxStrings ----
+
+TCheckListBoxStrings::TCheckListBoxStrings(TQvCheckListBox& listBox)
+    : TListBoxStrings(listBox), check_list_(listBox) {}
+
+// The framework moves lines by deleting and inserting them, which drops their
+// records; the check data read before is put back on the lines' new places.
+void TCheckListBoxStrings::Exchange(int index1, int index2) {
+  check_list_.CheckLineIndex(index1);
+  check_list_.CheckLineIndex(index2);
+  const TCheckListBoxItem* r1 = check_list_.FindRecord(index1);
+  const TCheckListBoxItem* r2 = check_list_.FindRecord(index2);
+  const TCheckListBoxItem a = r1 ? *r1 : TCheckListBoxItem{};
+  const TCheckListBoxItem b = r2 ? *r2 : TCheckListBoxItem{};
+  TUpdateGuard update(*this);
+  TListBoxStrings::Exchange(index1, index2);
+  check_list_.RestoreCheck(index1, b.State, b.Enabled);
+  check_list_.RestoreCheck(index2, a.State, a.Enabled);
+}
+
+void TCheckListBoxStrings::Move(int currentIndex, int newIndex) {
+  if (currentIndex == newIndex) return;
+  check_list_.CheckLineIndex(currentIndex);
+  const TCheckListBoxItem* r = check_list_.FindRecord(currentIndex);
+  const TCheckListBoxItem moved = r ? *r : TCheckListBoxItem{};
+  TUpdateGuard update(*this);
+  TListBoxStrings::Move(currentIndex, newIndex);
+  check_list_.RestoreCheck(newIndex, moved.State, moved.Enabled);
+}
+
+// ---- TQvCheckListBox ----
 
 TQvCheckListBox::TQvCheckListBox(TComponent* owner) : TQvCustomListBox(owner) {
   style_ = TListBoxStyle::lbOwnerDrawFixed;
-  // The check column is 18 pixels wide; the text starts 2 pixels past it.
-  text_indent_ = 18 + 2;
+  SetItems(std::make_unique<TCheckListBoxStrings>(*this));
+  SetAutoScroll(true);
+  TBitmap& images = CheckImages();
+  if (!images.Empty()) {
+    check_width_ = images.Width() / kImageColumns;
+    check_height_ = images.Height() / kImageRows;
+  }
+  cell_.SetSize(check_width_, check_height_);
+}
+
+// The window, destroyed after this, holds pointers to the records only in its
+// item data, which nothing reads any more.
+TQvCheckListBox::~TQvCheckListBox() = default;
+
+int TQvCheckListBox::StripWidth() const { return check_width_ + 2; }
+
+void TQvCheckListBox::CheckLineIndex(int index) {
+  if (index < 0 || index >= Count()) throw EStringListError(MsgListIndexError(index));
+}
+
+TCheckListBoxItem* TQvCheckListBox::FindRecord(int index) {
+  const LRESULT data = SendMessageA(Handle(), LB_GETITEMDATA, index, 0);
+  if (data == 0 || data == LB_ERR) return nullptr;
+  const auto it = records_.find(reinterpret_cast<const TCheckListBoxItem*>(data));
+  return it == records_.end() ? nullptr : it->second.get();
+}
+
+TCheckListBoxItem& TQvCheckListBox::RecordFor(int index) {
+  if (TCheckListBoxItem* found = FindRecord(index)) return *found;
+  auto record = std::make_unique<TCheckListBoxItem>();
+  TCheckListBoxItem* raw = record.get();
+  records_.emplace(raw, std::move(record));
+  SendMessageA(Handle(), LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(raw));
+  return *raw;
+}
+
+void TQvCheckListBox::FreeRecord(int index) {
+  if (TCheckListBoxItem* found = FindRecord(index)) {
+    SendMessageA(Handle(), LB_SETITEMDATA, index, 0);
+    records_.erase(found);
+  }
+}
+
+void TQvCheckListBox::RestoreCheck(int index, TCheckBoxState state, bool enabled) {
+  if (!FindRecord(index) && state == TCheckBoxState::cbUnchecked && enabled) return;
+  TCheckListBoxItem& record = RecordFor(index);
+  record.State = state;
+  record.Enabled = enabled;
+}
+
+std::intptr_t TQvCheckListBox::InternalGetItemData(int index) {
+  const TCheckListBoxItem* record = FindRecord(index);
+  return record ? record->Data : 0;
+}
+
+void TQvCheckListBox::InternalSetItemData(int index, std::intptr_t data) {
+  RecordFor(index).Data = data;
+  // While lines come back after a re-creation, each takes its own saved check.
+  if (!saved_checks_.empty()) {
+    const SavedCheck saved = saved_checks_.front();
+    saved_checks_.pop_front();
+    RestoreCheck(index, saved.state, saved.enabled);
+  }
+}
+
+void TQvCheckListBox::DeleteString(int index) {
+  FreeRecord(index);
+  TQvCustomListBox::DeleteString(index);
+}
+
+void TQvCheckListBox::ResetContent() {
+  // Every record belongs to a line of this window, so all of them go.
+  records_.clear();
+  TQvCustomListBox::ResetContent();
+}
+
+TCheckBoxState TQvCheckListBox::ItemState(int index) {
+  CheckLineIndex(index);
+  const TCheckListBoxItem* record = FindRecord(index);
+  const TCheckBoxState state = record ? record->State : TCheckBoxState::cbUnchecked;
+  if (check_kind_ == TCheckKind::ckRadioButtons && state != TCheckBoxState::cbChecked)
+    return TCheckBoxState::cbUnchecked;
+  return state;
+}
+
+void TQvCheckListBox::SetItemState(int index, TCheckBoxState state) {
+  CheckLineIndex(index);
+  if (state == ItemState(index) && !in_update_) return;
+  const bool radio = check_kind_ == TCheckKind::ckRadioButtons;
+  // A radio group always keeps its checked line.
+  if (radio && state == TCheckBoxState::cbUnchecked && index == CheckedIndex()) return;
+  RecordFor(index).State = state;
+  if (radio && state == TCheckBoxState::cbChecked) {
+    for (int i = Count() - 1; i >= 0; --i) {
+      if (i == index) continue;
+      TCheckListBoxItem* other = FindRecord(i);
+      if (other && other->State == TCheckBoxState::cbChecked) {
+        other->State = TCheckBoxState::cbUnchecked;
+        InvalidateCheck(i);
+      }
+    }
+  }
+  InvalidateCheck(index);
+  if (!Loading()) StateChange(index);
+}
+
+bool TQvCheckListBox::ItemEnabled(int index) {
+  CheckLineIndex(index);
+  const TCheckListBoxItem* record = FindRecord(index);
+  return record ? record->Enabled : true;
+}
+
+void TQvCheckListBox::SetItemEnabled(int index, bool enabled) {
+  if (enabled == ItemEnabled(index)) return;
+  RecordFor(index).Enabled = enabled;
+  RECT r = ItemRect(index);
+  InvalidateRect(Handle(), &r, TRUE);
+  UpdateWindow(Handle());
+}
+
+bool TQvCheckListBox::AllowGrayed() const {
+  return allow_grayed_ && check_kind_ != TCheckKind::ckRadioButtons;
+}
+
+void TQvCheckListBox::SetCheckKind(TCheckKind kind) {
+  if (kind == check_kind_) return;
+  check_kind_ = kind;
+  ApplyRadioMode();
+  Invalidate();
+}
+
+int TQvCheckListBox::CheckedIndex() {
+  if (check_kind_ != TCheckKind::ckRadioButtons) return -1;
+  const int count = Count();
+  for (int i = 0; i < count; ++i) {
+    const TCheckListBoxItem* record = FindRecord(i);
+    if (record && record->State == TCheckBoxState::cbChecked) return i;
+  }
+  return -1;
+}
+
+void TQvCheckListBox::SetCheckedIndex(int index) {
+  if (check_kind_ == TCheckKind::ckRadioButtons && Count() > 0)
+    SetItemState(std::max(index, 0), TCheckBoxState::cbChecked);
+}
+
+void TQvCheckListBox::ApplyRadioMode() {
+  // A list without a window has no lines; asking would make the window early.
+  if (check_kind_ != TCheckKind::ckRadioButtons || !HandleAllocated() || Count() == 0) return;
+  struct Forced {
+    bool& flag;
+    ~Forced() { flag = false; }
+  } forced{in_update_};
+  in_update_ = true;
+  SetItemState(std::max(CheckedIndex(), 0), TCheckBoxState::cbChecked);
+}
+
+void TQvCheckListBox::ToggleClickCheck(int index) {
+  if (index < 0 || index >= Count() || !ItemEnabled(index)) return;
+  SetItemState(index, NextCheckState(ItemState(index), AllowGrayed()));
+  ClickCheck();
+}
+
+void TQvCheckListBox::ClickCheck() { OnClickCheck(this); }
+
+void TQvCheckListBox::StateChange(int index) { OnStateChange(this, index); }
+
+void TQvCheckListBox::Loaded() {
+  TQvCustomListBox::Loaded();
+  ApplyRadioMode();
+}
+
+void TQvCheckListBox::CreateParams(TCreateParams& params) {
+  TQvCustomListBox::CreateParams(params);
+  if (!(params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
+    params.Style |= LBS_OWNERDRAWFIXED;
+}
+
+void TQvCheckListBox::WindowCreated() {
+  TQvCustomListBox::WindowCreated();
+  saved_checks_.clear();
+}
+
+void TQvCheckListBox::SaveChecks() {
+  saved_checks_.clear();
+  const int count = Count();
+  for (int i = 0; i < count; ++i) {
+    const TCheckListBoxItem* record = FindRecord(i);
+    saved_checks_.push_back(record ? SavedCheck{record->State, record->Enabled}
+                                   : SavedCheck{TCheckBoxState::cbUnchecked, true});
+  }
+}
+
+void TQvCheckListBox::DestroyWnd() {
+  if (HandleAllocated()) SaveChecks();
+  // The base keeps the lines and their objects, read through the records, then
+  // destroys the window; only then may the records go.
+  TQvCustomListBox::DestroyWnd();
+  records_.clear();
+}
+
+void TQvCheckListBox::WndProc(TMessage& m) {
+  // Reached only when the system destroys the window on its own (with its
+  // parent); DestroyWnd detaches first.
+  if (m.Msg == WM_DESTROY) {
+    SaveChecks();
+    records_.clear();
+  }
+  TQvCustomListBox::WndProc(m);
+}
+
+bool TQvCheckListBox::KeyPress(char& key) {
+  if (TQvCustomListBox::KeyPress(key)) return true;
+  switch (key) {
+    case ' ':
+      ToggleClickCheck(ItemIndex());
+      key = 0;
+      return true;
+    case '+':
+    case '-':
+      if (check_kind_ != TCheckKind::ckRadioButtons) {
+        const TCheckBoxState target =
+            key == '+' ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked;
+        const int count = Count();
+        for (int i = 0; i < count; ++i)
+          if (ItemEnabled(i)) SetItemState(i, target);
+        ClickCheck();
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TQvCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TQvCustomListBox::MouseDown(button, shift, x, y);
+  if (button != mbLeft || !HandleAllocated()) return;
+  const int index = ItemAtPos(POINT{x, y}, true);
+  if (index < 0) return;
+  const RECT r = ItemRect(index);
+  if (x - r.left < StripWidth()) ToggleClickCheck(index);
+}
+
+void TQvCheckListBox::DrawLine(const DRAWITEMSTRUCT& item) {
+  // Selection colours and the focus rectangle cover only the text part.
+  DRAWITEMSTRUCT text = item;
+  text.rcItem.left += StripWidth();
+  TQvCustomListBox::DrawLine(text);
+}
+
+void TQvCheckListBox::DrawItem(int index, RECT rect, unsigned state) {
+  if (index < Count()) {
+    const TCheckListBoxItem* record = FindRecord(index);
+    const bool enabled = record ? record->Enabled : true;
+    DrawCheck(RECT{rect.left - StripWidth(), rect.top, rect.left, rect.bottom}, ItemState(index),
+              enabled);
+    if (!enabled)
+      Canvas().Font().SetColor((state & ODS_SELECTED) ? clInactiveCaptionText : clGrayText);
+  }
+  TQvCustomListBox::DrawItem(index, rect, state);
+}
+
+void TQvCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enabled) {
+  TBitmap& images = CheckImages();
+  if (images.Empty()) return;
+  const int cell =
+      static_cast<int>(check_kind_) * kImageColumns + (enabled ? 0 : 3) + static_cast<int>(state);
+  const int w = check_width_, h = check_height_;
+  // The list's own colour goes where the image is transparent, so the strip
+  // matches the background whether or not the line is selected.
+  TCanvas& cellCanvas = cell_.Canvas();
+  cellCanvas.Brush().SetColor(color_);
+  cellCanvas.FillRect(RECT{0, 0, w, h});
+  TransparentBlt(cellCanvas.Handle(), 0, 0, w, h, images.Canvas().Handle(),
+                 (cell % kImageColumns) * w, (cell / kImageColumns) * h, w, h, kImageTransparent);
+  const int x = strip.left + (strip.right - strip.left - w) / 2;
+  const int y = strip.top + (strip.bottom - strip.top - h) / 2;
+  BitBlt(Canvas().Handle(), x, y, w, h, cellCanvas.Handle(), 0, 0, SRCCOPY);
+}
+
+void TQvCheckListBox::InvalidateCheck(int index) {
+  RECT r = ItemRect(index);
+  r.right = r.left + StripWidth();
+  HWND wnd = Handle();
+  InvalidateRect(wnd, &r, TRUE);
+  UpdateWindow(wnd);
+}
+
+int TQvCheckListBox::ItemWidth(int index) {
+  return TQvCustomListBox::ItemWidth(index) + StripWidth();
+}
+
+std::vector<TStreamValue> TQvCheckListBox::WriteStringsProperty() {
+  std::vector<TStreamValue> values;
+  const int count = Count();
+  for (int i = 0; i < count; ++i) {
+    const TCheckListBoxItem* record = FindRecord(i);
+    values.emplace_back(items_->Get(i));
+    values.emplace_back(static_cast<long long>(record ? record->State : TCheckBoxState{}));
+    values.emplace_back(record ? record->Enabled : true);
+  }
+  return values;
+}
+
+void TQvCheckListBox::ReadStringsProperty(const std::vector<TStreamValue>& values) {
+  // Before version 202 a line stored checked and enabled flags, and from version
+  // 1 on a state number after them.
+  const bool flags = InternalVersion < 202;
+  const size_t perLine = flags && InternalVersion > 0 ? 4 : 3;
+  {
+    TUpdateGuard update(*items_);
+    items_->Clear();
+    for (size_t i = 0; i + perLine <= values.size(); i += perLine) {
+      const int at = items_->Add(StreamValue<std::string>(values, i));
+      TCheckBoxState state;
+      bool enabled;
+      if (flags) {
+        state = StreamValue<bool>(values, i + 1) ? TCheckBoxState::cbChecked
+                                                 : TCheckBoxState::cbUnchecked;
+        enabled = StreamValue<bool>(values, i + 2);
+        if (perLine == 4) state = StateFromNumber(StreamValue<long long>(values, i + 3));
+      } else {
+        state = StateFromNumber(StreamValue<long long>(values, i + 1));
+        enabled = StreamValue<bool>(values, i + 2);
+      }
+      SetItemState(at, state);
+      SetItemEnabled(at, enabled);
+    }
+  }
+  ApplyRadioMode();
 }
 
 }  // namespace qv

@@ -1,22 +1,211 @@
 #pragma once
 // The clip list control: an owner-drawn list box whose lines the main window
-// inserts at the top, moves, deletes, saves and loads.
+// inserts at the top, moves, deletes, saves and loads, with a small check box in
+// front of every line that the user can toggle.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <variant>
+#include <vector>
 
 #include "framework/StdCtrls.h"
 
 namespace qv {
 
+using TMeasureItemEvent = TMethod<TObject*, int, int&>;
+// Control, line index, in-out width of the line's text part in pixels.
+using TGetItemWidthEvent = TMethod<TObject*, int, int&>;
+
+// An owner-drawing list box that keeps its horizontal scroll width in step with
+// its widest line.
 class TQvCustomListBox : public TCustomListBox {
   QV_CLASS(TQvCustomListBox)
  public:
   explicit TQvCustomListBox(TComponent* owner);
+  ~TQvCustomListBox() override;
+
+  // Measures text in the control's font outside painting; holds the item DC while
+  // a line is drawn (so OnDrawItem handlers draw on it).
+  TCanvas& Canvas() { return *canvas_; }
+
+  // The horizontal scroll width follows the widest line; only while Columns is 0.
+  bool AutoScroll() const { return auto_scroll_; }
+  void SetAutoScroll(bool value);
+  // Draws the selection of an unfocused list in button-face colours.
+  bool GraySelection() const { return gray_selection_; }
+  void SetGraySelection(bool value);
+  int TabWidth() const { return tab_width_; }
+  void SetTabWidth(int value);
+  int Columns() const { return columns_; }
+  void SetColumns(int value);
+  bool MultiSelect() const { return multi_select_; }
+  void SetMultiSelect(bool value);
+  bool ExtendedSelect() const { return extended_select_; }
+  void SetExtendedSelect(bool value);
+  // Pixel width of the widest line seen since the last clear or full recount.
+  int WidestLine() const { return widest_line_; }
+
+  // Assigning these through the setters re-applies the width rules; the fields
+  // themselves may be read and called freely.
+  void SetOnDrawItem(TDrawItemEvent handler);
+  void SetOnGetItemWidth(TGetItemWidthEvent handler);
+  TMeasureItemEvent OnMeasureItem;
+  TGetItemWidthEvent OnGetItemWidth;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void WindowCreated() override;
+  void WndProc(TMessage& m) override;
+  void DrawItem(int index, RECT rect, unsigned state) override;
+  void MeasureItem(int index, int& height) override;
+  void ResetItemHeight() override;
+
+  // The lowest line height the subclass needs (the check list's image height).
+  virtual int MinimumItemHeight() const { return 0; }
+  // Pixel width of line index, for the horizontal scroll width.
+  virtual int ItemWidth(int index);
+  // Called with the line's rectangle as the system gives it; draws through DrawItem.
+  virtual void DrawLine(const DRAWITEMSTRUCT& item);
+
+  bool ExtentFollowsLines() const { return auto_scroll_ && columns_ == 0; }
+  void SetWidestLine(int width);
+  void RecountWidestLine();
+  void ScrollToLeftEdge();
+  // Re-applies the width rules after a switch of them.
+  void WidthRulesChanged();
+
+ private:
+  std::unique_ptr<TCanvas> canvas_;
+  int widest_line_ = 0;
+  bool auto_scroll_ = false;
+  bool gray_selection_ = false;
+  int tab_width_ = 0;
+  int columns_ = 0;
+  bool multi_select_ = false;
+  bool extended_select_ = true;
 };
+
+enum class TCheckBoxState : std::uint8_t { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
+enum class TCheckKind { ckCheckBoxes = 0, ckRadioButtons = 1, ckCheckMarks = 2 };
+
+// The state a click gives a line in the given state.
+TCheckBoxState NextCheckState(TCheckBoxState state, bool allowGrayed);
+
+// The per-line check record, kept in the line's item data.
+struct TCheckListBoxItem {
+  std::intptr_t Data = 0;
+  TCheckBoxState State = TCheckBoxState::cbUnchecked;
+  bool Enabled = true;
+};
+
+class TQvCheckListBox;
+
+// The Items of a check list box: exchanged or moved lines keep their check data.
+class TCheckListBoxStrings : public TListBoxStrings {
+  QV_CLASS(TCheckListBoxStrings)
+ public:
+  explicit TCheckListBoxStrings(TQvCheckListBox& listBox);
+  void Exchange(int index1, int index2) override;
+  void Move(int currentIndex, int newIndex) override;
+
+ private:
+  TQvCheckListBox& check_list_;
+};
+
+using TCheckStateChangeEvent = TMethod<TObject*, int>;
+// One value of the form-stored "Strings" list.
+using TStreamValue = std::variant<std::string, long long, bool>;
 
 class TQvCheckListBox : public TQvCustomListBox {
   QV_CLASS(TQvCheckListBox)
  public:
   explicit TQvCheckListBox(TComponent* owner);
+  ~TQvCheckListBox() override;
+
+  // Both raise EStringListError for an index the list does not have.
+  TCheckBoxState ItemState(int index);
+  void SetItemState(int index, TCheckBoxState state);
+  bool ItemEnabled(int index);
+  void SetItemEnabled(int index, bool enabled);
+
+  // Reads true only when set and the kind shows check boxes or check marks.
+  bool AllowGrayed() const;
+  void SetAllowGrayed(bool value) { allow_grayed_ = value; }
+  TCheckKind CheckKind() const { return check_kind_; }
+  void SetCheckKind(TCheckKind kind);
+  // Radio mode: the first checked line, else -1.
+  int CheckedIndex();
+  void SetCheckedIndex(int index);
+
+  // The form-stored version of the "Strings" layout; 202 is the current one.
   int InternalVersion = 202;
+  // "Strings" as a form stores it: text, state, enabled for every line.
+  std::vector<TStreamValue> WriteStringsProperty();
+  // Replaces the lines from a stored "Strings" list in the layout of InternalVersion.
+  void ReadStringsProperty(const std::vector<TStreamValue>& values);
+
+  // Width of the check column in front of every line: the image and 2 pixels.
+  int StripWidth() const;
+
+  // What the user's click or key does to a line; out-of-range and disabled lines
+  // are left alone.
+  void ToggleClickCheck(int index);
+
+  TNotifyEvent OnClickCheck;
+  TCheckStateChangeEvent OnStateChange;
+
+  // Item data holds the check record; the line's object lives inside it.
+  std::intptr_t InternalGetItemData(int index) override;
+  void InternalSetItemData(int index, std::intptr_t data) override;
+  void DeleteString(int index) override;
+  void ResetContent() override;
+
+ protected:
+  virtual void ClickCheck();
+  virtual void StateChange(int index);
+
+  void Loaded() override;
+  void CreateParams(TCreateParams& params) override;
+  void WindowCreated() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage& m) override;
+  bool KeyPress(char& key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DrawLine(const DRAWITEMSTRUCT& item) override;
+  void DrawItem(int index, RECT rect, unsigned state) override;
+  int ItemWidth(int index) override;
+  int MinimumItemHeight() const override { return check_height_; }
+
+ private:
+  friend class TCheckListBoxStrings;
+  struct SavedCheck {
+    TCheckBoxState state;
+    bool enabled;
+  };
+
+  void CheckLineIndex(int index);
+  // The line's record, or null when its item data holds none.
+  TCheckListBoxItem* FindRecord(int index);
+  TCheckListBoxItem& RecordFor(int index);
+  void FreeRecord(int index);
+  // Writes both fields straight into the record: no events, strip repainted.
+  void RestoreCheck(int index, TCheckBoxState state, bool enabled);
+  void SaveChecks();
+  void ApplyRadioMode();
+  void InvalidateCheck(int index);
+  void DrawCheck(const RECT& strip, TCheckBoxState state, bool enabled);
+
+  bool allow_grayed_ = false;
+  TCheckKind check_kind_ = TCheckKind::ckCheckBoxes;
+  bool in_update_ = false;
+  int check_width_ = 16;
+  int check_height_ = 13;
+  TBitmap cell_;
+  std::unordered_map<const TCheckListBoxItem*, std::unique_ptr<TCheckListBoxItem>> records_;
+  std::deque<SavedCheck> saved_checks_;
 };
 
 }  // namespace qv

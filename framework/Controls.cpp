@@ -27,6 +27,8 @@ void Dispatch(TWinControl* control, TMessage& m) {
 
 }  // namespace
 
+THintHost* g_hint_host = nullptr;
+
 // Set by the application: shows an error that escaped a message handler.
 void (*g_window_exception_handler)() = nullptr;
 
@@ -102,6 +104,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+  if (g_hint_host) g_hint_host->HintMouseLeave(this);
   if (parent_) parent_->RemoveControl(this);
 }
 
@@ -119,6 +122,12 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TControl::SetVisible(bool visible) { visible_ = visible; }
+
+void TControl::SetShowHint(bool show) {
+  if (show == show_hint_) return;
+  show_hint_ = show;
+  if (g_hint_host) g_hint_host->HintShowChanged(this);
+}
 void TControl::SetEnabled(bool enabled) { enabled_ = enabled; }
 
 void TControl::SetColor(TColor color) {
@@ -510,10 +519,12 @@ void TWinControl::WndProc(TMessage& m) {
       DefaultHandler(m);
       TrackMouseLeave();
       MouseMove(KeysToShiftState(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+      if (g_hint_host && handle_) g_hint_host->HintMouseMove(this);
       return;
     case WM_MOUSELEAVE:
       mouse_inside_ = false;
       Perform(CM_MOUSELEAVE);
+      if (g_hint_host) g_hint_host->HintMouseLeave(this);
       DefaultHandler(m);
       return;
     case CM_MOUSEENTER:

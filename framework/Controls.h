@@ -109,7 +109,11 @@ class TControl : public TComponent {
   virtual void SetCaption(const std::string& text);
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
-  bool ShowHint = false;
+  // The hint shows while the pointer rests on the control and this is on;
+  // switching it off takes a shown hint away, switching it on under the
+  // pointer shows it at once.
+  bool ShowHint() const { return show_hint_; }
+  void SetShowHint(bool show);
   bool ParentColor = false;
   bool ParentFont = true;
 
@@ -147,7 +151,18 @@ class TControl : public TComponent {
   TFont font_;
   std::string caption_;
   std::string hint_;
+  bool show_hint_ = false;
 };
+
+// The application's hint window; the forms layer installs it.
+class THintHost {
+ public:
+  virtual ~THintHost() = default;
+  virtual void HintMouseMove(TControl* control) = 0;
+  virtual void HintMouseLeave(TControl* control) = 0;
+  virtual void HintShowChanged(TControl* control) = 0;
+};
+extern THintHost* g_hint_host;
 
 class TWinControl : public TControl {
   QV_CLASS(TWinControl)

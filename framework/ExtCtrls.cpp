@@ -31,6 +31,29 @@ void TPanel::Paint(TCanvas& canvas) {
   }
 }
 
+TLabel::TLabel(TComponent* owner) : TWinControl(owner) {
+  width_ = 65;
+  height_ = 13;
+  ParentColor = true;
+}
+
+void TLabel::SetCaption(const std::string& text) {
+  TWinControl::SetCaption(text);
+  TBitmap scratch(1, 1);
+  scratch.Canvas().Font().Assign(font_);
+  const SIZE size = scratch.Canvas().TextExtent(text.empty() ? std::string(" ") : text);
+  SetBounds(left_, top_, size.cx, size.cy);
+}
+
+void TLabel::Paint(TCanvas& canvas) {
+  TColor back = color_;
+  if (ParentColor && parent_) back = parent_->Color();
+  canvas.Brush().SetColor(back);
+  canvas.FillRect(ClientRect());
+  canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  canvas.TextOut(0, 0, caption_);
+}
+
 TImage::TImage(TComponent* owner) : TWinControl(owner) {
   width_ = 105;
   height_ = 105;

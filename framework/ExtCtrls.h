@@ -20,6 +20,18 @@ class TPanel : public TWinControl {
   void Paint(TCanvas& canvas) override;
 };
 
+// A line of text on its parent's colour.
+class TLabel : public TWinControl {
+  QV_CLASS(TLabel)
+ public:
+  explicit TLabel(TComponent* owner);
+  // Sizes the label to its caption.
+  void SetCaption(const std::string& text) override;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
 class TImage : public TWinControl {
   QV_CLASS(TImage)
  public:

@@ -131,7 +131,7 @@ void TCustomForm::DoClose(TCloseAction& action) { OnClose(this, action); }
 
 void TCustomForm::Close() {
   if (modal_depth_ > 0) {
-    ModalResult = TModalResult::mrCancel;
+    if (ModalResult == TModalResult::mrNone) ModalResult = TModalResult::mrCancel;
     return;
   }
   if (!CloseQuery()) return;
@@ -203,6 +203,59 @@ void TCustomForm::WndProc(TMessage& m) {
   TWinControl::WndProc(m);
 }
 
+// ---- THintWindow ----
+
+THintWindow::THintWindow(TComponent* owner) : TWinControl(owner) { visible_ = false; }
+
+void THintWindow::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style = WS_POPUP | WS_BORDER;
+  params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  params.WndParent = Application ? Application->Handle() : nullptr;
+}
+
+void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) {
+  text_ = text;
+  color_ = color;
+  HWND wnd = Handle();
+  RECT r{0, 0, 0, 0};
+  {
+    WindowDc dc(wnd);
+    SelectGuard font(dc.get(), font_.Handle());
+    DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  }
+  const int width = r.right + 8, height = r.bottom + 6;
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  int x = at.x, y = at.y;
+  if (x + width > work.right) x = work.right - width;
+  if (y + height > work.bottom) y = at.y - height - 24;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  SetBounds(x, y, width, height);
+  visible_ = true;
+  SetWindowPos(wnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(wnd, nullptr, TRUE);
+}
+
+void THintWindow::ReleaseHint() {
+  text_.clear();
+  visible_ = false;
+  if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+}
+
+void THintWindow::Paint(TCanvas& canvas) {
+  RECT r = ClientRect();
+  canvas.Brush().SetColor(color_);
+  canvas.FillRect(r);
+  canvas.Font().SetColor(clInfoText);
+  canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  InflateRect(&r, -3, -2);
+  DrawTextA(canvas.Handle(), text_.c_str(), static_cast<int>(text_.size()), &r,
+            DT_NOPREFIX | DT_EXPANDTABS);
+}
+
 // ---- TApplication ----
 
 namespace {
@@ -220,13 +273,22 @@ TApplication::TApplication() : TComponent(nullptr) {
   title_ = TitleFromExeName(exe_name_);
   handle_ = AllocateHWnd(TWndMethod::Of<&TApplication::AppWndProc>(this));
   SetWindowTextA(handle_, title_.c_str());
+  g_hint_host = this;
 }
 
 TApplication::~TApplication() {
+  if (g_hint_host == this) g_hint_host = nullptr;
+  hint_control_ = nullptr;
+  hint_window_ = nullptr;  // owned: freed with the other components below
   // Forms go first, while the application window still exists.
   while (ComponentCount() > 0) {
     TComponent* last = Components(ComponentCount() - 1);
-    last->Free();
+    try {
+      last->Free();
+    } catch (const std::exception& e) {
+      // A form that cannot save at the end says so; a second Free finishes it.
+      ShowException(e);
+    }
   }
   DeallocateHWnd(handle_);
   if (Application == this) Application = nullptr;
@@ -313,12 +375,96 @@ void TApplication::UnhookMainWindow(int id) {
                hooks_.end());
 }
 
+namespace {
+constexpr UINT_PTR kHintShowTimer = 1;
+constexpr UINT_PTR kHintHideTimer = 2;
+
+HWND WindowOf(TControl* control) {
+  auto* win = dynamic_cast<TWinControl*>(control);
+  return win && win->HandleAllocated() ? win->Handle() : nullptr;
+}
+
+std::string ShortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
+}  // namespace
+
+std::string TApplication::ShownHint() const {
+  return hint_window_ && hint_window_->Visible() ? hint_window_->Text() : std::string();
+}
+
+void TApplication::CancelHint() {
+  KillTimer(handle_, kHintShowTimer);
+  KillTimer(handle_, kHintHideTimer);
+  if (hint_window_) hint_window_->ReleaseHint();
+}
+
+void TApplication::StartHintTimer() {
+  if (!ShowHint || !hint_control_ || hint_expired_ || !hint_control_->ShowHint() ||
+      ShortHint(hint_control_->Hint()).empty())
+    return;
+  SetTimer(handle_, kHintShowTimer, static_cast<UINT>(HintPause > 0 ? HintPause : 1), nullptr);
+}
+
+void TApplication::ShowPendingHint() {
+  KillTimer(handle_, kHintShowTimer);
+  if (!hint_control_ || !hint_control_->ShowHint()) return;
+  const std::string text = ShortHint(hint_control_->Hint());
+  if (text.empty()) return;
+  if (!hint_window_) hint_window_ = new THintWindow(this);
+  POINT at = CursorPosition();
+  at.y += 20;
+  hint_window_->ActivateHint(at, text, HintColor);
+  if (HintHidePause > 0) SetTimer(handle_, kHintHideTimer, static_cast<UINT>(HintHidePause), nullptr);
+}
+
+void TApplication::HintMouseMove(TControl* control) {
+  if (control == hint_window_) return;
+  if (control != hint_control_) {
+    CancelHint();
+    hint_control_ = control;
+    hint_expired_ = false;
+    StartHintTimer();
+  } else if (ShownHint().empty()) {
+    StartHintTimer();
+  }
+}
+
+void TApplication::HintMouseLeave(TControl* control) {
+  if (control != hint_control_) return;
+  CancelHint();
+  hint_control_ = nullptr;
+  hint_expired_ = false;
+}
+
+void TApplication::HintShowChanged(TControl* control) {
+  if (!control->ShowHint()) {
+    if (control == hint_control_) CancelHint();
+    return;
+  }
+  // Switched on under the pointer: show it now, without waiting for a move.
+  HWND wnd = WindowOf(control);
+  if (wnd && WindowFromPoint(CursorPosition()) == wnd) {
+    CancelHint();
+    hint_control_ = control;
+    hint_expired_ = false;
+    StartHintTimer();
+  }
+}
+
 void TApplication::AppWndProc(TMessage& m) {
   // Copy: a hook may unhook itself.
   auto hooks = hooks_;
   for (auto& [id, hook] : hooks)
     if (hook(m)) return;
   if (m.Msg == WM_ACTIVATEAPP) NotifyActivation(m.WParam != 0);
+  if (m.Msg == WM_TIMER && m.WParam == kHintShowTimer) {
+    ShowPendingHint();
+    return;
+  }
+  if (m.Msg == WM_TIMER && m.WParam == kHintHideTimer) {
+    CancelHint();
+    hint_expired_ = true;
+    return;
+  }
   m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
 }
 

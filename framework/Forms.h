@@ -85,10 +85,28 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
+// The yellow box that shows a control's hint.
+class THintWindow : public TWinControl {
+  QV_CLASS(THintWindow)
+ public:
+  explicit THintWindow(TComponent* owner);
+  // Shows the text with its top-left corner at a screen point, without activation.
+  void ActivateHint(POINT at, const std::string& text, TColor color);
+  void ReleaseHint();
+  const std::string& Text() const { return text_; }
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void Paint(TCanvas& canvas) override;
+
+ private:
+  std::string text_;
+};
+
 // A main-window hook: returns true when it handled the message.
 using TWindowHook = std::function<bool(TMessage&)>;
 
-class TApplication : public TComponent {
+class TApplication : public TComponent, public THintHost {
   QV_CLASS(TApplication)
  public:
   TApplication();
@@ -134,6 +152,13 @@ class TApplication : public TComponent {
   int HintHidePause = 2500;
   bool ShowHint = true;
 
+  // The hint shown now ("" when none).
+  std::string ShownHint() const;
+  void CancelHint();
+  void HintMouseMove(TControl* control) override;
+  void HintMouseLeave(TControl* control) override;
+  void HintShowChanged(TControl* control) override;
+
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnActivate;
   TNotifyEvent OnMinimize;
@@ -159,6 +184,12 @@ class TApplication : public TComponent {
   bool terminated_ = false;
   bool active_ = false;
   std::vector<std::pair<int, TWindowHook>> hooks_;
+  void StartHintTimer();
+  void ShowPendingHint();
+  TControl* hint_control_ = nullptr;
+  // The hint of hint_control_ has had its time; it comes back after the pointer leaves.
+  bool hint_expired_ = false;
+  THintWindow* hint_window_ = nullptr;
 };
 
 extern TApplication* Application;

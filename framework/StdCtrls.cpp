@@ -197,7 +197,13 @@ void TCustomListBox::SetIntegralHeight(bool value) {
 
 RECT TCustomListBox::ItemRect(int index) {
   RECT r{0, 0, 0, 0};
-  SendMessageA(Handle(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+  const int count = Count();
+  if (index == 0 || (index > 0 && index < count)) {
+    SendMessageA(Handle(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+  } else if (index == count) {
+    SendMessageA(Handle(), LB_GETITEMRECT, index - 1, reinterpret_cast<LPARAM>(&r));
+    OffsetRect(&r, 0, r.bottom - r.top);
+  }
   return r;
 }
 

@@ -71,8 +71,12 @@ class TCustomListBox : public TWinControl {
   void SetIntegralHeight(bool value);
   bool BorderSingle = true;
 
-  // Index of the line at a client point, or -1.
+  // Index of the line at a client point: -1 outside the client area; below the
+  // last line, -1 when only existing lines count, else the index after the last
+  // line tried.
   int ItemAtPos(POINT point, bool existingOnly);
+  // The line's rectangle; for index = Count() the place a next line would take,
+  // empty for any other index outside the list.
   RECT ItemRect(int index);
 
   TDrawItemEvent OnDrawItem;
@@ -92,8 +96,9 @@ class TCustomListBox : public TWinControl {
   void WndProc(TMessage& m) override;
   virtual void DrawItem(int index, RECT rect, unsigned state);
   virtual void MeasureItem(int index, int& height);
-  // Sends the line height to the window (owner-drawn fixed style).
-  void ResetItemHeight();
+  // Sends the line height to the window (owner-drawn fixed style); subclasses may
+  // derive the height from the font instead.
+  virtual void ResetItemHeight();
 
   std::unique_ptr<TStrings> items_;
   std::unique_ptr<TStringList> saved_items_;

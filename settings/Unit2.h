@@ -1,0 +1,45 @@
+#pragma once
+// The Settings dialog: hot key, paste delay, auto save, and suppressing further
+// clips. Its control values and placement survive restarts.
+
+#include "framework/ChoiceCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "look/ButtonComps.h"
+#include "settings/PersistentForm.h"
+
+namespace qv {
+
+class TForm2 : public TPersistentForm {
+  QV_CLASS(TForm2)
+ public:
+  explicit TForm2(TComponent* owner);
+  ~TForm2() override;
+
+  TLabel* Label1;
+  TLabel* Label2;
+  TVerivorButton* VerivorButton1;
+  TVerivorButton* VerivorButton2;
+  TComboBox* ComboBox1;
+  TPanel* Panel2;
+  TLabel* Label6;
+  TLabel* QvLabel3;
+  TComboBox* ComboBox2;
+  TCheckBox* CheckBox1;
+  TCheckBox* CheckBox2;
+
+  void FormCreate(TObject* sender);
+  void FormActivate(TObject* sender);
+  void BitBtn1Click(TObject* sender);
+  void CheckBox2Click(TObject* sender);
+  void VerivorButton2Click(TObject* sender);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+
+ private:
+  void ApplyFormDesign();
+};
+
+extern TForm2* Form2;
+
+}  // namespace qv

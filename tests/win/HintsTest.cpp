@@ -1,0 +1,112 @@
+// The preview hint over the slot labels and the tray commands of the main window.
+
+#include <gtest/gtest.h>
+
+#include "tests/win/MainWindowFixture.h"
+
+namespace qv {
+namespace {
+
+class Hints : public test::MainWindowFixture {
+ protected:
+  // Clips given newest first.
+  void StartWithClips(const std::vector<std::string>& texts) {
+    std::string list, store;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      char id[14];
+      std::snprintf(id, sizeof id, "%07zu%06zu", i + 1, i + 1);
+      list += "clip" + ListLineMarker + id + "\r\n";
+      store += std::string("/:hdr:\\") + id + "\r\n" + texts[i] + "\r\n/:tlr:\\" + id + "\r\n";
+    }
+    folder.Write("Lb1.qvl", list);
+    folder.Write("vqclips.qvl", store);
+    Start();
+  }
+  std::string Preview(int label) {
+    form->ListBox7->SetItemIndex(label);
+    form->ListBox7Click(form->ListBox7);
+    return form->ListBox7->Hint();
+  }
+  static std::string Lines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += (i ? "\r\n" : "") + std::string("line ") + std::to_string(i);
+    return text;
+  }
+};
+
+TEST_F(Hints, APreviewShowsAtMost45LinesTheLastEndingWithDots) {
+  StartWithClips({Lines(44), Lines(45), Lines(100)});
+  EXPECT_EQ(Preview(0), Lines(44));
+  EXPECT_EQ(Preview(1), Lines(45) + "...");
+  EXPECT_EQ(Preview(2), Lines(45) + "...");
+  EXPECT_TRUE(form->ListBox7->ShowHint());
+  EXPECT_EQ(form->Timer1->Interval(), 100u);
+  EXPECT_EQ(form->ListBox7->ItemIndex(), -1);
+  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);  // and nothing was recalled
+}
+
+TEST_F(Hints, VerticalBarsShowAsBrokenBarsButPasteUnchanged) {
+  StartWithClips({"a|b"});
+  EXPECT_EQ(Preview(0), "a\xA6" "b");
+  EXPECT_EQ(*form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(0)), "a|b");
+}
+
+TEST_F(Hints, ALabelWithoutAClipShowsNothing) {
+  StartWithClips({"only"});
+  EXPECT_EQ(Preview(5), "");
+  EXPECT_FALSE(form->ListBox7->ShowHint());
+  EXPECT_EQ(form->ListBox7->ItemIndex(), -1);
+}
+
+TEST_F(Hints, RangeModePreviewsTheRunToTheTop) {
+  StartWithClips({"n0", "n1", "n2", "n3", "n4"});
+  form->SpeedButton1->Click();
+  EXPECT_EQ(Preview(3), "n3\r\nn2\r\nn1\r\nn0");
+}
+
+TEST_F(Hints, ThePreviewGoesWhenThePointerLeavesTheLabels) {
+  StartWithClips({"text"});
+  Preview(0);
+  SetCursorPosition(form->Left() + 200, form->Top() + 200);
+  form->Timer1Timer(nullptr);
+  EXPECT_FALSE(form->ListBox7->ShowHint());
+  EXPECT_EQ(form->Timer1->Interval(), 0u);
+}
+
+TEST_F(Hints, TheApplicationShowsAHintSwitchedOnUnderThePointer) {
+  StartWithClips({"shown as a hint"});
+  form->Show();
+  test::Pump();
+  form->GlobalHotKey1HotKey(nullptr);  // up again after the first activation hid it
+  SetCursorPosition(form->Left() + form->ListBox7->Left() + 5,
+                    form->Top() + form->ListBox7->Top() + 5);
+  Preview(0);
+  ASSERT_TRUE(test::PumpUntil([&] { return !app->ShownHint().empty(); }));
+  EXPECT_EQ(app->ShownHint(), "shown as a hint");
+  form->ListBox7->SetShowHint(false);
+  EXPECT_EQ(app->ShownHint(), "");
+}
+
+TEST_F(Hints, TrayIconCommandRemovesAndRestoresTheIcon) {
+  StartWithClips({"x"});
+  ASSERT_TRUE(form->QvTrayIcon1->Added());
+  form->NoTrayIcon1Click(nullptr);
+  EXPECT_FALSE(form->NoTrayIcon1->Checked());
+  EXPECT_FALSE(form->QvTrayIcon1->Added());
+  EXPECT_EQ(WindowShown, 0);
+  form->NoTrayIcon1Click(nullptr);
+  EXPECT_TRUE(form->QvTrayIcon1->Added());
+}
+
+TEST_F(Hints, ADoubleClickOnTheTrayIconTogglesCaptureWithoutHiding) {
+  StartWithClips({"x"});
+  WindowShown = 1;
+  form->QvTrayIcon1DblClick(nullptr);
+  EXPECT_FALSE(form->Caching1->Checked());
+  EXPECT_EQ(WindowShown, 1);
+  form->QvTrayIcon1DblClick(nullptr);
+  EXPECT_TRUE(form->Caching1->Checked());
+}
+
+}  // namespace
+}  // namespace qv
