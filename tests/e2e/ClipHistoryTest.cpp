@@ -35,6 +35,34 @@ HWND FindClipList(HWND mainWindow) {
   return search.found;
 }
 
+// Sends the tray icon's callback message, as the shell does for a click on the
+// icon, to every hidden utility window of the program (only the tray's answers).
+void TrayNotice(DWORD processId, UINT mouseMessage) {
+  struct Target {
+    DWORD pid;
+    UINT message;
+  } target{processId, mouseMessage};
+  EnumWindows(
+      [](HWND wnd, LPARAM data) -> BOOL {
+        auto* t = reinterpret_cast<Target*>(data);
+        char cls[32] = {0};
+        GetClassNameA(wnd, cls, sizeof cls);
+        if (WindowProcessId(wnd) == t->pid && lstrcmpA(cls, "QvUtilWindow") == 0)
+          PostMessageA(wnd, 0xB054, 0, t->message);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&target));
+}
+
+HWND FindPopupMenu(DWORD processId) {
+  HWND found = nullptr;
+  WaitUntil([&] {
+    found = FindTopWindow("#32768", "", processId);
+    return found && IsWindowVisible(found);
+  });
+  return found;
+}
+
 class ClipHistory : public ::testing::Test {
  protected:
   // Starts the program from another current folder: its files must still be
@@ -152,6 +180,43 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
   EXPECT_EQ(ListFile(), "middle" + kMarker + "0000200000002\r\n" + "newest" + kMarker +
                             "0000300000003\r\n" + "oldest" + kMarker + "0000100000001\r\n");
   EXPECT_EQ(StoreFile(), store);
+}
+
+TEST_F(ClipHistory, SaveVavadFromTheTrayMenuWritesBothFilesWhileRunning) {
+  StartWithFiles("", "");
+  CopyAndWait("kept by a save");
+  ASSERT_TRUE(folder.Remove("Lb1.qvl"));
+  ASSERT_TRUE(folder.Remove("vqclips.qvl"));
+  TrayNotice(program.ProcessId(), WM_RBUTTONDOWN);
+  TrayNotice(program.ProcessId(), WM_RBUTTONUP);
+  ASSERT_TRUE(FindPopupMenu(program.ProcessId())) << DescribeTopWindows();
+  // Settings..., Save Vavad
+  ASSERT_TRUE(PressKey(VK_DOWN));
+  ASSERT_TRUE(PressKey(VK_DOWN));
+  ASSERT_TRUE(PressKey(VK_RETURN));
+  ASSERT_TRUE(Eventually([&] { return folder.Exists("vqclips.qvl"); }, "the saved files",
+                         kTimeout));
+  EXPECT_NE(StoreFile().find("\r\nkept by a save\r\n"), std::string::npos);
+  EXPECT_TRUE(program.IsRunning());
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(ClipHistory, TheSettingsFileChoosesTheHotKeyAndIsWrittenAtTheEnd) {
+  ASSERT_TRUE(folder.WriteFile("qvavad.ini", "[Form2]\r\nComboBox1.Text=F12\r\n"));
+  StartWithFiles("", "");
+  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+  ASSERT_TRUE(PressKey(VK_F12));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                         kTimeout));
+  ASSERT_TRUE(PressKey(VK_F12));
+  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide again",
+                         kTimeout));
+  EXPECT_EQ(program.Close(), 0u);
+  const std::string ini = folder.ReadFile("qvavad.ini").value_or("");
+  EXPECT_NE(ini.find("ComboBox1.Text=F12"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("CheckBox2.Checked=FALSE"), std::string::npos) << ini;
 }
 
 }  // namespace
