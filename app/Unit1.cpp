@@ -234,8 +234,14 @@ void TForm1::FormCreate(TObject*) {
   QvRichEdit3->PlainText = true;
   // A file that cannot be opened ends creation here with "Cannot open file";
   // the history then starts empty, or with the list but no texts.
-  QvCheckListBox1->Items().LoadFromFile(ClipFolder() + kListFileName);
-  QvRichEdit2.LoadFromFile(ClipFolder() + kStoreFileName);
+  const std::string listPath = ClipFolder() + kListFileName;
+  const std::string storePath = ClipFolder() + kStoreFileName;
+  list_unread_ = GetFileAttributesA(listPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+  store_unread_ = GetFileAttributesA(storePath.c_str()) != INVALID_FILE_ATTRIBUTES;
+  QvCheckListBox1->Items().LoadFromFile(listPath);
+  list_unread_ = false;
+  QvRichEdit2.LoadFromFile(storePath);
+  store_unread_ = false;
   ClipboardWatcher1Change(nullptr);
 }
 
@@ -261,10 +267,27 @@ void TForm1::AppDeactivate(TObject*) {
 
 void TForm1::FormClose(TObject*, TCloseAction&) { Housekeeping(nullptr); }
 
+void TForm1::SetAsideUnreadFile(const std::string& path, bool& unread) {
+  if (!unread) return;
+  // It was there at start but was not read (locked or unreadable): it holds clips
+  // this run never saw, and replacing it would lose them.
+  std::string aside = path + ".bak";
+  for (int n = 1; GetFileAttributesA(aside.c_str()) != INVALID_FILE_ATTRIBUTES && n < 100; ++n)
+    aside = path + ".bak" + std::to_string(n);
+  if (!MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH) &&
+      GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    throw EFCreateError(MsgCannotCreateFile(path));
+  unread = false;
+}
+
 void TForm1::Housekeeping(TObject*) {
+  const std::string listPath = ClipFolder() + kListFileName;
+  const std::string storePath = ClipFolder() + kStoreFileName;
   // The list first: if it cannot be written, the store is left alone too.
-  QvCheckListBox1->Items().SaveToFile(ClipFolder() + kListFileName);
-  QvRichEdit2.SaveToFile(ClipFolder() + kStoreFileName);
+  SetAsideUnreadFile(listPath, list_unread_);
+  QvCheckListBox1->Items().SaveToFile(listPath);
+  SetAsideUnreadFile(storePath, store_unread_);
+  QvRichEdit2.SaveToFile(storePath);
 }
 
 void TForm1::Timer2Timer(TObject*) {

@@ -131,6 +131,11 @@ class TForm1 : public TForm {
   void ApplyFormDesign();
   // Shows one of the hidden images' icons in the notification area.
   void ShowTrayIcon(TImage* image);
+  // A clip file that was there but could not be read at start is set aside
+  // (renamed to "<name>.bak") before the first save replaces it.
+  void SetAsideUnreadFile(const std::string& path, bool& unread);
+  bool list_unread_ = false;
+  bool store_unread_ = false;
   // Capture on or off, with the tray picture that says so.
   void ToggleCaching();
   // The Settings dialog's "Suppress saving further clips." (off while it does not exist).

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/Unit1.h"
+#include "framework/SysUtils.h"
 #include "framework/Clipbrd.h"
 #include "framework/SysUtils.h"
 #include "tests/win/MainWindowFixture.h"
@@ -113,6 +114,30 @@ TEST_F(MainWindow, WhenTheListCannotBeWrittenTheStoreIsLeftAsItWas) {
   }
   EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
   RemoveDirectoryA(folder.File("Lb1.qvl").c_str());
+}
+
+TEST_F(MainWindow, ClipFilesThatCouldNotBeReadAtStartAreSetAsideNotOverwritten) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  // Another program holds the list file open, unshared, while the program starts.
+  HANDLE lock = CreateFileA(folder.File("Lb1.qvl").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  Start();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
+  // While it is still held, a save cannot set it aside and is refused whole.
+  EXPECT_THROW(form->Housekeeping(nullptr), EFCreateError);
+  EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
+  CloseHandle(lock);
+
+  form->Housekeeping(nullptr);
+  EXPECT_EQ(folder.Read("Lb1.qvl.bak"), kList);
+  EXPECT_EQ(folder.Read("vqclips.qvl.bak"), kStore);
+  EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
+  // Only once: the next save simply writes.
+  form->Housekeeping(nullptr);
+  EXPECT_FALSE(folder.Exists("Lb1.qvl.bak1"));
 }
 
 TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
