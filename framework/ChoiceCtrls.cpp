@@ -67,6 +67,7 @@ void TComboBox::WndProc(TMessage& m) {
 TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner) {
   width_ = 97;
   height_ = 17;
+  ParentColor = true;
 }
 
 void TCheckBox::CreateParams(TCreateParams& params) {

@@ -474,6 +474,7 @@ void TWinControl::WndProc(TMessage& m) {
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORSTATIC:
     case CN_CTLCOLORBTN: {
+      if (ParentColor && parent_ && color_ != parent_->Color()) color_ = parent_->Color();
       HDC dc = reinterpret_cast<HDC>(m.WParam);
       SetTextColor(dc, ColorToRGB(font_.Color()));
       SetBkColor(dc, ColorToRGB(color_));

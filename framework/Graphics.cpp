@@ -178,6 +178,17 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
   ::Rectangle(Handle(), left, top, right, bottom);
 }
 
+void TCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                        int ellipseHeight) {
+  RequireState();
+  ::RoundRect(Handle(), left, top, right, bottom, ellipseWidth, ellipseHeight);
+}
+
+void TCanvas::Ellipse(int left, int top, int right, int bottom) {
+  RequireState();
+  ::Ellipse(Handle(), left, top, right, bottom);
+}
+
 void TCanvas::MoveTo(int x, int y) {
   RequireState();
   MoveToEx(Handle(), x, y, nullptr);
@@ -204,6 +215,11 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const std::string& text) 
               &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
 }
 
+int TCanvas::DrawText(const std::string& text, RECT& rect, UINT format) {
+  RequireState();
+  return ::DrawTextA(Handle(), text.data(), static_cast<int>(text.size()), &rect, format);
+}
+
 SIZE TCanvas::TextExtent(const std::string& text) {
   RequireState();
   SIZE size{0, 0};
@@ -213,9 +229,20 @@ SIZE TCanvas::TextExtent(const std::string& text) {
 
 void TCanvas::Draw(int x, int y, TBitmap& bitmap) {
   if (bitmap.Empty()) return;
+  if (bitmap.Transparent) {
+    DrawTransparent(x, y, bitmap, bitmap.BottomLeftColor());
+    return;
+  }
   RequireState();
   BitBlt(Handle(), x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0,
          SRCCOPY);
+}
+
+void TCanvas::DrawTransparent(int x, int y, TBitmap& bitmap, COLORREF transparentColor) {
+  if (bitmap.Empty()) return;
+  RequireState();
+  TransparentBlt(Handle(), x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0,
+                 bitmap.Width(), bitmap.Height(), transparentColor);
 }
 
 void TCanvas::StretchDraw(const RECT& rect, TBitmap& bitmap) {
@@ -310,6 +337,10 @@ TCanvas& TBitmap::Canvas() {
 
 COLORREF TBitmap::TransparentColor() {
   return Empty() ? CLR_INVALID : GetPixel(Canvas().Handle(), 0, 0);
+}
+
+COLORREF TBitmap::BottomLeftColor() {
+  return Empty() ? CLR_INVALID : GetPixel(Canvas().Handle(), 0, height_ - 1);
 }
 
 void TIcon::LoadFromResourceName(HINSTANCE instance, const char* name, int size) {

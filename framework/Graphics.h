@@ -109,15 +109,23 @@ class TCanvas : public TObject {
   void FillRect(const RECT& rect);
   void FrameRect(const RECT& rect);
   void Rectangle(int left, int top, int right, int bottom);
+  // Corners rounded along ellipses of the given width and height.
+  void RoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+  void Ellipse(int left, int top, int right, int bottom);
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
   void Polyline(const POINT* points, int count);
   void TextOut(int x, int y, const std::string& text);
   void TextRect(const RECT& rect, int x, int y, const std::string& text);
+  // DrawText with the canvas's font and colours; `rect` may be updated (DT_CALCRECT).
+  int DrawText(const std::string& text, RECT& rect, UINT format);
   SIZE TextExtent(const std::string& text);
   int TextWidth(const std::string& text) { return TextExtent(text).cx; }
   int TextHeight(const std::string& text) { return TextExtent(text).cy; }
+  // A bitmap marked Transparent leaves the pixels of its transparent colour out.
   void Draw(int x, int y, TBitmap& bitmap);
+  // Draws the bitmap leaving out the pixels of one colour.
+  void DrawTransparent(int x, int y, TBitmap& bitmap, COLORREF transparentColor);
   void StretchDraw(const RECT& rect, TBitmap& bitmap);
   void CopyRect(const RECT& dest, TCanvas& source, const RECT& src);
   COLORREF Pixel(int x, int y);
@@ -160,6 +168,10 @@ class TBitmap : public TObject {
   TCanvas& Canvas();
   // Colour of the top-left pixel (the transparent colour of glyphs).
   COLORREF TransparentColor();
+  // Colour of the bottom-left pixel (the transparent colour of menu pictures).
+  COLORREF BottomLeftColor();
+  // When set, a canvas draws the bitmap without its bottom-left pixel's colour.
+  bool Transparent = false;
 
  private:
   void Attach();

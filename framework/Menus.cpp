@@ -67,6 +67,7 @@ void TMenu::Build(HMENU menu, TMenuItem& parent) {
     mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA;
     mii.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
     if (OwnerDraw) mii.fType |= MFT_OWNERDRAW;
+    if (item->RadioItem) mii.fType |= MFT_RADIOCHECK;
     if (!item->IsLine() && !OwnerDraw) {
       mii.fMask |= MIIM_STRING;
       mii.dwTypeData = const_cast<char*>(item->caption_.c_str());
@@ -136,6 +137,8 @@ bool TMenu::HandleMenuMessage(TMessage& m) {
     const int saved = SaveDC(dis->hDC);
     if (item->OnAdvancedDrawItem) {
       item->OnAdvancedDrawItem(item, canvas, dis->rcItem, state);
+    } else if (item->OnDrawItem) {
+      item->OnDrawItem(item, canvas, dis->rcItem, (state & odSelected) != 0);
     } else {
       canvas.Brush().SetColor((state & odSelected) ? clHighlight : clMenu);
       canvas.FillRect(dis->rcItem);

@@ -31,6 +31,11 @@ using TOwnerDrawState = unsigned;
 
 using TMenuMeasureItemEvent = TMethod<TObject*, TCanvas&, int&, int&>;
 using TAdvancedMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, TOwnerDrawState>;
+// The simple draw event: only whether the item is the selected one.
+using TMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, bool>;
+
+// Reading order and alignment of a menu's items.
+enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 class TMenu;
 
@@ -49,6 +54,8 @@ class TMenuItem : public TComponent {
   bool Visible() const { return visible_; }
   void SetVisible(bool visible) { visible_ = visible; }
   bool Default = false;
+  // Checked shows a dot instead of a tick.
+  bool RadioItem = false;
   TShortCut ShortCut = 0;
   int ImageIndex = -1;
   // A 16 x 16 picture shown beside the caption.
@@ -70,7 +77,9 @@ class TMenuItem : public TComponent {
 
   TNotifyEvent OnClick;
   TMenuMeasureItemEvent OnMeasureItem;
+  // OnAdvancedDrawItem wins when both draw events are assigned.
   TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
+  TMenuDrawItemEvent OnDrawItem;
 
  private:
   friend class TMenu;
@@ -92,6 +101,8 @@ class TMenu : public TComponent {
   ~TMenu() override;
   TMenuItem& Items() { return *items_; }
   bool OwnerDraw = false;
+  TBiDiMode BiDiMode = TBiDiMode::bdLeftToRight;
+  bool IsRightToLeft() const { return BiDiMode != TBiDiMode::bdLeftToRight; }
   // The system menu made from the items (made again whenever it is asked for).
   HMENU Handle();
   // The item with that command number, or null.

@@ -1,0 +1,629 @@
+#include "look/MenuPainter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "framework/Forms.h"
+#include "framework/ShortCuts.h"
+#include "framework/TypInfo.h"
+
+namespace qv {
+
+TColor DarkenColor(TColor color, int n) {
+  return DarkenRGB(static_cast<TColor>(ColorToRGB(color)), n);
+}
+
+TColor LightenColor(TColor color, int percent) {
+  return LightenRGB(static_cast<TColor>(ColorToRGB(color)), percent);
+}
+
+TColor GrayOfColor(TColor color, int lift) {
+  return GrayOfRGB(static_cast<TColor>(ColorToRGB(color)), lift);
+}
+
+TColor AverageColors(const std::vector<TColor>& colors) {
+  std::vector<TColor> rgb;
+  rgb.reserve(colors.size());
+  for (TColor c : colors) rgb.push_back(static_cast<TColor>(ColorToRGB(c)));
+  return AverageRGB(rgb);
+}
+
+namespace {
+
+// Replaces every pixel by f(pixel); runs of equal pixels reuse the last result,
+// which is most of a small icon.
+template <class F>
+void MapPixels(TBitmap& bitmap, F f) {
+  if (bitmap.Empty()) return;
+  TCanvas& canvas = bitmap.Canvas();
+  COLORREF last_in = CLR_INVALID;
+  TColor last_out = clBlack;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      const COLORREF pixel = canvas.Pixel(x, y);
+      if (pixel != last_in) {
+        last_in = pixel;
+        last_out = f(static_cast<TColor>(pixel));
+      }
+      canvas.SetPixel(x, y, last_out);
+    }
+  }
+}
+
+RECT Rect(int left, int top, int right, int bottom) { return RECT{left, top, right, bottom}; }
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// Round half to even, as the layout rules expect.
+int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+// Menu bars are not part of this framework, so no item is a bar item.
+bool IsTopLevelItem(const TMenuItem&) { return false; }
+
+TCustomForm* FormOf(TComponent* owner) {
+  auto* form = dynamic_cast<TCustomForm*>(owner);
+  if (!form) throw EInvalidCast("Invalid class typecast");
+  return form;
+}
+
+}  // namespace
+
+void FadeBitmap(TBitmap& bitmap, int percent) {
+  const int p = std::min(percent, 100);
+  MapPixels(bitmap, [p](TColor c) { return LightenRGB(c, p); });
+}
+
+void GrayOutBitmap(TBitmap& bitmap, int lift) {
+  MapPixels(bitmap, [lift](TColor c) { return GrayOfRGB(c, lift); });
+}
+
+void PaintIconShadow(TBitmap& bitmap, TCanvas& canvas, int x, int y, TColor color) {
+  if (bitmap.Empty()) return;
+  const COLORREF transparent = bitmap.BottomLeftColor();
+  TCanvas& source = bitmap.Canvas();
+  for (int j = 0; j < bitmap.Height(); ++j)
+    for (int i = 0; i < bitmap.Width(); ++i)
+      if (source.Pixel(i, j) != transparent) canvas.SetPixel(x + i, y + j, color);
+}
+
+bool LoadMenuFont(TFont& font) {
+  // The record as it was before Vista added a padded-border field: every system
+  // accepts this size.
+  NONCLIENTMETRICSA metrics{};
+  constexpr UINT kClassicSize = offsetof(NONCLIENTMETRICSA, lfMenuFont) + sizeof(LOGFONTA) +
+                                sizeof(LOGFONTA) * 2;
+  static_assert(kClassicSize == 340);
+  metrics.cbSize = kClassicSize;
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kClassicSize, &metrics, 0)) return false;
+  const LOGFONTA& lf = metrics.lfMenuFont;
+  font.SetName(lf.lfFaceName);
+  font.SetHeight(lf.lfHeight);
+  font.SetStyle((lf.lfWeight >= FW_BOLD ? fsBold : 0) | (lf.lfItalic ? fsItalic : 0) |
+                (lf.lfUnderline ? fsUnderline : 0) | (lf.lfStrikeOut ? fsStrikeOut : 0));
+  font.SetColor(clMenuText);
+  return true;
+}
+
+TMenuPainter::TMenuPainter(TComponent* owner) : TComponent(owner), form_(FormOf(owner)) {
+  LoadMenuFont(font_);
+  select_font_color_ = font_.Color();
+  {
+    // Forms have no canvas of their own here; the screen tells the same depth.
+    WindowDc screen(nullptr);
+    TCanvas canvas;
+    canvas.SetHandle(screen.get());
+    RefreshPalette(canvas);
+    canvas.SetHandle(nullptr);
+  }
+  palette_stale_ = false;
+
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (GetVersionExA(&version)) {
+#pragma GCC diagnostic pop
+    is_win_nt_ = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    is_win_2000_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 0;
+    is_win_xp_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
+  }
+  // Registering with the application-wide manager that takes over other forms'
+  // controls belongs here; this program leaves controls alone.
+}
+
+TMenuPainter::~TMenuPainter() {
+  // Items must not keep pointing at a painter that is gone.
+  HookComponents(form_, false, false);
+}
+
+void TMenuPainter::Loaded() { TComponent::Loaded(); }
+
+void TMenuPainter::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (active_ && auto_detect_ && operation == TOperation::opInsert && !Designing() &&
+      dynamic_cast<TMenuItem*>(component))
+    HookComponent(component, true, true);
+}
+
+void TMenuPainter::SetPaletteColor(TColor& field, TColor value) {
+  field = value;
+  palette_stale_ = true;
+}
+
+void TMenuPainter::RedrawMenuBar() {
+  if (form_ && form_->HandleAllocated()) ::DrawMenuBar(form_->Handle());
+}
+
+void TMenuPainter::SetFont(const TFont& font) {
+  font_.Assign(font);
+  RedrawMenuBar();
+}
+
+void TMenuPainter::SetMenuBarColor(TColor value) {
+  SetPaletteColor(menu_bar_color_, value);
+  RedrawMenuBar();
+}
+
+void TMenuPainter::SetUseSystemColors(bool value) {
+  use_system_colors_ = value;
+  RedrawMenuBar();
+}
+
+void TMenuPainter::SetOverrideOwnerDraw(bool value) {
+  override_owner_draw_ = value;
+  if (active_) SetActive(true);
+}
+
+void TMenuPainter::SetActive(bool value) {
+  if (value == active_) return;
+  active_ = value;
+  HookComponents(form_, value, true);
+  RedrawMenuBar();
+}
+
+void TMenuPainter::SetFlatContainers(TFlatContainers value) {
+  if (value != flat_containers_ && active_) {
+    active_ = false;
+    HookComponents(form_, false, true);
+    active_ = true;
+    flat_containers_ = value;
+    HookComponents(form_, true, true);
+  }
+  flat_containers_ = value;
+}
+
+void TMenuPainter::SetFlatControls(TFlatControls value) {
+  if (value != flat_controls_ && active_) {
+    active_ = false;
+    HookComponents(form_, false, true);
+    active_ = true;
+    flat_controls_ = value;
+    HookComponents(form_, true, true);
+  }
+  flat_controls_ = value;
+}
+
+TColor TMenuPainter::TopItemTextColor(TColor color) {
+  return TopItemTextRGB(static_cast<TColor>(ColorToRGB(color)), font_.Color());
+}
+
+void TMenuPainter::RefreshPalette(TCanvas& canvas) {
+  palette_stale_ = false;
+  HDC dc = canvas.Handle();
+  high_color_ = dc && GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) >= 16;
+  TPalette& p = palette_;
+  p.ParentTintPercent = 16;
+  p.HotTintPercent = 40;
+
+  p.MenuBackColor = color_;
+  p.IconColumnColor = icon_back_color_;
+  if (high_color_) {
+    p.HighlightFillColor = use_dim_color_ ? LightenColor(select_color_, 68) : select_color_;
+    p.CheckFillColor = use_dim_color_ ? LightenColor(select_color_, 80) : select_color_;
+    p.CheckFillHotColor = use_dim_color_ ? LightenColor(select_color_, 50) : select_color_;
+    p.FrameColor = DarkenColor(clBtnFace, 90);
+    p.FrameShadowColor = DarkenColor(clBtnFace, 76);
+  } else {
+    p.HighlightFillColor = select_color_;
+    p.CheckFillColor = clWhite;
+    p.CheckFillHotColor = clSilver;
+    p.FrameColor = clBtnShadow;
+    p.FrameShadowColor = clBtnShadow;
+  }
+  p.HighlightBorderColor = select_border_color_;
+  p.HighlightTextColor = select_font_color_;
+  p.BarColor = menu_bar_color_;
+  p.DisabledTextColor = disabled_color_;
+  p.CheckMarkColor = checked_color_;
+  p.SeparatorLineColor = separator_color_;
+
+  if (!use_system_colors_) return;
+  p.HighlightTextColor = font_.Color();
+  p.HighlightBorderColor = clHighlight;
+  p.BarColor = clBtnFace;
+  p.CheckMarkColor = clHighlight;
+  if (high_color_) {
+    p.MenuBackColor = LightenColor(clBtnFace, 86);
+    p.IconColumnColor = LightenColor(clBtnFace, 16);
+    p.HighlightFillColor = LightenColor(clHighlight, 68);
+    p.DisabledTextColor = LightenColor(clBtnShadow, 10);
+    p.SeparatorLineColor = LightenColor(clBtnShadow, 25);
+    p.CheckFillColor = LightenColor(clHighlight, 80);
+    p.CheckFillHotColor = LightenColor(clHighlight, 50);
+  } else {
+    p.MenuBackColor = clWhite;
+    p.IconColumnColor = clBtnFace;
+    p.HighlightFillColor = clWhite;
+    p.DisabledTextColor = clBtnShadow;
+    p.SeparatorLineColor = clBtnShadow;
+    p.CheckFillColor = clWhite;
+    p.CheckFillHotColor = clWhite;
+  }
+}
+
+void TMenuPainter::HookComponents(TComponent* container, bool enable, bool update) {
+  if (!container) return;
+  // Copy: hooking never changes ownership, but a handler might.
+  std::vector<TComponent*> owned;
+  for (int i = 0; i < container->ComponentCount(); ++i) owned.push_back(container->Components(i));
+  for (TComponent* c : owned) HookComponent(c, enable, update);
+}
+
+void TMenuPainter::HookComponent(TComponent* component, bool enable, bool /*update*/) {
+  if (auto* menu = dynamic_cast<TPopupMenu*>(component)) {
+    if (flat_controls_ & FlatBit(xcPopupMenu)) {
+      TMenuItem& root = menu->Items();
+      for (int i = 0; i < root.Count(); ++i) {
+        menu->OwnerDraw = enable;
+        HookMenuItem(*root.Items(i), enable);
+      }
+    }
+    return;
+  }
+  // Menu bars, control bars and the taking over of ordinary controls (with the
+  // recursion into forms and radio groups) would be handled here; this program
+  // has none of the first two and keeps its controls' system look.
+}
+
+void TMenuPainter::HookMenuItem(TMenuItem& item, bool enable) {
+  const auto draw = TMenuDrawItemEvent::Of<&TMenuPainter::DrawMenuItem>(this);
+  const auto measure = TMenuMeasureItemEvent::Of<&TMenuPainter::MeasureMenuItem>(this);
+  if (enable) {
+    if (item.Tag != kKeepOwnLookTag) {
+      if (!item.OnDrawItem || override_owner_draw_) item.OnDrawItem = draw;
+      if (!item.OnMeasureItem || override_owner_draw_) item.OnMeasureItem = measure;
+    }
+  } else {
+    if (item.OnDrawItem == draw) item.OnDrawItem = nullptr;
+    if (item.OnMeasureItem == measure) item.OnMeasureItem = nullptr;
+  }
+  for (int i = 0; i < item.Count(); ++i) HookMenuItem(*item.Items(i), enable);
+}
+
+SIZE TMenuPainter::GetIconSize(TMenuItem& item) {
+  SIZE size{0, 0};
+  if (item.Bitmap().Width() > 0) size = SIZE{item.Bitmap().Width(), item.Bitmap().Height()};
+  if (!IsTopLevelItem(item)) size.cx = std::max<LONG>(size.cx, icon_width_);
+  return size;
+}
+
+void TMenuPainter::MeasureMenuItem(TObject* sender, TCanvas& canvas, int& width, int& height) {
+  if (!active_) return;
+  auto* item = dynamic_cast<TMenuItem*>(sender);
+  if (!item) return;
+  const bool separator = item->Caption() == "-";
+  std::string s = separator ? std::string() : item->Caption();
+  const std::string shortCut = ShortCutToText(item->ShortCut);
+  // The letters reserve the gap between caption and shortcut.
+  if (!Trim(shortCut).empty()) s = item->Caption() + shortCut + "WWW";
+
+  canvas.Font().Assign(font_);
+  int w = canvas.TextWidth(s) + 5;
+  if (s.find('&') != std::string::npos) w -= canvas.TextWidth("&");
+  // Room for the arrow the system draws beside a sub-menu.
+  if (!IsTopLevelItem(*item) && item->Count() > 0) w += 6;
+  const SIZE icon = GetIconSize(*item);
+  w += icon.cx;
+  if (w > width) width = w;
+
+  if (separator) {
+    height = 4;
+    return;
+  }
+  const int textHeight = canvas.TextHeight(s);
+  int h = textHeight + RoundEven(0.75 * textHeight);
+  h = std::max<int>(h, icon.cy + 6);
+  if (h > height) height = h;
+}
+
+void TMenuPainter::DrawMenuItem(TObject* sender, TCanvas& canvas, RECT rect, bool selected) {
+  if (!active_) return;
+  auto* item = dynamic_cast<TMenuItem*>(sender);
+  if (!item) return;
+  try {
+    PaintMenuItem(*item, canvas, rect, selected);
+  } catch (...) {
+    // A half-painted item is better than a menu that breaks the message loop.
+  }
+}
+
+void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bool selected) {
+  // The buffer reaches 4 pixels left of the item so that the item's own
+  // coordinates start at x = 4.
+  RECT w = Rect(4, 0, Width(area) + 4, Height(area));
+  const POINT origin{area.left - 4, area.top};
+  TBitmap buffer(w.right, w.bottom);
+  TCanvas& canvas = buffer.Canvas();
+
+  const bool separator = item.Caption() == "-";
+  const bool enabled = item.Enabled();
+  TMenu* menu = item.GetParentMenu();
+  const bool rtl = menu && menu->IsRightToLeft();
+
+  if (palette_stale_) RefreshPalette(canvas);
+  const TPalette& p = palette_;
+  canvas.Font().Assign(font_);
+  w.bottom += 1;
+
+  const std::string caption = " " + item.Caption();
+
+  // A private copy of the picture on a uniform background: fading and greying
+  // change it, and its bottom-left colour stays the transparent one.
+  TBitmap icon;
+  bool hasIcon = false;
+  if (!item.Bitmap().Empty() && item.Bitmap().Width() > 0 && item.Bitmap().Height() > 0) {
+    TBitmap& picture = item.Bitmap();
+    icon.SetSize(picture.Width(), picture.Height());
+    icon.Canvas().Brush().SetColor(static_cast<TColor>(icon.BottomLeftColor()));
+    icon.Canvas().FillRect(Rect(0, 0, icon.Width(), icon.Height()));
+    icon.Canvas().DrawTransparent(0, 0, picture, picture.BottomLeftColor());
+    hasIcon = true;
+  }
+  const int iconW = hasIcon ? icon.Width() : 0;
+
+  const RECT column = rtl ? Rect(w.right - icon_width_, w.top, w.right, w.bottom)
+                          : Rect(w.left, w.top, w.left + icon_width_, w.bottom);
+
+  RECT check;
+  if (hasIcon) {
+    check = Rect(column.left + 1, column.top + 2, column.right - 3, column.bottom - 2);
+  } else {
+    const int left = column.left + (Width(column) - 10) / 2;
+    const int top = column.top + (Height(column) - 10) / 2;
+    check = Rect(left, top, left + 10, top + 10);
+  }
+  if (iconW > icon_width_) {
+    if (rtl)
+      check.left = check.right - iconW;
+    else
+      check.right = check.left + iconW;
+  }
+
+  RECT text = w;
+  if (rtl) {
+    text.left = w.left;
+    text.right = std::min<LONG>(w.right - icon_width_, w.right - iconW - 8);
+  } else {
+    text.left = std::max<LONG>(w.left + icon_width_, w.left + iconW + 4);
+    text.right = w.right;
+  }
+
+  // Background: the whole buffer, then the icon column. (A gradient would go here.)
+  canvas.Brush().SetColor(p.MenuBackColor);
+  canvas.FillRect(Rect(w.left - 4, w.top, w.right, w.bottom));
+  canvas.Brush().SetColor(p.IconColumnColor);
+  canvas.FillRect(column);
+
+  bool hot = false;
+  if (selected && draw_select_) {
+    canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    if (enabled) {
+      const RECT h = Rect(w.left, w.top + 1, w.right - (flat_menu_ ? 1 : 0), w.bottom - 1);
+      canvas.Brush().SetColor(p.HighlightFillColor);
+      canvas.FillRect(h);
+      canvas.Brush().SetStyle(TBrushStyle::bsClear);
+      canvas.Pen().SetColor(p.HighlightBorderColor);
+      canvas.Rectangle(h.left, h.top, h.right, h.bottom);
+    }
+    hot = true;
+  }
+
+  if (item.Checked() || item.RadioItem) PaintCheckMark(item, canvas, selected, check, hasIcon, enabled);
+
+  if (hasIcon)
+    PaintItemIcon(&item, canvas, icon, column, selected || hot, false, enabled, item.Checked(),
+                  false, rtl);
+
+  if (separator) {
+    const int y = text.top + RoundEven(Height(text) / 2.0);
+    canvas.Pen().SetColor(p.SeparatorLineColor);
+    if (rtl) {
+      canvas.MoveTo(text.left, y);
+      canvas.LineTo(text.right - 7, y);
+    } else {
+      canvas.MoveTo(text.left + 7, y);
+      canvas.LineTo(text.right, y);
+    }
+  } else {
+    UINT format;
+    if (rtl) {
+      text.right -= 3;
+      format = DT_RIGHT | DT_RTLREADING;
+    } else {
+      text.left += 3;
+      format = DT_LEFT;
+    }
+    text.top += (Height(text) - canvas.TextHeight("W")) / 2;
+    PaintItemText(&item, caption, ShortCutToText(item.ShortCut), canvas, text, selected, enabled,
+                  item.Default, false, rtl, font_, format);
+  }
+
+  target.Draw(origin.x, origin.y, buffer);
+  // The flat popup frame would be requested here.
+}
+
+void TMenuPainter::PaintCheckMark(TMenuItem& item, TCanvas& canvas, bool selected, RECT c,
+                                  bool hasIcon, bool enabled) {
+  const TPalette& p = palette_;
+  if (enabled) {
+    const bool plainTick = !item.RadioItem && !hasIcon;
+    canvas.Pen().SetColor(plainTick ? p.CheckMarkColor : p.HighlightBorderColor);
+    canvas.Brush().SetColor(selected ? p.CheckFillHotColor : p.CheckFillColor);
+  } else {
+    canvas.Pen().SetColor(p.DisabledTextColor);
+  }
+  canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+  if (!item.Checked()) return;
+
+  if (item.RadioItem) {
+    if (hasIcon) {
+      canvas.RoundRect(c.left, c.top, c.right, c.bottom, 6, 6);
+    } else {
+      canvas.Ellipse(c.left, c.top, c.right, c.bottom);
+      InflateRect(&c, -2, -2);
+      canvas.Brush().SetColor(canvas.Pen().Color());
+      canvas.Ellipse(c.left, c.top, c.right, c.bottom);
+    }
+    return;
+  }
+  canvas.Rectangle(c.left, c.top, c.right, c.bottom);
+  if (hasIcon) return;
+  canvas.Pen().SetColor(enabled ? clBlack : p.DisabledTextColor);
+  const int l = c.left, t = c.top, r = c.right, b = c.bottom;
+  const POINT strokes[5][2] = {{{l + 1, t + 5}, {l + 4, b - 2}},
+                               {{l + 2, t + 5}, {l + 4, b - 3}},
+                               {{l + 2, t + 4}, {l + 5, b - 3}},
+                               {{l + 4, b - 3}, {r + 2, t - 1}},
+                               {{l + 4, b - 2}, {r - 2, t + 3}}};
+  for (const auto& s : strokes) {
+    canvas.MoveTo(s[0].x, s[0].y);
+    canvas.LineTo(s[1].x, s[1].y);
+  }
+}
+
+void TMenuPainter::PaintItemIcon(TObject* sender, TCanvas& canvas, TBitmap& icon, RECT column,
+                                 bool hot, bool down, bool enabled, bool checked, bool topLevel,
+                                 bool rightToLeft) {
+  if (icon.Empty() || icon.Width() <= 0 || icon.Height() <= 0) return;
+  int x = column.left, y = column.top + 1;
+  if (dynamic_cast<TMenuItem*>(sender)) {
+    y = column.top + 3;
+    if (icon.Width() < icon_width_)
+      x = column.left + (icon_width_ - icon.Width()) / 2 - 1;
+    else
+      x = rightToLeft ? column.right - icon.Width() - 2 : column.left + 2;
+  }
+  if (topLevel) x = rightToLeft ? column.right - icon.Width() - 5 : column.left + 1;
+
+  if (hot && topLevel && enabled && !down) {
+    x -= 1;
+    y -= 2;
+  }
+  // A hot icon lifts up and left over its shadow.
+  if (hot && !topLevel && enabled && !checked && !down) {
+    x -= 1;
+    y -= 1;
+  }
+  if (!hot && enabled && !checked && high_color_) FadeBitmap(icon, dim_level_);
+  if (!enabled) {
+    GrayOutBitmap(icon, gray_level_);
+    FadeBitmap(icon, 40);
+  }
+  if (hot && enabled && !checked)
+    PaintIconShadow(icon, canvas, x + 2, y + 2, DarkenColor(palette_.HighlightFillColor, 50));
+  icon.Transparent = true;
+  canvas.Draw(x, y, icon);
+}
+
+void TMenuPainter::PaintItemText(TObject* /*sender*/, const std::string& text,
+                                 const std::string& shortCut, TCanvas& canvas, RECT rect,
+                                 bool selected, bool enabled, bool isDefault, bool topLevel,
+                                 bool rightToLeft, TFont& font, UINT format) {
+  canvas.Font().Assign(font);
+  TColor color = selected ? palette_.HighlightTextColor : font.Color();
+  if (!enabled) color = palette_.DisabledTextColor;
+  if (selected && topLevel && use_system_colors_)
+    color = TopItemTextColor(palette_.IconColumnColor);
+  canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  format |= DT_EXPANDTABS;
+
+  if (enabled && isDefault) {
+    // A soft halo: the text a few times, each a shade darker than what lies under it.
+    struct Halo {
+      int dl, dt, dr, shade;
+    };
+    for (const Halo& h : {Halo{1, 0, 0, 30}, Halo{1, 2, 1, 30}, Halo{0, 1, 0, 40},
+                          Halo{1, 1, 1, 60}}) {
+      RECT r = Rect(rect.left + h.dl, rect.top + h.dt, rect.right + h.dr, rect.bottom);
+      canvas.Font().SetColor(
+          DarkenColor(static_cast<TColor>(canvas.Pixel(r.left, r.top)), h.shade));
+      canvas.DrawText(text, r, format);
+    }
+  }
+  canvas.Font().SetColor(color);
+  RECT r = rect;
+  canvas.DrawText(text, r, format);
+
+  r = rect;
+  UINT shortCutFormat = format & ~static_cast<UINT>(DT_LEFT | DT_CENTER | DT_RIGHT);
+  if (rightToLeft) {
+    r.left += 10;
+    shortCutFormat |= DT_LEFT;
+  } else {
+    r.right -= 10;
+    shortCutFormat |= DT_RIGHT;
+  }
+  canvas.DrawText(shortCut + " ", r, shortCutFormat);
+}
+
+namespace {
+
+const auto registrar =
+    PropertyRegistrar<TMenuPainter, TComponent>()
+        .Integer("DimLevel", &TMenuPainter::DimLevel, &TMenuPainter::SetDimLevel, "Byte")
+        .Integer("GrayLevel", &TMenuPainter::GrayLevel, &TMenuPainter::SetGrayLevel, "Byte")
+        .Object(
+            "Font", "TFont", [](TMenuPainter& m) { return &m.Font(); },
+            [](TMenuPainter& m, TFont* f) {
+              if (f) m.SetFont(*f);
+            })
+        .Color("Color", &TMenuPainter::Color, &TMenuPainter::SetColor)
+        .Boolean("DrawMenuBar", &TMenuPainter::DrawMenuBar, &TMenuPainter::SetDrawMenuBar)
+        .Color("IconBackColor", &TMenuPainter::IconBackColor, &TMenuPainter::SetIconBackColor)
+        .Color("MenuBarColor", &TMenuPainter::MenuBarColor, &TMenuPainter::SetMenuBarColor)
+        .Color("SelectColor", &TMenuPainter::SelectColor, &TMenuPainter::SetSelectColor)
+        .Color("SelectBorderColor", &TMenuPainter::SelectBorderColor,
+               &TMenuPainter::SetSelectBorderColor)
+        .Color("SelectFontColor", &TMenuPainter::SelectFontColor,
+               &TMenuPainter::SetSelectFontColor)
+        .Color("DisabledColor", &TMenuPainter::DisabledColor, &TMenuPainter::SetDisabledColor)
+        .Color("SeparatorColor", &TMenuPainter::SeparatorColor, &TMenuPainter::SetSeparatorColor)
+        .Color("CheckedColor", &TMenuPainter::CheckedColor, &TMenuPainter::SetCheckedColor)
+        .Integer("IconWidth", &TMenuPainter::IconWidth, &TMenuPainter::SetIconWidth)
+        .Boolean("DrawSelect", &TMenuPainter::DrawSelect, &TMenuPainter::SetDrawSelect)
+        .Boolean("UseSystemColors", &TMenuPainter::UseSystemColors,
+                 &TMenuPainter::SetUseSystemColors)
+        .Boolean("UseDimColor", &TMenuPainter::UseDimColor, &TMenuPainter::SetUseDimColor)
+        .Boolean("OverrideOwnerDraw", &TMenuPainter::OverrideOwnerDraw,
+                 &TMenuPainter::SetOverrideOwnerDraw)
+        .Boolean("Gradient", &TMenuPainter::Gradient, &TMenuPainter::SetGradient)
+        .Boolean("FlatMenu", &TMenuPainter::FlatMenu, &TMenuPainter::SetFlatMenu)
+        .Boolean("AutoDetect", &TMenuPainter::AutoDetect, &TMenuPainter::SetAutoDetect)
+        .Set("FlatContainers", "TFlatContainers",
+             {"xccForm", "xccFrame", "xccToolbar", "xccCoolbar", "xccControlbar", "xccPanel",
+              "xccScrollBox", "xccGroupBox", "xccTabSheet", "xccPageScroller"},
+             &TMenuPainter::FlatContainers, &TMenuPainter::SetFlatContainers)
+        .Set("FlatControls", "TFlatControls",
+             {"xcMainMenu", "xcPopupMenu", "xcToolbar", "xcControlbar", "xcCombo", "xcListBox",
+              "xcEdit", "xcMaskEdit", "xcMemo", "xcRichEdit", "xcMiscEdit", "xcCheckBox",
+              "xcRadioButton", "xcButton", "xcBitBtn", "xcSpeedButton", "xcUpDown", "xcPanel",
+              "xcGroupBox", "xcTreeView", "xcListView", "xcProgressBar", "xcHotKey"},
+             &TMenuPainter::FlatControls, &TMenuPainter::SetFlatControls)
+        .Boolean("Active", &TMenuPainter::Active, &TMenuPainter::SetActive)
+        .Boolean("DisableSubclassing", &TMenuPainter::DisableSubclassing,
+                 &TMenuPainter::SetDisableSubclassing);
+
+}  // namespace
+
+}  // namespace qv

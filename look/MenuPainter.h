@@ -1,0 +1,270 @@
+#pragma once
+// TMenuPainter: a non-visual component that gives a form's popup menus a flat,
+// owner-drawn look. Every item gets a coloured icon column, the selected item a
+// filled and outlined highlight, check items flat marks, disabled items greyed
+// icons and text, and shortcuts are right-aligned.
+//
+// Setting Active hooks the menus the form owns: their OwnerDraw goes on and the
+// items' OnMeasureItem / OnDrawItem point at the painter (handlers the form set
+// itself stay unless OverrideOwnerDraw). Clearing it, or freeing the painter,
+// gives the menus back to the system.
+//
+// The colours used for painting are a working palette derived from the colour
+// properties (or from the system colours while UseSystemColors is on); a colour
+// setter only marks it stale and the next item painted recomputes it.
+//
+// Menu bars, control bars, the flat popup frame, gradients and the taking over of
+// ordinary controls are not drawn here: their switches are stored, and the hook
+// points are marked where they belong.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Graphics.h"
+#include "framework/Menus.h"
+#include "framework/SysUtils.h"
+#include "look/MenuColors.h"
+
+namespace qv {
+
+class TCustomForm;
+
+// An object that is not of the class it was taken for.
+class EInvalidCast : public Exception {
+ public:
+  explicit EInvalidCast(const std::string& message) : Exception(message) {}
+};
+
+// The kinds of menus and controls a painter may take over (bit i of the set).
+enum TFlatControl : unsigned {
+  xcMainMenu,
+  xcPopupMenu,
+  xcToolbar,
+  xcControlbar,
+  xcCombo,
+  xcListBox,
+  xcEdit,
+  xcMaskEdit,
+  xcMemo,
+  xcRichEdit,
+  xcMiscEdit,
+  xcCheckBox,
+  xcRadioButton,
+  xcButton,
+  xcBitBtn,
+  xcSpeedButton,
+  xcUpDown,
+  xcPanel,
+  xcGroupBox,
+  xcTreeView,
+  xcListView,
+  xcProgressBar,
+  xcHotKey,
+};
+using TFlatControls = std::uint32_t;
+constexpr TFlatControls kAllFlatControls = 0x7FFFFF;
+
+// The container kinds whose children may be taken over.
+enum TFlatContainer : unsigned {
+  xccForm,
+  xccFrame,
+  xccToolbar,
+  xccCoolbar,
+  xccControlbar,
+  xccPanel,
+  xccScrollBox,
+  xccGroupBox,
+  xccTabSheet,
+  xccPageScroller,
+};
+using TFlatContainers = std::uint32_t;
+constexpr TFlatContainers kAllFlatContainers = 0x3FF;
+
+template <class E>
+constexpr std::uint32_t FlatBit(E e) {
+  return 1u << static_cast<unsigned>(e);
+}
+
+// A menu, item or control whose Tag is this keeps its own look.
+constexpr int kKeepOwnLookTag = 999;
+
+// The colour routines of the flat look. Each takes system colour constants too.
+TColor DarkenColor(TColor color, int n);
+TColor LightenColor(TColor color, int percent);
+TColor GrayOfColor(TColor color, int lift);
+TColor AverageColors(const std::vector<TColor>& colors);
+
+// Every pixel of the bitmap lightened by `percent` (capped at 100).
+void FadeBitmap(TBitmap& bitmap, int percent);
+// Every pixel of the bitmap replaced by its grey plus `lift`.
+void GrayOutBitmap(TBitmap& bitmap, int lift);
+// Paints every pixel of the bitmap that is not its transparent (bottom-left)
+// colour as one colour on the canvas, the bitmap's top-left at (x, y).
+void PaintIconShadow(TBitmap& bitmap, TCanvas& canvas, int x, int y, TColor color);
+// The system menu font in clMenuText; false, and the font unchanged, when the
+// system's metrics cannot be read.
+bool LoadMenuFont(TFont& font);
+
+class TMenuPainter : public TComponent {
+  QV_CLASS(TMenuPainter)
+ public:
+  // The colours actually painted with.
+  struct TPalette {
+    TColor MenuBackColor = clWhite;
+    TColor IconColumnColor = clBtnFace;
+    TColor HighlightFillColor = clHighlight;
+    TColor HighlightBorderColor = clHighlight;
+    TColor HighlightTextColor = clMenuText;
+    TColor CheckFillColor = clHighlight;
+    TColor CheckFillHotColor = clHighlight;
+    TColor CheckMarkColor = clHighlight;
+    TColor BarColor = clBtnFace;
+    TColor DisabledTextColor = clInactiveCaption;
+    TColor SeparatorLineColor = clBtnFace;
+    TColor FrameColor = clBtnShadow;
+    TColor FrameShadowColor = clBtnShadow;
+    // Tints for the control painters.
+    int ParentTintPercent = 16;
+    int HotTintPercent = 40;
+  };
+
+  // The owner must be a form; anything else raises EInvalidCast.
+  explicit TMenuPainter(TComponent* owner);
+  ~TMenuPainter() override;
+
+  std::uint8_t DimLevel() const { return dim_level_; }
+  void SetDimLevel(std::uint8_t value) { dim_level_ = value; }
+  std::uint8_t GrayLevel() const { return gray_level_; }
+  void SetGrayLevel(std::uint8_t value) { gray_level_ = value; }
+  TFont& Font() { return font_; }
+  void SetFont(const TFont& font);
+  TColor Color() const { return color_; }
+  void SetColor(TColor value) { SetPaletteColor(color_, value); }
+  bool DrawMenuBar() const { return draw_menu_bar_; }
+  void SetDrawMenuBar(bool value) { draw_menu_bar_ = value; }
+  TColor IconBackColor() const { return icon_back_color_; }
+  void SetIconBackColor(TColor value) { SetPaletteColor(icon_back_color_, value); }
+  TColor MenuBarColor() const { return menu_bar_color_; }
+  void SetMenuBarColor(TColor value);
+  TColor SelectColor() const { return select_color_; }
+  void SetSelectColor(TColor value) { SetPaletteColor(select_color_, value); }
+  TColor SelectBorderColor() const { return select_border_color_; }
+  void SetSelectBorderColor(TColor value) { SetPaletteColor(select_border_color_, value); }
+  TColor SelectFontColor() const { return select_font_color_; }
+  void SetSelectFontColor(TColor value) { SetPaletteColor(select_font_color_, value); }
+  TColor DisabledColor() const { return disabled_color_; }
+  void SetDisabledColor(TColor value) { SetPaletteColor(disabled_color_, value); }
+  TColor SeparatorColor() const { return separator_color_; }
+  void SetSeparatorColor(TColor value) { SetPaletteColor(separator_color_, value); }
+  TColor CheckedColor() const { return checked_color_; }
+  void SetCheckedColor(TColor value) { SetPaletteColor(checked_color_, value); }
+  int IconWidth() const { return icon_width_; }
+  void SetIconWidth(int value) { icon_width_ = value; }
+  bool DrawSelect() const { return draw_select_; }
+  void SetDrawSelect(bool value) { draw_select_ = value; }
+  bool UseSystemColors() const { return use_system_colors_; }
+  // Takes effect at the next palette refresh, which only a colour setter requests.
+  void SetUseSystemColors(bool value);
+  bool UseDimColor() const { return use_dim_color_; }
+  void SetUseDimColor(bool value) { use_dim_color_ = value; }
+  bool OverrideOwnerDraw() const { return override_owner_draw_; }
+  void SetOverrideOwnerDraw(bool value);
+  bool Gradient() const { return gradient_; }
+  void SetGradient(bool value) { gradient_ = value; }
+  bool FlatMenu() const { return flat_menu_; }
+  void SetFlatMenu(bool value) { flat_menu_ = value; }
+  bool AutoDetect() const { return auto_detect_; }
+  void SetAutoDetect(bool value) { auto_detect_ = value; }
+  TFlatContainers FlatContainers() const { return flat_containers_; }
+  void SetFlatContainers(TFlatContainers value);
+  TFlatControls FlatControls() const { return flat_controls_; }
+  void SetFlatControls(TFlatControls value);
+  bool Active() const { return active_; }
+  void SetActive(bool value);
+  bool DisableSubclassing() const { return disable_subclassing_; }
+  void SetDisableSubclassing(bool value) { disable_subclassing_ = value; }
+
+  const TPalette& Palette() const { return palette_; }
+  bool HighColor() const { return high_color_; }
+  bool PaletteStale() const { return palette_stale_; }
+  bool IsWinNT() const { return is_win_nt_; }
+  bool IsWin2000() const { return is_win_2000_; }
+  bool IsWinXP() const { return is_win_xp_; }
+
+  // Recomputes the working palette; the canvas's device tells the colour depth.
+  void RefreshPalette(TCanvas& canvas);
+
+  // Hooks (enable) or unhooks every component the container owns.
+  void HookComponents(TComponent* container, bool enable, bool update);
+  void HookComponent(TComponent* component, bool enable, bool update);
+
+  // The handlers put on hooked items.
+  void MeasureMenuItem(TObject* sender, TCanvas& canvas, int& width, int& height);
+  // Paints nothing while inactive; a failure while painting leaves the item as far
+  // as it got.
+  void DrawMenuItem(TObject* sender, TCanvas& canvas, RECT rect, bool selected);
+
+  // Paints one popup item into `rect` of the canvas, composed off-screen first.
+  void PaintMenuItem(TMenuItem& item, TCanvas& canvas, RECT rect, bool selected);
+  // Size the icon column needs for the item (at least IconWidth wide).
+  SIZE GetIconSize(TMenuItem& item);
+  // Draws the icon in column `column`, faded, greyed, lifted or shadowed as the
+  // state asks. The icon is changed in place: pass a copy.
+  void PaintItemIcon(TObject* sender, TCanvas& canvas, TBitmap& icon, RECT column, bool hot,
+                     bool down, bool enabled, bool checked, bool topLevel, bool rightToLeft);
+  // Draws the caption in `rect` and the shortcut right-aligned in it.
+  void PaintItemText(TObject* sender, const std::string& text, const std::string& shortCut,
+                     TCanvas& canvas, RECT rect, bool selected, bool enabled, bool isDefault,
+                     bool topLevel, bool rightToLeft, TFont& font, UINT format);
+  void PaintCheckMark(TMenuItem& item, TCanvas& canvas, bool selected, RECT box, bool hasIcon,
+                      bool enabled);
+
+ protected:
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void SetPaletteColor(TColor& field, TColor value);
+  void HookMenuItem(TMenuItem& item, bool enable);
+  void RedrawMenuBar();
+  TColor TopItemTextColor(TColor color);
+
+  TCustomForm* form_;
+  std::uint8_t dim_level_ = 30;
+  std::uint8_t gray_level_ = 10;
+  TFont font_;
+  TColor color_ = clBtnFace;
+  bool draw_menu_bar_ = false;
+  TColor icon_back_color_ = clBtnFace;
+  TColor menu_bar_color_ = clBtnFace;
+  TColor select_color_ = clHighlight;
+  TColor select_border_color_ = clHighlight;
+  TColor select_font_color_ = clMenuText;
+  TColor disabled_color_ = clInactiveCaption;
+  TColor separator_color_ = clBtnFace;
+  TColor checked_color_ = clHighlight;
+  int icon_width_ = 24;
+  bool draw_select_ = true;
+  bool use_system_colors_ = true;
+  bool use_dim_color_ = false;
+  bool override_owner_draw_ = false;
+  bool gradient_ = false;
+  bool flat_menu_ = false;
+  bool auto_detect_ = false;
+  TFlatContainers flat_containers_ = kAllFlatContainers;
+  TFlatControls flat_controls_ = kAllFlatControls;
+  bool active_ = false;
+  bool disable_subclassing_ = false;
+
+  TPalette palette_;
+  bool high_color_ = true;
+  bool palette_stale_ = false;
+  bool is_win_nt_ = false;
+  bool is_win_2000_ = false;
+  bool is_win_xp_ = false;
+};
+
+}  // namespace qv
