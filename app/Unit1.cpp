@@ -45,18 +45,8 @@ void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
   }
 }
 
-template <class T>
-T* Make(TComponent* owner, const char* name, TWinControl* parent = nullptr) {
-  T* c = new T(owner);
-  c->SetName(name);
-  if constexpr (std::is_base_of_v<TControl, T>) {
-    if (parent) c->SetParent(parent);
-  }
-  return c;
-}
-
 TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const char* caption) {
-  TMenuItem* item = Make<TMenuItem>(owner, name);
+  TMenuItem* item = MakeComponent<TMenuItem>(owner, name);
   item->SetCaption(caption);
   menu->Items().Add(item);
   return item;
@@ -86,21 +76,21 @@ void TForm1::ApplyFormDesign() {
   Font().SetHeight(-11);
   KeyPreview = true;
 
-  Panel1 = Make<TPanel>(this, "Panel1", this);
+  Panel1 = MakeComponent<TPanel>(this, "Panel1", this);
   Panel1->SetBounds(0, 0, 249, 496);
   Panel1->SetColor(11395047);
   Panel1->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
   Panel1->OnMouseDown = TMouseEvent::Of<&TForm1::Panel1MouseDown>(this);
   Panel1->OnMouseMove = TMouseMoveEvent::Of<&TForm1::Panel1MouseMove>(this);
 
-  Image1 = Make<TImage>(this, "Image1", Panel1);
+  Image1 = MakeComponent<TImage>(this, "Image1", Panel1);
   Image1->SetBounds(4, 1, 94, 16);
   LoadBitmapPicture(Image1->Picture(), "LOGO");
 
   // The three mode buttons: bold maroon captions, groups whose buttons may all be up.
   auto modeButton = [this](const char* name, int left, int width, int group,
                            const char* caption) {
-    TSpeedButton* b = Make<TSpeedButton>(this, name, Panel1);
+    TSpeedButton* b = MakeComponent<TSpeedButton>(this, name, Panel1);
     b->SetBounds(left, 2, width, 16);
     b->GroupIndex = group;
     b->AllowAllUp = true;
@@ -116,14 +106,14 @@ void TForm1::ApplyFormDesign() {
   SpeedButton1->OnClick = TNotifyEvent::Of<&TForm1::SpeedButton1Click>(this);
   SpeedButton3 = modeButton("SpeedButton3", 163, 29, 2, "+CR");
   SpeedButton2 = modeButton("SpeedButton2", 192, 29, 2, "+cR");
-  SpeedButton8 = Make<TSpeedButton>(this, "SpeedButton8", Panel1);
+  SpeedButton8 = MakeComponent<TSpeedButton>(this, "SpeedButton8", Panel1);
   SpeedButton8->SetBounds(221, 3, 25, 14);
   LoadBitmapPicture(SpeedButton8->Glyph(), "HIDE_GLYPH");
   SpeedButton8->OnClick = TNotifyEvent::Of<&TForm1::SpeedButton8Click>(this);
   for (TSpeedButton* b : {SpeedButton1, SpeedButton3, SpeedButton2, SpeedButton8})
     b->ParentColor = true;
 
-  QvCheckListBox1 = Make<TQvCheckListBox>(this, "QvCheckListBox1", Panel1);
+  QvCheckListBox1 = MakeComponent<TQvCheckListBox>(this, "QvCheckListBox1", Panel1);
   QvCheckListBox1->SetBounds(8, 18, 233, 473);
   QvCheckListBox1->SetColor(13434879);
   QvCheckListBox1->Font().SetName("MS Sans Serif");
@@ -133,7 +123,7 @@ void TForm1::ApplyFormDesign() {
   QvCheckListBox1->OnClick = TNotifyEvent::Of<&TForm1::QvCheckListBox1Click>(this);
   QvCheckListBox1->OnMouseUp = TMouseEvent::Of<&TForm1::QvCheckListBox1MouseUp>(this);
 
-  ListBox7 = Make<TListBox>(this, "ListBox7", Panel1);
+  ListBox7 = MakeComponent<TListBox>(this, "ListBox7", Panel1);
   ListBox7->SetBounds(10, 20, 15, 470);
   ListBox7->BorderSingle = false;
   ListBox7->SetItemHeight(13);
@@ -146,38 +136,38 @@ void TForm1::ApplyFormDesign() {
     for (char c = 'A'; c <= 'Z'; ++c) ListBox7->Items().Add(std::string(1, c));
   }
 
-  Panel4 = Make<TPanel>(this, "Panel4", Panel1);
+  Panel4 = MakeComponent<TPanel>(this, "Panel4", Panel1);
   Panel4->SetBounds(5, 19, 3, 472);
   Panel4->BevelOuter = TBevelCut::bvNone;
   Panel4->SetColor(39423);
 
-  Edit2 = Make<TEdit>(this, "Edit2", this);
+  Edit2 = MakeComponent<TEdit>(this, "Edit2", this);
   Edit2->SetBounds(256, 8, 113, 21);
-  QvRichEdit1 = Make<TQvRichEdit>(this, "QvRichEdit1");
-  QvRichEdit3 = Make<TQvRichEdit>(this, "QvRichEdit3");
-  QvRichEdit4 = Make<TQvRichEdit>(this, "QvRichEdit4");
+  QvRichEdit1 = MakeComponent<TQvRichEdit>(this, "QvRichEdit1");
+  QvRichEdit3 = MakeComponent<TQvRichEdit>(this, "QvRichEdit3");
+  QvRichEdit4 = MakeComponent<TQvRichEdit>(this, "QvRichEdit4");
 
-  Image2 = Make<TImage>(this, "Image2", this);
+  Image2 = MakeComponent<TImage>(this, "Image2", this);
   Image2->SetBounds(264, 40, 32, 32);
   LoadIconPicture(Image2, "TRAY_OFF");
-  Image3 = Make<TImage>(this, "Image3", this);
+  Image3 = MakeComponent<TImage>(this, "Image3", this);
   Image3->SetBounds(304, 40, 32, 32);
   LoadIconPicture(Image3, "TRAY_ON");
-  Image4 = Make<TImage>(this, "Image4", this);
+  Image4 = MakeComponent<TImage>(this, "Image4", this);
   Image4->SetBounds(344, 40, 32, 32);
   LoadIconPicture(Image4, "TRAY_SUPPRESSED");
 
-  QvTrayIcon1 = Make<TQvTrayIcon>(this, "QvTrayIcon1");
+  QvTrayIcon1 = MakeComponent<TQvTrayIcon>(this, "QvTrayIcon1");
   QvTrayIcon1->SetIcon(Image3->Icon());
 
-  GlobalHotKey1 = Make<TGlobalHotKey>(this, "GlobalHotKey1");
+  GlobalHotKey1 = MakeComponent<TGlobalHotKey>(this, "GlobalHotKey1");
   GlobalHotKey1->SetKey(49192);  // Ctrl+Alt+Down
   GlobalHotKey1->OnHotKey = TNotifyEvent::Of<&TForm1::GlobalHotKey1HotKey>(this);
 
-  ClipboardWatcher1 = Make<TClipboardWatcher>(this, "ClipboardWatcher1");
+  ClipboardWatcher1 = MakeComponent<TClipboardWatcher>(this, "ClipboardWatcher1");
   ClipboardWatcher1->OnChange = TNotifyEvent::Of<&TForm1::ClipboardWatcher1Change>(this);
 
-  PopupMenu1 = Make<TPopupMenu>(this, "PopupMenu1");
+  PopupMenu1 = MakeComponent<TPopupMenu>(this, "PopupMenu1");
   Settings = MakeItem(this, PopupMenu1, "Settings", "Settings...");
   Settings->OnClick = TNotifyEvent::Of<&TForm1::SettingsClick>(this);
   LoadBitmapPicture(Settings->Bitmap(), "MENU_SETTINGS");
@@ -200,13 +190,13 @@ void TForm1::ApplyFormDesign() {
   QvTrayIcon1->SetPopupMenu(PopupMenu1);
   QvTrayIcon1->OnDblClick = TNotifyEvent::Of<&TForm1::QvTrayIcon1DblClick>(this);
 
-  Timer1 = Make<TTimer>(this, "Timer1");
+  Timer1 = MakeComponent<TTimer>(this, "Timer1");
   Timer1->SetInterval(0);
   Timer1->OnTimer = TNotifyEvent::Of<&TForm1::Timer1Timer>(this);
-  Timer2 = Make<TTimer>(this, "Timer2");
+  Timer2 = MakeComponent<TTimer>(this, "Timer2");
   Timer2->SetInterval(3000);
   Timer2->OnTimer = TNotifyEvent::Of<&TForm1::Timer2Timer>(this);
-  Timer3 = Make<TTimer>(this, "Timer3");
+  Timer3 = MakeComponent<TTimer>(this, "Timer3");
   Timer3->SetInterval(0);
   Timer3->OnTimer = TNotifyEvent::Of<&TForm1::Timer3Timer>(this);
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "framework/Colors.h"
@@ -241,6 +242,18 @@ class TWinControl : public TControl {
   UniqueBrush color_brush_;
   TColor color_brush_color_ = clNone;
 };
+
+// Makes a component of a form's design: named, and put in its parent when it
+// is a control.
+template <class T>
+T* MakeComponent(TComponent* owner, const char* name, TWinControl* parent = nullptr) {
+  T* c = new T(owner);
+  c->SetName(name);
+  if constexpr (std::is_base_of_v<TControl, T>) {
+    if (parent) c->SetParent(parent);
+  }
+  return c;
+}
 
 // Hidden utility windows whose messages go to a method: timers, the clipboard
 // watcher and the application use them.

@@ -14,17 +14,9 @@ constexpr TColor kPanelColor = 11395047;
 constexpr TColor kSortOffColor = 8687260;
 constexpr TColor kSortOnColor = 8388608;  // navy
 
-template <class T>
-T* Make(TComponent* owner, const char* name, TWinControl* parent) {
-  T* c = new T(owner);
-  c->SetName(name);
-  c->SetParent(parent);
-  return c;
-}
-
 TLabel* MakeLabel(TForm2* form, const char* name, TWinControl* parent, int left, int top,
                   const char* caption, TColor color) {
-  TLabel* label = Make<TLabel>(form, name, parent);
+  TLabel* label = MakeComponent<TLabel>(form, name, parent);
   label->SetBounds(left, top, 0, 0);
   label->Font().SetColor(color);
   label->SetCaption(caption);
@@ -33,7 +25,7 @@ TLabel* MakeLabel(TForm2* form, const char* name, TWinControl* parent, int left,
 
 TVerivorButton* MakeButton(TForm2* form, const char* name, int left, int top, int width,
                            int height, const char* caption) {
-  TVerivorButton* b = Make<TVerivorButton>(form, name, form);
+  TVerivorButton* b = MakeComponent<TVerivorButton>(form, name, form);
   b->SetBounds(left, top, width, height);
   b->SetCaption(caption);
   b->Font().SetName("Arial");
@@ -85,7 +77,7 @@ void TForm2::ApplyFormDesign() {
   VerivorButton2->SetEnabled(false);
   VerivorButton2->OnClick = TNotifyEvent::Of<&TForm2::VerivorButton2Click>(this);
 
-  ComboBox1 = Make<TComboBox>(this, "ComboBox1", this);
+  ComboBox1 = MakeComponent<TComboBox>(this, "ComboBox1", this);
   ComboBox1->SetBounds(6, 105, 105, 21);
   for (const char* key : {"Ctrl+Alt+Down", "Ctrl+Shift+Down", "Ctrl+Shift+Up", "Ctrl+Shift+Left",
                           "Ctrl+Shift+Right", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9",
@@ -93,26 +85,26 @@ void TForm2::ApplyFormDesign() {
     ComboBox1->Items().Add(key);
   ComboBox1->SetText("Ctrl+Alt+Down");
 
-  Panel2 = Make<TPanel>(this, "Panel2", this);
+  Panel2 = MakeComponent<TPanel>(this, "Panel2", this);
   Panel2->SetBounds(6, 2, 217, 42);
   Panel2->BevelInner = TBevelCut::bvLowered;
   Panel2->SetColor(clBlue);
   Label6 = MakeLabel(this, "Label6", Panel2, 81, 5, "Quorel Vavad", clYellow);
   QvLabel3 = MakeLabel(this, "QvLabel3", Panel2, 56, 21, "Vesk Quorvel Software", clYellow);
 
-  ComboBox2 = Make<TComboBox>(this, "ComboBox2", this);
+  ComboBox2 = MakeComponent<TComboBox>(this, "ComboBox2", this);
   ComboBox2->SetBounds(119, 105, 105, 21);
   for (const char* ms : {"50", "100", "250", "500", "1000", "2000", "3000", "4000", "5000"})
     ComboBox2->Items().Add(ms);
   ComboBox2->SetText("100");
 
   const char kSavingHint[] = "No saving is performed when Quorel Vavad is idle after an auto save.";
-  CheckBox1 = Make<TCheckBox>(this, "CheckBox1", this);
+  CheckBox1 = MakeComponent<TCheckBox>(this, "CheckBox1", this);
   CheckBox1->SetBounds(6, 49, 225, 17);
   CheckBox1->SetCaption("Auto save (upon caching) every 5 minutes.");
   CheckBox1->SetHint(kSavingHint);
   CheckBox1->SetShowHint(true);
-  CheckBox2 = Make<TCheckBox>(this, "CheckBox2", this);
+  CheckBox2 = MakeComponent<TCheckBox>(this, "CheckBox2", this);
   CheckBox2->SetBounds(6, 67, 159, 17);
   CheckBox2->SetCaption("Suppress saving further clips.");
   CheckBox2->SetHint(kSavingHint);
