@@ -63,6 +63,15 @@ HWND FindPopupMenu(DWORD processId) {
   return found;
 }
 
+// Opens the tray menu and picks the item that many places down.
+void PickTrayMenuItem(Program& program, int position) {
+  TrayNotice(program.ProcessId(), WM_RBUTTONDOWN);
+  TrayNotice(program.ProcessId(), WM_RBUTTONUP);
+  ASSERT_TRUE(FindPopupMenu(program.ProcessId())) << DescribeTopWindows();
+  for (int i = 0; i < position; ++i) ASSERT_TRUE(PressKey(VK_DOWN));
+  ASSERT_TRUE(PressKey(VK_RETURN));
+}
+
 class ClipHistory : public ::testing::Test {
  protected:
   // Starts the program from another current folder: its files must still be
@@ -79,6 +88,20 @@ class ClipHistory : public ::testing::Test {
     // The window exists before its files are loaded; the list then fills.
     const int expected = static_cast<int>(std::count(list.begin(), list.end(), '\n'));
     ASSERT_TRUE(Eventually([&] { return ClipCount() == expected; }, "the loaded list", kTimeout));
+  }
+  // The first activation hands the hot key over to the settings' choice and hides
+  // the window; seen from outside, the program then holds that key.
+  void WaitForFirstActivation(UINT modifiers, UINT vk) {
+    ASSERT_TRUE(Eventually(
+        [&] {
+          if (RegisterHotKey(nullptr, 0x5151, modifiers, vk)) {
+            UnregisterHotKey(nullptr, 0x5151);
+            return false;
+          }
+          return true;
+        },
+        "the program to take its hot key", kTimeout));
+    ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
   }
   int ClipCount() { return static_cast<int>(SendMessageA(clipList, LB_GETCOUNT, 0, 0)); }
   // Copies a text and waits until it is in the list.
@@ -159,8 +182,7 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
       "/:hdr:\\0000200000002\r\nmiddle clip\r\nsecond line\r\n/:tlr:\\0000200000002\r\n"
       "/:hdr:\\0000100000001\r\noldest\r\n/:tlr:\\0000100000001\r\n";
   StartWithFiles(list, store);
-  // The first activation takes the hot key from the settings and hides the window.
-  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
   TargetWindow target;
   ASSERT_TRUE(target.BringToFront());
 
@@ -187,13 +209,7 @@ TEST_F(ClipHistory, SaveVavadFromTheTrayMenuWritesBothFilesWhileRunning) {
   CopyAndWait("kept by a save");
   ASSERT_TRUE(folder.Remove("Lb1.qvl"));
   ASSERT_TRUE(folder.Remove("vqclips.qvl"));
-  TrayNotice(program.ProcessId(), WM_RBUTTONDOWN);
-  TrayNotice(program.ProcessId(), WM_RBUTTONUP);
-  ASSERT_TRUE(FindPopupMenu(program.ProcessId())) << DescribeTopWindows();
-  // Settings..., Save Vavad
-  ASSERT_TRUE(PressKey(VK_DOWN));
-  ASSERT_TRUE(PressKey(VK_DOWN));
-  ASSERT_TRUE(PressKey(VK_RETURN));
+  PickTrayMenuItem(program, 2);  // "Save Vavad"
   ASSERT_TRUE(Eventually([&] { return folder.Exists("vqclips.qvl"); }, "the saved files",
                          kTimeout));
   EXPECT_NE(StoreFile().find("\r\nkept by a save\r\n"), std::string::npos);
@@ -201,10 +217,41 @@ TEST_F(ClipHistory, SaveVavadFromTheTrayMenuWritesBothFilesWhileRunning) {
   EXPECT_EQ(program.Close(), 0u);
 }
 
+TEST_F(ClipHistory, QuitFromTheTrayMenuAsksFirstAndWritesBothFiles) {
+  StartWithFiles("", "");
+  CopyAndWait("kept at quit");
+  PickTrayMenuItem(program, 6);  // " Quit"
+  HWND ask = program.WaitForDialog("Confirm");
+  ASSERT_TRUE(ask);
+  EXPECT_EQ(DialogText(ask), "Quit Quorel Vavad?");
+  ASSERT_TRUE(program.AnswerDialog("Confirm", "No"));
+  EXPECT_TRUE(program.IsRunning());
+  EXPECT_EQ(StoreFile(), "");
+
+  PickTrayMenuItem(program, 6);
+  ASSERT_TRUE(program.AnswerDialog("Confirm", "Yes"));
+  EXPECT_EQ(program.WaitForExit(), 0u);
+  EXPECT_NE(StoreFile().find("\r\nkept at quit\r\n"), std::string::npos);
+}
+
+TEST_F(ClipHistory, ClearVavadEmptiesTheHistoryAfterConfirmation) {
+  StartWithFiles("old" + kMarker + "0000100000001\r\n",
+                 "/:hdr:\\0000100000001\r\nold\r\n/:tlr:\\0000100000001\r\n");
+  PickTrayMenuItem(program, 3);  // "Clear Vavad"
+  HWND ask = program.WaitForDialog("Confirm");
+  ASSERT_TRUE(ask);
+  EXPECT_EQ(DialogText(ask), "Clear all current clips?");
+  ASSERT_TRUE(program.AnswerDialog("Confirm", "Yes"));
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 0; }, "an empty list", kTimeout));
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(ListFile(), "");
+  EXPECT_EQ(StoreFile(), "");
+}
+
 TEST_F(ClipHistory, TheSettingsFileChoosesTheHotKeyAndIsWrittenAtTheEnd) {
   ASSERT_TRUE(folder.WriteFile("qvavad.ini", "[Form2]\r\nComboBox1.Text=F12\r\n"));
   StartWithFiles("", "");
-  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
+  WaitForFirstActivation(0, VK_F12);
   TargetWindow target;
   ASSERT_TRUE(target.BringToFront());
   ASSERT_TRUE(PressKey(VK_F12));
