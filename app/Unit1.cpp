@@ -200,6 +200,35 @@ void TForm1::ApplyFormDesign() {
   Timer3->SetInterval(0);
   Timer3->OnTimer = TNotifyEvent::Of<&TForm1::Timer3Timer>(this);
 
+  // The flat look of the menu; its Active hooks PopupMenu1.
+  MenuPainter1 = MakeComponent<TMenuPainter>(this, "MenuPainter1");
+  MenuPainter1->SetDimLevel(30);
+  MenuPainter1->SetGrayLevel(10);
+  MenuPainter1->Font().SetName("Tahoma");
+  MenuPainter1->Font().SetHeight(-11);
+  MenuPainter1->Font().SetColor(clMenuText);
+  MenuPainter1->SetColor(clBtnFace);
+  MenuPainter1->SetDrawMenuBar(false);
+  MenuPainter1->SetIconBackColor(clBtnFace);
+  MenuPainter1->SetMenuBarColor(clBtnFace);
+  MenuPainter1->SetSelectColor(clHighlight);
+  MenuPainter1->SetSelectBorderColor(clHighlight);
+  MenuPainter1->SetSelectFontColor(clMenuText);
+  MenuPainter1->SetDisabledColor(clInactiveCaption);
+  MenuPainter1->SetSeparatorColor(clBtnFace);
+  MenuPainter1->SetCheckedColor(clHighlight);
+  MenuPainter1->SetIconWidth(24);
+  MenuPainter1->SetDrawSelect(true);
+  MenuPainter1->SetUseSystemColors(true);
+  MenuPainter1->SetUseDimColor(false);
+  MenuPainter1->SetOverrideOwnerDraw(false);
+  MenuPainter1->SetGradient(false);
+  MenuPainter1->SetFlatMenu(false);
+  MenuPainter1->SetAutoDetect(true);
+  MenuPainter1->SetFlatContainers(0);
+  MenuPainter1->SetFlatControls(FlatBit(xcPopupMenu) | FlatBit(xcCheckBox));
+  MenuPainter1->SetActive(true);
+
   OnCreate = TNotifyEvent::Of<&TForm1::FormCreate>(this);
   OnActivate = TNotifyEvent::Of<&TForm1::FormActivate>(this);
   OnClose = TCloseEvent::Of<&TForm1::FormClose>(this);

@@ -15,6 +15,7 @@
 #include "framework/Menus.h"
 #include "framework/RichEdit.h"
 #include "framework/StdCtrls.h"
+#include "look/MenuPainter.h"
 
 namespace qv {
 
@@ -77,6 +78,7 @@ class TForm1 : public TForm {
   TTimer* Timer1;
   TTimer* Timer2;
   TTimer* Timer3;
+  TMenuPainter* MenuPainter1;
 
   void FormCreate(TObject* sender);
   void FormActivate(TObject* sender);

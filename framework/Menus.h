@@ -35,7 +35,12 @@ using TAdvancedMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, TOwnerDrawS
 using TMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, bool>;
 
 // Reading order and alignment of a menu's items.
-enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum class TBiDiMode {
+  bdLeftToRight,
+  bdRightToLeft,
+  bdRightToLeftNoAlign,
+  bdRightToLeftReadingOnly
+};
 
 class TMenu;
 

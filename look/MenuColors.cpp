@@ -29,7 +29,9 @@ TColor DarkenRGB(TColor rgb, int n) {
 
 TColor LightenRGB(TColor rgb, int percent) {
   const int p = std::min(percent, 100);
-  auto lighten = [p](int x) { return static_cast<std::uint8_t>(Clamp(x + RoundPercent((255 - x) * p))); };
+  auto lighten = [p](int x) {
+    return static_cast<std::uint8_t>(Clamp(x + RoundPercent((255 - x) * p)));
+  };
   return RGBColor(lighten(GetRValue(rgb)), lighten(GetGValue(rgb)), lighten(GetBValue(rgb)));
 }
 

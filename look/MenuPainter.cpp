@@ -91,21 +91,28 @@ bool LoadMenuFont(TFont& font) {
   // The record as it was before Vista added a padded-border field: every system
   // accepts this size.
   NONCLIENTMETRICSA metrics{};
-  constexpr UINT kClassicSize = offsetof(NONCLIENTMETRICSA, lfMenuFont) + sizeof(LOGFONTA) +
-                                sizeof(LOGFONTA) * 2;
+  constexpr UINT kClassicSize =
+      offsetof(NONCLIENTMETRICSA, lfMenuFont) + sizeof(LOGFONTA) + sizeof(LOGFONTA) * 2;
   static_assert(kClassicSize == 340);
   metrics.cbSize = kClassicSize;
   if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kClassicSize, &metrics, 0)) return false;
   const LOGFONTA& lf = metrics.lfMenuFont;
   font.SetName(lf.lfFaceName);
   font.SetHeight(lf.lfHeight);
-  font.SetStyle((lf.lfWeight >= FW_BOLD ? fsBold : 0) | (lf.lfItalic ? fsItalic : 0) |
-                (lf.lfUnderline ? fsUnderline : 0) | (lf.lfStrikeOut ? fsStrikeOut : 0));
+  unsigned style = 0;
+  if (lf.lfWeight >= FW_BOLD) style |= fsBold;
+  if (lf.lfItalic) style |= fsItalic;
+  if (lf.lfUnderline) style |= fsUnderline;
+  if (lf.lfStrikeOut) style |= fsStrikeOut;
+  font.SetStyle(style);
   font.SetColor(clMenuText);
   return true;
 }
 
-TMenuPainter::TMenuPainter(TComponent* owner) : TComponent(owner), form_(FormOf(owner)) {
+// The owner is checked before the base class takes it, so a failed construction
+// never appears among the owner's components.
+TMenuPainter::TMenuPainter(TComponent* owner)
+    : TComponent(FormOf(owner)), form_(static_cast<TCustomForm*>(owner)) {
   LoadMenuFont(font_);
   select_font_color_ = font_.Color();
   {
@@ -137,6 +144,8 @@ TMenuPainter::~TMenuPainter() {
   HookComponents(form_, false, false);
 }
 
+// Registering with the control-taking manager would happen here; without it the
+// after-load step has nothing to add.
 void TMenuPainter::Loaded() { TComponent::Loaded(); }
 
 void TMenuPainter::Notification(TComponent* component, TOperation operation) {
@@ -429,7 +438,8 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     hot = true;
   }
 
-  if (item.Checked() || item.RadioItem) PaintCheckMark(item, canvas, selected, check, hasIcon, enabled);
+  if (item.Checked() || item.RadioItem)
+    PaintCheckMark(item, canvas, selected, check, hasIcon, enabled);
 
   if (hasIcon)
     PaintItemIcon(&item, canvas, icon, column, selected || hot, false, enabled, item.Checked(),
@@ -553,8 +563,8 @@ void TMenuPainter::PaintItemText(TObject* /*sender*/, const std::string& text,
     struct Halo {
       int dl, dt, dr, shade;
     };
-    for (const Halo& h : {Halo{1, 0, 0, 30}, Halo{1, 2, 1, 30}, Halo{0, 1, 0, 40},
-                          Halo{1, 1, 1, 60}}) {
+    for (const Halo& h :
+         {Halo{1, 0, 0, 30}, Halo{1, 2, 1, 30}, Halo{0, 1, 0, 40}, Halo{1, 1, 1, 60}}) {
       RECT r = Rect(rect.left + h.dl, rect.top + h.dt, rect.right + h.dr, rect.bottom);
       canvas.Font().SetColor(
           DarkenColor(static_cast<TColor>(canvas.Pixel(r.left, r.top)), h.shade));
@@ -595,8 +605,7 @@ const auto registrar =
         .Color("SelectColor", &TMenuPainter::SelectColor, &TMenuPainter::SetSelectColor)
         .Color("SelectBorderColor", &TMenuPainter::SelectBorderColor,
                &TMenuPainter::SetSelectBorderColor)
-        .Color("SelectFontColor", &TMenuPainter::SelectFontColor,
-               &TMenuPainter::SetSelectFontColor)
+        .Color("SelectFontColor", &TMenuPainter::SelectFontColor, &TMenuPainter::SetSelectFontColor)
         .Color("DisabledColor", &TMenuPainter::DisabledColor, &TMenuPainter::SetDisabledColor)
         .Color("SeparatorColor", &TMenuPainter::SeparatorColor, &TMenuPainter::SetSeparatorColor)
         .Color("CheckedColor", &TMenuPainter::CheckedColor, &TMenuPainter::SetCheckedColor)
@@ -615,10 +624,11 @@ const auto registrar =
               "xccScrollBox", "xccGroupBox", "xccTabSheet", "xccPageScroller"},
              &TMenuPainter::FlatContainers, &TMenuPainter::SetFlatContainers)
         .Set("FlatControls", "TFlatControls",
-             {"xcMainMenu", "xcPopupMenu", "xcToolbar", "xcControlbar", "xcCombo", "xcListBox",
-              "xcEdit", "xcMaskEdit", "xcMemo", "xcRichEdit", "xcMiscEdit", "xcCheckBox",
-              "xcRadioButton", "xcButton", "xcBitBtn", "xcSpeedButton", "xcUpDown", "xcPanel",
-              "xcGroupBox", "xcTreeView", "xcListView", "xcProgressBar", "xcHotKey"},
+             {"xcMainMenu",    "xcPopupMenu",   "xcToolbar",     "xcControlbar", "xcCombo",
+              "xcListBox",     "xcEdit",        "xcMaskEdit",    "xcMemo",       "xcRichEdit",
+              "xcMiscEdit",    "xcCheckBox",    "xcRadioButton", "xcButton",     "xcBitBtn",
+              "xcSpeedButton", "xcUpDown",      "xcPanel",       "xcGroupBox",   "xcTreeView",
+              "xcListView",    "xcProgressBar", "xcHotKey"},
              &TMenuPainter::FlatControls, &TMenuPainter::SetFlatControls)
         .Boolean("Active", &TMenuPainter::Active, &TMenuPainter::SetActive)
         .Boolean("DisableSubclassing", &TMenuPainter::DisableSubclassing,

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Graphics.h"
