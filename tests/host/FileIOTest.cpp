@@ -6,36 +6,22 @@
 #include <iterator>
 
 #include "framework/FileIO.h"
+#include "tests/host/ScratchDir.h"
 
 namespace qv {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileIO : public ::testing::Test {
+class FileIO : public test::ScratchDirTest {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Read(const std::string& name) const { return ReadFile(Path(name)); }
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    WriteFile(Path(name), bytes);
   }
   long Entries() const {
     return static_cast<long>(std::distance(fs::directory_iterator(dir_), {}));
   }
-
-  // Unique per test and process, so that two builds testing at once stay apart.
-  const fs::path dir_ =
-      fs::temp_directory_path() / ("qv_fileio_" + std::to_string(getpid()) + "_" +
-                                   testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
 TEST_F(FileIO, ReadsEveryByteAndFailsOnWhatIsNoFile) {

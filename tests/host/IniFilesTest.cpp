@@ -8,29 +8,18 @@
 #include "framework/IniFiles.h"
 #include "framework/Strings.h"
 #include "framework/SysUtils.h"
+#include "tests/host/ScratchDir.h"
 
 namespace qv {
 namespace {
 
 namespace fs = std::filesystem;
 
-class IniFile : public ::testing::Test {
+class IniFile : public test::ScratchDirTest {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void Write(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
-
-  const fs::path dir_ =
-      fs::temp_directory_path() / ("qv_ini_" + std::to_string(getpid()) + "_" +
-                                   testing::UnitTest::GetInstance()->current_test_info()->name());
-  const std::string path_ = (dir_ / "Qvavad.ini").string();
+  std::string Read() const { return ReadFile(path_); }
+  void Write(const std::string& bytes) const { WriteFile(path_, bytes); }
+  const std::string path_ = Path("Qvavad.ini");
 };
 
 TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesAsWritten) {

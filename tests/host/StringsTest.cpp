@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Strings.h"
+#include "tests/host/ScratchDir.h"
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -174,21 +175,9 @@ TEST(TStringList, ChangeEventsWrapEachChangeOrAWholeUpdate) {
   EXPECT_EQ(log.events, "<><><>");
 }
 
-class StringsFiles : public ::testing::Test {
+class StringsFiles : public test::ScratchDirTest {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  const fs::path dir_ =
-      fs::temp_directory_path() / ("qv_strings_" + std::to_string(getpid()) + "_" +
-                                   testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::string Read(const std::string& name) const { return ReadFile(Path(name)); }
 };
 
 TEST_F(StringsFiles, SaveAndLoadRoundTrip) {

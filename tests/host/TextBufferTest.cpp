@@ -7,6 +7,7 @@
 
 #include "framework/SysUtils.h"
 #include "framework/TextBuffer.h"
+#include "tests/host/ScratchDir.h"
 
 namespace qv {
 namespace {
@@ -70,20 +71,10 @@ TEST(TextBuffer, FindLineMatchesWholeLinesIgnoringCase) {
   EXPECT_EQ(TTextBuffer().FindLine(""), TTextBuffer::npos);
 }
 
-class TextBufferFiles : public ::testing::Test {
+class TextBufferFiles : public test::ScratchDirTest {
  protected:
-  void SetUp() override { fs::create_directories(dir_); }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const char* name) const { return (dir_ / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ostringstream all;
-    all << std::ifstream(path, std::ios::binary).rdbuf();
-    return all.str();
-  }
-  static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  fs::path dir_ = fs::temp_directory_path() / "qv_textbuffer_test";
+  static std::string Read(const std::string& path) { return ReadFile(path); }
+  static void Write(const std::string& path, const std::string& bytes) { WriteFile(path, bytes); }
 };
 
 TEST_F(TextBufferFiles, SaveEndsEveryLineWithCrLf) {
