@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 
+#include "framework/ChoiceCtrls.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/Handles.h"
+#include "framework/RichEdit.h"
 #include "framework/ShortCuts.h"
+#include "framework/StdCtrls.h"
 #include "framework/TypInfo.h"
+#include "look/PainterManager.h"
 
 namespace qv {
 
@@ -135,20 +142,49 @@ TMenuPainter::TMenuPainter(TComponent* owner)
     is_win_2000_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 0;
     is_win_xp_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
   }
-  // Registering with the application-wide manager that takes over other forms'
-  // controls belongs here; this program leaves controls alone.
+  TMenuPainterManager::Require()->AddConstructed();
 }
 
 TMenuPainter::~TMenuPainter() {
+  Unregister();
   // Items must not keep pointing at a painter that is gone.
   HookComponents(form_, false, false);
 }
 
-// Registering with the control-taking manager would happen here; without it the
-// after-load step has nothing to add.
-void TMenuPainter::Loaded() { TComponent::Loaded(); }
+void TMenuPainter::Unregister() {
+  if (unregistered_) return;
+  unregistered_ = true;
+  if (auto* manager = TMenuPainterManager::Instance()) manager->RemoveConstructed(this);
+}
+
+// The subclass objects this painter owns go with it: the control-taking role
+// must be handed on while they still exist.
+void TMenuPainter::BeforeDestruction() {
+  Unregister();
+  TComponent::BeforeDestruction();
+}
+
+void TMenuPainter::Loaded() {
+  TComponent::Loaded();
+  if (!Designing())
+    if (auto* manager = TMenuPainterManager::Instance()) manager->Register(this);
+}
+
+void TMenuPainter::SetDisableSubclassing(bool value) {
+  disable_subclassing_ = value;
+  auto* manager = TMenuPainterManager::Instance();
+  if (!manager || Designing()) return;
+  if (manager->ActivePainter() == this) {
+    if (value) manager->Reassign(this);
+  } else if (!manager->ActivePainter()) {
+    manager->Reassign(nullptr);
+  }
+}
 
 void TMenuPainter::Notification(TComponent* component, TOperation operation) {
+  if (!Designing())
+    if (auto* manager = TMenuPainterManager::Instance(); manager && manager->ActivePainter())
+      manager->FormNotice(component, operation);
   TComponent::Notification(component, operation);
   if (active_ && auto_detect_ && operation == TOperation::opInsert && !Designing() &&
       dynamic_cast<TMenuItem*>(component))
@@ -279,7 +315,7 @@ void TMenuPainter::HookComponents(TComponent* container, bool enable, bool updat
   for (TComponent* c : owned) HookComponent(c, enable, update);
 }
 
-void TMenuPainter::HookComponent(TComponent* component, bool enable, bool /*update*/) {
+void TMenuPainter::HookComponent(TComponent* component, bool enable, bool update) {
   if (auto* menu = dynamic_cast<TPopupMenu*>(component)) {
     if (flat_controls_ & FlatBit(xcPopupMenu)) {
       TMenuItem& root = menu->Items();
@@ -290,9 +326,58 @@ void TMenuPainter::HookComponent(TComponent* component, bool enable, bool /*upda
     }
     return;
   }
-  // Menu bars, control bars and the taking over of ordinary controls (with the
-  // recursion into forms and radio groups) would be handled here; this program
-  // has none of the first two and keeps its controls' system look.
+  // There are no menu bars or control bars here; ordinary controls may be taken over.
+  if (Designing()) return;
+  if (auto* control = dynamic_cast<TControl*>(component)) HookControl(*control, enable, update);
+  if (dynamic_cast<TCustomForm*>(component)) HookComponents(component, enable, update);
+}
+
+namespace {
+
+// The control kind a painter may take over, or -1.
+int ControlKind(TControl& c) {
+  const std::string name = c.ClassName();
+  if (dynamic_cast<TComboBox*>(&c)) return xcCombo;
+  if (dynamic_cast<TEdit*>(&c)) return xcEdit;
+  if (name == "TMaskEdit" || name == "TDBEdit") return xcMaskEdit;
+  if (dynamic_cast<TCheckBox*>(&c)) return xcCheckBox;
+  if (name == "TBitBtn") return xcBitBtn;
+  if (name == "TButton") return xcButton;
+  if (name == "TUpDown") return xcUpDown;
+  if (dynamic_cast<TSpeedButton*>(&c)) return xcSpeedButton;
+  if (dynamic_cast<TPanel*>(&c)) return xcPanel;
+  if (name == "TDBNavigator" || name == "TDBLookupComboBox") return xcButton;
+  if (dynamic_cast<TCustomListBox*>(&c)) return xcListBox;
+  return -1;
+}
+
+// The container kind of a control's parent, or -1.
+int ContainerKind(TWinControl* parent) {
+  if (!parent) return -1;
+  if (dynamic_cast<TPanel*>(parent)) return xccPanel;
+  if (std::string(parent->ClassName()) == "TDBCtrlPanel") return xccFrame;
+  if (dynamic_cast<TCustomForm*>(parent)) return xccForm;
+  return -1;
+}
+
+}  // namespace
+
+void TMenuPainter::HookControl(TControl& control, bool enable, bool update) {
+  const int kind = ControlKind(control);
+  const int container = ContainerKind(control.Parent());
+  if (kind < 0 || container < 0) return;
+  if (!(flat_controls_ & FlatBit(kind)) || !(flat_containers_ & FlatBit(container))) return;
+  if (enable && control.Tag != kKeepOwnLookTag && control.Parent()->Tag != kKeepOwnLookTag) {
+    // A control already taken over keeps the hook it has.
+    if (!IsSubClassMethod(control.WindowProc)) {
+      auto* sub = new TControlSubClass(this, &control);
+      sub->SavedWindowProc = control.WindowProc;
+      if (auto* list = dynamic_cast<TCustomListBox*>(&control))
+        sub->SavedBorderSingle = list->BorderSingle;
+      control.WindowProc = sub->Method();
+    }
+  }
+  if (update) control.Invalidate();
 }
 
 void TMenuPainter::HookMenuItem(TMenuItem& item, bool enable) {
@@ -418,11 +503,15 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     text.right = w.right;
   }
 
-  // Background: the whole buffer, then the icon column. (A gradient would go here.)
-  canvas.Brush().SetColor(p.MenuBackColor);
-  canvas.FillRect(Rect(w.left - 4, w.top, w.right, w.bottom));
-  canvas.Brush().SetColor(p.IconColumnColor);
-  canvas.FillRect(column);
+  // Background: a gradient, or the whole buffer and then the icon column.
+  if (high_color_ && gradient_) {
+    PaintGradient(canvas, Rect(w.left, w.top, w.right + 2, w.bottom), rtl);
+  } else {
+    canvas.Brush().SetColor(p.MenuBackColor);
+    canvas.FillRect(Rect(w.left - 4, w.top, w.right, w.bottom));
+    canvas.Brush().SetColor(p.IconColumnColor);
+    canvas.FillRect(column);
+  }
 
   bool hot = false;
   if (selected && draw_select_) {
@@ -470,7 +559,194 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
   }
 
   target.Draw(origin.x, origin.y, buffer);
-  // The flat popup frame would be requested here.
+  if (flat_menu_) RequestPopupFrame(item, target);
+}
+
+void TMenuPainter::RequestPopupFrame(TMenuItem& item, TCanvas& target) {
+  if (Designing() || !flat_menu_ || IsTopLevelItem(item)) return;
+  HWND app = Application ? Application->Handle() : nullptr;
+  if (!app) return;
+  // One request at a time: a burst of item painting makes one frame pass.
+  MSG queued;
+  if (PeekMessageA(&queued, app, MPM_FRAME_BY_ITEM, MPM_FRAME_BY_WINDOW, PM_NOREMOVE)) return;
+  HWND w = WindowFromDC(target.Handle());
+  if (!w) {
+    PostMessageA(app, MPM_FRAME_BY_ITEM, 0, reinterpret_cast<LPARAM>(&item));
+    return;
+  }
+  if (form_ && form_->HandleAllocated() && w == form_->Handle()) return;
+  TMenu* menu = item.GetParentMenu();
+  PostMessageA(app, MPM_FRAME_BY_WINDOW, menu && menu->IsRightToLeft() ? 1 : 0,
+               reinterpret_cast<LPARAM>(w));
+}
+
+void TMenuPainter::PaintGradient(TCanvas& canvas, RECT w, bool rightToLeft) {
+  const int strips = w.right - w.left + 1;
+  int step = 0;
+  canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+  for (int i = 0; i < strips; ++i) {
+    const int x = rightToLeft ? w.right - 1 - i : w.left + i;
+    const bool iconZone = rightToLeft ? (w.right - icon_width_ + 5 < x && x < w.right)
+                                      : (w.left < x && x < w.left + icon_width_ + 5);
+    step = std::min(step + (iconZone ? 3 : 1), 96);
+    canvas.Brush().SetColor(LightenColor(palette_.IconColumnColor, step));
+    canvas.FillRect(Rect(x, w.top, x + 1, w.bottom));
+  }
+}
+
+void TMenuPainter::PaintBarItem(TObject* sender, TCanvas& canvas, RECT w, TColor barColor,
+                                bool rightToLeft) {
+  const int l = w.left, t = w.top, r = w.right, b = w.bottom;
+  canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+  canvas.Brush().SetColor(palette_.HighlightFillColor);
+  canvas.FillRect(w);
+  canvas.Pen().SetColor(palette_.HighlightBorderColor);
+  if (!rightToLeft && dynamic_cast<TMenuItem*>(sender) && high_color_) {
+    canvas.MoveTo(l, b - 1);
+    canvas.LineTo(l, t);
+    canvas.LineTo(r - 8, t);
+    canvas.LineTo(r - 8, b);
+    // The shadow darkens towards the item.
+    struct Shade {
+      int n;
+      RECT rect;
+    };
+    for (const Shade& s :
+         {Shade{10, Rect(r - 7, t, r, b)}, Shade{30, Rect(r - 7, t + 3, r - 2, b)},
+          Shade{60, Rect(r - 7, t + 5, r - 3, b)}, Shade{100, Rect(r - 7, t + 7, r - 4, b)}}) {
+      canvas.Brush().SetColor(DarkenColor(barColor, s.n));
+      canvas.FillRect(s.rect);
+    }
+    return;
+  }
+  const TColor shade = DarkenColor(barColor, 70);
+  canvas.Brush().SetColor(shade);
+  canvas.MoveTo(l, b - 1);
+  canvas.LineTo(l, t);
+  canvas.LineTo(r - 3, t);
+  canvas.LineTo(r - 3, b);
+  canvas.FillRect(Rect(r - 2, t + 2, r, b));
+  canvas.Brush().SetColor(barColor);
+  canvas.FillRect(Rect(r - 2, t, r, t + 2));
+}
+
+void TMenuPainter::PaintControlBarBand(TObject* sender, TControl* /*control*/, TCanvas& canvas,
+                                       RECT& rect, TBandPaintOptions& options) {
+  if (palette_stale_) RefreshPalette(canvas);
+  options = 0;
+  auto* bar = dynamic_cast<TControl*>(sender);
+  const TColor color = bar ? bar->Color() : clBtnFace;
+  canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+  canvas.Brush().SetColor(high_color_ ? LightenColor(color, 6) : color);
+  canvas.FillRect(rect);
+  int level = 30;
+  for (int y = rect.top + 5; y <= rect.bottom - 5; ++y) {
+    canvas.Pen().SetColor(DarkenColor(color, level));
+    if (y % 2 == 0) {
+      canvas.MoveTo(rect.left + 3, y);
+      canvas.LineTo(rect.left + 6, y);
+      level += 7;
+    }
+  }
+}
+
+void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
+  if (!flat_menu_ || !window || frame_painting_) return;
+  WindowDc dc(window, true);
+  if (!dc) return;
+  frame_painting_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{frame_painting_};
+
+  TCanvas canvas;
+  canvas.SetHandle(dc.get());
+  if (palette_stale_) RefreshPalette(canvas);
+  const TPalette& p = palette_;
+  RECT f;
+  GetWindowRect(window, &f);
+  OffsetRect(&f, -f.left, -f.top);
+
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) != PopupFrameWndProc) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_WNDPROC));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PopupFrameWndProc));
+  }
+
+  if (!is_win_xp_) {
+    // The shadow needs the two corners it does not cover cut away.
+    HRGN current = CreateRectRgn(0, 0, 0, 0);
+    RECT box{};
+    const bool hasRegion = GetWindowRgn(window, current) != ERROR;
+    if (hasRegion) GetRgnBox(current, &box);
+    DeleteObject(current);
+    if (!hasRegion || std::abs(box.right - f.right) > 5 || std::abs(box.bottom - f.bottom) > 5) {
+      HRGN a = CreateRectRgn(f.left, f.top, f.right - 2, f.bottom - 2);
+      HRGN b = CreateRectRgn(f.left + 2, f.top + 2, f.right, f.bottom);
+      CombineRgn(a, a, b, RGN_OR);
+      DeleteObject(b);
+      if (!SetWindowRgn(window, a, TRUE)) DeleteObject(a);  // the window owns it when set
+    }
+    f.right -= 2;
+    f.bottom -= 2;
+  }
+
+  canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  canvas.Pen().SetColor(p.FrameColor);
+  canvas.Rectangle(f.left, f.top, f.right, f.bottom);
+  canvas.Pen().SetColor(p.IconColumnColor);
+  if (rightToLeft) {
+    canvas.MoveTo(f.right - 3, f.top + 2);
+    canvas.LineTo(f.right - 2, f.bottom - 1);
+  } else {
+    canvas.Rectangle(f.left + 1, f.top + 2, f.left + 3, f.bottom - 1);
+  }
+  // The system's 3-D edge under the frame is covered with the first item row.
+  HDC h = canvas.Handle();
+  const int rowWidth = f.right - f.left - 1;
+  StretchBlt(h, f.left + 1, f.top + 1, rowWidth, 2, h, f.left + 1, f.top + 3, rowWidth, 1, SRCCOPY);
+  if (is_win_xp_) {
+    StretchBlt(h, f.left + 1, f.bottom - 3, rowWidth, 2, h, f.left + 1, f.top + 3, rowWidth, 1,
+               SRCCOPY);
+    canvas.Pen().SetColor(p.MenuBackColor);
+    canvas.Rectangle(f.right - 3, f.top + 1, f.right - 1, f.bottom - 1);
+  }
+  f.right += 2;
+  f.bottom += 2;
+  if (!is_win_xp_) {
+    canvas.Pen().SetColor(p.FrameShadowColor);
+    canvas.Rectangle(f.left + 2, f.bottom - 2, f.right, f.bottom);
+    canvas.Rectangle(f.right - 2, f.top + 2, f.right, f.bottom);
+  }
+  canvas.SetHandle(nullptr);
+}
+
+namespace {
+bool RunsFrameProc(HWND wnd) {
+  return wnd &&
+         reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == PopupFrameWndProc;
+}
+}  // namespace
+
+LRESULT CALLBACK PopupFrameWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  auto saved = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  if (msg == WM_ERASEBKGND) return 1;
+  if ((msg == WM_SHOWWINDOW && !wparam) || msg == WM_CLOSE || msg == WM_DESTROY) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    SetWindowRgn(wnd, nullptr, FALSE);
+    SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved));
+    SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+    const LRESULT result = saved ? CallWindowProcA(saved, wnd, msg, wparam, lparam)
+                                 : DefWindowProcA(wnd, msg, wparam, lparam);
+    // A cascade's parent popup lies beside this one; its frame showed through.
+    HWND under = WindowFromPoint(POINT{r.right + 2, r.top + 2});
+    if (!RunsFrameProc(under)) under = WindowFromPoint(POINT{r.right + 2, r.bottom - 2});
+    if (RunsFrameProc(under)) InvalidateRect(under, nullptr, FALSE);
+    return result;
+  }
+  return saved ? CallWindowProcA(saved, wnd, msg, wparam, lparam)
+               : DefWindowProcA(wnd, msg, wparam, lparam);
 }
 
 void TMenuPainter::PaintCheckMark(TMenuItem& item, TCanvas& canvas, bool selected, RECT c,

@@ -13,9 +13,12 @@
 // properties (or from the system colours while UseSystemColors is on); a colour
 // setter only marks it stale and the next item painted recomputes it.
 //
-// Menu bars, control bars, the flat popup frame, gradients and the taking over of
-// ordinary controls are not drawn here: their switches are stored, and the hook
-// points are marked where they belong.
+// With FlatMenu on, painting an item asks (through a message posted to the
+// application window) for a flat frame with a drop shadow around the popup window;
+// Gradient shades the item background. Ordinary controls are taken over by
+// TControlSubClass objects (look/PainterManager.h) for the control and container
+// kinds switched on; there is no menu bar or control bar class, so their painters
+// are offered as plain functions.
 
 #include <windows.h>
 
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Controls.h"
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
@@ -91,6 +95,25 @@ constexpr std::uint32_t FlatBit(E e) {
 
 // A menu, item or control whose Tag is this keeps its own look.
 constexpr int kKeepOwnLookTag = 999;
+
+// Posted to the application window to have a popup window framed: lParam the
+// menu item (its window is looked up) ...
+constexpr UINT MPM_FRAME_BY_ITEM = 0xBCB3;
+// ... or lParam the window and wParam 1 for right to left.
+constexpr UINT MPM_FRAME_BY_WINDOW = 0xBCB4;
+
+// What a control bar paints itself around a band; the painter clears all of it.
+enum TBandPaintOption : unsigned {
+  bpoGrabber = 1,
+  bpoFrame = 2,
+  bpoGradient = 4,
+  bpoRoundRect = 8
+};
+using TBandPaintOptions = unsigned;
+
+// The window procedure a framed popup window runs until it hides, closes or is
+// destroyed; the procedure it replaced is kept in the window's user-data slot.
+LRESULT CALLBACK PopupFrameWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 // The colour routines of the flat look. Each takes system colour constants too.
 TColor DarkenColor(TColor color, int n);
@@ -186,7 +209,10 @@ class TMenuPainter : public TComponent {
   bool Active() const { return active_; }
   void SetActive(bool value);
   bool DisableSubclassing() const { return disable_subclassing_; }
-  void SetDisableSubclassing(bool value) { disable_subclassing_ = value; }
+  // Kept, so that the manager never picks this painter to take over other forms'
+  // controls; hands that role on when this painter holds it, or lets the manager
+  // look for a holder when none does.
+  void SetDisableSubclassing(bool value);
 
   const TPalette& Palette() const { return palette_; }
   bool HighColor() const { return high_color_; }
@@ -194,6 +220,8 @@ class TMenuPainter : public TComponent {
   bool IsWinNT() const { return is_win_nt_; }
   bool IsWin2000() const { return is_win_2000_; }
   bool IsWinXP() const { return is_win_xp_; }
+  bool FramePainting() const { return frame_painting_; }
+  TCustomForm* Form() const { return form_; }
 
   // Recomputes the working palette; the canvas's device tells the colour depth.
   void RefreshPalette(TCanvas& canvas);
@@ -223,13 +251,29 @@ class TMenuPainter : public TComponent {
   void PaintCheckMark(TMenuItem& item, TCanvas& canvas, bool selected, RECT box, bool hasIcon,
                       bool enabled);
 
+  // Vertical one-pixel strips of the icon-column colour, lightening quickly across
+  // the icon zone and slowly after it.
+  void PaintGradient(TCanvas& canvas, RECT w, bool rightToLeft);
+  // The highlight of a selected menu-bar item with its stepped shadow at the right.
+  void PaintBarItem(TObject* sender, TCanvas& canvas, RECT w, TColor barColor, bool rightToLeft);
+  // A control bar's band: a light fill and a dotted grip; the bar paints nothing itself.
+  void PaintControlBarBand(TObject* sender, TControl* control, TCanvas& canvas, RECT& rect,
+                           TBandPaintOptions& options);
+  // Draws the flat frame and shadow of one popup menu window (FlatMenu only).
+  void PaintPopupFrame(HWND window, bool rightToLeft);
+  // Posts a frame request for an item painted on `target`, unless one is queued.
+  void RequestPopupFrame(TMenuItem& item, TCanvas& target);
+
  protected:
   void Loaded() override;
+  void BeforeDestruction() override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
   void SetPaletteColor(TColor& field, TColor value);
   void HookMenuItem(TMenuItem& item, bool enable);
+  void HookControl(TControl& control, bool enable, bool update);
+  void Unregister();
   void RedrawMenuBar();
   TColor TopItemTextColor(TColor color);
 
@@ -266,6 +310,8 @@ class TMenuPainter : public TComponent {
   bool is_win_nt_ = false;
   bool is_win_2000_ = false;
   bool is_win_xp_ = false;
+  bool frame_painting_ = false;
+  bool unregistered_ = false;
 };
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/Harness.h"
 
@@ -13,45 +14,38 @@ namespace {
 
 const std::string kMarker = std::string(70, ' ') + "/:hdr:\\";
 
+// Enumeration callbacks are stdcall on 32-bit Windows, so they are named functions.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
+std::string ClassOf(HWND window) {
+  char cls[32] = {0};
+  GetClassNameA(window, cls, sizeof cls);
+  return cls;
+}
+
 // The clip list: the LISTBOX child of the main window 233 pixels wide.
 HWND FindClipList(HWND mainWindow) {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumChildWindows(
-      mainWindow,
-      [](HWND child, LPARAM data) -> BOOL {
-        char cls[32] = {0};
-        GetClassNameA(child, cls, sizeof cls);
-        RECT r;
-        GetWindowRect(child, &r);
-        if (lstrcmpiA(cls, "ListBox") == 0 && r.right - r.left == 233) {
-          reinterpret_cast<Search*>(data)->found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> children;
+  EnumChildWindows(mainWindow, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    RECT r;
+    GetWindowRect(child, &r);
+    if (lstrcmpiA(ClassOf(child).c_str(), "ListBox") == 0 && r.right - r.left == 233) return child;
+  }
+  return nullptr;
 }
 
 // Sends the tray icon's callback message, as the shell does for a click on the
 // icon, to every hidden utility window of the program (only the tray's answers).
 void TrayNotice(DWORD processId, UINT mouseMessage) {
-  struct Target {
-    DWORD pid;
-    UINT message;
-  } target{processId, mouseMessage};
-  EnumWindows(
-      [](HWND wnd, LPARAM data) -> BOOL {
-        auto* t = reinterpret_cast<Target*>(data);
-        char cls[32] = {0};
-        GetClassNameA(wnd, cls, sizeof cls);
-        if (WindowProcessId(wnd) == t->pid && lstrcmpA(cls, "QvUtilWindow") == 0)
-          PostMessageA(wnd, 0xB054, 0, t->message);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&target));
+  std::vector<HWND> windows;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  for (HWND wnd : windows)
+    if (WindowProcessId(wnd) == processId && ClassOf(wnd) == "QvUtilWindow")
+      PostMessageA(wnd, 0xB054, 0, mouseMessage);
 }
 
 HWND FindPopupMenu(DWORD processId) {

@@ -31,26 +31,22 @@ std::string StripAccelerators(const std::string& text) {
   return out;
 }
 
+// Window enumeration callbacks must be stdcall on 32-bit Windows: a named
+// CALLBACK function, not a lambda.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> out;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 
 std::vector<HWND> TopWindows() {
   std::vector<HWND> out;
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 

@@ -74,6 +74,11 @@ std::string DriverExeName() {
 
 // MessageBoxA on its own thread, as another program would show it. Whatever
 // the test does, the box is gone and the thread joined at the end.
+BOOL CALLBACK DismissBox(HWND window, LPARAM) {
+  for (WPARAM id : {IDCANCEL, IDNO, IDOK}) PostMessageA(window, WM_COMMAND, id, 0);
+  return TRUE;
+}
+
 class ThreadedMessageBox {
  public:
   ThreadedMessageBox(std::string text, std::string caption, UINT type)
@@ -86,13 +91,7 @@ class ThreadedMessageBox {
     WaitUntil(
         [&] {
           if (result_ != 0) return true;
-          EnumThreadWindows(
-              threadId_,
-              [](HWND window, LPARAM) -> BOOL {
-                for (WPARAM id : {IDCANCEL, IDNO, IDOK}) PostMessageA(window, WM_COMMAND, id, 0);
-                return TRUE;
-              },
-              0);
+          EnumThreadWindows(threadId_, DismissBox, 0);
           return false;
         },
         Millis(3000));

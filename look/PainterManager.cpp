@@ -1,0 +1,660 @@
+#include "look/PainterManager.h"
+
+#include <algorithm>
+#include <string>
+
+#include "framework/ChoiceCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Handles.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "look/MenuPainter.h"
+
+namespace qv {
+
+namespace {
+
+// The id under which the manager hooks the application window.
+constexpr int kManagerHookId = 0x4D50;
+
+template <class T>
+bool Contains(const std::vector<T>& v, const T& x) {
+  return std::find(v.begin(), v.end(), x) != v.end();
+}
+
+template <class T>
+void Erase(std::vector<T>& v, const T& x) {
+  v.erase(std::remove(v.begin(), v.end(), x), v.end());
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+bool IsGraphic(TControl* c) { return !dynamic_cast<TWinControl*>(c); }
+bool IsListKind(TControl* c) { return dynamic_cast<TCustomListBox*>(c) != nullptr; }
+
+HWND WindowOf(TControl* c) {
+  auto* w = dynamic_cast<TWinControl*>(c);
+  return w && w->HandleAllocated() ? w->Handle() : nullptr;
+}
+
+// The colour a control's parent paints its background with.
+TColor ParentColor(TControl* c) { return c->Parent() ? c->Parent()->Color() : clBtnFace; }
+
+// A canvas on a control's client area or on its whole window, released at the end.
+class ControlCanvas {
+ public:
+  ControlCanvas(HWND wnd, bool wholeWindow) : dc_(wnd, wholeWindow) {
+    canvas_.SetHandle(dc_.get());
+  }
+  ~ControlCanvas() { canvas_.SetHandle(nullptr); }
+  explicit operator bool() const { return static_cast<bool>(dc_); }
+  TCanvas& operator*() { return canvas_; }
+  TCanvas* operator->() { return &canvas_; }
+
+ private:
+  WindowDc dc_;
+  TCanvas canvas_;
+};
+
+RECT WindowArea(HWND wnd) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  OffsetRect(&r, -r.left, -r.top);
+  return r;
+}
+
+void Frame(TCanvas& canvas, const RECT& r, TColor color) {
+  canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  canvas.Pen().SetColor(color);
+  canvas.Rectangle(r.left, r.top, r.right, r.bottom);
+}
+
+// A flat 3-D frame `width` pixels thick: light on top and left, shadow on the other two.
+void Frame3D(TCanvas& canvas, RECT& r, TColor light, TColor shadow, int width) {
+  for (int i = 0; i < width; ++i) {
+    canvas.Pen().SetColor(light);
+    canvas.MoveTo(r.left, r.bottom - 1);
+    canvas.LineTo(r.left, r.top);
+    canvas.LineTo(r.right - 1, r.top);
+    canvas.Pen().SetColor(shadow);
+    canvas.LineTo(r.right - 1, r.bottom - 1);
+    canvas.LineTo(r.left - 1, r.bottom - 1);
+    InflateRect(&r, -1, -1);
+  }
+}
+
+}  // namespace
+
+// ---- TControlSubClass ----
+
+TControlSubClass::TControlSubClass(TMenuPainter* owner, TControl* control)
+    : TComponent(owner), Control(control), Painter(owner) {
+  // The control may go first (a form frees its later components first).
+  if (control) FreeNotification(control);
+}
+
+TControlSubClass::~TControlSubClass() {
+  try {
+    Restore();
+  } catch (...) {
+  }
+}
+
+bool IsSubClassMethod(const TWndMethod& method) {
+  auto* probe = static_cast<TControlSubClass*>(const_cast<void*>(method.Object()));
+  return probe && method == TWndMethod::Of<&TControlSubClass::WindowProc>(probe);
+}
+
+void TControlSubClass::Restore() {
+  if (!Control) return;
+  if (Control->WindowProc == Method()) {
+    Control->WindowProc = SavedWindowProc;
+    if (auto* list = dynamic_cast<TCustomListBox*>(Control)) list->BorderSingle = SavedBorderSingle;
+  }
+  RemoveFreeNotification(Control);
+  Control = nullptr;
+}
+
+void TControlSubClass::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == Control) {
+    // The control is still whole: it must not keep calling an object that is gone.
+    Restore();
+    FreeSelf();
+  }
+}
+
+void TControlSubClass::FreeSelf() {
+  try {
+    Free();
+  } catch (...) {
+  }
+}
+
+void TControlSubClass::WindowProc(TMessage& m) {
+  TControl* c = Control;
+  if (!c) {
+    m.Result = 0;
+    return;
+  }
+  if (m.Msg == WM_PAINT && IsGraphic(c)) {
+    m.Result = 1;
+    return;
+  }
+  SavedWindowProc(m);
+
+  if (Painter && !Painter->Active()) {
+    m.Result = 1;
+    try {
+      Restore();
+    } catch (...) {
+    }
+    FreeSelf();
+    return;
+  }
+
+  LastMessage = m.Msg;
+  switch (m.Msg) {
+    case WM_DESTROY:
+      if (!Recreating) {
+        try {
+          Restore();
+        } catch (...) {
+        }
+        FreeSelf();
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      Hot = true;
+      RepaintControl();
+      break;
+    case WM_KILLFOCUS:
+    case CM_EXIT:
+      Hot = false;
+      RepaintControl();
+      break;
+    case WM_PAINT:
+      Recreating = false;
+      RepaintControl();
+      break;
+    case WM_WINDOWPOSCHANGED:
+    case CN_PARENTNOTIFY:
+    case EM_GETMODIFY:
+    case CM_INVALIDATE:
+    case CM_CTL3DCHANGED:
+    case CM_PARENTCTL3DCHANGED:
+      Recreating = true;
+      break;
+    case WM_NCPAINT:
+      if (IsListKind(c)) PaintListBorder();
+      break;
+    case BM_GETCHECK:
+    case BM_SETCHECK:
+      Hot = false;
+      RepaintControl();
+      break;
+    case BM_SETSTATE:
+    case CM_FOCUSCHANGED:
+    case CM_PARENTCOLORCHANGED:
+    case CM_TEXTCHANGED:
+      RepaintControl();
+      break;
+    case WM_KEYDOWN:
+      if (m.WParam == VK_SPACE) {
+        SpaceDown = true;
+        // Auto-repeat sends more key-downs; one repaint is enough.
+        if (!SpaceSeen) RepaintControl();
+        SpaceSeen = true;
+      }
+      break;
+    case WM_KEYUP:
+      if (m.WParam == VK_SPACE) {
+        SpaceDown = false;
+        SpaceSeen = false;
+        RepaintControl();
+      }
+      break;
+    case WM_MOUSEMOVE:
+      if (c->Enabled() && std::string(c->ClassName()) == "TUpDown") RepaintControl();
+      break;
+    case WM_LBUTTONDOWN:
+      LeftButtonDown = true;
+      RepaintControl();
+      break;
+    case WM_LBUTTONUP:
+      LeftButtonDown = false;
+      if (IsGraphic(c))
+        c->Repaint();
+      else
+        RepaintControl();
+      break;
+    case WM_LBUTTONDBLCLK:
+      // The system turns the second click into a double click; these controls
+      // should see it as one more click.
+      if (dynamic_cast<TCheckBox*>(c) || dynamic_cast<TSpeedButton*>(c) ||
+          std::string(c->ClassName()) == "TButton") {
+        if (HWND wnd = WindowOf(c)) SendMessageA(wnd, WM_LBUTTONDOWN, m.WParam, m.LParam);
+      }
+      break;
+    case CM_ENABLEDCHANGED:
+      if (m.WParam == 0) Hot = false;
+      RepaintControl();
+      break;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      if (c->Enabled()) {
+        Hot = m.Msg == CM_MOUSEENTER;
+        if (IsGraphic(c))
+          c->Invalidate();
+        else
+          RepaintControl();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void TControlSubClass::RepaintControl() {
+  TControl* c = Control;
+  if (!c || !Painter) return;
+  auto* win = dynamic_cast<TWinControl*>(c);
+  Focused = win && win->Focused();
+  if (!WindowOf(c)) return;
+  if (dynamic_cast<TComboBox*>(c)) PaintCombo();
+  if (dynamic_cast<TEdit*>(c)) PaintEdit();
+  if (dynamic_cast<TCheckBox*>(c)) PaintCheckBox();
+  if (dynamic_cast<TPanel*>(c) && LastMessage == WM_PAINT) PaintPanel();
+  if (IsListKind(c)) PaintListBorder();
+}
+
+void TControlSubClass::PaintCheckBox() {
+  auto* box = static_cast<TCheckBox*>(Control);
+  ControlCanvas canvas(box->Handle(), false);
+  if (!canvas) return;
+  if (Painter->PaletteStale()) Painter->RefreshPalette(*canvas);
+  const auto& p = Painter->Palette();
+  const int s = GetSystemMetrics(SM_CXHTHUMB);
+
+  TColor fill = clWindow, outline = clBtnShadow;
+  if (Hot || Focused) {
+    fill = p.HighlightFillColor;
+    outline = p.HighlightBorderColor;
+  }
+  if (SpaceDown || LeftButtonDown) fill = p.CheckFillHotColor;
+
+  RECT b = box->ClientRect();
+  b.top += 3;
+  b.bottom -= 3;
+  b.top += (Height(b) - s) / 2;
+  b.bottom = b.top + s;
+  // Left to right with the caption on the right: the box goes to the left edge.
+  b.right = b.left + s - 1;
+
+  canvas->Brush().SetStyle(TBrushStyle::bsSolid);
+  canvas->Brush().SetColor(box->Color());
+  canvas->FillRect(b);
+  InflateRect(&b, -2, -2);
+  canvas->Brush().SetColor(fill);
+  canvas->Pen().SetColor(outline);
+  canvas->Rectangle(b.left, b.top, b.right, b.bottom);
+
+  if (!box->Checked()) return;
+  TColor tick;
+  if (!box->Enabled())
+    tick = p.DisabledTextColor;
+  else if (SpaceDown || LeftButtonDown)
+    tick = clWindow;
+  else
+    tick = clHighlight;
+  canvas->Pen().SetColor(tick);
+  for (int i = 0; i < 3; ++i) {
+    const POINT pts[3] = {{b.left + 2, b.bottom - i - 5},
+                          {b.left + 4, b.bottom - i - 3},
+                          {b.left + 9, b.bottom - i - 8}};
+    canvas->Polyline(pts, 3);
+  }
+}
+
+void TControlSubClass::PaintEdit() {
+  ControlCanvas canvas(WindowOf(Control), false);
+  if (!canvas) return;
+  if (Painter->PaletteStale()) Painter->RefreshPalette(*canvas);
+  const auto& p = Painter->Palette();
+  const TColor color = (Hot || Focused) ? LightenColor(p.HighlightBorderColor, 60)
+                                        : DarkenColor(ParentColor(Control), 60);
+  Frame(*canvas, Control->ClientRect(), color);
+}
+
+void TControlSubClass::PaintListBorder() {
+  HWND wnd = WindowOf(Control);
+  if (!wnd) return;
+  ControlCanvas canvas(wnd, true);
+  if (!canvas) return;
+  Painter->RefreshPalette(*canvas);
+  const auto& p = Painter->Palette();
+  TColor color;
+  if (Hot || Focused)
+    color = LightenColor(p.HighlightBorderColor, SavedBorderSingle ? 60 : 80);
+  else
+    color = SavedBorderSingle ? DarkenColor(ParentColor(Control), 60) : ParentColor(Control);
+  Frame(*canvas, WindowArea(wnd), color);
+}
+
+void TControlSubClass::PaintCombo() {
+  HWND wnd = WindowOf(Control);
+  ControlCanvas canvas(wnd, false);
+  if (!canvas) return;
+  if (Painter->PaletteStale()) Painter->RefreshPalette(*canvas);
+  const auto& p = Painter->Palette();
+  const bool dropped = SendMessageA(wnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
+  const bool hot = Hot || Focused;
+  const TColor own = Control->Color();
+  TColor parent = ParentColor(Control);
+  TColor border = own, button = clBtnFace;
+  if (Control->Tag == 1000) button = LightenColor(parent, p.ParentTintPercent);
+  if (Focused && !Hot) {
+    border = LightenColor(p.HighlightBorderColor, 60);
+    button = p.CheckFillColor;
+  }
+  if (Hot) {
+    border = p.HighlightBorderColor;
+    button = p.HighlightFillColor;
+  }
+  if (dropped) {
+    border = p.HighlightBorderColor;
+    button = p.CheckFillHotColor;
+  }
+  RECT r;
+  GetClientRect(wnd, &r);
+  Frame(*canvas, r, parent);
+  canvas->MoveTo(r.left, r.top);
+  canvas->LineTo(r.right, r.top);
+  RECT inner = r;
+  InflateRect(&inner, hot ? 0 : -1, hot ? 0 : -1);
+  Frame(*canvas, inner, own);
+  OffsetRect(&inner, 0, 1);
+  inner.bottom -= 1;
+  Frame(*canvas, inner, border);
+
+  const int s = GetSystemMetrics(SM_CXHTHUMB);
+  const int w = s + 1 + (hot ? 1 : 0);
+  RECT btn{r.right - w, r.top + 1, r.right - 1, r.bottom - 1};
+  canvas->Brush().SetStyle(TBrushStyle::bsSolid);
+  canvas->Brush().SetColor(own);
+  canvas->FillRect(RECT{btn.left - 5, btn.top + 1, btn.left, btn.bottom - 1});
+  canvas->Brush().SetColor(button);
+  canvas->FillRect(btn);
+  canvas->Pen().SetColor(border);
+  canvas->MoveTo(btn.left, btn.top);
+  canvas->LineTo(btn.left, btn.bottom);
+  canvas->Pen().SetColor((Control->Enabled() && !dropped) ? clBlack : clWhite);
+  const int x = r.right - 10;
+  const int lens[3] = {5, 3, 1};
+  for (int i = 0; i < 3; ++i) {
+    canvas->MoveTo(x + i, r.top + 10 + i);
+    canvas->LineTo(x + i + lens[i], r.top + 10 + i);
+  }
+}
+
+void TControlSubClass::PaintPanel() {
+  auto* panel = static_cast<TPanel*>(Control);
+  ControlCanvas canvas(panel->Handle(), false);
+  if (!canvas) return;
+  const TColor shadow = DarkenColor(panel->Color(), 60);
+  const TColor light = LightenColor(panel->Color(), 60);
+  RECT r = panel->ClientRect();
+  for (TBevelCut cut : {panel->BevelOuter, panel->BevelInner}) {
+    if (cut == TBevelCut::bvNone) continue;
+    const bool raised = cut == TBevelCut::bvRaised;
+    Frame3D(*canvas, r, raised ? light : shadow, raised ? shadow : light, 1);
+  }
+}
+
+// ---- TMenuPainterManager ----
+
+TMenuPainterManager* TMenuPainterManager::instance_ = nullptr;
+
+TMenuPainterManager::TMenuPainterManager() : TComponent(nullptr) { HookApplication(); }
+
+TMenuPainterManager::~TMenuPainterManager() {
+  if (App()) app_->UnhookMainWindow(kManagerHookId);
+  if (instance_ == this) instance_ = nullptr;
+}
+
+void TMenuPainterManager::HookApplication() {
+  if (app_ || !Application) return;
+  app_ = Application;
+  app_->HookMainWindow(kManagerHookId, [this](TMessage& m) { return AppHook(m); });
+}
+
+TApplication* TMenuPainterManager::App() const {
+  // A painter may outlive the application object it hooked.
+  return app_ && app_ == Application ? app_ : nullptr;
+}
+
+TMenuPainterManager* TMenuPainterManager::Require() {
+  if (!instance_) instance_ = new TMenuPainterManager();
+  return instance_;
+}
+
+void TMenuPainterManager::RemoveConstructed(TMenuPainter* painter) {
+  Unregister(painter);
+  if (--constructed_ <= 0 && painters_.empty()) {
+    instance_ = nullptr;
+    Free();
+  }
+}
+
+void TMenuPainterManager::Register(TMenuPainter* painter) {
+  if (!painter || Contains(painters_, painter)) return;
+  HookApplication();
+  painters_.push_back(painter);
+  if (TCustomForm* form = painter->Form(); form && !Contains(hooked_forms_, form)) {
+    hooked_forms_.push_back(form);
+    FreeNotification(form);
+  }
+  if (!active_painter_ && painter->Active() && !painter->DisableSubclassing()) {
+    active_painter_ = painter;
+    ScanForms();
+  }
+}
+
+void TMenuPainterManager::Unregister(TMenuPainter* painter) {
+  if (!Contains(painters_, painter)) return;
+  if (painter == active_painter_) Reassign(painter);
+  if (painter == active_painter_) active_painter_ = nullptr;
+  Erase(painters_, painter);
+}
+
+namespace {
+bool OwnsPainter(TComponent* form) {
+  for (int i = 0; i < form->ComponentCount(); ++i)
+    if (dynamic_cast<TMenuPainter*>(form->Components(i))) return true;
+  return false;
+}
+}  // namespace
+
+void TMenuPainterManager::ScanForms() {
+  TApplication* app = App();
+  if (!app) return;
+  for (int i = 0; i < app->ComponentCount(); ++i) {
+    auto* form = dynamic_cast<TCustomForm*>(app->Components(i));
+    if (!form || Contains(hooked_forms_, form) || Contains(pending_forms_, form)) continue;
+    if (form->Tag == kKeepOwnLookTag || OwnsPainter(form)) continue;
+    pending_forms_.push_back(form);
+    FreeNotification(form);
+  }
+}
+
+void TMenuPainterManager::NoticeNewForms() {
+  if (active_painter_) ScanForms();
+}
+
+void TMenuPainterManager::FormNotice(TComponent* component, TOperation operation) {
+  auto* form = dynamic_cast<TCustomForm*>(component);
+  if (!form) return;
+  if (operation == TOperation::opInsert) {
+    if (active_painter_ && !Contains(pending_forms_, form)) {
+      pending_forms_.push_back(form);
+      FreeNotification(form);
+    }
+  } else {
+    Erase(pending_forms_, form);
+    Erase(hooked_forms_, form);
+  }
+}
+
+void TMenuPainterManager::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove) FormNotice(component, operation);
+}
+
+TMenuPainter* TMenuPainterManager::FindPainter(TMenuPainter* excluded) const {
+  for (TMenuPainter* p : painters_)
+    if (p != excluded && p->Active() && !p->DisableSubclassing()) return p;
+  return nullptr;
+}
+
+namespace {
+// True when the control sits on the form, at any depth.
+bool LiesOn(TControl* control, TCustomForm* form) {
+  if (!form) return false;
+  for (TControl* c = control; c; c = c->Parent())
+    if (c == form) return true;
+  return control && control->Owner() == form;
+}
+
+std::vector<TControlSubClass*> SubClassesOf(TMenuPainter* painter) {
+  std::vector<TControlSubClass*> out;
+  if (!painter) return out;
+  for (int i = 0; i < painter->ComponentCount(); ++i)
+    if (auto* s = dynamic_cast<TControlSubClass*>(painter->Components(i))) out.push_back(s);
+  return out;
+}
+}  // namespace
+
+void TMenuPainterManager::Reassign(TMenuPainter* excluded) {
+  TMenuPainter* n = FindPainter(excluded);
+  if (n && !active_painter_) {
+    active_painter_ = n;
+    ScanForms();
+    return;
+  }
+  if (n) {
+    TCustomForm* excludedForm = excluded ? excluded->Form() : nullptr;
+    for (TControlSubClass* old : SubClassesOf(active_painter_)) {
+      if (!old->Control || !excluded || LiesOn(old->Control, excludedForm)) continue;
+      auto* copy = new TControlSubClass(n, old->Control);
+      copy->SavedWindowProc = old->SavedWindowProc;
+      copy->SavedBorderSingle = old->SavedBorderSingle;
+      copy->Hot = old->Hot;
+      copy->Focused = old->Focused;
+      copy->Control->WindowProc = copy->Method();
+      // The old object must not undo the hook the copy now holds.
+      old->RemoveFreeNotification(old->Control);
+      old->Control = nullptr;
+      old->Free();
+    }
+    active_painter_ = n;
+    return;
+  }
+  pending_forms_.clear();
+  if (App() && app_->MainForm()) {
+    TCustomForm* own = excluded ? excluded->Form() : nullptr;
+    for (TCustomForm* form : std::vector<TCustomForm*>(hooked_forms_))
+      if (form != own) ReleaseForm(form);
+    hooked_forms_.clear();
+  }
+  active_painter_ = nullptr;
+}
+
+void TMenuPainterManager::ReleaseForm(TCustomForm* form) {
+  auto subs = SubClassesOf(active_painter_);
+  for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
+    try {
+      if ((*it)->Control && LiesOn((*it)->Control, form)) (*it)->Restore();
+    } catch (...) {
+    }
+  }
+}
+
+namespace {
+
+// A shown popup menu holding the item, and the item's position in it.
+struct ItemSearch {
+  ULONG_PTR wanted;
+  HMENU menu = nullptr;
+  int pos = -1;
+};
+
+BOOL CALLBACK FindItemMenu(HWND wnd, LPARAM lp) {
+  auto& s = *reinterpret_cast<ItemSearch*>(lp);
+  char cls[16] = {};
+  GetClassNameA(wnd, cls, sizeof(cls));
+  if (std::string(cls) != "#32768" || !IsWindowVisible(wnd)) return TRUE;
+  auto menu = reinterpret_cast<HMENU>(SendMessageA(wnd, MN_GETHMENU, 0, 0));
+  if (!menu) return TRUE;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOA mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_DATA;
+    if (GetMenuItemInfoA(menu, i, TRUE, &mii) && mii.dwItemData == s.wanted) {
+      s.menu = menu;
+      s.pos = i;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void TMenuPainterManager::FrameByItem(TMessage& m) {
+  // The item is only compared until it is found in a menu that is shown, so a
+  // request for an item freed since does no harm.
+  ItemSearch search{static_cast<ULONG_PTR>(m.LParam)};
+  EnumThreadWindows(GetCurrentThreadId(), FindItemMenu, reinterpret_cast<LPARAM>(&search));
+  if (!search.menu) return;
+  RECT r;
+  if (!GetMenuItemRect(nullptr, search.menu, search.pos, &r)) return;
+  const POINT center{r.left + Width(r) / 2, r.top + Height(r) / 2};
+  HWND wnd = WindowFromPoint(center);
+  if (!wnd || !active_painter_) return;
+  auto* item = reinterpret_cast<TMenuItem*>(search.wanted);
+  TMenu* menu = item->GetParentMenu();
+  active_painter_->PaintPopupFrame(wnd, menu && menu->IsRightToLeft());
+}
+
+void TMenuPainterManager::TakeOverPendingForms() {
+  if (pending_forms_.empty() || !active_painter_) return;
+  auto pending = pending_forms_;
+  pending_forms_.clear();
+  for (TCustomForm* form : pending) {
+    if (Contains(hooked_forms_, form)) continue;
+    hooked_forms_.push_back(form);
+    try {
+      active_painter_->HookComponents(form, true, true);
+    } catch (...) {
+    }
+  }
+}
+
+bool TMenuPainterManager::AppHook(TMessage& m) {
+  try {
+    if (m.Msg == MPM_FRAME_BY_ITEM && m.LParam) {
+      FrameByItem(m);
+    } else if (m.Msg == MPM_FRAME_BY_WINDOW && active_painter_) {
+      active_painter_->PaintPopupFrame(reinterpret_cast<HWND>(m.LParam), m.WParam != 0);
+    }
+    NoticeNewForms();
+    TakeOverPendingForms();
+  } catch (...) {
+  }
+  return false;
+}
+
+}  // namespace qv
