@@ -220,10 +220,10 @@ void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) 
   HWND wnd = Handle();
   RECT r{0, 0, 0, 0};
   {
-    WindowDc dc(wnd);
-    SelectGuard font(dc.get(), font_.Handle());
-    DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    // Measured the way Paint draws it.
+    TBitmap scratch(1, 1);
+    scratch.Canvas().Font().Assign(font_);
+    scratch.Canvas().DrawText(text, r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
   }
   const int width = r.right + 8, height = r.bottom + 6;
   RECT work{};
@@ -252,8 +252,7 @@ void THintWindow::Paint(TCanvas& canvas) {
   canvas.Font().SetColor(clInfoText);
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
   InflateRect(&r, -3, -2);
-  DrawTextA(canvas.Handle(), text_.c_str(), static_cast<int>(text_.size()), &r,
-            DT_NOPREFIX | DT_EXPANDTABS);
+  canvas.DrawText(text_, r, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 // ---- TApplication ----
