@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "app/Recall.h"
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
 #include "framework/SysUtils.h"
@@ -484,11 +485,8 @@ void TForm1::ProcessQvCheckListBoxClick() {
     return;
   SkipNextCapture = 1;
   GatherFullClip();
-  std::string text = QvRichEdit1->Text();
-  if (SpeedButton2->Down())
-    text += "\r\n";
-  else if (SpeedButton3->Down())
-    text += "\r\n\n";
+  const std::string text =
+      WithRecallSuffix(QvRichEdit1->Text(), SpeedButton2->Down(), SpeedButton3->Down());
   try {
     Clipboard().SetAsText(text);
   } catch (const EClipboardException&) {
@@ -554,27 +552,13 @@ void TForm1::ListBox7Click(TObject*) {
 }
 
 void TForm1::HintBuilder() {
-  constexpr size_t kHintLines = 45;
   HintListBox->SetHint("");
   const int k = HintListBox->ItemIndex();
   if (k >= 0 && k <= ActiveClipList->Count() - 1) {
     ActiveClipList->SetItemIndex(k);
     GatherFullClip();
-    // Hints treat "|" as the end of the short hint; a broken bar shows instead.
-    std::string text = QvRichEdit1->Text();
-    for (char& c : text)
-      if (c == '|') c = '\xA6';
-    QvRichEdit1->SetText(text);
-    const TTextBuffer& lines = QvRichEdit1->Lines();
-    std::string hint;
-    for (size_t i = 0; i < lines.LineCount() && i < kHintLines; ++i) {
-      hint += lines.Line(i);
-      if (i == kHintLines - 1) hint += "...";
-      hint += "\r\n";
-    }
-    QvRichEdit4->SetText(hint);
-    const std::string built = QvRichEdit4->Text();
-    HintListBox->SetHint(built.size() >= 2 ? built.substr(0, built.size() - 2) : std::string());
+    QvRichEdit4->SetText(PreviewHintText(QvRichEdit1->Text()));
+    HintListBox->SetHint(QvRichEdit4->Text());
     HintListBox->SetShowHint(true);
     Timer1->SetInterval(100);
   }
@@ -642,25 +626,12 @@ void TForm1::GlobalHotKey1HotKey(TObject*) {
   WindowShown = 1;
 }
 
-namespace {
-
-// Slot of a key: "1".."9" are 0..8, "0" is 9, "A".."Z" are 10..35; -1 otherwise.
-int SlotOfKey(WORD key) {
-  if (key >= '1' && key <= '9') return key - '1';
-  if (key == '0') return 9;
-  if (key >= 'A' && key <= 'Z') return 10 + (key - 'A');
-  return -1;
-}
-
-}  // namespace
-
 void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState) {
   ActiveClipList = QvCheckListBox1;
   QvCheckListBox1->SetItemIndex(-1);
   const int slot = SlotOfKey(key);
   if (slot < 0) return;
-  const int top = QvCheckListBox1->TopIndex();
-  const int line = top > slot ? slot + 36 : slot;
+  const int line = SlotLine(slot, QvCheckListBox1->TopIndex());
   if (line < QvCheckListBox1->Count()) QvCheckListBox1->SetItemIndex(line);
   if (QvCheckListBox1->ItemIndex() >= 0) ProcessQvCheckListBoxClick();
 }

@@ -300,20 +300,6 @@ void TQvCustomListBox::MeasureItem(int index, int& height) {
   if (style_ == TListBoxStyle::lbOwnerDrawVariable) OnMeasureItem(this, index, height);
 }
 
-// ---- check states ----
-
-TCheckBoxState NextCheckState(TCheckBoxState state, bool allowGrayed) {
-  switch (state) {
-    case TCheckBoxState::cbUnchecked:
-      return allowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked;
-    case TCheckBoxState::cbChecked:
-      return TCheckBoxState::cbUnchecked;
-    case TCheckBoxState::cbGrayed:
-      return TCheckBoxState::cbChecked;
-  }
-  return TCheckBoxState::cbUnchecked;
-}
-
 // ---- TCheckListBoxStrings ----
 
 TCheckListBoxStrings::TCheckListBoxStrings(TQvCheckListBox& listBox)

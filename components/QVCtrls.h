@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "components/CheckStates.h"
 #include "framework/StdCtrls.h"
 
 namespace qv {
@@ -87,12 +88,6 @@ class TQvCustomListBox : public TCustomListBox {
   bool multi_select_ = false;
   bool extended_select_ = true;
 };
-
-enum class TCheckBoxState : std::uint8_t { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
-enum class TCheckKind { ckCheckBoxes = 0, ckRadioButtons = 1, ckCheckMarks = 2 };
-
-// The state a click gives a line in the given state.
-TCheckBoxState NextCheckState(TCheckBoxState state, bool allowGrayed);
 
 // The per-line check record, kept in the line's item data.
 struct TCheckListBoxItem {

@@ -1,0 +1,25 @@
+#pragma once
+// The pure rules of recall and preview: which line a slot key picks, the
+// suffix a recall adds, and the text a preview hint shows.
+
+#include <string>
+
+namespace qv {
+
+// Slot of a virtual-key code: "1".."9" are 0..8, "0" is 9, "A".."Z" are 10..35;
+// -1 for every other key (the numeric keypad and function keys included).
+int SlotOfKey(unsigned key);
+
+// The list line a slot picks while the list shows topIndex as its first line:
+// the label of the second column (slot + 36) once the list is scrolled past it.
+int SlotLine(int slot, int topIndex);
+
+// The text a recall puts on the clipboard: "+cR" adds CR LF, else "+CR" adds
+// CR LF LF.
+std::string WithRecallSuffix(std::string text, bool plusCrLf, bool plusCrLfLf);
+
+// A preview hint: "|" (the end of a short hint) shown as a broken bar, at most
+// 45 lines, the 45th ending with "..." whenever the text has that many.
+std::string PreviewHintText(const std::string& gathered);
+
+}  // namespace qv

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "app/Recall.h"
+#include "components/CheckStates.h"
+
+namespace qv {
+namespace {
+
+TEST(RecallRules, SlotKeysAndTheLinesTheyPick) {
+  EXPECT_EQ(SlotOfKey('1'), 0);
+  EXPECT_EQ(SlotOfKey('9'), 8);
+  EXPECT_EQ(SlotOfKey('0'), 9);
+  EXPECT_EQ(SlotOfKey('A'), 10);
+  EXPECT_EQ(SlotOfKey('Z'), 35);
+  for (unsigned key : {0x60u /* keypad 0 */, 0x70u /* F1 */, unsigned('a'), 0u, 0x5Bu})
+    EXPECT_EQ(SlotOfKey(key), -1) << key;
+  // At the top every key picks its own line; scrolled, the labels above the
+  // first shown line belong to the second column.
+  EXPECT_EQ(SlotLine(0, 0), 0);
+  EXPECT_EQ(SlotLine(35, 0), 35);
+  EXPECT_EQ(SlotLine(0, 5), 36);
+  EXPECT_EQ(SlotLine(4, 5), 40);
+  EXPECT_EQ(SlotLine(5, 5), 5);
+}
+
+TEST(RecallRules, SuffixesAddTheirBreaksOnePreferredOverTheOther) {
+  EXPECT_EQ(WithRecallSuffix("x", false, false), "x");
+  EXPECT_EQ(WithRecallSuffix("x", true, false), "x\r\n");
+  EXPECT_EQ(WithRecallSuffix("x", false, true), "x\r\n\n");
+  EXPECT_EQ(WithRecallSuffix("x", true, true), "x\r\n");
+}
+
+std::string Lines(int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += (i ? "\r\n" : "") + std::to_string(i);
+  return text;
+}
+
+TEST(RecallRules, PreviewsKeep45LinesAndShowBarsAsBrokenBars) {
+  EXPECT_EQ(PreviewHintText(Lines(44)), Lines(44));
+  EXPECT_EQ(PreviewHintText(Lines(45)), Lines(45) + "...");
+  EXPECT_EQ(PreviewHintText(Lines(100)), Lines(45) + "...");
+  EXPECT_EQ(PreviewHintText("a|b||"), "a\xA6" "b\xA6\xA6");
+  EXPECT_EQ(PreviewHintText("one\r\ntwo\r\n"), "one\r\ntwo");  // a range ends with a break
+  EXPECT_EQ(PreviewHintText(""), "");
+}
+
+TEST(CheckStates, AClickCyclesThroughTheStates) {
+  using S = TCheckBoxState;
+  EXPECT_EQ(NextCheckState(S::cbUnchecked, false), S::cbChecked);
+  EXPECT_EQ(NextCheckState(S::cbUnchecked, true), S::cbGrayed);
+  EXPECT_EQ(NextCheckState(S::cbGrayed, false), S::cbChecked);
+  EXPECT_EQ(NextCheckState(S::cbGrayed, true), S::cbChecked);
+  EXPECT_EQ(NextCheckState(S::cbChecked, true), S::cbUnchecked);
+}
+
+}  // namespace
+}  // namespace qv
