@@ -31,6 +31,7 @@ QV_EXCEPTION(EOutOfResources, Exception)
 QV_EXCEPTION(EIniFileException, Exception)
 QV_EXCEPTION(EClipboardException, Exception)
 QV_EXCEPTION(EInvalidOperation, Exception)
+QV_EXCEPTION(EInvalidCast, Exception)
 #undef QV_EXCEPTION
 
 // The messages, built exactly as the user sees them.
@@ -41,6 +42,7 @@ std::string MsgListIndexError(int index);                   // "List index out o
 std::string MsgUnableToInsertLine();                        // "Unable to insert a line"
 std::string MsgUnableToWrite(const std::string& path);      // "Unable to write to %s"
 std::string MsgCannotOpenClipboard();                       // "Cannot open clipboard"
+std::string MsgInvalidCast();                               // "Invalid class typecast"
 
 // Decimal text to integer: optional leading blanks, optional sign, digits; "$" or
 // "0x" introduces hexadecimal. Anything else raises EConvertError with

@@ -70,7 +70,7 @@ bool IsTopLevelItem(const TMenuItem&) { return false; }
 
 TCustomForm* FormOf(TComponent* owner) {
   auto* form = dynamic_cast<TCustomForm*>(owner);
-  if (!form) throw EInvalidCast("Invalid class typecast");
+  if (!form) throw EInvalidCast(MsgInvalidCast());
   return form;
 }
 

@@ -37,12 +37,6 @@ namespace qv {
 
 class TCustomForm;
 
-// An object that is not of the class it was taken for.
-class EInvalidCast : public Exception {
- public:
-  explicit EInvalidCast(const std::string& message) : Exception(message) {}
-};
-
 // The kinds of menus and controls a painter may take over (bit i of the set).
 enum TFlatControl : unsigned {
   xcMainMenu,
