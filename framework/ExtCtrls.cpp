@@ -13,16 +13,8 @@ void TPanel::Paint(TCanvas& canvas) {
   canvas.FillRect(r);
   for (TBevelCut cut : {BevelOuter, BevelInner}) {
     if (cut == TBevelCut::bvNone) continue;
-    const TColor topLeft = cut == TBevelCut::bvRaised ? clBtnHighlight : clBtnShadow;
-    const TColor bottomRight = cut == TBevelCut::bvRaised ? clBtnShadow : clBtnHighlight;
-    canvas.Pen().SetColor(topLeft);
-    canvas.MoveTo(r.left, r.bottom - 1);
-    canvas.LineTo(r.left, r.top);
-    canvas.LineTo(r.right - 1, r.top);
-    canvas.Pen().SetColor(bottomRight);
-    canvas.LineTo(r.right - 1, r.bottom - 1);
-    canvas.LineTo(r.left - 1, r.bottom - 1);
-    InflateRect(&r, -1, -1);
+    const bool raised = cut == TBevelCut::bvRaised;
+    canvas.Frame3D(r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight);
   }
   if (!caption_.empty()) {
     canvas.Brush().SetStyle(TBrushStyle::bsClear);

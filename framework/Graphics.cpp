@@ -189,6 +189,19 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
   ::Ellipse(Handle(), left, top, right, bottom);
 }
 
+void TCanvas::Frame3D(RECT& rect, TColor lightColor, TColor darkColor, int width) {
+  for (int i = 0; i < width; ++i) {
+    pen_.SetColor(lightColor);
+    MoveTo(rect.left, rect.bottom - 1);
+    LineTo(rect.left, rect.top);
+    LineTo(rect.right - 1, rect.top);
+    pen_.SetColor(darkColor);
+    LineTo(rect.right - 1, rect.bottom - 1);
+    LineTo(rect.left - 1, rect.bottom - 1);
+    InflateRect(&rect, -1, -1);
+  }
+}
+
 void TCanvas::MoveTo(int x, int y) {
   RequireState();
   MoveToEx(Handle(), x, y, nullptr);

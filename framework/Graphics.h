@@ -112,6 +112,9 @@ class TCanvas : public TObject {
   // Corners rounded along ellipses of the given width and height.
   void RoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
   void Ellipse(int left, int top, int right, int bottom);
+  // A 3-D frame `width` pixels thick inside rect, lightColor along the top and
+  // left, darkColor along the right and bottom; rect shrinks by the width.
+  void Frame3D(RECT& rect, TColor lightColor, TColor darkColor, int width = 1);
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
   void Polyline(const POINT* points, int count);

@@ -325,13 +325,9 @@ void TSpeedButton::Paint(TCanvas& canvas) {
   canvas.FillRect(r);
   const bool sunken = down_ || pressed_;
   if (sunken || hot_ || !Flat) {
-    canvas.Pen().SetColor(sunken ? clBtnShadow : clBtnHighlight);
-    canvas.MoveTo(r.left, r.bottom - 1);
-    canvas.LineTo(r.left, r.top);
-    canvas.LineTo(r.right - 1, r.top);
-    canvas.Pen().SetColor(sunken ? clBtnHighlight : clBtnShadow);
-    canvas.LineTo(r.right - 1, r.bottom - 1);
-    canvas.LineTo(r.left - 1, r.bottom - 1);
+    RECT frame = r;
+    canvas.Frame3D(frame, sunken ? clBtnShadow : clBtnHighlight,
+                   sunken ? clBtnHighlight : clBtnShadow);
   }
   const int d = sunken ? 1 : 0;
   int x = (r.right - r.left) / 2 + d;

@@ -71,20 +71,6 @@ void Frame(TCanvas& canvas, const RECT& r, TColor color) {
   canvas.Rectangle(r.left, r.top, r.right, r.bottom);
 }
 
-// A flat 3-D frame `width` pixels thick: light on top and left, shadow on the other two.
-void Frame3D(TCanvas& canvas, RECT& r, TColor light, TColor shadow, int width) {
-  for (int i = 0; i < width; ++i) {
-    canvas.Pen().SetColor(light);
-    canvas.MoveTo(r.left, r.bottom - 1);
-    canvas.LineTo(r.left, r.top);
-    canvas.LineTo(r.right - 1, r.top);
-    canvas.Pen().SetColor(shadow);
-    canvas.LineTo(r.right - 1, r.bottom - 1);
-    canvas.LineTo(r.left - 1, r.bottom - 1);
-    InflateRect(&r, -1, -1);
-  }
-}
-
 }  // namespace
 
 // ---- TControlSubClass ----
@@ -410,7 +396,7 @@ void TControlSubClass::PaintPanel() {
   for (TBevelCut cut : {panel->BevelOuter, panel->BevelInner}) {
     if (cut == TBevelCut::bvNone) continue;
     const bool raised = cut == TBevelCut::bvRaised;
-    Frame3D(*canvas, r, raised ? light : shadow, raised ? shadow : light, 1);
+    canvas->Frame3D(r, raised ? light : shadow, raised ? shadow : light);
   }
 }
 
