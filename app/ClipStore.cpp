@@ -9,12 +9,13 @@ namespace qv {
 
 namespace {
 
-bool StartsWithHeaderMarker(std::string_view line) {
-  if (line.size() < kHeaderMarker.size()) return false;
-  for (size_t i = 0; i < kHeaderMarker.size(); ++i) {
+// The markers are lower case; letter case in the store is not significant.
+bool StartsWithMarker(std::string_view line, std::string_view marker) {
+  if (line.size() < marker.size()) return false;
+  for (size_t i = 0; i < marker.size(); ++i) {
     const char c = line[i];
     const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    if (lower != kHeaderMarker[i]) return false;  // the marker itself is lower case
+    if (lower != marker[i]) return false;
   }
   return true;
 }
@@ -31,6 +32,21 @@ void ForEachNormalizedLine(std::string_view text, Visit visit) {
     if (lineEnd == end) break;
     p = lineEnd + 2;
   }
+}
+
+// Whether a line of the text (any line break) is the id's trailer key, letter case ignored.
+bool HasTrailerLine(std::string_view text, std::string_view id) {
+  const std::string key = UpperCase(TrailerKey(id));
+  // The marker starts with "/:", which has no letters to fold.
+  for (size_t at = text.find("/:"); at != std::string_view::npos; at = text.find("/:", at + 1)) {
+    const size_t end = at + key.size();
+    if (end > text.size()) break;
+    const bool startsLine = at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
+    const bool endsLine = end == text.size() || text[end] == '\r' || text[end] == '\n';
+    if (startsLine && endsLine && UpperCase(std::string(text.substr(at, key.size()))) == key)
+      return true;
+  }
+  return false;
 }
 
 bool IsBlank(std::string_view line) {
@@ -95,20 +111,6 @@ std::optional<std::string> ListLineId(std::string_view listLine) {
   return std::string(listLine.substr(from, kClipIdLength));
 }
 
-std::optional<std::string> LocateClipText(const TTextBuffer& store, std::string_view listLine) {
-  const std::optional<std::string> id = ListLineId(listLine);
-  if (!id) return std::nullopt;
-  const std::string header = HeaderKey(*id);
-  const size_t headerAt = store.FindLine(header, 0);
-  if (headerAt == TTextBuffer::npos) return std::nullopt;
-  const size_t body = headerAt + header.size() + 2;  // past the header line and its break
-  if (body > store.Size()) return std::nullopt;
-  const size_t trailerAt = store.FindLine(TrailerKey(*id), body);
-  if (trailerAt == TTextBuffer::npos) return std::nullopt;
-  if (trailerAt == body) return std::string();  // no line between the two
-  return std::string(store.View().substr(body, trailerAt - 2 - body));
-}
-
 TDisplayLine ChooseDisplayLine(std::string_view text) {
   int count = 0;
   std::string_view first, chosen;
@@ -161,42 +163,187 @@ std::string BuildDisplayText(std::string_view text, const TTextWidthFunction& wi
   return cut.text;
 }
 
-void TClipStore::IndexHeaderLines(std::string_view normalized) {
-  ForEachNormalizedLine(normalized, [this](std::string_view line) {
-    if (StartsWithHeaderMarker(line)) headerLines_.insert(UpperCase(std::string(line)));
+std::vector<TStoreSegment> SplitStore(std::string_view text) {
+  const size_t keyLength = kHeaderMarker.size() + kClipIdLength;
+  // Every trailer line by id, in store order, so that each header finds its trailer
+  // without a scan of its own: the split stays linear however the text is made.
+  std::unordered_map<std::string, std::vector<size_t>> trailers;
+  ForEachNormalizedLine(text, [&](std::string_view line) {
+    if (line.size() == keyLength && StartsWithMarker(line, kTrailerMarker))
+      trailers[UpperCase(std::string(line.substr(kTrailerMarker.size())))].push_back(
+          static_cast<size_t>(line.data() - text.data()));
   });
+  std::vector<TStoreSegment> segments;
+  size_t looseFrom = std::string_view::npos, looseEnd = 0;
+  auto endLoose = [&] {
+    if (looseFrom == std::string_view::npos) return;
+    segments.push_back(TStoreSegment{looseFrom, looseEnd - looseFrom, std::string()});
+    looseFrom = std::string_view::npos;
+  };
+  size_t p = 0;
+  while (p < text.size()) {
+    const size_t cr = text.find('\r', p);
+    const size_t lineEnd = cr == std::string_view::npos ? text.size() : cr;
+    const std::string_view line = text.substr(p, lineEnd - p);
+    if (line.size() == keyLength && StartsWithMarker(line, kHeaderMarker)) {
+      const auto found = trailers.find(UpperCase(std::string(line.substr(kHeaderMarker.size()))));
+      if (found != trailers.end()) {
+        const std::vector<size_t>& at = found->second;
+        const auto t = std::upper_bound(at.begin(), at.end(), p);
+        if (t != at.end()) {
+          endLoose();
+          const size_t end = *t + keyLength;
+          segments.push_back(TStoreSegment{p, end - p, found->first});
+          p = end + 2;
+          continue;
+        }
+      }
+    }
+    if (looseFrom == std::string_view::npos) looseFrom = p;
+    looseEnd = lineEnd;
+    p = lineEnd + 2;
+  }
+  endLoose();
+  return segments;
 }
 
-bool TClipStore::AddClip(std::string_view text, std::string_view id) {
+void TClipStore::Index() {
+  segments_.clear();
+  blocks_.clear();
+  origin_ = 0;
+  const std::vector<TStoreSegment> split = SplitStore(buffer_.View());
+  for (auto s = split.rbegin(); s != split.rend(); ++s) {
+    const int64_t at = static_cast<int64_t>(s->offset);
+    if (!s->key.empty()) blocks_[s->key] = TBlockRef{at, s->length};  // newer ones overwrite
+    segments_.push_back(TSegment{at, s->length, s->key});
+  }
+}
+
+std::vector<TStoreSegment> TClipStore::Segments() const {
+  std::vector<TStoreSegment> out;
+  out.reserve(segments_.size());
+  for (auto s = segments_.rbegin(); s != segments_.rend(); ++s)
+    out.push_back(TStoreSegment{OffsetOf(s->at), s->length, s->key});
+  return out;
+}
+
+bool TClipStore::IsListed(const TSegment& segment, const TListedFunction& listed) const {
+  if (segment.key.empty() || !listed) return false;
+  const auto block = blocks_.find(segment.key);
+  // An older block under a repeated id is found by no list line.
+  return block != blocks_.end() && block->second.at == segment.at && listed(segment.key);
+}
+
+void TClipStore::RemoveSegment(size_t i) {
+  const TSegment gone = segments_[i];
+  const size_t offset = OffsetOf(gone.at);
+  size_t from = offset, count = gone.length;
+  if (offset + count < buffer_.Size())
+    count += 2;  // the break after it
+  else if (offset >= 2) {
+    from -= 2;  // the last lines: the break before them
+    count += 2;
+  }
+  buffer_.Erase(from, count);
+  if (!gone.key.empty()) {
+    const auto block = blocks_.find(gone.key);
+    if (block != blocks_.end() && block->second.at == gone.at) blocks_.erase(block);
+  }
+  // The segments below the gap moved up by count. Shift whichever side is shorter: the
+  // ones below, or the origin and the ones above.
+  auto shift = [this](TSegment& s, int64_t by) {
+    if (!s.key.empty()) {
+      const auto block = blocks_.find(s.key);
+      if (block != blocks_.end() && block->second.at == s.at) block->second.at += by;
+    }
+    s.at += by;
+  };
+  const int64_t by = static_cast<int64_t>(count);
+  if (i < segments_.size() - 1 - i) {
+    for (size_t j = 0; j < i; ++j) shift(segments_[j], -by);
+  } else {
+    origin_ += by;
+    for (size_t j = i + 1; j < segments_.size(); ++j) shift(segments_[j], by);
+  }
+  segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+bool TClipStore::AddClip(std::string_view text, std::string_view id,
+                         const TListedFunction& listed, std::vector<std::string>* evictedListed) {
   const std::string block = TTextBuffer::NormalizeLineBreaks(MakeBlock(id, text));
-  const size_t newSize = block.size() + (buffer_.Empty() ? 0 : 2 + buffer_.Size());
-  if (newSize > kStoreCapacity) return false;
+  if (block.size() > capacity_ || id.size() != kClipIdLength ||
+      id.find_first_of("\r\n") != std::string_view::npos)
+    return false;
+  const std::string key = UpperCase(std::string(id));
+  const std::string_view body(block.data() + kHeaderMarker.size() + kClipIdLength + 2,
+                              block.size() - 2 * (kHeaderMarker.size() + kClipIdLength + 2));
+  if (HasTrailerLine(body, id)) return false;
+  auto sizeWith = [&] { return block.size() + (buffer_.Empty() ? 0 : 2 + buffer_.Size()); };
+  if (sizeWith() > capacity_) {
+    // Unlisted blocks first, then listed ones, oldest first in both rounds; each block
+    // frees its length and one break.
+    const size_t needed = sizeWith() - capacity_;
+    std::vector<size_t> victims;
+    size_t freed = 0;
+    for (int round = 0; round < 2 && freed < needed; ++round)
+      for (size_t i = 0; i < segments_.size() && freed < needed; ++i)
+        if (IsListed(segments_[i], listed) == (round == 1)) {
+          victims.push_back(i);
+          freed += segments_[i].length + 2;
+        }
+    std::sort(victims.begin(), victims.end());
+    for (auto v = victims.rbegin(); v != victims.rend(); ++v) {
+      if (evictedListed && IsListed(segments_[*v], listed))
+        evictedListed->push_back(segments_[*v].key);
+      RemoveSegment(*v);
+    }
+  }
+  origin_ -= static_cast<int64_t>(block.size() + (buffer_.Empty() ? 0 : 2));
   buffer_.InsertAtTop(block);
-  IndexHeaderLines(block);
+  segments_.push_back(TSegment{origin_, block.size(), key});
+  blocks_[key] = TBlockRef{origin_, block.size()};
   return true;
 }
 
 bool TClipStore::HasHeaderKey(std::string_view id) const {
-  return headerLines_.count(UpperCase(HeaderKey(id))) != 0;
+  return blocks_.count(UpperCase(std::string(id))) != 0;
+}
+
+std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
+  const std::optional<std::string> id = ListLineId(listLine);
+  if (!id) return std::nullopt;
+  const auto block = blocks_.find(UpperCase(*id));
+  if (block == blocks_.end()) return std::nullopt;
+  const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
+  if (block->second.length < 2 * keyLine) return std::string();  // no line between the two
+  return std::string(
+      buffer_.View().substr(OffsetOf(block->second.at) + keyLine, block->second.length - 2 * keyLine));
 }
 
 void TClipStore::Clear() {
   buffer_.Clear();
-  headerLines_.clear();
+  Index();
+}
+
+void TClipStore::SetText(std::string_view text) {
+  buffer_.SetText(text);
+  Index();
 }
 
 void TClipStore::LoadFromFile(const std::string& path) {
   TTextBuffer loaded;
   loaded.LoadFromFile(path);
   buffer_ = std::move(loaded);
-  headerLines_.clear();
-  IndexHeaderLines(buffer_.View());
+  Index();
 }
 
-std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store) {
+std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store,
+                             std::string_view text) {
+  auto taken = [&](const std::string& id) {
+    return store.HasHeaderKey(id) || HasTrailerLine(text, id);
+  };
   std::string id = generator.Next();
-  for (int round = 1; round < kMaxIdRounds && store.HasHeaderKey(id); ++round)
-    id = generator.Next();
+  for (int round = 1; round < kMaxIdRounds && taken(id); ++round) id = generator.Next();
   return id;
 }
 

@@ -8,12 +8,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "framework/TextBuffer.h"
 
@@ -70,13 +72,6 @@ std::string MakeListLine(std::string_view display, std::string_view id);
 // happens to sit inside the display text from hiding the id.
 std::optional<std::string> ListLineId(std::string_view listLine);
 
-// The text of the clip a list line points to: the store lines strictly between the
-// first whole line equal to its header key and the first whole line after it equal to
-// its trailer key (letter case ignored), joined by CR LF. None when either is missing.
-// Only whole lines count, so a clip whose text mentions a key inside a longer line does
-// not capture another clip's lookup.
-std::optional<std::string> LocateClipText(const TTextBuffer& store, std::string_view listLine);
-
 struct TDisplayLine {
   std::string line;  // the first line that is not blank, unchanged; "" for an empty text
   int lineCount;     // lines of the text, a last empty line not counted
@@ -103,43 +98,93 @@ TCutResult CutToWidth(std::string_view line, const TTextWidthFunction& width,
 // more lines.
 std::string BuildDisplayText(std::string_view text, const TTextWidthFunction& width);
 
-// The text store: the buffer of clip blocks, newest first, and an index of the lines in
-// it that begin with the header marker, so that checking an id for uniqueness does not
-// scan the whole store.
+// A run of whole store lines: one clip's block, or lines that belong to no block.
+struct TStoreSegment {
+  size_t offset;    // of its first character in the store text
+  size_t length;    // up to the end of its last line, the break after it not included
+  std::string key;  // the block's id in upper case; empty for lines outside any block
+};
+
+// Splits store text (CR LF breaks) into segments, top first. A block begins only where a
+// block may begin: at the store's first line, or at the line after a block or after a line
+// outside any block. There a header line ("/:hdr:\" and 13 characters) opens a block that
+// ends at the first later line equal to its trailer key (letter case ignored). A header
+// line inside a clip's text therefore opens nothing, so text copied out of a store file
+// cannot capture another clip's lookup.
+std::vector<TStoreSegment> SplitStore(std::string_view text);
+
+// The text store: clip blocks, newest first, with an index of where each block lies, so
+// that finding a clip, checking an id and making room cost no scan of the store.
 class TClipStore {
  public:
+  explicit TClipStore(size_t capacity = kStoreCapacity) : capacity_(capacity) {}
+
   const TTextBuffer& Buffer() const { return buffer_; }
   std::string Text() const { return buffer_.Text(); }
   size_t Size() const { return buffer_.Size(); }
   bool Empty() const { return buffer_.Empty(); }
+  size_t Capacity() const { return capacity_; }
 
-  // Puts the clip's block at the top of the store. False, and nothing changed, when the
-  // block would take the store past kStoreCapacity: a clip is kept whole or not at all.
-  bool AddClip(std::string_view text, std::string_view id);
-  // Whether "/:hdr:\" + id is a whole line of the store (letter case ignored).
+  // Whether a list line refers to an id (given in upper case).
+  using TListedFunction = std::function<bool(const std::string& key)>;
+  // Puts the clip's block at the top of the store. When it does not fit, room is made:
+  // first the oldest blocks that no list line refers to (and lines outside any block) go,
+  // then, if that is not enough, the oldest listed clips; the ids of those (upper case) are
+  // added to evictedListed, so that the caller takes their list lines away too. A block
+  // goes whole or not at all. False, and nothing changed, when the block alone is larger
+  // than the capacity or the text holds its own trailer line (it would end the block early).
+  bool AddClip(std::string_view text, std::string_view id, const TListedFunction& listed = nullptr,
+               std::vector<std::string>* evictedListed = nullptr);
+  // Whether a block with this id exists (letter case ignored).
   bool HasHeaderKey(std::string_view id) const;
-  std::optional<std::string> Locate(std::string_view listLine) const {
-    return LocateClipText(buffer_, listLine);
-  }
+  // The text of the clip a list line points to: the lines strictly between its block's
+  // header and trailer lines, joined by CR LF; the newest block when ids repeat. None when
+  // the line has no id or no block has it.
+  std::optional<std::string> Locate(std::string_view listLine) const;
+  // The blocks and the lines outside them, top first.
+  std::vector<TStoreSegment> Segments() const;
 
   void Clear();
+  // Replaces the whole store (line breaks normalised). Text past the capacity is kept:
+  // cutting it would lose clips at the next save; room is made at the next capture.
+  void SetText(std::string_view text);
   // Raises EFOpenError with the path when the file cannot be read; the store is then
-  // unchanged. A file larger than the capacity is kept whole (no clip then fits).
+  // unchanged.
   void LoadFromFile(const std::string& path);
   // Raises EFCreateError with the path when the file cannot be written.
   void SaveToFile(const std::string& path) const { buffer_.SaveToFile(path); }
 
  private:
-  void IndexHeaderLines(std::string_view normalized);
+  // Positions count from a fixed origin that moves when text goes in at the top, so that
+  // a capture does not touch the positions of the blocks below it.
+  struct TSegment {
+    int64_t at;
+    size_t length;
+    std::string key;
+  };
+  struct TBlockRef {
+    int64_t at;
+    size_t length;
+  };
+  size_t OffsetOf(int64_t at) const { return static_cast<size_t>(at - origin_); }
+  void Index();
+  // Whether the segment is the block its id resolves to and a list line refers to it.
+  bool IsListed(const TSegment& segment, const TListedFunction& listed) const;
+  // Takes segment i (oldest first) and the break that joins it to its neighbour away.
+  void RemoveSegment(size_t i);
 
+  size_t capacity_;
   TTextBuffer buffer_;
-  std::unordered_set<std::string> headerLines_;  // upper-cased
+  std::deque<TSegment> segments_;  // oldest (bottom of the store) first
+  std::unordered_map<std::string, TBlockRef> blocks_;  // by upper-case id: the newest block
+  int64_t origin_ = 0;
 };
 
-// A fresh id whose header key is not yet a line of the store, drawing again (three more
-// draws) while it is; two clips with one id would make the older one recall the newer
-// text. With a tick count so small that few ids exist, gives up after many rounds and
-// returns the last id drawn rather than hang.
-std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store);
+// A fresh id that no block has yet and whose trailer line the text does not hold, drawing
+// again (three more draws) while it is not; two clips with one id would make the older
+// one recall the newer text. With a tick count so small that few ids exist, gives up after
+// many rounds and returns the last id drawn rather than hang.
+std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store,
+                             std::string_view text = {});
 
 }  // namespace qv

@@ -130,6 +130,24 @@ void TTextBuffer::InsertAtTop(std::string_view text) {
   PrependNormalized(piece, breaks);
 }
 
+void TTextBuffer::Erase(size_t offset, size_t count) {
+  const size_t size = Size();
+  if (offset >= size || count == 0) return;
+  count = std::min(count, size - offset);
+  char* const text = buf_.data() + start_;
+  breaks_ -= static_cast<size_t>(std::count(text + offset, text + offset + count, '\n'));
+  const size_t after = size - offset - count;
+  if (offset < after) {
+    // The part in front is shorter: slide it towards the end; it becomes front room.
+    std::memmove(text + count, text, offset);
+    start_ += count;
+  } else {
+    std::memmove(text + offset, text + offset + count, after);
+    buf_.resize(buf_.size() - count);
+  }
+  lineIndexValid_ = false;
+}
+
 void TTextBuffer::LoadFromFile(const std::string& path) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) throw EFOpenError(MsgCannotOpenFile(path));

@@ -45,6 +45,10 @@ class TTextBuffer {
 
   // The text becomes the first lines; the former first line follows on the next line.
   void InsertAtTop(std::string_view text);
+  // Removes count characters from offset on (a range that neither starts nor ends inside a
+  // CR LF pair). Moves whichever side of the gap is shorter; offsets of the text before
+  // the gap stay as they were.
+  void Erase(size_t offset, size_t count);
 
   // Raises EFOpenError("Cannot open file <path>") when the file cannot be read.
   void LoadFromFile(const std::string& path);

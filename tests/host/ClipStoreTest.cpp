@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "app/ClipStore.h"
@@ -63,10 +64,15 @@ TEST(ClipStore, ATakenIdIsDrawnAgain) {
   EXPECT_EQ(NextUniqueClipId(again, store), next);
   EXPECT_EQ(again.Seed(), first.Seed());  // three more draws, no more
 
-  // Header lines inside clip text are taken too, but only as whole lines.
-  ASSERT_TRUE(store.AddClip("copied:\r\n/:HDR:\\0000000000042\r\nsee /:hdr:\\0000000000043", "1"));
-  EXPECT_TRUE(store.HasHeaderKey("0000000000042"));
-  EXPECT_FALSE(store.HasHeaderKey("0000000000043"));
+  // Header lines inside clip text open no block, so their ids stay free.
+  ASSERT_TRUE(store.AddClip("copied:\r\n/:HDR:\\0000000000042\r\n", "0000000000041"));
+  EXPECT_FALSE(store.HasHeaderKey("0000000000042"));
+  EXPECT_TRUE(store.HasHeaderKey("0000000000041"));
+  // An id whose trailer line the text holds would end the block early: drawn again.
+  TClipIdGenerator fresh([] { return 1000000u; });
+  const std::string text = "x\r\n/:TLR:\\" + taken;
+  EXPECT_FALSE(store.AddClip(text, taken));
+  EXPECT_NE(NextUniqueClipId(fresh, TClipStore(), text), taken);
   store.Clear();
   EXPECT_FALSE(store.HasHeaderKey(taken));
 
@@ -89,28 +95,35 @@ TEST(ClipStore, LocateIsNotFooledByClipText) {
   EXPECT_EQ(store.Locate(Line(tricky, "0000000000002")), tricky);
   EXPECT_EQ(store.Locate("a /:hdr:\\0000000000000" + Line("x", "0000000000002")), tricky);
 
-  // A whole header line in a newer clip wins: first whole line from the top, then the
-  // first trailer line after it.
-  ASSERT_TRUE(store.AddClip("/:hdr:\\0000000000001\r\ninside", "0000000000003"));
-  const auto found = store.Locate(Line("x", "0000000000001"));
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->substr(0, 30), "inside\r\n/:tlr:\\0000000000003\r\n");
-  EXPECT_EQ(found->substr(found->size() - 27), "/:hdr:\\0000000000001\r\nolder");
+  // Whole header and trailer lines inside a newer clip (lines copied out of a store file)
+  // open no block: the older clip still finds its own text, the newer one all of its own.
+  const std::string copied = "/:hdr:\\0000000000001\r\ninside\r\n/:tlr:\\0000000000001";
+  ASSERT_TRUE(store.AddClip(copied, "0000000000003"));
+  EXPECT_EQ(store.Locate(Line("x", "0000000000001")), "older");
+  EXPECT_EQ(store.Locate(Line("x", "0000000000003")), copied);
+  ASSERT_EQ(store.Segments().size(), 4u);
+  EXPECT_EQ(store.Segments()[0].key, "0000000000003");
 }
 
 TEST(ClipStore, NotFoundIsNotAnEmptyText) {
-  TTextBuffer store;
+  TClipStore store;
   store.SetText(
       "/:TLR:\\0000000000009\r\n"  // a trailer above its header does not close it
       "/:HDR:\\0000000000009\r\n\r\n/:tlr:\\0000000000009\r\n"
+      "/:hdr:\\0000000000007\r\n/:tlr:\\0000000000007\r\n"  // no line between
       "/:hdr:\\0000000000008\r\nno trailer\r\n"
       "/:hdr:\\0000000000005");
-  EXPECT_EQ(LocateClipText(store, Line("", "0000000000009")), "");  // case ignored
-  EXPECT_EQ(LocateClipText(store, Line("x", "0000000000008")), std::nullopt);
-  EXPECT_EQ(LocateClipText(store, Line("x", "0000000000005")), std::nullopt);
-  EXPECT_EQ(LocateClipText(store, Line("x", "0000000000004")), std::nullopt);
-  EXPECT_EQ(LocateClipText(store, "a list line edited by hand"), std::nullopt);
-  EXPECT_EQ(LocateClipText(store, std::string(kListLineMarker) + "000000000009"), std::nullopt);
+  EXPECT_EQ(store.Locate(Line("", "0000000000009")), "");  // case ignored
+  EXPECT_EQ(store.Locate(Line("", "0000000000007")), "");
+  EXPECT_EQ(store.Locate(Line("x", "0000000000008")), std::nullopt);
+  EXPECT_EQ(store.Locate(Line("x", "0000000000005")), std::nullopt);
+  EXPECT_EQ(store.Locate(Line("x", "0000000000004")), std::nullopt);
+  EXPECT_EQ(store.Locate("a list line edited by hand"), std::nullopt);
+  EXPECT_EQ(store.Locate(std::string(kListLineMarker) + "000000000009"), std::nullopt);
+  // Lines outside any block are segments of their own.
+  std::vector<std::string> keys;
+  for (const TStoreSegment& s : store.Segments()) keys.push_back(s.key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"", "0000000000009", "0000000000007", ""}));
 }
 
 TEST(ClipStore, DisplayLineIsTheFirstNonBlankLine) {
@@ -166,20 +179,94 @@ TEST(ClipStore, CutAgreesWithOneAtATimeInFewMeasurements) {
   }
 }
 
-TEST(ClipStore, ABlockThatWouldOverfillTheStoreIsRefusedWhole) {
-  const size_t overhead = MakeBlock("0000000000001", "").size();
-  TClipStore store;
-  EXPECT_FALSE(store.AddClip(std::string(kStoreCapacity - overhead + 1, 'x'), "0000000000001"));
-  ASSERT_TRUE(store.AddClip(std::string(kStoreCapacity / 2, 'a'), "0000000000001"));
-  const size_t used = store.Size();
-  const size_t room = kStoreCapacity - used - 2 - overhead;  // 2 for the joining break
-  EXPECT_FALSE(store.AddClip(std::string(room + 1, 'b'), "0000000000002"));
-  // Lone LFs are stored as CR LF and count so.
-  EXPECT_FALSE(store.AddClip(std::string(room / 2 + 1, '\n'), "0000000000002"));
-  EXPECT_EQ(store.Size(), used);
-  EXPECT_FALSE(store.HasHeaderKey("0000000000002"));
-  ASSERT_TRUE(store.AddClip(std::string(room, 'c'), "0000000000002"));
-  EXPECT_EQ(store.Size(), kStoreCapacity);
+std::string Id(int n) { return TClipIdGenerator::FormatId(n, n); }
+
+// The store's blocks, top first, by their number ("" for lines outside any block).
+std::vector<std::string> Blocks(const TClipStore& store) {
+  std::vector<std::string> out;
+  for (const TStoreSegment& s : store.Segments())
+    out.push_back(s.key.empty() ? "" : std::to_string(std::stoi(s.key.substr(0, 7))));
+  return out;
+}
+
+// What a fresh reading of the store's text finds must be what its index says.
+void ExpectIndexMatchesText(const TClipStore& store) {
+  TClipStore fresh;
+  fresh.SetText(store.Text());
+  const std::vector<TStoreSegment> a = store.Segments(), b = fresh.Segments();
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].offset, b[i].offset) << i;
+    EXPECT_EQ(a[i].length, b[i].length) << i;
+    EXPECT_EQ(a[i].key, b[i].key) << i;
+    if (!a[i].key.empty()) {
+      const std::string line = MakeListLine("x", a[i].key);
+      EXPECT_EQ(store.Locate(line), fresh.Locate(line)) << i;
+    }
+  }
+}
+
+TEST(ClipStore, AFullStoreMakesRoomUnlistedBlocksFirstThenTheOldestClips) {
+  // A 10-character clip takes 54 characters, 56 with the break that joins it.
+  TClipStore store(5 * 56 - 2);
+  for (int i = 1; i <= 5; ++i) ASSERT_TRUE(store.AddClip(std::string(10, 'a'), Id(i)));
+  ASSERT_EQ(store.Size(), store.Capacity());
+  std::set<std::string> listed = {Id(1), Id(3), Id(5), Id(6)};
+  auto isListed = [&](const std::string& key) { return listed.count(key) != 0; };
+  std::vector<std::string> evicted;
+
+  ASSERT_TRUE(store.AddClip(std::string(10, 'b'), Id(6), isListed, &evicted));
+  EXPECT_EQ(Blocks(store), (std::vector<std::string>{"6", "5", "4", "3", "1"}));
+  EXPECT_TRUE(evicted.empty());
+  // Room for two: the last unlisted block, then the oldest listed clip, never the new one.
+  ASSERT_TRUE(store.AddClip(std::string(10 + 56, 'c'), Id(7), isListed, &evicted));
+  EXPECT_EQ(Blocks(store), (std::vector<std::string>{"7", "6", "5", "3"}));
+  EXPECT_EQ(evicted, std::vector<std::string>{Id(1)});
+  EXPECT_LE(store.Size(), store.Capacity());
+  ExpectIndexMatchesText(store);
+
+  // Larger than the whole store: refused, nothing changed. As large as it: alone.
+  const std::string before = store.Text();
+  EXPECT_FALSE(store.AddClip(std::string(store.Capacity() - 43, 'd'), Id(8), isListed, &evicted));
+  EXPECT_EQ(store.Text(), before);
+  evicted.clear();
+  ASSERT_TRUE(store.AddClip(std::string(store.Capacity() - 44, 'e'), Id(9), isListed, &evicted));
+  EXPECT_EQ(Blocks(store), std::vector<std::string>{"9"});
+  EXPECT_EQ(store.Size(), store.Capacity());
+  EXPECT_EQ(evicted, (std::vector<std::string>{Id(6), Id(5), Id(3)}));
+
+  // Lines outside any block (a file edited by hand) go before any clip.
+  TClipStore loose(2 * 56);
+  loose.SetText("/:hdr:\\" + Id(1) + "\r\naaaaaaaaaa\r\n/:tlr:\\" + Id(1) +
+                "\r\nstray\r\n/:hdr:\\" + Id(2) + "\r\nno trailer\r\n");
+  ASSERT_TRUE(loose.AddClip(std::string(10, 'f'), Id(3), isListed, &evicted));
+  EXPECT_EQ(Blocks(loose), (std::vector<std::string>{"3", "1"}));
+  ExpectIndexMatchesText(loose);
+}
+
+TEST(ClipStore, TheIndexStaysTrueThroughAnyRunOfCapturesAndEvictions) {
+  std::mt19937 rng(7);
+  for (int run = 0; run < 20; ++run) {
+    TClipStore store(2000 + rng() % 2000);
+    std::set<std::string> listed;
+    auto isListed = [&](const std::string& key) { return listed.count(key) != 0; };
+    for (int i = 1; i <= 150; ++i) {
+      std::string text(rng() % 300, 'a' + static_cast<char>(i % 26));
+      for (char& c : text)
+        if (rng() % 20 == 0) c = '\n';
+      std::vector<std::string> evicted;
+      ASSERT_TRUE(store.AddClip(text, Id(i), isListed, &evicted));
+      for (const std::string& key : evicted) {
+        EXPECT_TRUE(listed.count(key)) << key;
+        listed.erase(key);
+      }
+      if (rng() % 2) listed.insert(Id(i));
+      if (rng() % 5 == 0 && !listed.empty()) listed.erase(listed.begin());
+      ASSERT_LE(store.Size(), store.Capacity());
+      EXPECT_EQ(store.Locate(MakeListLine("x", Id(i))), TTextBuffer::NormalizeLineBreaks(text));
+      ASSERT_NO_FATAL_FAILURE(ExpectIndexMatchesText(store)) << "run " << run << " clip " << i;
+    }
+  }
 }
 
 TEST(ClipStore, FilesRoundTripAndRebuildTheIndex) {
