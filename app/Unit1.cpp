@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <optional>
+#include <unordered_set>
 
 #include "app/Recall.h"
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "settings/Unit2.h"
 
@@ -58,6 +60,10 @@ TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const
 TForm1::TForm1(TComponent* owner)
     : TForm(owner), id_generator_([] { return static_cast<uint32_t>(GetTickCount()); }) {
   Form1 = this;
+  // Not part of the design: the capture's own clock for a clipboard that was busy.
+  capture_retry_ = MakeComponent<TTimer>(this, "CaptureRetryTimer");
+  capture_retry_->SetInterval(0);
+  capture_retry_->OnTimer = TNotifyEvent::Of<&TForm1::CaptureRetryTimer>(this);
   ApplyDesign([this] { ApplyFormDesign(); });
 }
 
@@ -252,6 +258,8 @@ void TForm1::FormCreate(TObject*) {
   QvRichEdit1->PlainText = true;
   QvRichEdit2.Clear();
   QvRichEdit3->PlainText = true;
+  // A save that was killed half-way left its temporary file behind.
+  RemoveLeftoverTemporaryFiles();
   // A file that cannot be opened ends creation here with "Cannot open file";
   // the history then starts empty, or with the list but no texts.
   const std::string listPath = ClipFolder() + kListFileName;
@@ -303,11 +311,30 @@ void TForm1::SetAsideUnreadFile(const std::string& path, bool& unread) {
 void TForm1::Housekeeping(TObject*) {
   const std::string listPath = ClipFolder() + kListFileName;
   const std::string storePath = ClipFolder() + kStoreFileName;
-  // The list first: if it cannot be written, the store is left alone too.
-  SetAsideUnreadFile(listPath, list_unread_);
-  QvCheckListBox1->Items().SaveToFile(listPath);
+  // The store first: it only gains blocks between saves, so a stop between the two
+  // replaces leaves every list line with its text. If it cannot be written, the list is
+  // left alone too.
   SetAsideUnreadFile(storePath, store_unread_);
   QvRichEdit2.SaveToFile(storePath);
+  SetAsideUnreadFile(listPath, list_unread_);
+  QvCheckListBox1->Items().SaveToFile(listPath);
+}
+
+void TForm1::RemoveLeftoverTemporaryFiles() {
+  const std::string folder = ClipFolder();
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*.tmp*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  const std::string settings = Application ? Application->Title() + ".ini" : std::string();
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    for (const std::string& target : {std::string(kListFileName), std::string(kStoreFileName), settings})
+      if (!target.empty() && IsTemporaryFileOf(found.cFileName, target)) {
+        DeleteFileA((folder + found.cFileName).c_str());
+        break;
+      }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
 }
 
 void TForm1::Timer2Timer(TObject*) {
@@ -403,53 +430,109 @@ int TForm1::DisplayTextWidth(const std::string& text) {
   return measure_canvas_.TextWidth(text);
 }
 
+// About two seconds of tries for a clipboard that another program holds or whose owner is
+// slow to render a large text.
+constexpr unsigned kCaptureRetryInterval = 100;
+constexpr int kCaptureRetries = 20;
+
 void TForm1::ClipboardWatcher1Change(TObject*) {
   if (SkipNextCapture == 1) {
     SkipNextCapture = 0;
     return;
   }
-  if (!Caching1->Checked()) return;
+  capture_retry_->SetInterval(0);  // this run reads the newest content itself
+  retry_attempts_ = 0;
+  RunCapture();
+}
+
+void TForm1::RunCapture() {
+  if (capturing_) {
+    capture_again_ = true;
+    return;
+  }
+  capturing_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{capturing_};
+  bool read = true;
+  do {
+    capture_again_ = false;
+    read = CaptureOnce();
+  } while (capture_again_);
+  if (read) return;
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (sequence != retry_sequence_) retry_attempts_ = 0;
+  retry_sequence_ = sequence;
+  if (retry_attempts_++ < kCaptureRetries) capture_retry_->SetInterval(kCaptureRetryInterval);
+}
+
+void TForm1::CaptureRetryTimer(TObject*) {
+  capture_retry_->SetInterval(0);
+  // A newer content brings a notice of its own.
+  if (GetClipboardSequenceNumber() != retry_sequence_) return;
+  RunCapture();
+}
+
+bool TForm1::CaptureOnce() {
+  if (!Caching1->Checked()) return true;
   TClipboard& clipboard = ClipboardWatcher1->Clipboard();
-  // Notices arrive after the fact: by now the source may be placing its next
-  // content. Holding the clipboard open while it is examined and read means the
-  // text and its private marks are from one and the same content.
-  bool opened = false;
-  try {
-    clipboard.Open();
-    opened = true;
-  } catch (const EClipboardException&) {
-    // Busy: the paste below then yields no text, as with any failed paste.
+  // Notices arrive after the fact: by now the source may be placing its next content.
+  // Holding the clipboard open while it is examined and read means the text and its
+  // private marks are from one and the same content. No waiting here: the retry timer
+  // waits, so the hot key and the other notices are answered meanwhile.
+  if (!clipboard.TryOpen()) return false;
+  std::optional<std::string> text;
+  {
+    struct Closer {
+      TClipboard& clipboard;
+      ~Closer() { clipboard.Close(); }
+    } closer{clipboard};
+    if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return true;
+    text = clipboard.ReadText();
   }
-  struct Closer {
-    TClipboard& clipboard;
-    bool opened;
-    ~Closer() {
-      if (opened) clipboard.Close();
-    }
-  } closer{clipboard, opened};
-  if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return;
-  QvRichEdit1->Clear();
-  QvRichEdit1->PasteFromClipboard();
-  if (opened) {
-    clipboard.Close();
-    closer.opened = false;
-  }
+  if (!text) return false;
+  // An empty text is nothing to paste back: never a clip.
+  if (text->empty()) return true;
+  QvRichEdit1->SetText(*text);
   LastCaptureTime = NowSeconds();
   ++CapturesSinceAutoSave;
-  const std::string text = QvRichEdit1->Text();
-  if (text == QvRichEdit3->Text()) return;
-  const std::string id = NextUniqueClipId(id_generator_, QvRichEdit2);
+  const std::string captured = QvRichEdit1->Text();
+  if (captured == QvRichEdit3->Text()) return true;
+  const std::string id = NextUniqueClipId(id_generator_, QvRichEdit2, captured);
   const std::string display =
-      BuildDisplayText(text, [this](const std::string& t) { return DisplayTextWidth(t); });
+      BuildDisplayText(captured, [this](const std::string& t) { return DisplayTextWidth(t); });
   Edit2->SetText(display);
-  if (!AddClip(text, id, display)) return;
-  QvRichEdit3->SetText(text);
+  if (AddClip(captured, id, display)) QvRichEdit3->SetText(captured);
+  return true;
 }
 
 bool TForm1::AddClip(const std::string& text, const std::string& id, const std::string& display) {
-  if (!QvRichEdit2.AddClip(text, id)) return false;
+  // Which clips the list shows matters only when the store must make room.
+  std::unordered_set<std::string> listed;
+  bool listRead = false;
+  auto isListed = [&](const std::string& key) {
+    if (!listRead) {
+      for (int i = 0; i < QvCheckListBox1->Count(); ++i)
+        if (auto lineId = ListLineId(QvCheckListBox1->Items().Get(i)))
+          listed.insert(UpperCase(*lineId));
+      listRead = true;
+    }
+    return listed.count(key) != 0;
+  };
+  std::vector<std::string> evicted;
+  if (!QvRichEdit2.AddClip(text, id, isListed, &evicted)) return false;
+  if (!evicted.empty()) DropListLines(evicted);
   QvCheckListBox1->Items().Insert(0, MakeListLine(display, id));
   return true;
+}
+
+void TForm1::DropListLines(const std::vector<std::string>& keys) {
+  const std::unordered_set<std::string> gone(keys.begin(), keys.end());
+  for (int i = QvCheckListBox1->Count() - 1; i >= 0; --i) {
+    const std::optional<std::string> id = ListLineId(QvCheckListBox1->Items().Get(i));
+    if (id && gone.count(UpperCase(*id))) QvCheckListBox1->Items().Delete(i);
+  }
 }
 
 // ---- recall and paste ----

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ClipStore.h"
 #include "components/ClipboardWatcher.h"
@@ -136,8 +137,24 @@ class TForm1 : public TForm {
   // A clip file that was there but could not be read at start is set aside
   // (renamed to "<name>.bak") before the first save replaces it.
   void SetAsideUnreadFile(const std::string& path, bool& unread);
+  // Temporary files of the clip and settings files that a killed save left beside the exe.
+  void RemoveLeftoverTemporaryFiles();
   bool list_unread_ = false;
   bool store_unread_ = false;
+  // Capture runs one at a time: a notice that arrives while a run waits for a late-
+  // rendered text asks for one more run afterwards instead of running inside it.
+  void RunCapture();
+  // False when the clipboard could not be read (held by another program, or its owner
+  // failed to render the text): the capture is then tried again shortly.
+  bool CaptureOnce();
+  void CaptureRetryTimer(TObject* sender);
+  // Takes the list lines of clips the store let go to make room.
+  void DropListLines(const std::vector<std::string>& keys);
+  bool capturing_ = false;
+  bool capture_again_ = false;
+  TTimer* capture_retry_ = nullptr;
+  DWORD retry_sequence_ = 0;
+  int retry_attempts_ = 0;
   // Capture on or off, with the tray picture that says so.
   void ToggleCaching();
   // The Settings dialog's "Suppress saving further clips." (off while it does not exist).

@@ -4,7 +4,21 @@ namespace qv {
 
 TClipboardWatcher::TClipboardWatcher(TComponent* owner) : TComponent(owner) {}
 
+namespace {
+
+// A viewer behind us that hangs must not stop this thread: the hot key and the capture
+// run on it.
+void Forward(HWND next, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!next) return;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(next, message, wParam, lParam, SMTO_ABORTIFHUNG, 1000, &ignored);
+}
+
+}  // namespace
+
 TClipboardWatcher::~TClipboardWatcher() {
+  // Leaving the chain sends messages; the owner's other components may be gone already.
+  leaving_ = true;
   if (!Designing() && window_) {
     // The system splices the next viewer in where this one was.
     ChangeClipboardChain(window_, next_viewer_);
@@ -30,19 +44,19 @@ void TClipboardWatcher::WatcherWndProc(TMessage& m) {
       if (reinterpret_cast<HWND>(m.WParam) == next_viewer_)
         next_viewer_ = reinterpret_cast<HWND>(m.LParam);
       else
-        SendMessageA(next_viewer_, m.Msg, m.WParam, m.LParam);
+        Forward(next_viewer_, m.Msg, m.WParam, m.LParam);
       m.Result = 0;
       return;
     case WM_DRAWCLIPBOARD:
       // The next viewer hears of the change only after the handler is done, and
       // hears of it even when the handler fails.
       try {
-        OnChange(this);
+        if (!leaving_) OnChange(this);
       } catch (...) {
-        SendMessageA(next_viewer_, m.Msg, m.WParam, m.LParam);
+        Forward(next_viewer_, m.Msg, m.WParam, m.LParam);
         throw;
       }
-      SendMessageA(next_viewer_, m.Msg, m.WParam, m.LParam);
+      Forward(next_viewer_, m.Msg, m.WParam, m.LParam);
       m.Result = 0;
       return;
     default:

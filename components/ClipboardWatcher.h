@@ -35,6 +35,7 @@ class TClipboardWatcher : public TComponent {
  private:
   void WatcherWndProc(TMessage& m);
 
+  bool leaving_ = false;
   HWND next_viewer_ = nullptr;
   HWND window_ = nullptr;
   std::string version_ = kVersion;

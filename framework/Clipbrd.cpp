@@ -33,6 +33,16 @@ void TClipboard::Open() {
   ++open_count_;
 }
 
+bool TClipboard::TryOpen() {
+  if (open_count_ == 0) {
+    if (!window_) window_ = AllocateHWnd(TWndMethod::Of<&TClipboard::WndProc>(this));
+    if (!OpenClipboard(window_)) return false;
+    emptied_ = false;
+  }
+  ++open_count_;
+  return true;
+}
+
 void TClipboard::Close() {
   if (open_count_ == 0) return;
   if (--open_count_ == 0) CloseClipboard();
@@ -40,21 +50,23 @@ void TClipboard::Close() {
 
 bool TClipboard::HasFormat(UINT format) const { return IsClipboardFormatAvailable(format) != 0; }
 
-std::string TClipboard::AsText() {
-  std::string text;
-  Open();
+std::optional<std::string> TClipboard::ReadText() {
   HANDLE data = GetClipboardData(CF_TEXT);
-  if (data) {
-    const SIZE_T size = GlobalSize(data);
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) {
-      // The text ends at its first NUL, or at the block's end if it has none.
-      const size_t n = strnlen(p, size);
-      text.assign(p, n);
-      GlobalUnlock(data);
-    }
-  }
-  Close();
+  if (!data) return std::nullopt;
+  const SIZE_T size = GlobalSize(data);
+  const char* p = static_cast<const char*>(GlobalLock(data));
+  if (!p) return std::nullopt;
+  // The text ends at its first NUL, or at the block's end if it has none.
+  std::string text(p, strnlen(p, size));
+  GlobalUnlock(data);
   return text;
+}
+
+std::string TClipboard::AsText() {
+  Open();
+  std::optional<std::string> text = ReadText();
+  Close();
+  return text.value_or(std::string());
 }
 
 void TClipboard::SetAsText(const std::string& text) {

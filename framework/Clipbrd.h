@@ -20,10 +20,16 @@ class TClipboard {
   // Opening is counted; another program holding the clipboard is waited for
   // briefly, then "Cannot open clipboard" is raised.
   void Open();
+  // One attempt, no waiting: false while another program holds the clipboard. Counted
+  // like Open when it succeeds.
+  bool TryOpen();
   void Close();
   bool HasFormat(UINT format) const;
   // The text (CF_TEXT), "" when there is none.
   std::string AsText();
+  // The text (CF_TEXT) up to its terminator, with the clipboard open; nullopt when there
+  // is no text or its owner could not hand it over (a late rendering that failed).
+  std::optional<std::string> ReadText();
   void SetAsText(const std::string& text);
   void Clear();
   // Registers a named format (or finds it) and returns its number.

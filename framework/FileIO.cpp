@@ -1,6 +1,8 @@
 #include "framework/FileIO.h"
 
 #include <atomic>
+#include <cctype>
+#include <string_view>
 #include <cstdio>
 #include <memory>
 
@@ -77,6 +79,24 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   }
   bytes.swap(data);
   return true;
+}
+
+bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetName) {
+  const std::string tail = ".tmp";
+  if (fileName.size() < targetName.size() + tail.size() + 3) return false;
+  for (size_t i = 0; i < targetName.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(fileName[i])) !=
+        std::tolower(static_cast<unsigned char>(targetName[i])))
+      return false;
+  if (fileName.compare(targetName.size(), tail.size(), tail) != 0) return false;
+  // Digits, one dash, digits.
+  const std::string_view rest = std::string_view(fileName).substr(targetName.size() + tail.size());
+  const size_t dash = rest.find('-');
+  auto digits = [](std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return dash != std::string_view::npos && digits(rest.substr(0, dash)) &&
+         digits(rest.substr(dash + 1));
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {

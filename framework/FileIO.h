@@ -13,6 +13,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // false when any step fails; the temporary file is then removed.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
+// Whether fileName is a temporary file that WriteFileAtomically makes for a file named
+// targetName ("<targetName>.tmp<process>-<count>", letter case of the name ignored): one
+// that a killed writer left behind.
+bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetName);
+
 // Replaces target by temporary in one step (platform-specific).
 bool ReplaceFileWith(const std::string& temporary, const std::string& target);
 

@@ -59,5 +59,14 @@ TEST_F(FileIO, WritesWholeOrLeavesNoTraceAndTheTargetUntouched) {
   EXPECT_EQ(Entries(), 1) << "a temporary file was left behind";
 }
 
+TEST_F(FileIO, KnowsTheTemporaryFilesAKilledWriterLeaves) {
+  for (const char* name : {"vqclips.qvl.tmp4711-1", "VQCLIPS.QVL.tmp1-23"})
+    EXPECT_TRUE(IsTemporaryFileOf(name, "vqclips.qvl")) << name;
+  for (const char* name : {"vqclips.qvl", "vqclips.qvl.tmp", "vqclips.qvl.tmp12", "vqclips.qvl.tmp-1",
+                           "vqclips.qvl.tmp1-", "vqclips.qvl.tmp1-2x", "vqclips.qvl.TMP1-2",
+                           "vqclips.qvl.bak", "xvqclips.qvl.tmp1-1", "Lb1.qvl.tmp1-1"})
+    EXPECT_FALSE(IsTemporaryFileOf(name, "vqclips.qvl")) << name;
+}
+
 }  // namespace
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "tests/win/MainWindowFixture.h"
 
@@ -114,18 +115,14 @@ TEST_F(Capture, RepeatsOfTheLastTextAreNotStoredButAreSeen) {
   EXPECT_NE(Line(0), Line(2));  // two clips, two ids
 }
 
-TEST_F(Capture, EmptyTextAfterAStartIsARepeatOfTheEmptyLastText) {
+TEST_F(Capture, AnEmptyTextIsNeverAClip) {
   Counting();
   Copy("");
   EXPECT_EQ(Count(), 0);
   Copy("x");
   Copy("");
-  ASSERT_EQ(Count(), 2);
-  EXPECT_EQ(Text(0), "");
-  const std::string id = Line(0).substr(Line(0).size() - 13);
-  EXPECT_EQ(Line(0), ListLineMarker + id);
-  EXPECT_EQ(form->QvRichEdit2.Text().substr(0, 46),
-            "/:hdr:\\" + id + "\r\n\r\n/:tlr:\\" + id + "\r\n");
+  ASSERT_EQ(Count(), 1);
+  EXPECT_EQ(Text(0), "x");
 }
 
 TEST_F(Capture, AChangeWithoutTextChangesNothing) {
@@ -187,6 +184,169 @@ TEST_F(Capture, CapturesSurviveAQuitAndARestartNewestFirst) {
   EXPECT_EQ(list.substr(0, 6), "second");
   EXPECT_EQ(store.substr(20, 10), "\r\nsecond\r\n");
   EXPECT_EQ(store.substr(store.size() - 2), "\r\n");
+}
+
+// Another program's clipboard work on a thread of its own: a window that owns what it
+// puts on the clipboard, renders its text late if asked to, and can hold the clipboard.
+class OtherProgram {
+ public:
+  OtherProgram() {
+    thread_ = CreateThread(nullptr, 0, &OtherProgram::Run, this, 0, nullptr);
+    WaitForSingleObject(ready_, 5000);
+  }
+  ~OtherProgram() {
+    PostMessageA(wnd_, WM_CLOSE, 0, 0);
+    test::PumpUntil([&] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, 10000);
+    CloseHandle(thread_);
+    CloseHandle(ready_);
+    CloseHandle(done_);
+  }
+  // Offers text rendered only when asked; while rendering, another change notice reaches
+  // watcherWindow (as a notice of an earlier change that arrives late would).
+  void CopyLate(const std::string& text, HWND watcherWindow) {
+    late_ = text;
+    notify_ = watcherWindow;
+    Do(kCopyLate);
+  }
+  // Copies text, then holds the clipboard open for a while before letting it go.
+  void CopyAndHold(const std::string& text, DWORD milliseconds) {
+    late_ = text;
+    hold_ = milliseconds;
+    Do(kCopyAndHold);
+  }
+  int renders = 0;
+
+ private:
+  static constexpr UINT kCopyLate = WM_APP + 1, kCopyAndHold = WM_APP + 2;
+  void Do(UINT what) {
+    ResetEvent(done_);
+    PostMessageA(wnd_, what, 0, 0);
+    // Emptying the clipboard tells its last owner, which may be a window of this thread.
+    test::PumpUntil([&] { return WaitForSingleObject(done_, 0) == WAIT_OBJECT_0; }, 5000);
+  }
+  static HGLOBAL Global(const std::string& text) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    return mem;
+  }
+  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* me = reinterpret_cast<OtherProgram*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    switch (msg) {
+      case kCopyLate:
+        OpenClipboard(wnd);
+        ::EmptyClipboard();
+        SetClipboardData(CF_TEXT, nullptr);
+        CloseClipboard();
+        SetEvent(me->done_);
+        return 0;
+      case kCopyAndHold:
+        OpenClipboard(wnd);
+        ::EmptyClipboard();
+        SetClipboardData(CF_TEXT, Global(me->late_));
+        CloseClipboard();
+        OpenClipboard(wnd);
+        SetEvent(me->done_);
+        Sleep(me->hold_);
+        CloseClipboard();
+        return 0;
+      case WM_RENDERFORMAT:
+        ++me->renders;
+        if (me->notify_) {
+          HWND notify = std::exchange(me->notify_, nullptr);
+          SendMessageA(notify, WM_DRAWCLIPBOARD, 0, 0);
+        }
+        SetClipboardData(CF_TEXT, Global(me->late_));
+        return 0;
+      case WM_RENDERALLFORMATS:
+      case WM_DESTROYCLIPBOARD:
+        return 0;
+      case WM_CLOSE:
+        DestroyWindow(wnd);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+  }
+  static DWORD WINAPI Run(void* self) {
+    auto* me = static_cast<OtherProgram*>(self);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &OtherProgram::Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QvTestOtherProgram";
+    RegisterClassA(&wc);
+    me->wnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+    SetWindowLongPtrA(me->wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(me));
+    SetEvent(me->ready_);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+  }
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HWND wnd_ = nullptr;
+  HWND notify_ = nullptr;
+  std::string late_;
+  DWORD hold_ = 0;
+};
+
+TEST_F(Capture, ANoticeDuringALateRenderingNeverRunsTwoCopiesTogether) {
+  Counting();
+  OtherProgram other;
+  for (const char* text : {"alpha", "burst-01", "burst-02"}) {
+    const int before = notices;
+    other.CopyLate(text, form->ClipboardWatcher1->WindowHandle());
+    WaitForNotice(before);
+    ASSERT_TRUE(test::PumpUntil([&] { return Count() > 0 && Text(0) == text; }))
+        << "newest: " << (Count() ? Text(0) : "none");
+  }
+  test::Pump();
+  ASSERT_EQ(Count(), 3);
+  EXPECT_EQ(Text(1), "burst-01");
+  EXPECT_EQ(Text(2), "alpha");
+  EXPECT_GE(other.renders, 3);
+  // The store holds exactly the three blocks the list names.
+  EXPECT_EQ(form->QvRichEdit2.Segments().size(), 3u);
+}
+
+TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
+  Counting();
+  Copy("before");
+  OtherProgram other;
+  const int before = notices;
+  other.CopyAndHold("held text", 600);
+  WaitForNotice(before);
+  ASSERT_TRUE(test::PumpUntil([&] { return Count() == 2; }, 3000)) << "never recorded";
+  EXPECT_EQ(Text(0), "held text");
+  EXPECT_EQ(Text(1), "before");
+  test::PumpUntil([] { return false; }, 300);  // no late second clip, no empty one
+  EXPECT_EQ(Count(), 2);
+}
+
+TEST_F(Capture, AFullStoreLetsItsOldestGoAndKeepsRecording) {
+  Counting();
+  // Two large clips fill the store; only the newer one is on the list.
+  const size_t half = (kStoreCapacity - 2 - 2 * 44) / 2;
+  const std::string big(half, 'o');
+  ASSERT_TRUE(form->AddClip(big, "0000000000001", "old"));
+  ASSERT_TRUE(form->AddClip(big, "0000000000002", "newer"));
+  form->QvCheckListBox1->Items().Delete(1);
+  ASSERT_GT(form->QvRichEdit2.Size() + 1100, kStoreCapacity);
+
+  Copy(std::string(1000, 'k'));
+  ASSERT_EQ(Count(), 2);
+  EXPECT_EQ(Text(0), std::string(1000, 'k'));
+  EXPECT_EQ(Text(1), big);  // the listed clip stayed; the unlisted one made room
+  EXPECT_FALSE(form->QvRichEdit2.HasHeaderKey("0000000000001"));
+
+  // Room for a clip of half the store: the oldest listed clip goes, with its line.
+  Copy(std::string(half, 'n'));
+  ASSERT_EQ(Count(), 2);
+  EXPECT_EQ(Text(0), std::string(half, 'n'));
+  EXPECT_EQ(Text(1), std::string(1000, 'k'));
+  EXPECT_LE(form->QvRichEdit2.Size(), kStoreCapacity);
 }
 
 class StartUpCapture : public test::MainWindowFixture {};

@@ -110,6 +110,83 @@ TEST_F(Watcher, FreeingTheWatcherSplicesTheChain) {
   CopySomething();  // still reaches the viewer that was behind it
 }
 
+// A viewer on a thread of its own that stops answering once it has joined.
+struct HungViewer {
+  HungViewer() {
+    thread = CreateThread(nullptr, 0, &HungViewer::Run, this, 0, nullptr);
+    WaitForSingleObject(joined, 5000);
+  }
+  ~HungViewer() {
+    SetEvent(release);
+    // Leaving the chain sends to the watcher on this thread: keep answering meanwhile.
+    test::PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 20000);
+    CloseHandle(thread);
+    CloseHandle(joined);
+    CloseHandle(release);
+  }
+  static DWORD WINAPI Run(void* self) {
+    auto* me = static_cast<HungViewer*>(self);
+    HWND wnd = CreateWindowExA(0, "STATIC", "hung viewer", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+    HWND next = SetClipboardViewer(wnd);
+    SetEvent(me->joined);
+    // Hung: no message is handled until the test is over (or 15 s have passed).
+    WaitForSingleObject(me->release, 15000);
+    me->woke = true;
+    ChangeClipboardChain(wnd, next);
+    DestroyWindow(wnd);
+    return 0;
+  }
+  HANDLE joined = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = nullptr;
+  volatile bool woke = false;
+};
+
+TEST_F(Watcher, AHungViewerBehindDoesNotStopTheNotices) {
+  HungViewer hung;
+  Load();
+  ASSERT_NE(watcher->NextViewer(), nullptr);
+  for (int i = 0; i < 3; ++i) {
+    Clipboard().SetAsText("past a hung viewer " + std::to_string(i));
+    ASSERT_TRUE(test::PumpUntil([&] { return changes.count >= 2 + i; }, 4000)) << i;
+  }
+  EXPECT_FALSE(hung.woke);  // all three were handled while it still hung
+}
+
+// A viewer in front of the watcher that, as the chain changes, passes a notice to the
+// window that is leaving, as a change arriving at that moment would.
+struct ViewerInFront {
+  ViewerInFront() {
+    wnd = AllocateHWnd(TWndMethod::Of<&ViewerInFront::Proc>(this));
+    next = SetClipboardViewer(wnd);
+  }
+  ~ViewerInFront() {
+    ChangeClipboardChain(wnd, next);
+    DeallocateHWnd(wnd);
+  }
+  void Proc(TMessage& m) {
+    if (m.Msg == WM_CHANGECBCHAIN) {
+      SendMessageA(reinterpret_cast<HWND>(m.WParam), WM_DRAWCLIPBOARD, 0, 0);
+      if (reinterpret_cast<HWND>(m.WParam) == next) next = reinterpret_cast<HWND>(m.LParam);
+    }
+    m.Result = DefWindowProcA(wnd, m.Msg, m.WParam, m.LParam);
+  }
+  HWND wnd;
+  HWND next;
+};
+
+TEST_F(Watcher, AWatcherThatIsLeavingRaisesNoMoreChanges) {
+  Load();
+  ViewerInFront front;
+  test::Pump();
+  const int before = changes.count;
+  watcher->Free();
+  watcher = nullptr;
+  EXPECT_EQ(changes.count, before);
+  EXPECT_EQ(front.next, behind.wnd);  // the chain was still mended
+}
+
 TEST_F(Watcher, VersionIgnoresWritesAndADesignedWatcherNeverJoins) {
   Load();
   watcher->SetVersion("9.9");

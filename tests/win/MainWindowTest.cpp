@@ -96,23 +96,33 @@ TEST_F(MainWindow, ACloseThatCannotSaveIsAbandonedAndTheProgramRuns) {
   prompts.asked.clear();
   SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
   ASSERT_EQ(prompts.asked.size(), 1u);
-  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\Lb1.qvl"));
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\vqclips.qvl"));
   EXPECT_EQ(prompts.asked[0].Type, TMsgDlgType::mtError);
   EXPECT_FALSE(app->Terminated());
 }
 
-TEST_F(MainWindow, WhenTheListCannotBeWrittenTheStoreIsLeftAsItWas) {
+TEST_F(MainWindow, TheStoreIsWrittenFirstAndWhenItCannotBeTheListIsLeftAsItWas) {
+  folder.Write("Lb1.qvl", kList);
   folder.Write("vqclips.qvl", kStore);
   Start();
-  // A folder where the list file should be: the list cannot be replaced.
-  ASSERT_TRUE(CreateDirectoryA(folder.File("Lb1.qvl").c_str(), nullptr));
+  ASSERT_TRUE(form->AddClip("new", "0000000000777", "new"));
+  // A folder where the store file should be: the store cannot be replaced.
+  ASSERT_TRUE(DeleteFileA(folder.File("vqclips.qvl").c_str()));
+  ASSERT_TRUE(CreateDirectoryA(folder.File("vqclips.qvl").c_str(), nullptr));
   try {
     form->SaveClips1Click(nullptr);
     ADD_FAILURE() << "the save succeeded";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Cannot create file " + folder.File("Lb1.qvl"));
+    EXPECT_EQ(e.Message(), "Cannot create file " + folder.File("vqclips.qvl"));
   }
-  EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
+  RemoveDirectoryA(folder.File("vqclips.qvl").c_str());
+
+  // The list cannot be written: the store already holds every text the list will name.
+  ASSERT_TRUE(DeleteFileA(folder.File("Lb1.qvl").c_str()));
+  ASSERT_TRUE(CreateDirectoryA(folder.File("Lb1.qvl").c_str(), nullptr));
+  EXPECT_THROW(form->SaveClips1Click(nullptr), EFCreateError);
+  EXPECT_NE(folder.Read("vqclips.qvl").value_or("").find("\r\nnew\r\n"), std::string::npos);
   RemoveDirectoryA(folder.File("Lb1.qvl").c_str());
 }
 
@@ -126,9 +136,9 @@ TEST_F(MainWindow, ClipFilesThatCouldNotBeReadAtStartAreSetAsideNotOverwritten) 
   Start();
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
-  // While it is still held, a save cannot set it aside and is refused whole.
+  // While it is still held, a save cannot set it aside and is refused; nothing is lost.
   EXPECT_THROW(form->Housekeeping(nullptr), EFCreateError);
-  EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
+  EXPECT_EQ(folder.Read("vqclips.qvl.bak"), kStore);
   CloseHandle(lock);
 
   form->Housekeeping(nullptr);
@@ -138,6 +148,19 @@ TEST_F(MainWindow, ClipFilesThatCouldNotBeReadAtStartAreSetAsideNotOverwritten) 
   // Only once: the next save simply writes.
   form->Housekeeping(nullptr);
   EXPECT_FALSE(folder.Exists("Lb1.qvl.bak1"));
+}
+
+TEST_F(MainWindow, TemporaryFilesOfAKilledSaveAreRemovedAtStartAndNothingElse) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  const char* leftovers[] = {"vqclips.qvl.tmp4242-1", "Lb1.qvl.tmp7-12", "qvavad.ini.tmp1-1"};
+  const char* others[] = {"vqclips.qvl.tmpx", "notes.txt.tmp1-1", "vqclips.qvl.bak"};
+  for (const char* name : leftovers) folder.Write(name, "half a save");
+  for (const char* name : others) folder.Write(name, "keep");
+  Start();
+  for (const char* name : leftovers) EXPECT_FALSE(folder.Exists(name)) << name;
+  for (const char* name : others) EXPECT_EQ(folder.Read(name), "keep") << name;
+  EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
 }
 
 TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
@@ -151,7 +174,7 @@ TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
   prompts.asked.clear();
   EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), 0);
   ASSERT_EQ(prompts.asked.size(), 1u);
-  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\Lb1.qvl"));
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\vqclips.qvl"));
 }
 
 TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
