@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "app/Recall.h"
+#include "app/SingleInstance.h"
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
 #include "framework/FileIO.h"
@@ -737,6 +738,12 @@ void TForm1::Panel1MouseMove(TObject*, TShiftState shift, int x, int y) {
 }
 
 void TForm1::WndProc(TMessage& m) {
+  if (m.Msg == TSingleInstance::ShowMessage()) {
+    // A second start from this folder: bring the clips up as the hot key would.
+    if (WindowShown == 0) GlobalHotKey1HotKey(nullptr);
+    m.Result = 0;
+    return;
+  }
   if (m.Msg == WM_QUERYENDSESSION) {
     // No consent unless both files are written; an error is shown by the caller.
     m.Result = 0;

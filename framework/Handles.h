@@ -61,6 +61,8 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+// Mutexes, events, file mappings: null means none.
+using UniqueKernelObject = UniqueHandle<HANDLE, FileTraits>;
 
 // A file handle: INVALID_HANDLE_VALUE, not null, means none.
 class UniqueFile {

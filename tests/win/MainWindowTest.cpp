@@ -5,10 +5,10 @@
 
 #include <memory>
 
+#include "app/SingleInstance.h"
 #include "app/Unit1.h"
 #include "framework/SysUtils.h"
 #include "framework/Clipbrd.h"
-#include "framework/SysUtils.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -235,6 +235,31 @@ TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
   EXPECT_EQ(WindowShown, 0);
   form->Caching1Click(nullptr);
   EXPECT_TRUE(form->Caching1->Checked());
+}
+
+TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
+  Start();
+  TSingleInstance first(folder.Path());
+  ASSERT_TRUE(first.First());
+  first.Publish(form->Handle());
+  // The same folder however it is written; another folder is free.
+  std::string upper = folder.Path();
+  CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  TSingleInstance again(upper.substr(0, upper.size() - 1));
+  EXPECT_FALSE(again.First());
+  test::ScratchFolder elsewhere;
+  EXPECT_TRUE(TSingleInstance(elsewhere.Path()).First());
+
+  form->Show();  // first activation, then hidden
+  test::Pump();
+  ASSERT_EQ(WindowShown, 0);
+  EXPECT_TRUE(again.ShowRunning(0));
+  ASSERT_TRUE(test::PumpUntil([] { return WindowShown == 1; }));
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  // Shown already: a further start leaves it up rather than hiding it as the hot key would.
+  EXPECT_TRUE(again.ShowRunning(0));
+  test::Pump();
+  EXPECT_EQ(WindowShown, 1);
 }
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {

@@ -1,0 +1,88 @@
+#include "app/SingleInstance.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace qv {
+
+namespace {
+
+// The folder as the file system names it: long names, one letter case.
+std::string CanonicalFolder(const std::string& folder) {
+  std::string path = folder;
+  if (DWORD n = GetLongPathNameA(folder.c_str(), nullptr, 0)) {
+    path.assign(n, '\0');
+    n = GetLongPathNameA(folder.c_str(), path.data(), n);
+    path.resize(n);
+  }
+  while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (!path.empty()) CharUpperBuffA(path.data(), static_cast<DWORD>(path.size()));
+  return path;
+}
+
+// Object names may not hold a backslash and are limited in length: a hash of the folder.
+std::string NameFor(const std::string& folder) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : CanonicalFolder(folder)) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "Local\\QuorvelVavad.%016llx",
+                static_cast<unsigned long long>(hash));
+  return name;
+}
+
+}  // namespace
+
+TSingleInstance::TSingleInstance(const std::string& folder) : name_(NameFor(folder)) {
+  mutex_.reset(CreateMutexA(nullptr, FALSE, name_.c_str()));
+  // Without the object the folder cannot be guarded; recording alone beats not recording.
+  first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+UINT TSingleInstance::ShowMessage() {
+  static const UINT message = RegisterWindowMessageA("QuorvelVavad.ShowClipWindow");
+  return message;
+}
+
+void TSingleInstance::Publish(HWND mainWindow) {
+  window_record_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                          sizeof(uint64_t), (name_ + ".Window").c_str()));
+  if (!window_record_) return;
+  if (void* view = MapViewOfFile(window_record_.get(), FILE_MAP_WRITE, 0, 0, sizeof(uint64_t))) {
+    const uint64_t value = reinterpret_cast<uintptr_t>(mainWindow);
+    std::memcpy(view, &value, sizeof value);
+    UnmapViewOfFile(view);
+  }
+}
+
+bool TSingleInstance::ShowRunning(DWORD waitMilliseconds) const {
+  const DWORD start = GetTickCount();
+  // The holder may still be starting: its window is published once it exists.
+  for (;;) {
+    UniqueKernelObject record(OpenFileMappingA(FILE_MAP_READ, FALSE, (name_ + ".Window").c_str()));
+    uint64_t value = 0;
+    if (record) {
+      if (const void* view = MapViewOfFile(record.get(), FILE_MAP_READ, 0, 0, sizeof value)) {
+        std::memcpy(&value, view, sizeof value);
+        UnmapViewOfFile(view);
+      }
+    }
+    const HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+    if (window && IsWindow(window)) {
+      DWORD holder = 0;
+      GetWindowThreadProcessId(window, &holder);
+      // This start was the user's own action, so it may hand the foreground on.
+      AllowSetForegroundWindow(holder);
+      return PostMessageA(window, ShowMessage(), 0, 0) != 0;
+    }
+    if (GetTickCount() - start >= waitMilliseconds) return false;
+    Sleep(50);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,37 @@
+#pragma once
+// One recorder per folder: two programs writing the same clip files would each overwrite
+// the other's clips when they quit. The first start holds a name made from the folder;
+// a later start finds it taken, asks the running one to bring its clip window up, and
+// leaves without touching any file.
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+
+namespace qv {
+
+class TSingleInstance {
+ public:
+  // folder: where the clip files live (the executable's folder).
+  explicit TSingleInstance(const std::string& folder);
+
+  // Whether this process holds the folder, or another one got there first.
+  bool First() const { return first_; }
+  // Done by the holder once its main window exists, so that a later start can reach it.
+  void Publish(HWND mainWindow);
+  // Done by a later start: asks the holder to show its clip window. False when no
+  // holder's window turned up within the wait.
+  bool ShowRunning(DWORD waitMilliseconds = 3000) const;
+  // What the holder's main window receives for that.
+  static UINT ShowMessage();
+
+ private:
+  std::string name_;
+  UniqueKernelObject mutex_;
+  UniqueKernelObject window_record_;
+  bool first_ = false;
+};
+
+}  // namespace qv
