@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,6 +70,50 @@ void PickTrayMenuItem(Program& program, int position) {
   ASSERT_TRUE(PressKey(VK_RETURN));
 }
 
+// The blocks of a store file by id, and whether anything in it lies outside a block.
+struct StoreFileBlocks {
+  std::map<std::string, std::string> texts;
+  bool stray = false;
+};
+StoreFileBlocks ReadStoreFile(const std::string& store) {
+  StoreFileBlocks out;
+  std::vector<std::string> lines;
+  for (size_t p = 0; p < store.size();) {
+    const size_t end = store.find("\r\n", p);
+    lines.push_back(store.substr(p, end - p));
+    p = end == std::string::npos ? store.size() : end + 2;
+  }
+  for (size_t i = 0; i < lines.size();) {
+    if (lines[i].size() == 20 && lines[i].compare(0, 7, "/:hdr:\\") == 0) {
+      const std::string id = lines[i].substr(7);
+      size_t t = i + 1;
+      while (t < lines.size() && lines[t] != "/:tlr:\\" + id) ++t;
+      if (t < lines.size()) {
+        std::string text;
+        for (size_t k = i + 1; k < t; ++k) text += (k > i + 1 ? "\r\n" : "") + lines[k];
+        out.texts[id] = text;
+        i = t + 1;
+        continue;
+      }
+    }
+    out.stray = true;
+    ++i;
+  }
+  return out;
+}
+
+// The ids of a list file's lines, top first.
+std::vector<std::string> ListFileIds(const std::string& list) {
+  std::vector<std::string> ids;
+  for (size_t p = 0; p < list.size();) {
+    const size_t end = list.find("\r\n", p);
+    const std::string line = list.substr(p, end - p);
+    ids.push_back(line.size() >= 13 ? line.substr(line.size() - 13) : line);
+    p = end == std::string::npos ? list.size() : end + 2;
+  }
+  return ids;
+}
+
 class ClipHistory : public ::testing::Test {
  protected:
   // Starts the program from another current folder: its files must still be
@@ -98,6 +146,21 @@ class ClipHistory : public ::testing::Test {
     ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
   }
   int ClipCount() { return static_cast<int>(SendMessageA(clipList, LB_GETCOUNT, 0, 0)); }
+  // Waits until the list has kept its length for a while (late captures are done).
+  void WaitUntilTheListSettles() {
+    int last = -1;
+    auto since = std::chrono::steady_clock::now();
+    WaitUntil(
+        [&] {
+          const int now = ClipCount();
+          if (now != last) {
+            last = now;
+            since = std::chrono::steady_clock::now();
+          }
+          return std::chrono::steady_clock::now() - since > Millis(2500);
+        },
+        Millis(20000));
+  }
   // Copies a text and waits until it is in the list.
   void CopyAndWait(const std::string& text) {
     const int before = ClipCount();
@@ -166,6 +229,64 @@ TEST_F(ClipHistory, CopiedTextsBecomeClipsNewestFirst) {
   EXPECT_EQ(store.substr(0, 20 + 2 + 5 + 2 + 20 + 2),
             "/:hdr:\\" + id + "\r\nalpha\r\n/:tlr:\\" + id + "\r\n");
   EXPECT_NE(store.find("\r\nbeta\r\ngamma\r\n"), std::string::npos);
+}
+
+TEST_F(ClipHistory, ABurstOfCopiesGivesWholeCopiesOnlyAndTheLastOneOnTop) {
+  StartWithFiles("", "");
+  std::set<std::string> copied;
+  for (int i = 1; i <= 50; ++i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "burst-%02d", i);
+    ASSERT_TRUE(SetClipboardText(text));
+    copied.insert(text);
+  }
+  WaitUntilTheListSettles();
+  EXPECT_EQ(program.Close(), 0u);
+
+  const StoreFileBlocks store = ReadStoreFile(StoreFile());
+  const std::vector<std::string> ids = ListFileIds(ListFile());
+  EXPECT_FALSE(store.stray);
+  ASSERT_FALSE(ids.empty());
+  EXPECT_EQ(ids.size(), store.texts.size());  // the files agree line for line
+  for (const std::string& id : ids) {
+    ASSERT_TRUE(store.texts.count(id)) << "no block for " << id;
+    EXPECT_TRUE(copied.count(store.texts.at(id))) << "not a copied text: " << store.texts.at(id);
+  }
+  EXPECT_EQ(store.texts.at(ids.front()), "burst-50");
+}
+
+TEST_F(ClipHistory, ATenMegabyteCopyBecomesOneWholeClip) {
+  StartWithFiles("", "");
+  std::string big;
+  big.reserve(10u << 20);
+  for (int line = 0; big.size() + 80 <= (10u << 20); ++line)
+    big.append(std::string(78, static_cast<char>('a' + line % 26))).append("\r\n");
+  ASSERT_TRUE(SetClipboardText(big));
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the large clip", Millis(15000)));
+  EXPECT_EQ(program.Close(Millis(15000)), 0u);
+  const StoreFileBlocks store = ReadStoreFile(StoreFile());
+  const std::vector<std::string> ids = ListFileIds(ListFile());
+  ASSERT_EQ(ids.size(), 1u);
+  ASSERT_TRUE(store.texts.count(ids[0]));
+  EXPECT_TRUE(store.texts.at(ids[0]) == big) << store.texts.at(ids[0]).size();
+}
+
+TEST_F(ClipHistory, ASecondStartBringsTheClipsUpAndLeavesTheFilesAlone) {
+  const std::string list = "kept" + kMarker + "0000100000001\r\n";
+  const std::string store = "/:hdr:\\0000100000001\r\nkept\r\n/:tlr:\\0000100000001\r\n";
+  StartWithFiles(list, store);
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  ASSERT_TRUE(folder.WriteFile("qvavad.ini", "[Form2]\r\n"));
+
+  Program second(program.ExePath());
+  ASSERT_TRUE(second.Start());
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window"));
+  EXPECT_TRUE(program.IsRunning());
+  EXPECT_EQ(ListFile(), list);
+  EXPECT_EQ(StoreFile(), store);
+  EXPECT_EQ(folder.ReadFile("qvavad.ini"), "[Form2]\r\n");
+  EXPECT_EQ(program.Close(), 0u);
 }
 
 TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {

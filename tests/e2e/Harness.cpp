@@ -623,6 +623,8 @@ Program::Program(const TestFolder& folder, const std::string& exeName)
                   << ErrorText(GetLastError());
 }
 
+Program::Program(std::string exePath) : exePath_(std::move(exePath)) {}
+
 Program::~Program() {
   if (IsRunning()) Kill();
   Release();

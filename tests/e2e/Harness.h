@@ -165,6 +165,8 @@ class TestFolder {
 class Program {
  public:
   explicit Program(const TestFolder& folder, const std::string& exeName = kExeName);
+  // The exe as it already stands at exePath (a second start of the same copy).
+  explicit Program(std::string exePath);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
