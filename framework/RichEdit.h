@@ -1,6 +1,6 @@
 #pragma once
-// TQvRichEdit: a hidden plain-text buffer used as a line store, with paste from
-// the clipboard. It never shows; the program uses it for text, not for editing.
+// TQvRichEdit: a hidden plain-text buffer used as a line store. It never shows; the
+// program uses it for text, not for editing.
 
 #include <string>
 
@@ -12,7 +12,6 @@ namespace qv {
 class TQvRichEdit : public TComponent {
   QV_CLASS(TQvRichEdit)
  public:
-  static constexpr size_t kDefaultMaxLength = 16777215;
   explicit TQvRichEdit(TComponent* owner) : TComponent(owner) {}
 
   TTextBuffer& Lines() { return lines_; }
@@ -22,12 +21,6 @@ class TQvRichEdit : public TComponent {
   void Clear() { lines_.Clear(); }
 
   bool PlainText = false;
-  // Text past this many characters is not kept.
-  size_t MaxLength = kDefaultMaxLength;
-
-  // Appends the clipboard's text at the end. When the clipboard cannot be opened
-  // nothing is pasted.
-  void PasteFromClipboard();
 
  private:
   TTextBuffer lines_;
