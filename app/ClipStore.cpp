@@ -238,7 +238,8 @@ void TClipStore::RemoveSegment(size_t i) {
   const TSegment gone = segments_[i];
   const size_t offset = OffsetOf(gone.at);
   size_t from = offset, count = gone.length;
-  if (offset + count < buffer_.Size())
+  const bool last = offset + count >= buffer_.Size();
+  if (!last)
     count += 2;  // the break after it
   else if (offset >= 2) {
     from -= 2;  // the last lines: the break before them
@@ -266,6 +267,16 @@ void TClipStore::RemoveSegment(size_t i) {
     for (size_t j = i + 1; j < segments_.size(); ++j) shift(segments_[j], by);
   }
   segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
+  // The store now ends where the run above ended; an empty last line of it is no line then,
+  // as a fresh reading would find.
+  if (last && i == 0 && !segments_.empty() && segments_[0].key.empty()) {
+    TSegment& end = segments_[0];
+    const std::string_view text = buffer_.View();
+    if (end.length == 0)
+      segments_.pop_front();
+    else if (end.length >= 2 && text.substr(OffsetOf(end.at) + end.length - 2, 2) == "\r\n")
+      end.length -= 2;
+  }
 }
 
 bool TClipStore::AddClip(std::string_view text, std::string_view id,

@@ -23,7 +23,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target qv_fuzz
 for target in build/fuzz/fuzz/Fuzz*; do
   [ -x "$target" ] || continue
-  "$target" -max_total_time=4 -print_final_stats=0 2>&1 | tail -n 1
+  "$target" -max_total_time=4 -print_final_stats=0 -artifact_prefix=build/fuzz/ 2>&1 | tail -n 1
 done
 
 echo "== the product: 32-bit qvavad.exe"

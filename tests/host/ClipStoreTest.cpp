@@ -242,12 +242,30 @@ TEST(ClipStore, AFullStoreMakesRoomUnlistedBlocksFirstThenTheOldestClips) {
   ASSERT_TRUE(loose.AddClip(std::string(10, 'f'), Id(3), isListed, &evicted));
   EXPECT_EQ(Blocks(loose), (std::vector<std::string>{"3", "1"}));
   ExpectIndexMatchesText(loose);
+  // The oldest block goes from under stray lines that end with an empty one: that line
+  // is the store's last line break now.
+  TClipStore tail(130);
+  tail.SetText("/:hdr:\\" + Id(1) + "\r\naaaaaaaaaa\r\n/:tlr:\\" + Id(1) + "\r\nstray\r\n\r\n/:hdr:\\" +
+               Id(2) + "\r\nbbbbbbbbbb\r\n/:tlr:\\" + Id(2));
+  ASSERT_TRUE(tail.AddClip(std::string(10, 'g'), Id(3), isListed, &evicted));
+  EXPECT_EQ(Blocks(tail), (std::vector<std::string>{"3", "1", ""}));
+  ExpectIndexMatchesText(tail);
 }
 
 TEST(ClipStore, TheIndexStaysTrueThroughAnyRunOfCapturesAndEvictions) {
   std::mt19937 rng(7);
   for (int run = 0; run < 20; ++run) {
     TClipStore store(2000 + rng() % 2000);
+    // A hand-edited file to start from: stray and empty lines between blocks, a header
+    // without its trailer.
+    const char* pieces[] = {"stray", "", "/:hdr:\\0000000000099", "x"};
+    std::string start;
+    for (int b = 0; b < 12; ++b) {
+      start += pieces[rng() % 4] + std::string("\r\n");
+      if (rng() % 2) start += MakeBlock(Id(1000 + b), std::string(rng() % 50, 's')) + "\r\n";
+    }
+    store.SetText(start);
+    ASSERT_NO_FATAL_FAILURE(ExpectIndexMatchesText(store));
     std::set<std::string> listed;
     auto isListed = [&](const std::string& key) { return listed.count(key) != 0; };
     for (int i = 1; i <= 150; ++i) {
