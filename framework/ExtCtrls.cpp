@@ -14,7 +14,8 @@ void TPanel::Paint(TCanvas& canvas) {
   for (TBevelCut cut : {BevelOuter, BevelInner}) {
     if (cut == TBevelCut::bvNone) continue;
     const bool raised = cut == TBevelCut::bvRaised;
-    canvas.Frame3D(r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight);
+    canvas.Frame3D(r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight,
+                   BevelWidth);
   }
   if (!caption_.empty()) {
     canvas.Brush().SetStyle(TBrushStyle::bsClear);

@@ -15,6 +15,8 @@ class TPanel : public TWinControl {
   explicit TPanel(TComponent* owner);
   TBevelCut BevelOuter = TBevelCut::bvRaised;
   TBevelCut BevelInner = TBevelCut::bvNone;
+  // Lines per bevel.
+  int BevelWidth = 1;
 
  protected:
   void Paint(TCanvas& canvas) override;

@@ -18,9 +18,12 @@ TScreen* Screen = &g_screen;
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
   visible_ = false;
   color_ = clBtnFace;
+  Screen->forms_.push_back(this);
 }
 
 TCustomForm::~TCustomForm() {
+  auto& forms = Screen->forms_;
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
 }
 

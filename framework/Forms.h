@@ -201,6 +201,13 @@ class TScreen {
   // The bounding box of all monitors.
   int DesktopWidth() const { return GetSystemMetrics(SM_CXVIRTUALSCREEN); }
   int DesktopHeight() const { return GetSystemMetrics(SM_CYVIRTUALSCREEN); }
+  // Every form that exists, whoever owns it, in the order they were made.
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TCustomForm* Forms(int i) const { return forms_.at(i); }
+
+ private:
+  friend class TCustomForm;
+  std::vector<TCustomForm*> forms_;
 };
 
 extern TScreen* Screen;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Controls.h"
 #include "framework/Events.h"
 #include "framework/Graphics.h"
 #include "framework/ShortCuts.h"
@@ -33,14 +34,6 @@ using TMenuMeasureItemEvent = TMethod<TObject*, TCanvas&, int&, int&>;
 using TAdvancedMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, TOwnerDrawState>;
 // The simple draw event: only whether the item is the selected one.
 using TMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, bool>;
-
-// Reading order and alignment of a menu's items.
-enum class TBiDiMode {
-  bdLeftToRight,
-  bdRightToLeft,
-  bdRightToLeftNoAlign,
-  bdRightToLeftReadingOnly
-};
 
 class TMenu;
 

@@ -20,7 +20,7 @@ void TEdit::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = "EDIT";
   params.Style |= ES_AUTOHSCROLL | WS_TABSTOP;
-  params.ExStyle |= WS_EX_CLIENTEDGE;
+  ApplyBorder(params);
 }
 
 std::string TEdit::Text() const {
@@ -118,7 +118,8 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
   if (style_ == TListBoxStyle::lbOwnerDrawVariable) params.Style |= LBS_OWNERDRAWVARIABLE;
   if (sorted_) params.Style |= LBS_SORT;
   if (!integral_height_) params.Style |= LBS_NOINTEGRALHEIGHT;
-  if (BorderSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (!BorderSingle) border_style_ = TBorderStyle::bsNone;
+  ApplyBorder(params);
 }
 
 void TCustomListBox::WindowCreated() {

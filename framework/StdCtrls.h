@@ -69,6 +69,7 @@ class TCustomListBox : public TWinControl {
   void SetItemHeight(int height);
   bool IntegralHeight() const { return integral_height_; }
   void SetIntegralHeight(bool value);
+  // The designs' shorthand for BorderStyle bsNone, read when the window is made.
   bool BorderSingle = true;
 
   // Index of the line at a client point: -1 outside the client area; below the

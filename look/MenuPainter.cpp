@@ -13,6 +13,7 @@
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/TypInfo.h"
+#include "look/LookGeometry.h"
 #include "look/PainterManager.h"
 
 namespace qv {
@@ -138,29 +139,35 @@ TMenuPainter::TMenuPainter(TComponent* owner)
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (GetVersionExA(&version)) {
 #pragma GCC diagnostic pop
-    is_win_nt_ = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    is_win_2000_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 0;
-    is_win_xp_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
+    const TOsFlags os = OsFlagsOf(version.dwPlatformId == VER_PLATFORM_WIN32_NT,
+                                  version.dwMajorVersion, version.dwMinorVersion);
+    is_win_nt_ = os.IsWinNT;
+    is_win_2000_ = os.IsWin2000;
+    is_win_xp_ = os.IsWinXP;
   }
-  TMenuPainterManager::Require()->AddConstructed();
+  // A painter open in a designer takes over nothing, so it needs no manager.
+  if (!Designing()) {
+    TMenuPainterManager::Require()->AddConstructed();
+    managed_ = true;
+  }
 }
 
-TMenuPainter::~TMenuPainter() {
-  Unregister();
-  // Items must not keep pointing at a painter that is gone.
+TMenuPainter::~TMenuPainter() { Release(); }
+
+// Items must not keep pointing at a painter that is gone, so the form is
+// unhooked first; then the control-taking role is handed on while this
+// painter's subclass objects still exist, and the form repaints without it.
+void TMenuPainter::Release() {
+  if (released_) return;
+  released_ = true;
   HookComponents(form_, false, false);
+  if (managed_)
+    if (auto* manager = TMenuPainterManager::Instance()) manager->RemoveConstructed(this);
+  if (form_ && form_->HandleAllocated() && !form_->Destroying()) form_->Update();
 }
 
-void TMenuPainter::Unregister() {
-  if (unregistered_) return;
-  unregistered_ = true;
-  if (auto* manager = TMenuPainterManager::Instance()) manager->RemoveConstructed(this);
-}
-
-// The subclass objects this painter owns go with it: the control-taking role
-// must be handed on while they still exist.
 void TMenuPainter::BeforeDestruction() {
-  Unregister();
+  Release();
   TComponent::BeforeDestruction();
 }
 
@@ -372,8 +379,7 @@ void TMenuPainter::HookControl(TControl& control, bool enable, bool update) {
     if (!IsSubClassMethod(control.WindowProc)) {
       auto* sub = new TControlSubClass(this, &control);
       sub->SavedWindowProc = control.WindowProc;
-      if (auto* list = dynamic_cast<TCustomListBox*>(&control))
-        sub->SavedBorderSingle = list->BorderSingle;
+      sub->SaveBorder();
       control.WindowProc = sub->Method();
     }
   }
@@ -570,14 +576,20 @@ void TMenuPainter::RequestPopupFrame(TMenuItem& item, TCanvas& target) {
   MSG queued;
   if (PeekMessageA(&queued, app, MPM_FRAME_BY_ITEM, MPM_FRAME_BY_WINDOW, PM_NOREMOVE)) return;
   HWND w = WindowFromDC(target.Handle());
+  // The manager answers the request with the painter that posted it, in that
+  // painter's colours, whether or not it is the one taking over controls.
+  auto* manager = TMenuPainterManager::Instance();
   if (!w) {
-    PostMessageA(app, MPM_FRAME_BY_ITEM, 0, reinterpret_cast<LPARAM>(&item));
+    if (PostMessageA(app, MPM_FRAME_BY_ITEM, 0, reinterpret_cast<LPARAM>(&item)) && manager)
+      manager->NoteFrameRequest(this);
     return;
   }
   if (form_ && form_->HandleAllocated() && w == form_->Handle()) return;
   TMenu* menu = item.GetParentMenu();
-  PostMessageA(app, MPM_FRAME_BY_WINDOW, menu && menu->IsRightToLeft() ? 1 : 0,
-               reinterpret_cast<LPARAM>(w));
+  if (PostMessageA(app, MPM_FRAME_BY_WINDOW, menu && menu->IsRightToLeft() ? 1 : 0,
+                   reinterpret_cast<LPARAM>(w)) &&
+      manager)
+    manager->NoteFrameRequest(this);
 }
 
 void TMenuPainter::PaintGradient(TCanvas& canvas, RECT w, bool rightToLeft) {
@@ -694,6 +706,19 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
   canvas.Pen().SetColor(p.FrameColor);
   canvas.Rectangle(f.left, f.top, f.right, f.bottom);
+  // The system's 3-D edge under the frame is covered with the first item row
+  // and, where the system draws its own shadow, with the menu's colour on the
+  // side away from the icon column. (Covering the column's side would hide the
+  // column in right-to-left menus.)
+  HDC h = canvas.Handle();
+  const int rowWidth = f.right - f.left - 1;
+  if (is_win_xp_) {
+    canvas.Pen().SetColor(p.MenuBackColor);
+    if (rightToLeft)
+      canvas.Rectangle(f.left + 1, f.top + 1, f.left + 3, f.bottom - 1);
+    else
+      canvas.Rectangle(f.right - 3, f.top + 1, f.right - 1, f.bottom - 1);
+  }
   canvas.Pen().SetColor(p.IconColumnColor);
   if (rightToLeft) {
     canvas.MoveTo(f.right - 3, f.top + 2);
@@ -701,16 +726,10 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   } else {
     canvas.Rectangle(f.left + 1, f.top + 2, f.left + 3, f.bottom - 1);
   }
-  // The system's 3-D edge under the frame is covered with the first item row.
-  HDC h = canvas.Handle();
-  const int rowWidth = f.right - f.left - 1;
   StretchBlt(h, f.left + 1, f.top + 1, rowWidth, 2, h, f.left + 1, f.top + 3, rowWidth, 1, SRCCOPY);
-  if (is_win_xp_) {
+  if (is_win_xp_)
     StretchBlt(h, f.left + 1, f.bottom - 3, rowWidth, 2, h, f.left + 1, f.top + 3, rowWidth, 1,
                SRCCOPY);
-    canvas.Pen().SetColor(p.MenuBackColor);
-    canvas.Rectangle(f.right - 3, f.top + 1, f.right - 1, f.bottom - 1);
-  }
   f.right += 2;
   f.bottom += 2;
   if (!is_win_xp_) {

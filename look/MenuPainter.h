@@ -267,7 +267,7 @@ class TMenuPainter : public TComponent {
   void SetPaletteColor(TColor& field, TColor value);
   void HookMenuItem(TMenuItem& item, bool enable);
   void HookControl(TControl& control, bool enable, bool update);
-  void Unregister();
+  void Release();
   void RedrawMenuBar();
   TColor TopItemTextColor(TColor color);
 
@@ -305,7 +305,8 @@ class TMenuPainter : public TComponent {
   bool is_win_2000_ = false;
   bool is_win_xp_ = false;
   bool frame_painting_ = false;
-  bool unregistered_ = false;
+  bool released_ = false;
+  bool managed_ = false;
 };
 
 }  // namespace qv

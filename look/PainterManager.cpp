@@ -9,6 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "look/LookGeometry.h"
 #include "look/MenuPainter.h"
 
 namespace qv {
@@ -58,6 +59,19 @@ class ControlCanvas {
   TCanvas canvas_;
 };
 
+RECT ToRect(const TBox& b) { return RECT{b.Left, b.Top, b.Right, b.Bottom}; }
+TBox ToBox(const RECT& r) { return TBox{r.left, r.top, r.right, r.bottom}; }
+
+TBiDi BiDiOf(const TControl& c) {
+  switch (c.BiDiMode) {
+    case TBiDiMode::bdLeftToRight: return TBiDi::LeftToRight;
+    case TBiDiMode::bdRightToLeft: return TBiDi::RightToLeft;
+    case TBiDiMode::bdRightToLeftNoAlign: return TBiDi::RightToLeftNoAlign;
+    case TBiDiMode::bdRightToLeftReadingOnly: return TBiDi::RightToLeftReadingOnly;
+  }
+  return TBiDi::LeftToRight;
+}
+
 RECT WindowArea(HWND wnd) {
   RECT r;
   GetWindowRect(wnd, &r);
@@ -93,11 +107,27 @@ bool IsSubClassMethod(const TWndMethod& method) {
   return probe && method == TWndMethod::Of<&TControlSubClass::WindowProc>(probe);
 }
 
+namespace {
+// The kinds whose painters switch Ctl3D or the border style off.
+bool ChangesBorder(TControl* c) { return dynamic_cast<TEdit*>(c) || IsListKind(c); }
+}  // namespace
+
+void TControlSubClass::SaveBorder() {
+  if (auto* w = dynamic_cast<TWinControl*>(Control); w && ChangesBorder(w)) {
+    SavedCtl3D = w->Ctl3D();
+    SavedBorderStyle = w->BorderStyle();
+  }
+}
+
 void TControlSubClass::Restore() {
   if (!Control) return;
   if (Control->WindowProc == Method()) {
     Control->WindowProc = SavedWindowProc;
-    if (auto* list = dynamic_cast<TCustomListBox*>(Control)) list->BorderSingle = SavedBorderSingle;
+    // Every kind gets back the border it had before it was taken over.
+    if (auto* w = dynamic_cast<TWinControl*>(Control); w && ChangesBorder(w)) {
+      w->SetCtl3D(SavedCtl3D);
+      w->SetBorderStyle(SavedBorderStyle);
+    }
   }
   RemoveFreeNotification(Control);
   Control = nullptr;
@@ -132,7 +162,7 @@ void TControlSubClass::WindowProc(TMessage& m) {
   SavedWindowProc(m);
 
   if (Painter && !Painter->Active()) {
-    m.Result = 1;
+    // The saved procedure has answered; its result stands.
     try {
       Restore();
     } catch (...) {
@@ -265,21 +295,20 @@ void TControlSubClass::PaintCheckBox() {
   const auto& p = Painter->Palette();
   const int s = GetSystemMetrics(SM_CXHTHUMB);
 
+  const bool grayed = box->State() == TCheckBoxState::cbGrayed;
+  const bool pressed = SpaceDown || LeftButtonDown;
   TColor fill = clWindow, outline = clBtnShadow;
   if (Hot || Focused) {
     fill = p.HighlightFillColor;
     outline = p.HighlightBorderColor;
   }
-  if (SpaceDown || LeftButtonDown) fill = p.CheckFillHotColor;
+  if (pressed) fill = p.CheckFillHotColor;
+  if (grayed) fill = clSilver;
 
-  RECT b = box->ClientRect();
-  b.top += 3;
-  b.bottom -= 3;
-  b.top += (Height(b) - s) / 2;
-  b.bottom = b.top + s;
-  // Left to right with the caption on the right: the box goes to the left edge.
-  b.right = b.left + s - 1;
-
+  RECT b = ToRect(CheckMarkBox(ToBox(box->ClientRect()), s, 3, BiDiOf(*box),
+                               box->Alignment == TAlignment::taLeftJustify
+                                   ? TAlign::LeftJustify
+                                   : TAlign::RightJustify));
   canvas->Brush().SetStyle(TBrushStyle::bsSolid);
   canvas->Brush().SetColor(box->Color());
   canvas->FillRect(b);
@@ -288,12 +317,14 @@ void TControlSubClass::PaintCheckBox() {
   canvas->Pen().SetColor(outline);
   canvas->Rectangle(b.left, b.top, b.right, b.bottom);
 
-  if (!box->Checked()) return;
+  if (!box->Checked() && !grayed) return;
   TColor tick;
   if (!box->Enabled())
     tick = p.DisabledTextColor;
-  else if (SpaceDown || LeftButtonDown)
+  else if (pressed)
     tick = clWindow;
+  else if (grayed)
+    tick = clGray;
   else
     tick = clHighlight;
   canvas->Pen().SetColor(tick);
@@ -305,39 +336,58 @@ void TControlSubClass::PaintCheckBox() {
   }
 }
 
+// Switches the control's 3-D edge off; the window changes, so its next
+// messages are those of a rebuild.
+void TControlSubClass::FlattenEdge(TWinControl& w) {
+  if (!w.Ctl3D()) return;
+  Recreating = true;
+  w.SetCtl3D(false);
+}
+
 void TControlSubClass::PaintEdit() {
+  auto* edit = static_cast<TEdit*>(Control);
+  FlattenEdge(*edit);
   ControlCanvas canvas(WindowOf(Control), false);
   if (!canvas) return;
   if (Painter->PaletteStale()) Painter->RefreshPalette(*canvas);
   const auto& p = Painter->Palette();
-  const TColor color = (Hot || Focused) ? LightenColor(p.HighlightBorderColor, 60)
-                                        : DarkenColor(ParentColor(Control), 60);
+  const TColor parent = ParentColor(Control);
+  TColor color;
+  if (SavedBorderStyle == TBorderStyle::bsNone)
+    color = Hot && !Focused ? LightenColor(AverageColors({Control->Color(), parent}), 40)
+                            : Control->Color();
+  else
+    color = (Hot || Focused) ? LightenColor(p.HighlightBorderColor, 60) : DarkenColor(parent, 60);
   Frame(*canvas, Control->ClientRect(), color);
 }
 
 void TControlSubClass::PaintListBorder() {
   HWND wnd = WindowOf(Control);
   if (!wnd) return;
+  FlattenEdge(*static_cast<TWinControl*>(Control));
   ControlCanvas canvas(wnd, true);
   if (!canvas) return;
   Painter->RefreshPalette(*canvas);
   const auto& p = Painter->Palette();
+  const bool single = SavedBorderStyle == TBorderStyle::bsSingle;
   TColor color;
   if (Hot || Focused)
-    color = LightenColor(p.HighlightBorderColor, SavedBorderSingle ? 60 : 80);
+    color = LightenColor(p.HighlightBorderColor, single ? 60 : 80);
   else
-    color = SavedBorderSingle ? DarkenColor(ParentColor(Control), 60) : ParentColor(Control);
+    color = single ? DarkenColor(ParentColor(Control), 60) : ParentColor(Control);
   Frame(*canvas, WindowArea(wnd), color);
 }
 
 void TControlSubClass::PaintCombo() {
+  auto* combo = static_cast<TComboBox*>(Control);
   HWND wnd = WindowOf(Control);
   ControlCanvas canvas(wnd, false);
   if (!canvas) return;
   if (Painter->PaletteStale()) Painter->RefreshPalette(*canvas);
   const auto& p = Painter->Palette();
-  const bool dropped = SendMessageA(wnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
+  const bool dropped = combo->DroppedDown();
   const bool hot = Hot || Focused;
+  const bool rtl = combo->IsRightToLeft();
   const TColor own = Control->Color();
   TColor parent = ParentColor(Control);
   TColor border = own, button = clBtnFace;
@@ -356,6 +406,12 @@ void TControlSubClass::PaintCombo() {
   }
   RECT r;
   GetClientRect(wnd, &r);
+  if (combo->Style == TComboBoxStyle::csSimple) {
+    // The list is always shown: only the edit part gets its frames.
+    RECT edit = r;
+    edit.bottom = edit.top + combo->Height();
+    r = edit;
+  }
   Frame(*canvas, r, parent);
   canvas->MoveTo(r.left, r.top);
   canvas->LineTo(r.right, r.top);
@@ -365,20 +421,24 @@ void TControlSubClass::PaintCombo() {
   OffsetRect(&inner, 0, 1);
   inner.bottom -= 1;
   Frame(*canvas, inner, border);
+  if (combo->Style == TComboBoxStyle::csSimple) return;
 
   const int s = GetSystemMetrics(SM_CXHTHUMB);
-  const int w = s + 1 + (hot ? 1 : 0);
-  RECT btn{r.right - w, r.top + 1, r.right - 1, r.bottom - 1};
+  RECT btn = ToRect(ComboButtonBox(ToBox(r), s, hot, rtl));
+  // The strip between the edit part and the button, in the control's colour.
+  const RECT strip = rtl ? RECT{btn.right, btn.top + 1, btn.right + 5, btn.bottom - 1}
+                         : RECT{btn.left - 5, btn.top + 1, btn.left, btn.bottom - 1};
   canvas->Brush().SetStyle(TBrushStyle::bsSolid);
   canvas->Brush().SetColor(own);
-  canvas->FillRect(RECT{btn.left - 5, btn.top + 1, btn.left, btn.bottom - 1});
+  canvas->FillRect(strip);
   canvas->Brush().SetColor(button);
   canvas->FillRect(btn);
   canvas->Pen().SetColor(border);
-  canvas->MoveTo(btn.left, btn.top);
-  canvas->LineTo(btn.left, btn.bottom);
+  const int sep = rtl ? btn.right : btn.left;
+  canvas->MoveTo(sep, btn.top);
+  canvas->LineTo(sep, btn.bottom);
   canvas->Pen().SetColor((Control->Enabled() && !dropped) ? clBlack : clWhite);
-  const int x = r.right - 10;
+  const int x = rtl ? r.left + 5 : r.right - 10;
   const int lens[3] = {5, 3, 1};
   for (int i = 0; i < 3; ++i) {
     canvas->MoveTo(x + i, r.top + 10 + i);
@@ -396,7 +456,7 @@ void TControlSubClass::PaintPanel() {
   for (TBevelCut cut : {panel->BevelOuter, panel->BevelInner}) {
     if (cut == TBevelCut::bvNone) continue;
     const bool raised = cut == TBevelCut::bvRaised;
-    canvas->Frame3D(r, raised ? light : shadow, raised ? shadow : light);
+    canvas->Frame3D(r, raised ? light : shadow, raised ? shadow : light, panel->BevelWidth);
   }
 }
 
@@ -429,6 +489,7 @@ TMenuPainterManager* TMenuPainterManager::Require() {
 
 void TMenuPainterManager::RemoveConstructed(TMenuPainter* painter) {
   Unregister(painter);
+  if (frame_requester_ == painter) frame_requester_ = nullptr;
   if (--constructed_ <= 0 && painters_.empty()) {
     instance_ = nullptr;
     Free();
@@ -465,11 +526,12 @@ bool OwnsPainter(TComponent* form) {
 }  // namespace
 
 void TMenuPainterManager::ScanForms() {
-  TApplication* app = App();
-  if (!app) return;
-  for (int i = 0; i < app->ComponentCount(); ++i) {
-    auto* form = dynamic_cast<TCustomForm*>(app->Components(i));
-    if (!form || Contains(hooked_forms_, form) || Contains(pending_forms_, form)) continue;
+  if (!App()) return;
+  // The screen's forms, so that forms owned by other forms or by nothing are found too.
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (form->Destroying() || Contains(hooked_forms_, form) || Contains(pending_forms_, form))
+      continue;
     if (form->Tag == kKeepOwnLookTag || OwnsPainter(form)) continue;
     pending_forms_.push_back(form);
     FreeNotification(form);
@@ -536,7 +598,8 @@ void TMenuPainterManager::Reassign(TMenuPainter* excluded) {
       if (!old->Control || !excluded || LiesOn(old->Control, excludedForm)) continue;
       auto* copy = new TControlSubClass(n, old->Control);
       copy->SavedWindowProc = old->SavedWindowProc;
-      copy->SavedBorderSingle = old->SavedBorderSingle;
+      copy->SavedCtl3D = old->SavedCtl3D;
+      copy->SavedBorderStyle = old->SavedBorderStyle;
       copy->Hot = old->Hot;
       copy->Focused = old->Focused;
       copy->Control->WindowProc = copy->Method();
@@ -599,7 +662,14 @@ BOOL CALLBACK FindItemMenu(HWND wnd, LPARAM lp) {
 
 }  // namespace
 
-void TMenuPainterManager::FrameByItem(TMessage& m) {
+TMenuPainter* TMenuPainterManager::TakeFrameRequester() {
+  TMenuPainter* p = frame_requester_;
+  frame_requester_ = nullptr;
+  // A request someone else posted is answered by the painter taking over controls.
+  return p ? p : active_painter_;
+}
+
+void TMenuPainterManager::FrameByItem(TMessage& m, TMenuPainter* painter) {
   // The item is only compared until it is found in a menu that is shown, so a
   // request for an item freed since does no harm.
   ItemSearch search{static_cast<ULONG_PTR>(m.LParam)};
@@ -609,10 +679,10 @@ void TMenuPainterManager::FrameByItem(TMessage& m) {
   if (!GetMenuItemRect(nullptr, search.menu, search.pos, &r)) return;
   const POINT center{r.left + Width(r) / 2, r.top + Height(r) / 2};
   HWND wnd = WindowFromPoint(center);
-  if (!wnd || !active_painter_) return;
+  if (!wnd || !painter) return;
   auto* item = reinterpret_cast<TMenuItem*>(search.wanted);
   TMenu* menu = item->GetParentMenu();
-  active_painter_->PaintPopupFrame(wnd, menu && menu->IsRightToLeft());
+  painter->PaintPopupFrame(wnd, menu && menu->IsRightToLeft());
 }
 
 void TMenuPainterManager::TakeOverPendingForms() {
@@ -632,9 +702,10 @@ void TMenuPainterManager::TakeOverPendingForms() {
 bool TMenuPainterManager::AppHook(TMessage& m) {
   try {
     if (m.Msg == MPM_FRAME_BY_ITEM && m.LParam) {
-      FrameByItem(m);
-    } else if (m.Msg == MPM_FRAME_BY_WINDOW && active_painter_) {
-      active_painter_->PaintPopupFrame(reinterpret_cast<HWND>(m.LParam), m.WParam != 0);
+      FrameByItem(m, TakeFrameRequester());
+    } else if (m.Msg == MPM_FRAME_BY_WINDOW) {
+      if (TMenuPainter* painter = TakeFrameRequester())
+        painter->PaintPopupFrame(reinterpret_cast<HWND>(m.LParam), m.WParam != 0);
     }
     NoticeNewForms();
     TakeOverPendingForms();
