@@ -1,5 +1,7 @@
 #include "framework/ExtCtrls.h"
 
+#include <vector>
+
 namespace qv {
 
 TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
@@ -45,6 +47,36 @@ void TLabel::Paint(TCanvas& canvas) {
   canvas.FillRect(ClientRect());
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
   canvas.TextOut(0, 0, caption_);
+}
+
+TControlBar::TControlBar(TComponent* owner) : TWinControl(owner) {
+  width_ = 100;
+  height_ = 50;
+}
+
+RECT TControlBar::BandRect(const TControl& child) {
+  const RECT b = child.BoundsRect();
+  return RECT{b.left - 11, b.top - 2, b.right + 2, b.bottom + 2};
+}
+
+void TControlBar::Paint(TCanvas& canvas) {
+  canvas.Brush().SetColor(color_);
+  canvas.FillRect(ClientRect());
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* child = Controls(i);
+    if (!child->Visible()) continue;
+    RECT band = BandRect(*child);
+    TBandPaintOptions options = bpoGrabber | bpoFrame;
+    OnBandPaint(this, child, canvas, band, options);
+    if (options & bpoFrame) {
+      RECT frame = band;
+      canvas.Frame3D(frame, clBtnHighlight, clBtnShadow);
+    }
+    if (options & bpoGrabber) {
+      RECT grip{band.left + 3, band.top + 3, band.left + 6, band.bottom - 3};
+      canvas.Frame3D(grip, clBtnHighlight, clBtnShadow);
+    }
+  }
 }
 
 TImage::TImage(TComponent* owner) : TWinControl(owner) {

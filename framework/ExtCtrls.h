@@ -51,6 +51,30 @@ class TImage : public TWinControl {
   TIcon icon_;
 };
 
+// What a control bar paints around a band unless its OnBandPaint clears it.
+enum TBandPaintOption : unsigned {
+  bpoGrabber = 1,
+  bpoFrame = 2,
+  bpoGradient = 4,
+  bpoRoundRect = 8
+};
+using TBandPaintOptions = unsigned;
+using TBandPaintEvent = TMethod<TObject*, TControl*, TCanvas&, RECT&, TBandPaintOptions&>;
+
+// A bar whose child controls sit on bands, each with a grip at its left that
+// the bar paints (or OnBandPaint instead).
+class TControlBar : public TWinControl {
+  QV_CLASS(TControlBar)
+ public:
+  explicit TControlBar(TComponent* owner);
+  // The band around a child: the grip's room at the left and 2 pixels around.
+  static RECT BandRect(const TControl& child);
+  TBandPaintEvent OnBandPaint;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
 // A message-based timer: ticks arrive through the message loop.
 class TTimer : public TComponent {
   QV_CLASS(TTimer)

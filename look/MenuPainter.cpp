@@ -9,6 +9,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
+#include "framework/ImgList.h"
 #include "framework/RichEdit.h"
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
@@ -66,8 +67,23 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 // Round half to even, as the layout rules expect.
 int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
-// Menu bars are not part of this framework, so no item is a bar item.
-bool IsTopLevelItem(const TMenuItem&) { return false; }
+// An item that sits in a form's menu bar.
+bool IsTopLevelItem(const TMenuItem& item) {
+  TMenu* menu = item.GetParentMenu();
+  return menu && menu->IsMainMenu() && item.Parent() == &menu->Items();
+}
+
+bool IsLastTopLevelItem(const TMenuItem& item) {
+  TMenuItem* bar = item.Parent();
+  return bar && bar->Count() > 0 && bar->Items(bar->Count() - 1) == &item;
+}
+
+// The list image the item shows, or null.
+TImageList* ItemImages(const TMenuItem& item) {
+  TMenu* menu = item.GetParentMenu();
+  TImageList* images = menu ? menu->Images() : nullptr;
+  return images && item.ImageIndex != -1 ? images : nullptr;
+}
 
 TCustomForm* FormOf(TComponent* owner) {
   auto* form = dynamic_cast<TCustomForm*>(owner);
@@ -323,6 +339,30 @@ void TMenuPainter::HookComponents(TComponent* container, bool enable, bool updat
 }
 
 void TMenuPainter::HookComponent(TComponent* component, bool enable, bool update) {
+  if (auto* bar = dynamic_cast<TMainMenu*>(component)) {
+    if ((flat_controls_ & FlatBit(xcMainMenu)) && bar->Tag != kKeepOwnLookTag) {
+      TMenuItem& root = bar->Items();
+      for (int i = 0; i < root.Count(); ++i) {
+        bar->OwnerDraw = enable;
+        HookMenuItem(*root.Items(i), enable);
+      }
+      // The system measures bar items only when the bar is made again.
+      bar->Rebuild();
+    }
+    return;
+  }
+  if (auto* controlBar = dynamic_cast<TControlBar*>(component)) {
+    if ((flat_controls_ & FlatBit(xcControlbar)) && !Designing()) {
+      const auto band = TBandPaintEvent::Of<&TMenuPainter::PaintControlBarBand>(this);
+      if (enable) {
+        if (!controlBar->OnBandPaint || override_owner_draw_) controlBar->OnBandPaint = band;
+      } else if (controlBar->OnBandPaint == band) {
+        controlBar->OnBandPaint = nullptr;
+      }
+      if (update) controlBar->Invalidate();
+    }
+    return;
+  }
   if (auto* menu = dynamic_cast<TPopupMenu*>(component)) {
     if (flat_controls_ & FlatBit(xcPopupMenu)) {
       TMenuItem& root = menu->Items();
@@ -403,7 +443,10 @@ void TMenuPainter::HookMenuItem(TMenuItem& item, bool enable) {
 
 SIZE TMenuPainter::GetIconSize(TMenuItem& item) {
   SIZE size{0, 0};
-  if (item.Bitmap().Width() > 0) size = SIZE{item.Bitmap().Width(), item.Bitmap().Height()};
+  if (TImageList* images = ItemImages(item))
+    size = SIZE{images->Width(), images->Height()};
+  else if (item.Bitmap().Width() > 0)
+    size = SIZE{item.Bitmap().Width(), item.Bitmap().Height()};
   if (!IsTopLevelItem(item)) size.cx = std::max<LONG>(size.cx, icon_width_);
   return size;
 }
@@ -449,11 +492,18 @@ void TMenuPainter::DrawMenuItem(TObject* sender, TCanvas& canvas, RECT rect, boo
 }
 
 void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bool selected) {
-  // The buffer reaches 4 pixels left of the item so that the item's own
-  // coordinates start at x = 4.
+  const bool topLevel = IsTopLevelItem(item);
+  // A popup item's buffer reaches 4 pixels left of the item so that the item's
+  // own coordinates start at x = 4; a bar item's starts at the item.
   RECT w = Rect(4, 0, Width(area) + 4, Height(area));
-  const POINT origin{area.left - 4, area.top};
-  TBitmap buffer(w.right, w.bottom);
+  POINT origin{area.left - 4, area.top};
+  int bufferWidth = w.right;
+  if (topLevel) {
+    w = Rect(0, 0, Width(area), Height(area) - 1);
+    origin.x = area.left;
+    bufferWidth = w.right;
+  }
+  TBitmap buffer(bufferWidth, Height(area));
   TCanvas& canvas = buffer.Canvas();
 
   const bool separator = item.Caption() == "-";
@@ -480,6 +530,13 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     icon.Canvas().DrawTransparent(0, 0, picture, picture.BottomLeftColor());
     hasIcon = true;
   }
+  if (TImageList* images = ItemImages(item)) {
+    icon.SetSize(images->Width(), images->Height());
+    icon.Canvas().Brush().SetColor(static_cast<TColor>(icon.BottomLeftColor()));
+    icon.Canvas().FillRect(Rect(0, 0, icon.Width(), icon.Height()));
+    images->Draw(icon.Canvas(), 0, 0, item.ImageIndex);
+    hasIcon = true;
+  }
   const int iconW = hasIcon ? icon.Width() : 0;
 
   const RECT column = rtl ? Rect(w.right - icon_width_, w.top, w.right, w.bottom)
@@ -499,20 +556,36 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     else
       check.right = check.left + iconW;
   }
+  if (topLevel) OffsetRect(&check, 0, -1);
 
   RECT text = w;
   if (rtl) {
     text.left = w.left;
-    text.right = std::min<LONG>(w.right - icon_width_, w.right - iconW - 8);
+    text.right = std::min<LONG>(topLevel ? w.right - 4 : w.right - icon_width_,
+                                w.right - iconW - 8);
   } else {
-    text.left = std::max<LONG>(w.left + icon_width_, w.left + iconW + 4);
+    text.left = std::max<LONG>(topLevel ? w.left + 4 : w.left + icon_width_, w.left + iconW + 4);
     text.right = w.right;
   }
+  if (topLevel) {
+    if (!hasIcon)
+      text = w;
+    else if (rtl)
+      text.right += 5;
+    else
+      text.left -= 5;
+  }
 
-  // Background: a gradient, or the whole buffer and then the icon column.
-  if (high_color_ && gradient_) {
+  TColor barColor = p.BarColor;
+  if (topLevel) {
+    if (draw_menu_bar_) barColor = menu_bar_color_;
+    canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    canvas.Brush().SetColor(barColor);
+    canvas.FillRect(w);
+  } else if (high_color_ && gradient_) {
     PaintGradient(canvas, Rect(w.left, w.top, w.right + 2, w.bottom), rtl);
   } else {
+    // The whole buffer, then the icon column.
     canvas.Brush().SetColor(p.MenuBackColor);
     canvas.FillRect(Rect(w.left - 4, w.top, w.right, w.bottom));
     canvas.Brush().SetColor(p.IconColumnColor);
@@ -522,7 +595,9 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
   bool hot = false;
   if (selected && draw_select_) {
     canvas.Brush().SetStyle(TBrushStyle::bsSolid);
-    if (enabled) {
+    if (topLevel) {
+      PaintBarItem(&item, canvas, w, barColor, rtl);
+    } else if (enabled) {
       const RECT h = Rect(w.left, w.top + 1, w.right - (flat_menu_ ? 1 : 0), w.bottom - 1);
       canvas.Brush().SetColor(p.HighlightFillColor);
       canvas.FillRect(h);
@@ -531,6 +606,13 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
       canvas.Rectangle(h.left, h.top, h.right, h.bottom);
     }
     hot = true;
+  } else if (topLevel && enabled && is_win_nt_ && IsCursorOver(target, area)) {
+    // Hot tracking of the bar: the item under the mouse.
+    canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    canvas.Brush().SetColor(p.HighlightFillColor);
+    canvas.Pen().SetColor(p.HighlightBorderColor);
+    canvas.Rectangle(w.left, w.top, w.right - 7, w.bottom);
+    hot = true;
   }
 
   if (item.Checked() || item.RadioItem)
@@ -538,7 +620,7 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
 
   if (hasIcon)
     PaintItemIcon(&item, canvas, icon, column, selected || hot, false, enabled, item.Checked(),
-                  false, rtl);
+                  topLevel, rtl);
 
   if (separator) {
     const int y = text.top + RoundEven(Height(text) / 2.0);
@@ -561,11 +643,31 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     }
     text.top += (Height(text) - canvas.TextHeight("W")) / 2;
     PaintItemText(&item, caption, ShortCutToText(item.ShortCut), canvas, text, selected, enabled,
-                  item.Default, false, rtl, font_, format);
+                  item.Default, topLevel, rtl, font_, format);
   }
 
   target.Draw(origin.x, origin.y, buffer);
+  if (topLevel && draw_menu_bar_ && IsLastTopLevelItem(item)) {
+    // The rest of the bar, past the last item, in the bar colour too.
+    RECT client{};
+    if (form_ && form_->HandleAllocated()) GetClientRect(form_->Handle(), &client);
+    target.Brush().SetStyle(TBrushStyle::bsSolid);
+    target.Brush().SetColor(barColor);
+    target.FillRect(rtl ? Rect(3, area.top, area.left, area.bottom)
+                        : Rect(area.right, area.top, client.right + 5, area.bottom));
+  }
   if (flat_menu_) RequestPopupFrame(item, target);
+}
+
+// Whether the mouse is over `area` of the window the target canvas paints.
+bool TMenuPainter::IsCursorOver(TCanvas& target, RECT area) {
+  HWND wnd = WindowFromDC(target.Handle());
+  if (!wnd) return false;
+  POINT cursor{};
+  RECT window{};
+  if (!GetCursorPos(&cursor) || !GetWindowRect(wnd, &window)) return false;
+  const int x = cursor.x - window.left, y = cursor.y - window.top;
+  return x >= area.left && x <= area.right - 1 && y >= area.top && y <= area.bottom - 2;
 }
 
 void TMenuPainter::RequestPopupFrame(TMenuItem& item, TCanvas& target) {
