@@ -1,5 +1,7 @@
 #include "framework/ExtCtrls.h"
 
+#include <algorithm>
+
 #include <vector>
 
 namespace qv {
@@ -77,6 +79,41 @@ void TControlBar::Paint(TCanvas& canvas) {
       canvas.Frame3D(grip, clBtnHighlight, clBtnShadow);
     }
   }
+}
+
+TRadioGroup::TRadioGroup(TComponent* owner) : TGroupBox(owner) {}
+
+// The buttons are owned components: they go with the group.
+TRadioGroup::~TRadioGroup() = default;
+
+void TRadioGroup::SetItems(const std::vector<std::string>& items) {
+  for (TRadioButton* b : buttons_) b->Free();
+  buttons_.clear();
+  for (const std::string& text : items) {
+    auto* b = new TRadioButton(this);
+    b->SetCaption(text);
+    b->SetParent(this);
+    buttons_.push_back(b);
+  }
+  ArrangeButtons();
+}
+
+void TRadioGroup::ArrangeButtons() {
+  if (buttons_.empty()) return;
+  // Below the caption, one line each, spread over the height.
+  const int top = 16, line = std::max(17, (height_ - top - 4) / static_cast<int>(buttons_.size()));
+  for (size_t i = 0; i < buttons_.size(); ++i)
+    buttons_[i]->SetBounds(8, top + static_cast<int>(i) * line, width_ - 16, 17);
+}
+
+int TRadioGroup::ItemIndex() const {
+  for (size_t i = 0; i < buttons_.size(); ++i)
+    if (buttons_[i]->Checked()) return static_cast<int>(i);
+  return -1;
+}
+
+void TRadioGroup::SetItemIndex(int index) {
+  if (index >= 0 && index < ButtonCount()) buttons_[index]->SetChecked(true);
 }
 
 TImage::TImage(TComponent* owner) : TWinControl(owner) {

@@ -2,8 +2,12 @@
 // Panels, images and timers.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "framework/Controls.h"
+#include "framework/StdCtrls.h"
+#include "framework/Strings.h"
 
 namespace qv {
 
@@ -73,6 +77,25 @@ class TControlBar : public TWinControl {
 
  protected:
   void Paint(TCanvas& canvas) override;
+};
+
+// A group box of radio buttons, one per line of Items; the buttons belong to
+// the group.
+class TRadioGroup : public TGroupBox {
+  QV_CLASS(TRadioGroup)
+ public:
+  explicit TRadioGroup(TComponent* owner);
+  ~TRadioGroup() override;
+  // Makes the buttons again from these lines.
+  void SetItems(const std::vector<std::string>& items);
+  int ButtonCount() const { return static_cast<int>(buttons_.size()); }
+  TRadioButton* Buttons(int i) const { return buttons_.at(i); }
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+
+ private:
+  void ArrangeButtons();
+  std::vector<TRadioButton*> buttons_;
 };
 
 // A message-based timer: ticks arrive through the message loop.

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "framework/Buttons.h"
 #include "framework/ChoiceCtrls.h"
+#include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
@@ -376,33 +378,56 @@ void TMenuPainter::HookComponent(TComponent* component, bool enable, bool update
   // There are no menu bars or control bars here; ordinary controls may be taken over.
   if (Designing()) return;
   if (auto* control = dynamic_cast<TControl*>(component)) HookControl(*control, enable, update);
-  if (dynamic_cast<TCustomForm*>(component)) HookComponents(component, enable, update);
+  // Controls owned by something other than the form: a radio group's buttons,
+  // a navigator's, a form's own.
+  const bool radioGroup =
+      dynamic_cast<TRadioGroup*>(component) && (flat_containers_ & FlatBit(xccGroupBox));
+  if (radioGroup || std::string(component->ClassName()) == "TDBNavigator" ||
+      dynamic_cast<TCustomForm*>(component))
+    HookComponents(component, enable, update);
 }
 
 namespace {
 
-// The control kind a painter may take over, or -1.
+// The control kind a painter may take over, or -1. A kind is the class or any
+// class derived from it; a name is that exact class.
 int ControlKind(TControl& c) {
   const std::string name = c.ClassName();
   if (dynamic_cast<TComboBox*>(&c)) return xcCombo;
+  if (dynamic_cast<TMemo*>(&c)) return xcMemo;
   if (dynamic_cast<TEdit*>(&c)) return xcEdit;
   if (name == "TMaskEdit" || name == "TDBEdit") return xcMaskEdit;
+  if (dynamic_cast<TRichEdit*>(&c)) return xcRichEdit;
   if (dynamic_cast<TCheckBox*>(&c)) return xcCheckBox;
+  if (dynamic_cast<TRadioButton*>(&c)) return xcRadioButton;
   if (name == "TBitBtn") return xcBitBtn;
   if (name == "TButton") return xcButton;
   if (name == "TUpDown") return xcUpDown;
   if (dynamic_cast<TSpeedButton*>(&c)) return xcSpeedButton;
   if (dynamic_cast<TPanel*>(&c)) return xcPanel;
   if (name == "TDBNavigator" || name == "TDBLookupComboBox") return xcButton;
+  if (dynamic_cast<TGroupBox*>(&c)) return xcGroupBox;
   if (dynamic_cast<TCustomListBox*>(&c)) return xcListBox;
+  if (dynamic_cast<TTreeView*>(&c)) return xcTreeView;
+  if (dynamic_cast<TListView*>(&c)) return xcListView;
+  if (dynamic_cast<TProgressBar*>(&c)) return xcProgressBar;
+  if (dynamic_cast<THotKey*>(&c)) return xcHotKey;
   return -1;
 }
 
 // The container kind of a control's parent, or -1.
 int ContainerKind(TWinControl* parent) {
   if (!parent) return -1;
+  const std::string name = parent->ClassName();
+  if (name == "TToolBar") return xccToolbar;
+  if (name == "TCoolBar") return xccCoolbar;
   if (dynamic_cast<TPanel*>(parent)) return xccPanel;
-  if (std::string(parent->ClassName()) == "TDBCtrlPanel") return xccFrame;
+  if (dynamic_cast<TControlBar*>(parent)) return xccControlbar;
+  if (name == "TScrollBox") return xccScrollBox;
+  if (dynamic_cast<TGroupBox*>(parent)) return xccGroupBox;
+  if (name == "TTabSheet" || name == "TTabControl" || name == "TdxTabSheet") return xccTabSheet;
+  if (name == "TPageScroller") return xccPageScroller;
+  if (name == "TDBCtrlPanel") return xccFrame;
   if (dynamic_cast<TCustomForm*>(parent)) return xccForm;
   return -1;
 }

@@ -68,6 +68,15 @@ class TControlSubClass : public TComponent {
   void PaintEdit();
   void PaintListBorder();
   void PaintCombo();
+  void PaintLookupCombo();
+  void PaintRichEdit();
+  void PaintRadioButton();
+  void PaintButton();
+  void PaintUpDown();
+  void PaintSpeedButton();
+  void PaintGroupBox();
+  void PaintProgressBar();
+  void PaintHotKey();
   void FlattenEdge(TWinControl& control);
   void PaintPanel();
   void FreeSelf();

@@ -6,8 +6,11 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
+#include "framework/Buttons.h"
 #include "framework/ChoiceCtrls.h"
+#include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/ImgList.h"
@@ -22,12 +25,41 @@ namespace {
 
 COLORREF Rgb(TColor c) { return ColorToRGB(c); }
 
+// A lookup combo box is known to the painters by its class name only.
+class TDBLookupComboBox : public TWinControl {
+  QV_CLASS(TDBLookupComboBox)
+ public:
+  using TWinControl::TWinControl;
+  int NcPaints = 0;
+
+ protected:
+  void CreateParams(TCreateParams& params) override {
+    TWinControl::CreateParams(params);
+    params.SysClassName = "COMBOBOX";
+    params.Style |= CBS_DROPDOWNLIST | WS_BORDER;
+    params.Height = 200;
+  }
+  void WndProc(TMessage& m) override {
+    NcPaints += m.Msg == WM_NCPAINT;
+    TWinControl::WndProc(m);
+  }
+};
+
+COLORREF ClientPixel(TWinControl* c, int x, int y) {
+  WindowDc dc(c->Handle());
+  return GetPixel(dc.get(), x, y);
+}
+COLORREF WindowPixel(TWinControl* c, int x, int y) {
+  WindowDc dc(c->Handle(), true);
+  return GetPixel(dc.get(), x, y);
+}
+
 class LookShowcase : public ::testing::Test {
  protected:
   LookShowcase() : app(std::make_unique<TApplication>()) {
     SetCursorPos(1200, 1000);
     form = new TForm(app.get());
-    form->SetBounds(40, 40, 420, 300);
+    form->SetBounds(40, 40, 640, 440);
     form->SetCaption("Flat look");
     form->BeginLoading();
     images = new TImageList(form);
@@ -77,17 +109,45 @@ class LookShowcase : public ::testing::Test {
     panel = new TPanel(form);
     panel->SetParent(form);
     panel->SetBounds(140, 116, 140, 60);
+    memo = Place(new TMemo(form), 10, 186, 120, 50);
+    rich = Place(new TRichEdit(form), 140, 186, 140, 50);
+    radio = Place(new TRadioButton(form), 300, 50, 120, 24);
+    radio->SetCaption("Radio");
+    radio->SetChecked(true);
+    button = Place(new TButton(form), 300, 84, 90, 26);
+    button->SetCaption("Button");
+    bitBtn = Place(new TBitBtn(form), 300, 116, 110, 26);
+    bitBtn->SetCaption("Glyph");
+    bitBtn->Glyph().SetSize(12, 12);
+    bitBtn->Glyph().Canvas().Brush().SetColor(clFuchsia);
+    bitBtn->Glyph().Canvas().FillRect(RECT{0, 0, 12, 12});
+    bitBtn->Glyph().Canvas().Brush().SetColor(clRed);
+    bitBtn->Glyph().Canvas().FillRect(RECT{2, 2, 10, 10});
+    upDown = Place(new TUpDown(form), 400, 84, 17, 26);
+    speed = Place(new TSpeedButton(form), 430, 84, 60, 26);
+    speed->SetCaption("Speed");
+    group = Place(new TGroupBox(form), 300, 150, 150, 60);
+    group->SetCaption("Group");
+    radioGroup = Place(new TRadioGroup(form), 460, 150, 150, 80);
+    radioGroup->SetCaption("Radio group");
+    radioGroup->SetItems({"One", "Two"});
+    radioGroup->SetItemIndex(1);
+    tree = Place(new TTreeView(form), 10, 246, 120, 70);
+    listView = Place(new TListView(form), 140, 246, 140, 70);
+    progress = Place(new TProgressBar(form), 300, 246, 150, 16);
+    progress->SetPosition(60);
+    hotKey = Place(new THotKey(form), 300, 272, 150, 22);
+    hotKey->SetHotKey(TextToShortCut("Ctrl+Alt+Down"));
+    lookup = Place(new TDBLookupComboBox(form), 460, 246, 150, 24);
 
     painter = new TMenuPainter(form);
-    painter->SetFlatContainers(FlatBit(xccForm) | FlatBit(xccPanel) | FlatBit(xccControlbar));
+    painter->SetFlatContainers(FlatBit(xccForm) | FlatBit(xccPanel) | FlatBit(xccControlbar) |
+                               FlatBit(xccGroupBox));
     painter->SetDrawMenuBar(true);
     painter->SetActive(true);
     form->EndLoading();
     form->Show();
-    for (TWinControl* c : {static_cast<TWinControl*>(check), static_cast<TWinControl*>(rightCheck),
-                           static_cast<TWinControl*>(editBox), static_cast<TWinControl*>(list),
-                           static_cast<TWinControl*>(combo), static_cast<TWinControl*>(panel)})
-      c->Repaint();
+    for (TWinControl* c : All()) c->Repaint();
     test::Pump();
     RedrawWindow(form->Handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -96,6 +156,19 @@ class LookShowcase : public ::testing::Test {
   ~LookShowcase() override {
     app.reset();
     test::Pump();
+  }
+
+  template <class T>
+  T* Place(T* c, int x, int y, int w, int h) {
+    c->SetParent(form);
+    c->SetBounds(x, y, w, h);
+    return c;
+  }
+
+  std::vector<TWinControl*> All() {
+    return {check, rightCheck, editBox, list,  combo, panel,    memo,     rich,
+            radio, button,     bitBtn,  upDown, speed, group,   tree,     listView,
+            progress, hotKey, lookup, radioGroup->Buttons(0), radioGroup->Buttons(1)};
   }
 
   TMenuItem* AddItem(TMenuItem& parent, const char* caption, int image) {
@@ -134,6 +207,20 @@ class LookShowcase : public ::testing::Test {
   TListBox* list;
   TComboBox* combo;
   TPanel* panel;
+  TMemo* memo;
+  TRichEdit* rich;
+  TRadioButton* radio;
+  TButton* button;
+  TBitBtn* bitBtn;
+  TUpDown* upDown;
+  TSpeedButton* speed;
+  TGroupBox* group;
+  TRadioGroup* radioGroup;
+  TTreeView* tree;
+  TListView* listView;
+  TProgressBar* progress;
+  THotKey* hotKey;
+  TDBLookupComboBox* lookup;
   TMenuPainter* painter;
   RECT last{};
 };
@@ -190,30 +277,103 @@ TEST_F(LookShowcase, ControlBarBandsAreFilledWithADottedGrip) {
 }
 
 TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
-  for (TControl* c : {static_cast<TControl*>(check), static_cast<TControl*>(rightCheck),
-                      static_cast<TControl*>(editBox), static_cast<TControl*>(list),
-                      static_cast<TControl*>(combo), static_cast<TControl*>(panel)})
-    EXPECT_TRUE(IsSubClassMethod(c->WindowProc)) << c->ClassName();
+  for (TControl* c : All()) EXPECT_TRUE(IsSubClassMethod(c->WindowProc)) << c->ClassName();
   const auto& p = painter->Palette();
   const COLORREF rest = Rgb(DarkenColor(form->Color(), 60));
-  {
-    WindowDc dc(list->Handle(), true);
-    EXPECT_EQ(GetPixel(dc.get(), 0, 30), rest);
-  }
+  const COLORREF hotEdge = Rgb(LightenColor(p.HighlightBorderColor, 60));
+
+  // Edits and lists: one flat line, lighter under the mouse.
+  EXPECT_EQ(WindowPixel(list, 0, 30), rest);
   list->Perform(CM_MOUSEENTER);
-  {
-    WindowDc dc(list->Handle(), true);
-    EXPECT_EQ(GetPixel(dc.get(), 0, 30), Rgb(LightenColor(p.HighlightBorderColor, 60)));
-  }
-  {
-    WindowDc dc(editBox->Handle());
-    EXPECT_EQ(GetPixel(dc.get(), 0, 5), rest);
-  }
+  EXPECT_EQ(WindowPixel(list, 0, 30), hotEdge);
+  EXPECT_EQ(ClientPixel(editBox, 0, 5), rest);
+  EXPECT_EQ(ClientPixel(memo, 0, 20), rest);
+  memo->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(ClientPixel(memo, 0, 20), hotEdge);
+  EXPECT_EQ(WindowPixel(tree, 0, 30), rest);
+  EXPECT_EQ(WindowPixel(listView, 0, 30), rest);
+  tree->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(WindowPixel(tree, 0, 30), hotEdge);
+
+  // The rich edit loses its own edge and is framed on the form, one pixel out.
+  EXPECT_EQ(rich->BorderStyle(), TBorderStyle::bsNone);
+  EXPECT_EQ(ClientPixel(form, 139, 200), rest);
+  rich->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(ClientPixel(form, 139, 200), hotEdge);
+
+  // Radio button: a flat circle with a highlight dot.
+  const int s = GetSystemMetrics(SM_CXHTHUMB);
+  const int centreY = 4 + (24 - 8 - (s - 1)) / 2 + (s - 1) / 2;
+  EXPECT_EQ(ClientPixel(radio, (s - 1) / 2, centreY), Rgb(clHighlight));
+
+  // Push button: face and the bevel at the right and bottom; lighter when hot.
+  EXPECT_EQ(ClientPixel(button, 5, 5), Rgb(p.IconColumnColor));
+  EXPECT_EQ(ClientPixel(button, 88, 13), Rgb(DarkenColor(clBtnShadow, 50)));
+  button->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(ClientPixel(button, 5, 5), Rgb(LightenColor(clBtnFace, p.HotTintPercent)));
+  button->Perform(CM_MOUSELEAVE);
+
+  // Bit button: the glyph faded at rest, unfaded and lifted when hot.
+  int faded = 0, red = 0;
+  for (int x = 0; x < 110; ++x)
+    for (int y = 0; y < 26; ++y) faded += ClientPixel(bitBtn, x, y) == Rgb(LightenColor(clRed, 30));
+  EXPECT_GT(faded, 0);
+  bitBtn->Perform(CM_MOUSEENTER);
+  for (int x = 0; x < 110; ++x)
+    for (int y = 0; y < 26; ++y) red += ClientPixel(bitBtn, x, y) == RGB(255, 0, 0);
+  EXPECT_GT(red, 0);
+
+  // Up-down: the half under the mouse gets the highlight outline.
+  POINT at{8, 4};
+  ClientToScreen(upDown->Handle(), &at);
+  SetCursorPos(at.x, at.y);
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 0, 2), Rgb(p.HighlightBorderColor));
+  EXPECT_EQ(ClientPixel(upDown, 0, 20), Rgb(LightenColor(form->Color(), 80)));
+
+  // Flat speed button: a highlight frame while the mouse is over it.
+  at = POINT{30, 13};
+  ClientToScreen(speed->Handle(), &at);
+  SetCursorPos(at.x, at.y);
+  speed->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(ClientPixel(speed, 0, 13), Rgb(p.HighlightBorderColor));
+  EXPECT_EQ(ClientPixel(speed, 5, 5), Rgb(p.HighlightFillColor));
+  SetCursorPos(1200, 1000);
+
+  // Group box: a flat 3-D frame below half the caption.
+  group->Repaint();
+  EXPECT_EQ(ClientPixel(group, 0, 40), Rgb(DarkenColor(group->Color(), 60)));
+  EXPECT_EQ(ClientPixel(group, 1, 40), Rgb(LightenColor(group->Color(), 60)));
+
+  // Progress bar and hot-key field: one line round the window.
+  EXPECT_EQ(WindowPixel(progress, 0, 5), rest);
+  progress->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(WindowPixel(progress, 0, 5), Rgb(p.HighlightBorderColor));
+  EXPECT_EQ(WindowPixel(hotKey, 0, 5), rest);
+  EXPECT_EQ(WindowPixel(hotKey, 1, 5), Rgb(clWindow));
+
+  // Lookup combo box: the system never paints its border; the flat one does.
+  lookup->NcPaints = 0;
+  RedrawWindow(lookup->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(lookup->NcPaints, 0);
+  EXPECT_FALSE(lookup->Ctl3D());
+  EXPECT_EQ(WindowPixel(lookup, 0, 10), rest);
+
   if (const char* hold = std::getenv("QV_SHOWCASE_HOLD_MS")) {
     // For a look by eye: the form stays up this long.
     const int ms = std::atoi(hold);
     test::PumpUntil([] { return false; }, ms);
   }
+}
+
+TEST_F(LookShowcase, SwitchingOffGivesEveryControlItsOwnLookBack) {
+  painter->SetActive(false);
+  for (TWinControl* c : All()) c->Perform(WM_NULL);
+  for (TControl* c : All()) EXPECT_FALSE(IsSubClassMethod(c->WindowProc)) << c->ClassName();
+  EXPECT_EQ(rich->BorderStyle(), TBorderStyle::bsSingle);
+  EXPECT_TRUE(memo->Ctl3D());
+  EXPECT_TRUE(tree->Ctl3D());
+  EXPECT_TRUE(GetWindowLongPtrA(tree->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
 }
 
 }  // namespace
