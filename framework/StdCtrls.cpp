@@ -133,6 +133,19 @@ void TGroupBox::CreateParams(TCreateParams& params) {
   params.Style |= BS_GROUPBOX;
 }
 
+void TGroupBox::WndProc(TMessage& m) {
+  // The system's group box leaves its inside to the parent, which clips its
+  // children away: the box fills it itself.
+  if (m.Msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(Handle(), &r);
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, ColorBrush());
+    m.Result = 1;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
 // ---- TListBoxStrings ----
 
 int TListBoxStrings::Count() const {

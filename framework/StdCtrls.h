@@ -72,6 +72,7 @@ class TGroupBox : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& m) override;
 };
 
 enum class TListBoxStyle { lbStandard = 0, lbOwnerDrawFixed = 1, lbOwnerDrawVariable = 2 };

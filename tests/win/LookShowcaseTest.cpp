@@ -344,6 +344,7 @@ TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
   group->Repaint();
   EXPECT_EQ(ClientPixel(group, 0, 40), Rgb(DarkenColor(group->Color(), 60)));
   EXPECT_EQ(ClientPixel(group, 1, 40), Rgb(LightenColor(group->Color(), 60)));
+  EXPECT_EQ(ClientPixel(group, 40, 30), Rgb(group->Color())) << "the inside is filled";
 
   // Progress bar and hot-key field: one line round the window.
   EXPECT_EQ(WindowPixel(progress, 0, 5), rest);
