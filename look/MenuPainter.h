@@ -96,7 +96,6 @@ constexpr UINT MPM_FRAME_BY_ITEM = 0xBCB3;
 // ... or lParam the window and wParam 1 for right to left.
 constexpr UINT MPM_FRAME_BY_WINDOW = 0xBCB4;
 
-
 // The window procedure a framed popup window runs until it hides, closes or is
 // destroyed; the procedure it replaced is kept in the window's user-data slot.
 LRESULT CALLBACK PopupFrameWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam);
