@@ -23,7 +23,10 @@ TComboBox::~TComboBox() = default;
 void TComboBox::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = "COMBOBOX";
-  params.Style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
+  params.Style |= CBS_AUTOHSCROLL | WS_VSCROLL;
+  params.Style |= Style == TComboBoxStyle::csSimple       ? CBS_SIMPLE
+                  : Style == TComboBoxStyle::csDropDownList ? CBS_DROPDOWNLIST
+                                                            : CBS_DROPDOWN;
   if (TabStop) params.Style |= WS_TABSTOP;
   // The drop-down part needs room below the edit field.
   params.Height = height_ + 200;
@@ -46,6 +49,11 @@ std::string TComboBox::Text() const {
 }
 
 void TComboBox::SetText(const std::string& text) { SetCaption(text); }
+
+bool TComboBox::DroppedDown() const {
+  return HandleAllocated() &&
+         SendMessageA(const_cast<TComboBox*>(this)->Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
 
 void TComboBox::WndProc(TMessage& m) {
   if (m.Msg == CN_COMMAND) {
@@ -73,25 +81,35 @@ TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner) {
 void TCheckBox::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = "BUTTON";
-  params.Style |= BS_CHECKBOX;
+  params.Style |= BS_3STATE;
+  if (Alignment == TAlignment::taLeftJustify) params.Style |= BS_LEFTTEXT;
   if (TabStop) params.Style |= WS_TABSTOP;
 }
 
-void TCheckBox::WindowCreated() {
-  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+namespace {
+WPARAM ButtonState(TCheckBoxState state) {
+  return state == TCheckBoxState::cbChecked   ? BST_CHECKED
+         : state == TCheckBoxState::cbGrayed ? BST_INDETERMINATE
+                                             : BST_UNCHECKED;
+}
+}  // namespace
+
+void TCheckBox::WindowCreated() { SendMessageA(Handle(), BM_SETCHECK, ButtonState(state_), 0); }
+
+void TCheckBox::SetState(TCheckBoxState state) {
+  if (state == state_) return;
+  state_ = state;
+  if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, ButtonState(state), 0);
+  Click();
 }
 
 void TCheckBox::SetChecked(bool checked) {
-  if (checked == checked_) return;
-  checked_ = checked;
-  if (HandleAllocated())
-    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  Click();
+  SetState(checked ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked);
 }
 
 void TCheckBox::WndProc(TMessage& m) {
   if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
-    SetChecked(!checked_);
+    SetState(NextCheckState(state_, AllowGrayed));
     m.Result = 0;
     return;
   }

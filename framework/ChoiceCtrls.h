@@ -6,10 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "framework/CheckState.h"
 #include "framework/Controls.h"
 #include "framework/Strings.h"
 
 namespace qv {
+
+enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList };
 
 // An editable drop-down list (a native COMBOBOX).
 class TComboBox : public TWinControl {
@@ -21,6 +24,9 @@ class TComboBox : public TWinControl {
   TStrings& Items() { return *items_; }
   std::string Text() const;
   void SetText(const std::string& text);
+  // Set before the window is made.
+  TComboBoxStyle Style = TComboBoxStyle::csDropDown;
+  bool DroppedDown() const;
   TNotifyEvent OnChange;
 
  protected:
@@ -33,13 +39,20 @@ class TComboBox : public TWinControl {
 };
 
 // A check box whose OnClick is raised whenever its state changes, by the user
-// or by a program write.
+// or by a program write. Grayed is a third state that only a program sets
+// unless AllowGrayed lets clicks reach it.
 class TCheckBox : public TWinControl {
   QV_CLASS(TCheckBox)
  public:
   explicit TCheckBox(TComponent* owner);
-  bool Checked() const { return checked_; }
+  bool Checked() const { return state_ == TCheckBoxState::cbChecked; }
   void SetChecked(bool checked);
+  TCheckBoxState State() const { return state_; }
+  void SetState(TCheckBoxState state);
+  bool AllowGrayed = false;
+  // Where the caption goes beside the box: right-justify puts it right of the
+  // box (the usual), left-justify left of it. Set before the window is made.
+  TAlignment Alignment = TAlignment::taRightJustify;
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -47,7 +60,7 @@ class TCheckBox : public TWinControl {
   void WndProc(TMessage& m) override;
 
  private:
-  bool checked_ = false;
+  TCheckBoxState state_ = TCheckBoxState::cbUnchecked;
 };
 
 }  // namespace qv

@@ -220,6 +220,10 @@ void TWinControl::CreateParams(TCreateParams& params) {
   params.Height = height_;
   params.WndParent = parent_ ? parent_->Handle() : nullptr;
   params.WinClassName = ClassName();
+  if (IsRightToLeft()) {
+    params.ExStyle |= WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR;
+    if (BiDiMode == TBiDiMode::bdRightToLeft) params.ExStyle |= WS_EX_RIGHT;
+  }
 }
 
 void TWinControl::CreateWnd() {
@@ -330,6 +334,46 @@ void TWinControl::SetColor(TColor color) {
 void TWinControl::SetCaption(const std::string& text) {
   caption_ = text;
   if (handle_) SetWindowTextA(handle_, text.c_str());
+}
+
+void TWinControl::BorderStyles(DWORD& style, DWORD& exStyle, bool ctl3d, TBorderStyle border) {
+  style &= ~static_cast<DWORD>(WS_BORDER);
+  exStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+  if (border == TBorderStyle::bsNone) return;
+  if (ctl3d)
+    exStyle |= WS_EX_CLIENTEDGE;
+  else
+    style |= WS_BORDER;
+}
+
+void TWinControl::ApplyBorder(TCreateParams& params) const {
+  BorderStyles(params.Style, params.ExStyle, ctl3d_, border_style_);
+}
+
+namespace {
+// Gives a window new border styles without making it again.
+void RestyleBorder(HWND wnd, bool ctl3d, TBorderStyle border) {
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrA(wnd, GWL_STYLE));
+  DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(wnd, GWL_EXSTYLE));
+  TWinControl::BorderStyles(style, exStyle, ctl3d, border);
+  SetWindowLongPtrA(wnd, GWL_STYLE, static_cast<LONG_PTR>(style));
+  SetWindowLongPtrA(wnd, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+  SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+}  // namespace
+
+void TWinControl::SetCtl3D(bool value) {
+  if (value == ctl3d_) return;
+  ctl3d_ = value;
+  Perform(CM_CTL3DCHANGED);
+  if (handle_ && subclassed_) RestyleBorder(handle_, ctl3d_, border_style_);
+}
+
+void TWinControl::SetBorderStyle(TBorderStyle value) {
+  if (value == border_style_) return;
+  border_style_ = value;
+  if (handle_ && subclassed_) RestyleBorder(handle_, ctl3d_, border_style_);
 }
 
 void TWinControl::Invalidate() {

@@ -40,6 +40,19 @@ constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 // Sent to a control when the mouse enters or leaves it.
 constexpr UINT CM_MOUSEENTER = 0xB013;
 constexpr UINT CM_MOUSELEAVE = 0xB014;
+// Sent to a control before its Ctl3D changes.
+constexpr UINT CM_CTL3DCHANGED = 0xB010;
+
+// Reading order and alignment of a control's or a menu's text.
+enum class TBiDiMode {
+  bdLeftToRight,
+  bdRightToLeft,
+  bdRightToLeftNoAlign,
+  bdRightToLeftReadingOnly
+};
+// Edit-like controls: a border, or none.
+enum class TBorderStyle { bsNone, bsSingle };
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag : unsigned {
@@ -117,6 +130,9 @@ class TControl : public TComponent {
   void SetShowHint(bool show);
   bool ParentColor = false;
   bool ParentFont = true;
+  // Set before the window is made.
+  TBiDiMode BiDiMode = TBiDiMode::bdLeftToRight;
+  bool IsRightToLeft() const { return BiDiMode != TBiDiMode::bdLeftToRight; }
 
   // Delivers a message straight to this control's WindowProc.
   LRESULT Perform(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
@@ -209,6 +225,14 @@ class TWinControl : public TControl {
   bool TabStop = false;
   bool DoubleBuffered = false;
 
+  // The sunken 3-D edge of controls that have a border; off, the border is one
+  // flat line. Both change the window in place.
+  bool Ctl3D() const { return ctl3d_; }
+  void SetCtl3D(bool value);
+  TBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TBorderStyle value);
+  static void BorderStyles(DWORD& style, DWORD& exStyle, bool ctl3d, TBorderStyle border);
+
  protected:
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateWnd();
@@ -225,6 +249,11 @@ class TWinControl : public TControl {
   void FontChanged(TObject*) override;
   // A brush of the control's colour, for WM_CTLCOLOR answers and erasing.
   HBRUSH ColorBrush();
+  // Window styles for Ctl3D and BorderStyle, for controls that have a border of
+  // their own (edits, lists, trees).
+  void ApplyBorder(TCreateParams& params) const;
+  bool ctl3d_ = true;
+  TBorderStyle border_style_ = TBorderStyle::bsSingle;
 
  private:
   friend class TControl;

@@ -1,5 +1,9 @@
 #include "framework/ExtCtrls.h"
 
+#include <algorithm>
+
+#include <vector>
+
 namespace qv {
 
 TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
@@ -14,7 +18,8 @@ void TPanel::Paint(TCanvas& canvas) {
   for (TBevelCut cut : {BevelOuter, BevelInner}) {
     if (cut == TBevelCut::bvNone) continue;
     const bool raised = cut == TBevelCut::bvRaised;
-    canvas.Frame3D(r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight);
+    canvas.Frame3D(r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight,
+                   BevelWidth);
   }
   if (!caption_.empty()) {
     canvas.Brush().SetStyle(TBrushStyle::bsClear);
@@ -44,6 +49,71 @@ void TLabel::Paint(TCanvas& canvas) {
   canvas.FillRect(ClientRect());
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
   canvas.TextOut(0, 0, caption_);
+}
+
+TControlBar::TControlBar(TComponent* owner) : TWinControl(owner) {
+  width_ = 100;
+  height_ = 50;
+}
+
+RECT TControlBar::BandRect(const TControl& child) {
+  const RECT b = child.BoundsRect();
+  return RECT{b.left - 11, b.top - 2, b.right + 2, b.bottom + 2};
+}
+
+void TControlBar::Paint(TCanvas& canvas) {
+  canvas.Brush().SetColor(color_);
+  canvas.FillRect(ClientRect());
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* child = Controls(i);
+    if (!child->Visible()) continue;
+    RECT band = BandRect(*child);
+    TBandPaintOptions options = bpoGrabber | bpoFrame;
+    OnBandPaint(this, child, canvas, band, options);
+    if (options & bpoFrame) {
+      RECT frame = band;
+      canvas.Frame3D(frame, clBtnHighlight, clBtnShadow);
+    }
+    if (options & bpoGrabber) {
+      RECT grip{band.left + 3, band.top + 3, band.left + 6, band.bottom - 3};
+      canvas.Frame3D(grip, clBtnHighlight, clBtnShadow);
+    }
+  }
+}
+
+TRadioGroup::TRadioGroup(TComponent* owner) : TGroupBox(owner) {}
+
+// The buttons are owned components: they go with the group.
+TRadioGroup::~TRadioGroup() = default;
+
+void TRadioGroup::SetItems(const std::vector<std::string>& items) {
+  for (TRadioButton* b : buttons_) b->Free();
+  buttons_.clear();
+  for (const std::string& text : items) {
+    auto* b = new TRadioButton(this);
+    b->SetCaption(text);
+    b->SetParent(this);
+    buttons_.push_back(b);
+  }
+  ArrangeButtons();
+}
+
+void TRadioGroup::ArrangeButtons() {
+  if (buttons_.empty()) return;
+  // Below the caption, one line each, spread over the height.
+  const int top = 16, line = std::max(17, (height_ - top - 4) / static_cast<int>(buttons_.size()));
+  for (size_t i = 0; i < buttons_.size(); ++i)
+    buttons_[i]->SetBounds(8, top + static_cast<int>(i) * line, width_ - 16, 17);
+}
+
+int TRadioGroup::ItemIndex() const {
+  for (size_t i = 0; i < buttons_.size(); ++i)
+    if (buttons_[i]->Checked()) return static_cast<int>(i);
+  return -1;
+}
+
+void TRadioGroup::SetItemIndex(int index) {
+  if (index >= 0 && index < ButtonCount()) buttons_[index]->SetChecked(true);
 }
 
 TImage::TImage(TComponent* owner) : TWinControl(owner) {

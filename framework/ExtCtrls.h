@@ -2,8 +2,12 @@
 // Panels, images and timers.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "framework/Controls.h"
+#include "framework/StdCtrls.h"
+#include "framework/Strings.h"
 
 namespace qv {
 
@@ -15,6 +19,8 @@ class TPanel : public TWinControl {
   explicit TPanel(TComponent* owner);
   TBevelCut BevelOuter = TBevelCut::bvRaised;
   TBevelCut BevelInner = TBevelCut::bvNone;
+  // Lines per bevel.
+  int BevelWidth = 1;
 
  protected:
   void Paint(TCanvas& canvas) override;
@@ -47,6 +53,49 @@ class TImage : public TWinControl {
  private:
   TBitmap picture_;
   TIcon icon_;
+};
+
+// What a control bar paints around a band unless its OnBandPaint clears it.
+enum TBandPaintOption : unsigned {
+  bpoGrabber = 1,
+  bpoFrame = 2,
+  bpoGradient = 4,
+  bpoRoundRect = 8
+};
+using TBandPaintOptions = unsigned;
+using TBandPaintEvent = TMethod<TObject*, TControl*, TCanvas&, RECT&, TBandPaintOptions&>;
+
+// A bar whose child controls sit on bands, each with a grip at its left that
+// the bar paints (or OnBandPaint instead).
+class TControlBar : public TWinControl {
+  QV_CLASS(TControlBar)
+ public:
+  explicit TControlBar(TComponent* owner);
+  // The band around a child: the grip's room at the left and 2 pixels around.
+  static RECT BandRect(const TControl& child);
+  TBandPaintEvent OnBandPaint;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
+// A group box of radio buttons, one per line of Items; the buttons belong to
+// the group.
+class TRadioGroup : public TGroupBox {
+  QV_CLASS(TRadioGroup)
+ public:
+  explicit TRadioGroup(TComponent* owner);
+  ~TRadioGroup() override;
+  // Makes the buttons again from these lines.
+  void SetItems(const std::vector<std::string>& items);
+  int ButtonCount() const { return static_cast<int>(buttons_.size()); }
+  TRadioButton* Buttons(int i) const { return buttons_.at(i); }
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+
+ private:
+  void ArrangeButtons();
+  std::vector<TRadioButton*> buttons_;
 };
 
 // A message-based timer: ticks arrive through the message loop.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Dialogs.h"
+#include "framework/Menus.h"
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -18,9 +19,12 @@ TScreen* Screen = &g_screen;
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
   visible_ = false;
   color_ = clBtnFace;
+  Screen->forms_.push_back(this);
 }
 
 TCustomForm::~TCustomForm() {
+  auto& forms = Screen->forms_;
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
 }
 
@@ -84,7 +88,29 @@ void TCustomForm::CreateParams(TCreateParams& params) {
   }
 }
 
-void TCustomForm::WindowCreated() {}
+void TCustomForm::WindowCreated() {
+  if (menu_) menu_->Rebuild();
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (menu_) RemoveFreeNotification(menu_);
+  menu_ = menu;
+  if (menu_) FreeNotification(menu_);
+  if (HandleAllocated()) {
+    if (menu_)
+      menu_->Rebuild();
+    else
+      ::SetMenu(Handle(), nullptr);
+  }
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == menu_) {
+    if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
+    menu_ = nullptr;
+  }
+}
 
 void TCustomForm::PlaceOnScreen() {
   if (placed_) return;
@@ -197,6 +223,18 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_QUERYENDSESSION:
       m.Result = CloseQuery() ? 1 : 0;
       return;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (menu_ && menu_->HandleMenuMessage(m)) return;
+      break;
+    case WM_COMMAND:
+      // A menu-bar command: no control sent it.
+      if (menu_ && m.LParam == 0 && HIWORD(m.WParam) == 0) {
+        if (TMenuItem* item = menu_->FindCommand(LOWORD(m.WParam))) item->Click();
+        m.Result = 0;
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -19,6 +19,8 @@ enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 
 using TCloseEvent = TMethod<TObject*, TCloseAction&>;
 using TCloseQueryEvent = TMethod<TObject*, bool&>;
 
+class TMainMenu;
+
 class TCustomForm : public TWinControl {
   QV_CLASS(TCustomForm)
  public:
@@ -28,6 +30,9 @@ class TCustomForm : public TWinControl {
   TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
   TPosition Position = TPosition::poDesigned;
   bool KeyPreview = false;
+  // The form's menu bar, or null.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
   // Client size of the design; applied before the window is made.
   void SetClientSize(int width, int height);
 
@@ -56,6 +61,7 @@ class TCustomForm : public TWinControl {
   TCloseQueryEvent OnCloseQuery;
 
   void BeforeDestruction() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void SetVisible(bool visible) override;
   void WndProc(TMessage& message) override;
 
@@ -73,6 +79,7 @@ class TCustomForm : public TWinControl {
 
  private:
   void PlaceOnScreen();
+  TMainMenu* menu_ = nullptr;
   bool active_ = false;
   bool placed_ = false;
   bool destroying_done_ = false;
@@ -201,6 +208,13 @@ class TScreen {
   // The bounding box of all monitors.
   int DesktopWidth() const { return GetSystemMetrics(SM_CXVIRTUALSCREEN); }
   int DesktopHeight() const { return GetSystemMetrics(SM_CYVIRTUALSCREEN); }
+  // Every form that exists, whoever owns it, in the order they were made.
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TCustomForm* Forms(int i) const { return forms_.at(i); }
+
+ private:
+  friend class TCustomForm;
+  std::vector<TCustomForm*> forms_;
 };
 
 extern TScreen* Screen;

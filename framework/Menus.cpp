@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "framework/Controls.h"
+#include "framework/Forms.h"
+#include "framework/ImgList.h"
 
 namespace qv {
 
@@ -52,8 +54,21 @@ TMenu::~TMenu() {
   while (items_->Count() > 0) items_->Remove(items_->Items(0));
 }
 
+void TMenu::SetImages(TImageList* images) {
+  if (images_) RemoveFreeNotification(images_);
+  images_ = images;
+  if (images_) FreeNotification(images_);
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == images_) images_ = nullptr;
+}
+
 HMENU TMenu::Handle() {
-  handle_.reset(CreatePopupMenu());
+  // The new menu is made before the old one goes: a form may still show it.
+  UniqueMenu fresh(CreateHandle());
+  handle_ = std::move(fresh);
   next_command_ = 1;
   Build(handle_.get(), *items_);
   return handle_.get();
@@ -153,6 +168,21 @@ bool TMenu::HandleMenuMessage(TMessage& m) {
     return true;
   }
   return false;
+}
+
+void TMainMenu::Rebuild() {
+  for (TComponent* o = Owner(); o; o = o->Owner()) {
+    auto* form = dynamic_cast<TCustomForm*>(o);
+    if (!form) continue;
+    if (form->Menu() == this && form->HandleAllocated()) {
+      HWND wnd = form->Handle();
+      // The window lets go of the old bar before it is destroyed.
+      SetMenu(wnd, nullptr);
+      SetMenu(wnd, Handle());
+      DrawMenuBar(wnd);
+    }
+    return;
+  }
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {

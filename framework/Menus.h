@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Controls.h"
 #include "framework/Events.h"
 #include "framework/Graphics.h"
 #include "framework/ShortCuts.h"
@@ -34,15 +35,8 @@ using TAdvancedMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, TOwnerDrawS
 // The simple draw event: only whether the item is the selected one.
 using TMenuDrawItemEvent = TMethod<TObject*, TCanvas&, RECT, bool>;
 
-// Reading order and alignment of a menu's items.
-enum class TBiDiMode {
-  bdLeftToRight,
-  bdRightToLeft,
-  bdRightToLeftNoAlign,
-  bdRightToLeftReadingOnly
-};
-
 class TMenu;
+class TImageList;
 
 class TMenuItem : public TComponent {
   QV_CLASS(TMenuItem)
@@ -108,6 +102,11 @@ class TMenu : public TComponent {
   bool OwnerDraw = false;
   TBiDiMode BiDiMode = TBiDiMode::bdLeftToRight;
   bool IsRightToLeft() const { return BiDiMode != TBiDiMode::bdLeftToRight; }
+  // Where items take their pictures by ImageIndex; forgotten when the list goes.
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* images);
+  // The menu bar of a form, rather than a menu that pops up.
+  virtual bool IsMainMenu() const { return false; }
   // The system menu made from the items (made again whenever it is asked for).
   HMENU Handle();
   // The item with that command number, or null.
@@ -115,14 +114,36 @@ class TMenu : public TComponent {
   TNotifyEvent OnChange;
 
  protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  // The empty system menu the items are built into.
+  virtual HMENU CreateHandle() { return CreatePopupMenu(); }
+
+ public:
   // Owner-drawn items arrive here from the window that shows the menu.
   bool HandleMenuMessage(TMessage& m);
 
  private:
   void Build(HMENU menu, TMenuItem& parent);
+  TImageList* images_ = nullptr;
   std::unique_ptr<TMenuItem> items_;
   UniqueMenu handle_;
   UINT next_command_ = 1;
+};
+
+class TCustomForm;
+
+// A form's menu bar: its top-level items sit in the bar, their sub-items drop
+// down. The form shows it once its Menu names it.
+class TMainMenu : public TMenu {
+  QV_CLASS(TMainMenu)
+ public:
+  using TMenu::TMenu;
+  bool IsMainMenu() const override { return true; }
+  // Builds the bar again and gives it to the form's window, after items change.
+  void Rebuild();
+
+ protected:
+  HMENU CreateHandle() override { return CreateMenu(); }
 };
 
 class TPopupMenu : public TMenu {

@@ -20,7 +20,7 @@ void TEdit::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.SysClassName = "EDIT";
   params.Style |= ES_AUTOHSCROLL | WS_TABSTOP;
-  params.ExStyle |= WS_EX_CLIENTEDGE;
+  ApplyBorder(params);
 }
 
 std::string TEdit::Text() const {
@@ -38,6 +38,109 @@ void TEdit::WndProc(TMessage& m) {
   if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == EN_CHANGE) {
     caption_ = Text();
     m.Result = 0;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// ---- TMemo ----
+
+TMemo::TMemo(TComponent* owner) : TEdit(owner) {
+  width_ = 185;
+  height_ = 89;
+}
+
+void TMemo::CreateParams(TCreateParams& params) {
+  TEdit::CreateParams(params);
+  params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+  params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
+}
+
+// ---- TButton ----
+
+TButton::TButton(TComponent* owner) : TWinControl(owner) {
+  width_ = 75;
+  height_ = 25;
+  TabStop = true;
+}
+
+void TButton::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = "BUTTON";
+  params.Style |= (Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+}
+
+void TButton::WndProc(TMessage& m) {
+  if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
+    Click();
+    m.Result = 0;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// ---- TRadioButton ----
+
+TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner) {
+  width_ = 113;
+  height_ = 17;
+  ParentColor = true;
+}
+
+void TRadioButton::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = "BUTTON";
+  params.Style |= BS_RADIOBUTTON;
+  if (Alignment == TAlignment::taLeftJustify) params.Style |= BS_LEFTTEXT;
+}
+
+void TRadioButton::WindowCreated() {
+  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TRadioButton::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  if (HandleAllocated())
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!checked) return;
+  if (parent_)
+    for (int i = 0; i < parent_->ControlCount(); ++i)
+      if (auto* other = dynamic_cast<TRadioButton*>(parent_->Controls(i)); other && other != this)
+        other->SetChecked(false);
+  Click();
+}
+
+void TRadioButton::WndProc(TMessage& m) {
+  if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
+    SetChecked(true);
+    m.Result = 0;
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// ---- TGroupBox ----
+
+TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner) {
+  width_ = 185;
+  height_ = 105;
+}
+
+void TGroupBox::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.SysClassName = "BUTTON";
+  params.Style |= BS_GROUPBOX;
+}
+
+void TGroupBox::WndProc(TMessage& m) {
+  // The system's group box leaves its inside to the parent, which clips its
+  // children away: the box fills it itself.
+  if (m.Msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(Handle(), &r);
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, ColorBrush());
+    m.Result = 1;
     return;
   }
   TWinControl::WndProc(m);
@@ -118,7 +221,8 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
   if (style_ == TListBoxStyle::lbOwnerDrawVariable) params.Style |= LBS_OWNERDRAWVARIABLE;
   if (sorted_) params.Style |= LBS_SORT;
   if (!integral_height_) params.Style |= LBS_NOINTEGRALHEIGHT;
-  if (BorderSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (!BorderSingle) border_style_ = TBorderStyle::bsNone;
+  ApplyBorder(params);
 }
 
 void TCustomListBox::WindowCreated() {

@@ -22,6 +22,59 @@ class TEdit : public TWinControl {
   void WndProc(TMessage& m) override;
 };
 
+// A multi-line edit field.
+class TMemo : public TEdit {
+  QV_CLASS(TMemo)
+ public:
+  explicit TMemo(TComponent* owner);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+};
+
+// A push button of the system's; OnClick when pressed.
+class TButton : public TWinControl {
+  QV_CLASS(TButton)
+ public:
+  explicit TButton(TComponent* owner);
+  // The button Enter presses; set before the window is made.
+  bool Default = false;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& m) override;
+};
+
+// A round button of which one per parent is checked.
+class TRadioButton : public TWinControl {
+  QV_CLASS(TRadioButton)
+ public:
+  explicit TRadioButton(TComponent* owner);
+  bool Checked() const { return checked_; }
+  // Checking one unchecks the other radio buttons of the same parent.
+  void SetChecked(bool checked);
+  TAlignment Alignment = TAlignment::taRightJustify;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void WindowCreated() override;
+  void WndProc(TMessage& m) override;
+
+ private:
+  bool checked_ = false;
+};
+
+// A captioned frame that holds other controls.
+class TGroupBox : public TWinControl {
+  QV_CLASS(TGroupBox)
+ public:
+  explicit TGroupBox(TComponent* owner);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& m) override;
+};
+
 enum class TListBoxStyle { lbStandard = 0, lbOwnerDrawFixed = 1, lbOwnerDrawVariable = 2 };
 
 class TCustomListBox;
@@ -69,6 +122,7 @@ class TCustomListBox : public TWinControl {
   void SetItemHeight(int height);
   bool IntegralHeight() const { return integral_height_; }
   void SetIntegralHeight(bool value);
+  // The designs' shorthand for BorderStyle bsNone, read when the window is made.
   bool BorderSingle = true;
 
   // Index of the line at a client point: -1 outside the client area; below the

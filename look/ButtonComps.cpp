@@ -164,7 +164,7 @@ void TVerivorButton::MouseDown(TMouseButton button, TShiftState shift, int x, in
 void TVerivorButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft || !enabled_) return;
   OnMouseUp(this, button, shift, x, y);
-  if (HandleAllocated() && IsUnder(x, y)) PaintHover();
+  if (HandleAllocated() && IsUnderCursor()) PaintHover();
 }
 
 void TVerivorButton::WndProc(TMessage& m) {
@@ -193,12 +193,12 @@ void TVerivorButton::WndProc(TMessage& m) {
   TWinControl::WndProc(m);
 }
 
-// Judged at the release point rather than by asking for the cursor again, so
-// that a release handled late is still judged where it happened.
-bool TVerivorButton::IsUnder(int x, int y) {
+// Judged by where the cursor is now: a release over the button whose cursor has
+// since moved on (or was never there) must not light the button up.
+bool TVerivorButton::IsUnderCursor() {
   HWND self = Handle();
-  POINT screen{x, y};
-  ClientToScreen(self, &screen);
+  POINT screen{};
+  if (!GetCursorPos(&screen)) return false;
   HWND top = WindowFromPoint(screen);
   if (!top) return false;
   // WindowFromPoint passes over disabled child windows; walk down by hand.

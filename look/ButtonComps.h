@@ -84,9 +84,8 @@ class TVerivorButton : public TWinControl {
   void RaisedBevel();
   void SunkenBevel();
   void Bevel(TColor topLeft, TColor bottomRight);
-  // Whether this button's window is the one under a client point of it
-  // (disabled windows count).
-  bool IsUnder(int x, int y);
+  // The control under the cursor, disabled ones included, is this button.
+  bool IsUnderCursor();
 
   TColor color_border_;
   TColor color_over_;

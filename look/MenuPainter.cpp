@@ -5,14 +5,18 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "framework/Buttons.h"
 #include "framework/ChoiceCtrls.h"
+#include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
+#include "framework/ImgList.h"
 #include "framework/RichEdit.h"
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/TypInfo.h"
+#include "look/LookGeometry.h"
 #include "look/PainterManager.h"
 
 namespace qv {
@@ -65,8 +69,23 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 // Round half to even, as the layout rules expect.
 int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
-// Menu bars are not part of this framework, so no item is a bar item.
-bool IsTopLevelItem(const TMenuItem&) { return false; }
+// An item that sits in a form's menu bar.
+bool IsTopLevelItem(const TMenuItem& item) {
+  TMenu* menu = item.GetParentMenu();
+  return menu && menu->IsMainMenu() && item.Parent() == &menu->Items();
+}
+
+bool IsLastTopLevelItem(const TMenuItem& item) {
+  TMenuItem* bar = item.Parent();
+  return bar && bar->Count() > 0 && bar->Items(bar->Count() - 1) == &item;
+}
+
+// The list image the item shows, or null.
+TImageList* ItemImages(const TMenuItem& item) {
+  TMenu* menu = item.GetParentMenu();
+  TImageList* images = menu ? menu->Images() : nullptr;
+  return images && item.ImageIndex != -1 ? images : nullptr;
+}
 
 TCustomForm* FormOf(TComponent* owner) {
   auto* form = dynamic_cast<TCustomForm*>(owner);
@@ -138,29 +157,35 @@ TMenuPainter::TMenuPainter(TComponent* owner)
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (GetVersionExA(&version)) {
 #pragma GCC diagnostic pop
-    is_win_nt_ = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    is_win_2000_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 0;
-    is_win_xp_ = is_win_nt_ && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
+    const TOsFlags os = OsFlagsOf(version.dwPlatformId == VER_PLATFORM_WIN32_NT,
+                                  version.dwMajorVersion, version.dwMinorVersion);
+    is_win_nt_ = os.IsWinNT;
+    is_win_2000_ = os.IsWin2000;
+    is_win_xp_ = os.IsWinXP;
   }
-  TMenuPainterManager::Require()->AddConstructed();
+  // A painter open in a designer takes over nothing, so it needs no manager.
+  if (!Designing()) {
+    TMenuPainterManager::Require()->AddConstructed();
+    managed_ = true;
+  }
 }
 
-TMenuPainter::~TMenuPainter() {
-  Unregister();
-  // Items must not keep pointing at a painter that is gone.
+TMenuPainter::~TMenuPainter() { Release(); }
+
+// Items must not keep pointing at a painter that is gone, so the form is
+// unhooked first; then the control-taking role is handed on while this
+// painter's subclass objects still exist, and the form repaints without it.
+void TMenuPainter::Release() {
+  if (released_) return;
+  released_ = true;
   HookComponents(form_, false, false);
+  if (managed_)
+    if (auto* manager = TMenuPainterManager::Instance()) manager->RemoveConstructed(this);
+  if (form_ && form_->HandleAllocated() && !form_->Destroying()) form_->Update();
 }
 
-void TMenuPainter::Unregister() {
-  if (unregistered_) return;
-  unregistered_ = true;
-  if (auto* manager = TMenuPainterManager::Instance()) manager->RemoveConstructed(this);
-}
-
-// The subclass objects this painter owns go with it: the control-taking role
-// must be handed on while they still exist.
 void TMenuPainter::BeforeDestruction() {
-  Unregister();
+  Release();
   TComponent::BeforeDestruction();
 }
 
@@ -316,6 +341,30 @@ void TMenuPainter::HookComponents(TComponent* container, bool enable, bool updat
 }
 
 void TMenuPainter::HookComponent(TComponent* component, bool enable, bool update) {
+  if (auto* bar = dynamic_cast<TMainMenu*>(component)) {
+    if ((flat_controls_ & FlatBit(xcMainMenu)) && bar->Tag != kKeepOwnLookTag) {
+      TMenuItem& root = bar->Items();
+      for (int i = 0; i < root.Count(); ++i) {
+        bar->OwnerDraw = enable;
+        HookMenuItem(*root.Items(i), enable);
+      }
+      // The system measures bar items only when the bar is made again.
+      bar->Rebuild();
+    }
+    return;
+  }
+  if (auto* controlBar = dynamic_cast<TControlBar*>(component)) {
+    if ((flat_controls_ & FlatBit(xcControlbar)) && !Designing()) {
+      const auto band = TBandPaintEvent::Of<&TMenuPainter::PaintControlBarBand>(this);
+      if (enable) {
+        if (!controlBar->OnBandPaint || override_owner_draw_) controlBar->OnBandPaint = band;
+      } else if (controlBar->OnBandPaint == band) {
+        controlBar->OnBandPaint = nullptr;
+      }
+      if (update) controlBar->Invalidate();
+    }
+    return;
+  }
   if (auto* menu = dynamic_cast<TPopupMenu*>(component)) {
     if (flat_controls_ & FlatBit(xcPopupMenu)) {
       TMenuItem& root = menu->Items();
@@ -329,33 +378,56 @@ void TMenuPainter::HookComponent(TComponent* component, bool enable, bool update
   // There are no menu bars or control bars here; ordinary controls may be taken over.
   if (Designing()) return;
   if (auto* control = dynamic_cast<TControl*>(component)) HookControl(*control, enable, update);
-  if (dynamic_cast<TCustomForm*>(component)) HookComponents(component, enable, update);
+  // Controls owned by something other than the form: a radio group's buttons,
+  // a navigator's, a form's own.
+  const bool radioGroup =
+      dynamic_cast<TRadioGroup*>(component) && (flat_containers_ & FlatBit(xccGroupBox));
+  if (radioGroup || std::string(component->ClassName()) == "TDBNavigator" ||
+      dynamic_cast<TCustomForm*>(component))
+    HookComponents(component, enable, update);
 }
 
 namespace {
 
-// The control kind a painter may take over, or -1.
+// The control kind a painter may take over, or -1. A kind is the class or any
+// class derived from it; a name is that exact class.
 int ControlKind(TControl& c) {
   const std::string name = c.ClassName();
   if (dynamic_cast<TComboBox*>(&c)) return xcCombo;
+  if (dynamic_cast<TMemo*>(&c)) return xcMemo;
   if (dynamic_cast<TEdit*>(&c)) return xcEdit;
   if (name == "TMaskEdit" || name == "TDBEdit") return xcMaskEdit;
+  if (dynamic_cast<TRichEdit*>(&c)) return xcRichEdit;
   if (dynamic_cast<TCheckBox*>(&c)) return xcCheckBox;
+  if (dynamic_cast<TRadioButton*>(&c)) return xcRadioButton;
   if (name == "TBitBtn") return xcBitBtn;
   if (name == "TButton") return xcButton;
   if (name == "TUpDown") return xcUpDown;
   if (dynamic_cast<TSpeedButton*>(&c)) return xcSpeedButton;
   if (dynamic_cast<TPanel*>(&c)) return xcPanel;
   if (name == "TDBNavigator" || name == "TDBLookupComboBox") return xcButton;
+  if (dynamic_cast<TGroupBox*>(&c)) return xcGroupBox;
   if (dynamic_cast<TCustomListBox*>(&c)) return xcListBox;
+  if (dynamic_cast<TTreeView*>(&c)) return xcTreeView;
+  if (dynamic_cast<TListView*>(&c)) return xcListView;
+  if (dynamic_cast<TProgressBar*>(&c)) return xcProgressBar;
+  if (dynamic_cast<THotKey*>(&c)) return xcHotKey;
   return -1;
 }
 
 // The container kind of a control's parent, or -1.
 int ContainerKind(TWinControl* parent) {
   if (!parent) return -1;
+  const std::string name = parent->ClassName();
+  if (name == "TToolBar") return xccToolbar;
+  if (name == "TCoolBar") return xccCoolbar;
   if (dynamic_cast<TPanel*>(parent)) return xccPanel;
-  if (std::string(parent->ClassName()) == "TDBCtrlPanel") return xccFrame;
+  if (dynamic_cast<TControlBar*>(parent)) return xccControlbar;
+  if (name == "TScrollBox") return xccScrollBox;
+  if (dynamic_cast<TGroupBox*>(parent)) return xccGroupBox;
+  if (name == "TTabSheet" || name == "TTabControl" || name == "TdxTabSheet") return xccTabSheet;
+  if (name == "TPageScroller") return xccPageScroller;
+  if (name == "TDBCtrlPanel") return xccFrame;
   if (dynamic_cast<TCustomForm*>(parent)) return xccForm;
   return -1;
 }
@@ -372,8 +444,7 @@ void TMenuPainter::HookControl(TControl& control, bool enable, bool update) {
     if (!IsSubClassMethod(control.WindowProc)) {
       auto* sub = new TControlSubClass(this, &control);
       sub->SavedWindowProc = control.WindowProc;
-      if (auto* list = dynamic_cast<TCustomListBox*>(&control))
-        sub->SavedBorderSingle = list->BorderSingle;
+      sub->SaveBorder();
       control.WindowProc = sub->Method();
     }
   }
@@ -397,7 +468,10 @@ void TMenuPainter::HookMenuItem(TMenuItem& item, bool enable) {
 
 SIZE TMenuPainter::GetIconSize(TMenuItem& item) {
   SIZE size{0, 0};
-  if (item.Bitmap().Width() > 0) size = SIZE{item.Bitmap().Width(), item.Bitmap().Height()};
+  if (TImageList* images = ItemImages(item))
+    size = SIZE{images->Width(), images->Height()};
+  else if (item.Bitmap().Width() > 0)
+    size = SIZE{item.Bitmap().Width(), item.Bitmap().Height()};
   if (!IsTopLevelItem(item)) size.cx = std::max<LONG>(size.cx, icon_width_);
   return size;
 }
@@ -443,11 +517,18 @@ void TMenuPainter::DrawMenuItem(TObject* sender, TCanvas& canvas, RECT rect, boo
 }
 
 void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bool selected) {
-  // The buffer reaches 4 pixels left of the item so that the item's own
-  // coordinates start at x = 4.
+  const bool topLevel = IsTopLevelItem(item);
+  // A popup item's buffer reaches 4 pixels left of the item so that the item's
+  // own coordinates start at x = 4; a bar item's starts at the item.
   RECT w = Rect(4, 0, Width(area) + 4, Height(area));
-  const POINT origin{area.left - 4, area.top};
-  TBitmap buffer(w.right, w.bottom);
+  POINT origin{area.left - 4, area.top};
+  int bufferWidth = w.right;
+  if (topLevel) {
+    w = Rect(0, 0, Width(area), Height(area) - 1);
+    origin.x = area.left;
+    bufferWidth = w.right;
+  }
+  TBitmap buffer(bufferWidth, Height(area));
   TCanvas& canvas = buffer.Canvas();
 
   const bool separator = item.Caption() == "-";
@@ -474,6 +555,13 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     icon.Canvas().DrawTransparent(0, 0, picture, picture.BottomLeftColor());
     hasIcon = true;
   }
+  if (TImageList* images = ItemImages(item)) {
+    icon.SetSize(images->Width(), images->Height());
+    icon.Canvas().Brush().SetColor(static_cast<TColor>(icon.BottomLeftColor()));
+    icon.Canvas().FillRect(Rect(0, 0, icon.Width(), icon.Height()));
+    images->Draw(icon.Canvas(), 0, 0, item.ImageIndex);
+    hasIcon = true;
+  }
   const int iconW = hasIcon ? icon.Width() : 0;
 
   const RECT column = rtl ? Rect(w.right - icon_width_, w.top, w.right, w.bottom)
@@ -493,20 +581,36 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     else
       check.right = check.left + iconW;
   }
+  if (topLevel) OffsetRect(&check, 0, -1);
 
   RECT text = w;
   if (rtl) {
     text.left = w.left;
-    text.right = std::min<LONG>(w.right - icon_width_, w.right - iconW - 8);
+    text.right = std::min<LONG>(topLevel ? w.right - 4 : w.right - icon_width_,
+                                w.right - iconW - 8);
   } else {
-    text.left = std::max<LONG>(w.left + icon_width_, w.left + iconW + 4);
+    text.left = std::max<LONG>(topLevel ? w.left + 4 : w.left + icon_width_, w.left + iconW + 4);
     text.right = w.right;
   }
+  if (topLevel) {
+    if (!hasIcon)
+      text = w;
+    else if (rtl)
+      text.right += 5;
+    else
+      text.left -= 5;
+  }
 
-  // Background: a gradient, or the whole buffer and then the icon column.
-  if (high_color_ && gradient_) {
+  TColor barColor = p.BarColor;
+  if (topLevel) {
+    if (draw_menu_bar_) barColor = menu_bar_color_;
+    canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    canvas.Brush().SetColor(barColor);
+    canvas.FillRect(w);
+  } else if (high_color_ && gradient_) {
     PaintGradient(canvas, Rect(w.left, w.top, w.right + 2, w.bottom), rtl);
   } else {
+    // The whole buffer, then the icon column.
     canvas.Brush().SetColor(p.MenuBackColor);
     canvas.FillRect(Rect(w.left - 4, w.top, w.right, w.bottom));
     canvas.Brush().SetColor(p.IconColumnColor);
@@ -516,7 +620,9 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
   bool hot = false;
   if (selected && draw_select_) {
     canvas.Brush().SetStyle(TBrushStyle::bsSolid);
-    if (enabled) {
+    if (topLevel) {
+      PaintBarItem(&item, canvas, w, barColor, rtl);
+    } else if (enabled) {
       const RECT h = Rect(w.left, w.top + 1, w.right - (flat_menu_ ? 1 : 0), w.bottom - 1);
       canvas.Brush().SetColor(p.HighlightFillColor);
       canvas.FillRect(h);
@@ -525,6 +631,13 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
       canvas.Rectangle(h.left, h.top, h.right, h.bottom);
     }
     hot = true;
+  } else if (topLevel && enabled && is_win_nt_ && IsCursorOver(target, area)) {
+    // Hot tracking of the bar: the item under the mouse.
+    canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    canvas.Brush().SetColor(p.HighlightFillColor);
+    canvas.Pen().SetColor(p.HighlightBorderColor);
+    canvas.Rectangle(w.left, w.top, w.right - 7, w.bottom);
+    hot = true;
   }
 
   if (item.Checked() || item.RadioItem)
@@ -532,7 +645,7 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
 
   if (hasIcon)
     PaintItemIcon(&item, canvas, icon, column, selected || hot, false, enabled, item.Checked(),
-                  false, rtl);
+                  topLevel, rtl);
 
   if (separator) {
     const int y = text.top + RoundEven(Height(text) / 2.0);
@@ -555,11 +668,31 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     }
     text.top += (Height(text) - canvas.TextHeight("W")) / 2;
     PaintItemText(&item, caption, ShortCutToText(item.ShortCut), canvas, text, selected, enabled,
-                  item.Default, false, rtl, font_, format);
+                  item.Default, topLevel, rtl, font_, format);
   }
 
   target.Draw(origin.x, origin.y, buffer);
+  if (topLevel && draw_menu_bar_ && IsLastTopLevelItem(item)) {
+    // The rest of the bar, past the last item, in the bar colour too.
+    RECT client{};
+    if (form_ && form_->HandleAllocated()) GetClientRect(form_->Handle(), &client);
+    target.Brush().SetStyle(TBrushStyle::bsSolid);
+    target.Brush().SetColor(barColor);
+    target.FillRect(rtl ? Rect(3, area.top, area.left, area.bottom)
+                        : Rect(area.right, area.top, client.right + 5, area.bottom));
+  }
   if (flat_menu_) RequestPopupFrame(item, target);
+}
+
+// Whether the mouse is over `area` of the window the target canvas paints.
+bool TMenuPainter::IsCursorOver(TCanvas& target, RECT area) {
+  HWND wnd = WindowFromDC(target.Handle());
+  if (!wnd) return false;
+  POINT cursor{};
+  RECT window{};
+  if (!GetCursorPos(&cursor) || !GetWindowRect(wnd, &window)) return false;
+  const int x = cursor.x - window.left, y = cursor.y - window.top;
+  return x >= area.left && x <= area.right - 1 && y >= area.top && y <= area.bottom - 2;
 }
 
 void TMenuPainter::RequestPopupFrame(TMenuItem& item, TCanvas& target) {
@@ -570,14 +703,20 @@ void TMenuPainter::RequestPopupFrame(TMenuItem& item, TCanvas& target) {
   MSG queued;
   if (PeekMessageA(&queued, app, MPM_FRAME_BY_ITEM, MPM_FRAME_BY_WINDOW, PM_NOREMOVE)) return;
   HWND w = WindowFromDC(target.Handle());
+  // The manager answers the request with the painter that posted it, in that
+  // painter's colours, whether or not it is the one taking over controls.
+  auto* manager = TMenuPainterManager::Instance();
   if (!w) {
-    PostMessageA(app, MPM_FRAME_BY_ITEM, 0, reinterpret_cast<LPARAM>(&item));
+    if (PostMessageA(app, MPM_FRAME_BY_ITEM, 0, reinterpret_cast<LPARAM>(&item)) && manager)
+      manager->NoteFrameRequest(this);
     return;
   }
   if (form_ && form_->HandleAllocated() && w == form_->Handle()) return;
   TMenu* menu = item.GetParentMenu();
-  PostMessageA(app, MPM_FRAME_BY_WINDOW, menu && menu->IsRightToLeft() ? 1 : 0,
-               reinterpret_cast<LPARAM>(w));
+  if (PostMessageA(app, MPM_FRAME_BY_WINDOW, menu && menu->IsRightToLeft() ? 1 : 0,
+                   reinterpret_cast<LPARAM>(w)) &&
+      manager)
+    manager->NoteFrameRequest(this);
 }
 
 void TMenuPainter::PaintGradient(TCanvas& canvas, RECT w, bool rightToLeft) {
@@ -694,6 +833,19 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
   canvas.Pen().SetColor(p.FrameColor);
   canvas.Rectangle(f.left, f.top, f.right, f.bottom);
+  // The system's 3-D edge under the frame is covered with the first item row
+  // and, where the system draws its own shadow, with the menu's colour on the
+  // side away from the icon column. (Covering the column's side would hide the
+  // column in right-to-left menus.)
+  HDC h = canvas.Handle();
+  const int rowWidth = f.right - f.left - 1;
+  if (is_win_xp_) {
+    canvas.Pen().SetColor(p.MenuBackColor);
+    if (rightToLeft)
+      canvas.Rectangle(f.left + 1, f.top + 1, f.left + 3, f.bottom - 1);
+    else
+      canvas.Rectangle(f.right - 3, f.top + 1, f.right - 1, f.bottom - 1);
+  }
   canvas.Pen().SetColor(p.IconColumnColor);
   if (rightToLeft) {
     canvas.MoveTo(f.right - 3, f.top + 2);
@@ -701,16 +853,10 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   } else {
     canvas.Rectangle(f.left + 1, f.top + 2, f.left + 3, f.bottom - 1);
   }
-  // The system's 3-D edge under the frame is covered with the first item row.
-  HDC h = canvas.Handle();
-  const int rowWidth = f.right - f.left - 1;
   StretchBlt(h, f.left + 1, f.top + 1, rowWidth, 2, h, f.left + 1, f.top + 3, rowWidth, 1, SRCCOPY);
-  if (is_win_xp_) {
+  if (is_win_xp_)
     StretchBlt(h, f.left + 1, f.bottom - 3, rowWidth, 2, h, f.left + 1, f.top + 3, rowWidth, 1,
                SRCCOPY);
-    canvas.Pen().SetColor(p.MenuBackColor);
-    canvas.Rectangle(f.right - 3, f.top + 1, f.right - 1, f.bottom - 1);
-  }
   f.right += 2;
   f.bottom += 2;
   if (!is_win_xp_) {

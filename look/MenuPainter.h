@@ -17,8 +17,7 @@
 // application window) for a flat frame with a drop shadow around the popup window;
 // Gradient shades the item background. Ordinary controls are taken over by
 // TControlSubClass objects (look/PainterManager.h) for the control and container
-// kinds switched on; there is no menu bar or control bar class, so their painters
-// are offered as plain functions.
+// kinds switched on. A form's menu bar and its control bars get the flat look too.
 
 #include <windows.h>
 
@@ -28,6 +27,7 @@
 
 #include "framework/Component.h"
 #include "framework/Controls.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
@@ -95,15 +95,6 @@ constexpr int kKeepOwnLookTag = 999;
 constexpr UINT MPM_FRAME_BY_ITEM = 0xBCB3;
 // ... or lParam the window and wParam 1 for right to left.
 constexpr UINT MPM_FRAME_BY_WINDOW = 0xBCB4;
-
-// What a control bar paints itself around a band; the painter clears all of it.
-enum TBandPaintOption : unsigned {
-  bpoGrabber = 1,
-  bpoFrame = 2,
-  bpoGradient = 4,
-  bpoRoundRect = 8
-};
-using TBandPaintOptions = unsigned;
 
 // The window procedure a framed popup window runs until it hides, closes or is
 // destroyed; the procedure it replaced is kept in the window's user-data slot.
@@ -267,9 +258,10 @@ class TMenuPainter : public TComponent {
   void SetPaletteColor(TColor& field, TColor value);
   void HookMenuItem(TMenuItem& item, bool enable);
   void HookControl(TControl& control, bool enable, bool update);
-  void Unregister();
+  void Release();
   void RedrawMenuBar();
   TColor TopItemTextColor(TColor color);
+  bool IsCursorOver(TCanvas& target, RECT area);
 
   TCustomForm* form_;
   std::uint8_t dim_level_ = 30;
@@ -305,7 +297,8 @@ class TMenuPainter : public TComponent {
   bool is_win_2000_ = false;
   bool is_win_xp_ = false;
   bool frame_painting_ = false;
-  bool unregistered_ = false;
+  bool released_ = false;
+  bool managed_ = false;
 };
 
 }  // namespace qv

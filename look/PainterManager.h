@@ -23,7 +23,6 @@ class TMenuPainter;
 constexpr UINT CM_FOCUSCHANGED = 0xB007;
 constexpr UINT CM_PARENTCOLORCHANGED = 0xB009;
 constexpr UINT CM_ENABLEDCHANGED = 0xB00C;
-constexpr UINT CM_CTL3DCHANGED = 0xB010;
 constexpr UINT CM_PARENTCTL3DCHANGED = 0xB011;
 constexpr UINT CM_TEXTCHANGED = 0xB012;
 constexpr UINT CM_EXIT = 0xB01B;
@@ -48,7 +47,8 @@ class TControlSubClass : public TComponent {
   bool Focused = false;
   TWndMethod SavedWindowProc;
   TMenuPainter* Painter = nullptr;
-  bool SavedBorderSingle = true;
+  bool SavedCtl3D = true;
+  TBorderStyle SavedBorderStyle = TBorderStyle::bsSingle;
   UINT LastMessage = 0;
 
   void WindowProc(TMessage& message);
@@ -56,6 +56,8 @@ class TControlSubClass : public TComponent {
   TWndMethod Method() { return TWndMethod::Of<&TControlSubClass::WindowProc>(this); }
   // Points the control back at SavedWindowProc and restores the saved values.
   void Restore();
+  // Records the control's border values, for the kinds whose painters change them.
+  void SaveBorder();
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -66,6 +68,16 @@ class TControlSubClass : public TComponent {
   void PaintEdit();
   void PaintListBorder();
   void PaintCombo();
+  void PaintLookupCombo();
+  void PaintRichEdit();
+  void PaintRadioButton();
+  void PaintButton();
+  void PaintUpDown();
+  void PaintSpeedButton();
+  void PaintGroupBox();
+  void PaintProgressBar();
+  void PaintHotKey();
+  void FlattenEdge(TWinControl& control);
   void PaintPanel();
   void FreeSelf();
 };
@@ -90,6 +102,10 @@ class TMenuPainterManager : public TComponent {
   void ReleaseForm(TCustomForm* form);
   // The application's main-window hook; it never claims a message.
   bool AppHook(TMessage& message);
+  // The painter whose frame request is queued; it answers that request. Only one
+  // request waits at a time, so one painter is enough to remember.
+  void NoteFrameRequest(TMenuPainter* painter) { frame_requester_ = painter; }
+  TMenuPainter* FrameRequester() const { return frame_requester_; }
   // Painters that exist but have not registered yet keep the manager alive.
   void AddConstructed() { ++constructed_; }
   void RemoveConstructed(TMenuPainter* painter);
@@ -109,7 +125,9 @@ class TMenuPainterManager : public TComponent {
   // the framework tells only a form's owner of its creation.
   void NoticeNewForms();
   void TakeOverPendingForms();
-  void FrameByItem(TMessage& message);
+  void FrameByItem(TMessage& message, TMenuPainter* painter);
+  // The painter that answers a frame request now being handled.
+  TMenuPainter* TakeFrameRequester();
   void HookApplication();
   TApplication* App() const;
 
@@ -118,6 +136,7 @@ class TMenuPainterManager : public TComponent {
   std::vector<TCustomForm*> pending_forms_;
   std::vector<TCustomForm*> hooked_forms_;
   TMenuPainter* active_painter_ = nullptr;
+  TMenuPainter* frame_requester_ = nullptr;
   TApplication* app_ = nullptr;
   int constructed_ = 0;
 };

@@ -17,7 +17,8 @@ namespace {
 
 const COLORREF kFace = RGB(231, 223, 173), kBorder = RGB(153, 143, 130),
                kWhite = RGB(255, 255, 255);
-const COLORREF kHover = RGB(216, 190, 10), kLight = RGB(248, 244, 237), kDark = RGB(79, 79, 79);
+// Hover and pressed faces differ here, so that every check tells the two states apart.
+const COLORREF kDown = RGB(216, 190, 10), kOver = RGB(120, 200, 90), kLight = RGB(248, 244, 237), kDark = RGB(79, 79, 79);
 
 bool Blackish(COLORREF c) { return GetRValue(c) < 40 && GetGValue(c) < 40 && GetBValue(c) < 40; }
 bool Reddish(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 80 && GetBValue(c) < 80; }
@@ -75,6 +76,7 @@ class FlatButton : public ::testing::Test {
     ok->SetColor(11395047);
     ok->Font().SetHeight(-11);
     ok->SetCaption("OK");
+    ok->SetColorOver(static_cast<TColor>(kOver));
     ok->OnClick = TNotifyEvent::Of<&FlatButton::Clicked>(this);
     ok->OnMouseDown = TMouseEvent::Of<&FlatButton::Pressed>(this);
     ok->OnMouseUp = TMouseEvent::Of<&FlatButton::Released>(this);
@@ -88,6 +90,13 @@ class FlatButton : public ::testing::Test {
   }
   void Pressed(TObject*, TMouseButton b, TShiftState, int x, int) { downs += b == mbLeft ? x : -1; }
   void Released(TObject*, TMouseButton, TShiftState, int, int) { ++ups; }
+  // Puts the real pointer over a client point of the button (or far away).
+  void PointerAt(int x, int y = 10) {
+    POINT p{x, y};
+    ClientToScreen(ok->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+  }
+  void PointerAway() { SetCursorPos(1200, 1000); }
   void Send(UINT msg, int x, int y = 10) {
     SendMessageA(ok->Handle(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
   }
@@ -120,7 +129,7 @@ TEST_F(FlatButton, RestsFlatAndRaisesItsBevelInTheHoverColoursOnlyWhileHovered) 
 
   ok->Perform(CM_MOUSEENTER);
   Shot hover(*ok);
-  EXPECT_EQ(hover(1, 1), kHover);
+  EXPECT_EQ(hover(1, 1), kOver);
   ExpectBevel(hover, kLight, kDark);
   // A repaint from the system shows the rest state even under the mouse.
   InvalidateRect(ok->Handle(), nullptr, TRUE);
@@ -138,7 +147,7 @@ TEST_F(FlatButton, PressingSinksTheOkButtonAndReleasingClicksBetweenRestAndHover
   Send(WM_LBUTTONDOWN, 40);
   EXPECT_EQ(downs, 40);
   Shot pressed(*ok);
-  const RECT ink = pressed.Ink(kHover);
+  const RECT ink = pressed.Ink(kDown);
   EXPECT_EQ(ink.left, restInk.left + 1);
   EXPECT_EQ(ink.top, restInk.top + 1);
   EXPECT_EQ(ink.right, restInk.right + 1);
@@ -146,17 +155,28 @@ TEST_F(FlatButton, PressingSinksTheOkButtonAndReleasingClicksBetweenRestAndHover
   for (int y = 1; y < 21; ++y)
     for (int x = 1; x < 85; ++x)
       if (x < ink.left || x >= ink.right || y < ink.top || y >= ink.bottom) {
-        ASSERT_EQ(pressed(x, y), kHover) << x << "," << y;
+        ASSERT_EQ(pressed(x, y), kDown) << x << "," << y;
       }
   ExpectBevel(pressed, kDark, kLight);
 
+  PointerAt(40);
   Send(WM_LBUTTONUP, 40);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(face_at_click, kFace);  // the click came after the rest painting
   EXPECT_EQ(ups, 1);
   Shot after(*ok);
-  EXPECT_EQ(after(1, 1), kHover);  // released over the button: hover
+  EXPECT_EQ(after(1, 1), kOver);  // released with the pointer on the button: hover
   ExpectBevel(after, kLight, kDark);
+
+  // A release inside the button while the pointer is elsewhere (a late
+  // message): the click's rest painting stays.
+  PointerAway();
+  Send(WM_LBUTTONDOWN, 40);
+  Send(WM_LBUTTONUP, 40);
+  EXPECT_EQ(clicks, 2);
+  Shot away(*ok);
+  EXPECT_EQ(away(1, 1), kFace);
+  EXPECT_EQ(away(0, 0), kBorder);
 
   // Pressed, the caption keeps the colour the hover painting gave it.
   ok->SetColorOverCaption(clRed);
@@ -175,7 +195,7 @@ TEST_F(FlatButton, ReleasingOutsideRaisesNoClickAndKeepsThePressedLook) {
   EXPECT_EQ(ups, 1);
   EXPECT_EQ(GetCapture(), nullptr);
   Shot s(*ok);
-  EXPECT_EQ(s(1, 1), kHover);
+  EXPECT_EQ(s(1, 1), kDown);
   ExpectBevel(s, kDark, kLight);
   ok->Perform(CM_MOUSELEAVE);
   EXPECT_EQ(Shot(*ok)(1, 1), kFace);
@@ -243,7 +263,7 @@ TEST_F(FlatButton, GlyphSitsLeftOfTheCaptionWithItsCornerColourTransparent) {
 
   Send(WM_LBUTTONDOWN, 40);  // moved, and the corner colour is now the pressed face
   Shot pressed(*ok);
-  expectGlyph(pressed, left + 1, right + 1, 9, kHover);
+  expectGlyph(pressed, left + 1, right + 1, 9, kDown);
   Send(WM_LBUTTONUP, 150);
 
   ok->SetShowCaption(false);  // the glyph alone, centred at its own width
@@ -272,7 +292,7 @@ TEST_F(FlatButton, PublishesItsPropertiesForTheDesigns) {
   TextToPropValue(ok, GetPropInfo(ok, "Enabled"), "FALSE");
   EXPECT_FALSE(ok->Enabled());
   SetOrdProp(ok, "ColorBorder", 704216);
-  EXPECT_EQ(Shot(*ok)(0, 0), kHover);
+  EXPECT_EQ(Shot(*ok)(0, 0), kDown);
 }
 
 }  // namespace

@@ -5,10 +5,14 @@
 
 #include <memory>
 
+#include "framework/ChoiceCtrls.h"
 #include "framework/Clipbrd.h"
+#include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/SysUtils.h"
 #include "tests/win/WinTestSupport.h"
@@ -202,6 +206,100 @@ TEST_F(Framework, SpeedButtonsInAGroupThatMayBeUpToggle) {
   button->SetEnabled(false);
   button->Click();
   EXPECT_FALSE(button->Down());
+}
+
+// A click on the system's box, as the user makes it.
+void ClickButton(TWinControl* c) {
+  SendMessageA(c->Parent()->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c->Handle()), BN_CLICKED),
+               reinterpret_cast<LPARAM>(c->Handle()));
+}
+
+TEST_F(Framework, CheckBoxesGrayOnlyWhenAllowedAndRadioButtonsExcludeEachOther) {
+  auto* box = new TCheckBox(form);
+  box->SetParent(form);
+  form->Show();
+  ClickButton(box);
+  EXPECT_EQ(box->State(), TCheckBoxState::cbChecked);
+  ClickButton(box);
+  EXPECT_EQ(box->State(), TCheckBoxState::cbUnchecked);
+  box->AllowGrayed = true;
+  ClickButton(box);
+  EXPECT_EQ(box->State(), TCheckBoxState::cbGrayed);
+  EXPECT_EQ(SendMessageA(box->Handle(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+  EXPECT_FALSE(box->Checked());
+  ClickButton(box);
+  EXPECT_TRUE(box->Checked());
+
+  auto* a = new TRadioButton(form);
+  a->SetParent(form);
+  auto* b = new TRadioButton(form);
+  b->SetParent(form);
+  auto* group = new TRadioGroup(form);
+  group->SetParent(form);
+  group->SetItems({"x", "y"});
+  a->SetChecked(true);
+  ClickButton(b);
+  EXPECT_TRUE(b->Checked());
+  EXPECT_FALSE(a->Checked());
+  EXPECT_EQ(SendMessageA(a->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(group->ItemIndex(), -1) << "another parent's buttons are left alone";
+  group->SetItemIndex(1);
+  EXPECT_EQ(group->ItemIndex(), 1);
+  EXPECT_EQ(group->Buttons(1)->Owner(), group);
+  group->SetItems({"only"});
+  EXPECT_EQ(group->ComponentCount(), 1);
+}
+
+struct MenuClicks {
+  int n = 0;
+  void Clicked(TObject*) { ++n; }
+};
+
+TEST_F(Framework, AFormsMenuBarRunsTheCommandsOfItsItems) {
+  auto* bar = new TMainMenu(form);
+  auto* file = new TMenuItem(form);
+  file->SetCaption("&File");
+  bar->Items().Add(file);
+  auto* open = new TMenuItem(form);
+  open->SetCaption("&Open");
+  file->Add(open);
+  MenuClicks clicks;
+  open->OnClick = TNotifyEvent::Of<&MenuClicks::Clicked>(&clicks);
+  form->SetMenu(bar);
+  form->Show();
+  HMENU menu = GetMenu(form->Handle());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu), 1);
+  const UINT id = GetMenuItemID(GetSubMenu(menu, 0), 0);
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  EXPECT_EQ(clicks.n, 1);
+  // A bar that goes leaves the form without one.
+  bar->Free();
+  EXPECT_EQ(form->Menu(), nullptr);
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+}
+
+TEST_F(Framework, CommonControlsKeepTheirValues) {
+  auto* hotKey = new THotKey(form);
+  hotKey->SetParent(form);
+  hotKey->SetHotKey(TextToShortCut("Ctrl+Alt+Down"));
+  form->Show();
+  EXPECT_EQ(ShortCutToText(hotKey->HotKey()), "Ctrl+Alt+Down");
+  auto* upDown = new TUpDown(form);
+  upDown->Max = 10;
+  upDown->SetParent(form);
+  upDown->SetPosition(15);
+  EXPECT_EQ(upDown->Position(), 10);
+  auto* tree = new TTreeView(form);
+  tree->SetParent(form);
+  HTREEITEM root = tree->AddItem(nullptr, "root");
+  ASSERT_NE(root, nullptr);
+  EXPECT_NE(tree->AddItem(root, "leaf"), nullptr);
+  EXPECT_EQ(SendMessageA(tree->Handle(), TVM_GETCOUNT, 0, 0), 2);
+  auto* rich = new TRichEdit(form);
+  rich->SetParent(form);
+  rich->SetText("rich text");
+  EXPECT_EQ(rich->Text(), "rich text");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/ImgList.h"
 #include "look/MenuPainter.h"
 #include "tests/win/WinTestSupport.h"
 
@@ -441,6 +442,96 @@ TEST_F(MenuPainter, RightToLeftPutsTheColumnOnTheRight) {
   const Ink ink = InkOf(Rgb(P().MenuBackColor), 0, kItemWidth - 24);
   ASSERT_GT(ink.count, 0);
   EXPECT_GT(ink.box.left, kItemWidth / 2);
+}
+
+TEST_F(MenuPainter, ImageListIconsAreFadedLiftedOverTheirShadowOrGreyed) {
+  // A red 10 x 10 block on magenta, magenta masked out.
+  TImageList* list = new TImageList(form);
+  TBitmap strip(16, 16);
+  strip.Canvas().Brush().SetColor(static_cast<TColor>(kMarker));
+  strip.Canvas().FillRect(RECT{0, 0, 16, 16});
+  strip.Canvas().Brush().SetColor(clRed);
+  strip.Canvas().FillRect(RECT{3, 3, 13, 13});
+  ASSERT_EQ(list->AddMasked(strip, static_cast<TColor>(kMarker)), 0);
+  menu->SetImages(list);
+  TMenuItem* item = Add("Open");
+  item->ImageIndex = 0;
+  painter->SetActive(true);
+  EXPECT_GE(Measure(item).cy, 16 + 6) << "room for the list's icon height";
+
+  // The icon sits at (3, 3) of the column; idle it is faded by DimLevel.
+  Paint(item, false);
+  EXPECT_EQ(At(6, 6), Rgb(LightenColor(clRed, painter->DimLevel())));
+  EXPECT_EQ(At(4, 4), Rgb(P().IconColumnColor)) << "the mask keeps the column";
+  // Selected: unfaded, one up and left, over a shadow two down and right.
+  Paint(item, true);
+  EXPECT_EQ(At(5, 5), RGB(255, 0, 0));
+  EXPECT_EQ(At(15, 15), Rgb(DarkenColor(P().HighlightFillColor, 50)));
+  // Disabled: grey, then faded by 40.
+  item->SetEnabled(false);
+  Paint(item, true);
+  EXPECT_EQ(At(6, 6), Rgb(LightenColor(GrayOfColor(clRed, painter->GrayLevel()), 40)));
+  // A list that goes leaves the item without an icon.
+  list->Free();
+  EXPECT_EQ(menu->Images(), nullptr);
+}
+
+TEST_F(MenuPainter, WideIconsWidenTheCheckAndPushTheCaption) {
+  TImageList* list = new TImageList(form);
+  list->SetSize(32, 16);
+  // Red but for a masked bottom row, so that the corner colour is not red.
+  TBitmap wide(32, 16);
+  wide.Canvas().Brush().SetColor(clBlack);
+  wide.Canvas().FillRect(RECT{0, 0, 32, 16});
+  wide.Canvas().Brush().SetColor(clRed);
+  wide.Canvas().FillRect(RECT{0, 0, 32, 15});
+  list->AddMasked(wide, clBlack);
+  menu->SetImages(list);
+  TMenuItem* item = Add("Wide");
+  item->ImageIndex = 0;
+  item->SetChecked(true);
+  painter->SetActive(true);
+  EXPECT_EQ(Measure(item).cx, TextSize("Wide").cx + 5 + 32);
+  Paint(item, false);
+  // Checked: unfaded, at I.Left + 2, over the check rectangle widened to 32.
+  EXPECT_EQ(At(2, 5), RGB(255, 0, 0));
+  EXPECT_EQ(At(33, 5), RGB(255, 0, 0));
+  EXPECT_EQ(At(32, 2), Rgb(P().HighlightBorderColor)) << "the check's right side";
+  const Ink ink = InkOf(Rgb(P().MenuBackColor), 36, kItemWidth);
+  ASSERT_GT(ink.count, 0);
+  EXPECT_GE(ink.box.left, 32 + 4 + 3);
+}
+
+TEST_F(MenuPainter, RightToLeftMirrorsCheckSeparatorAndShortcut) {
+  menu->BiDiMode = TBiDiMode::bdRightToLeft;
+  TMenuItem* check = Add("Checked");
+  check->SetChecked(true);
+  TMenuItem* line = Add("-");
+  TMenuItem* save = Add("Save");
+  save->ShortCut = TextToShortCut("Ctrl+S");
+  painter->SetActive(true);
+
+  Paint(check, false);
+  // A 10 x 10 box centred in the column at the right: 7 in from its left side.
+  const int boxLeft = kItemWidth - 24 + 7;
+  EXPECT_EQ(At(boxLeft, 10), Rgb(P().CheckMarkColor));
+  EXPECT_EQ(At(boxLeft + 9, 10), Rgb(P().CheckMarkColor));
+  EXPECT_EQ(At(boxLeft - 1, 10), Rgb(P().IconColumnColor));
+
+  Paint(line, false, 4);
+  // From the item's left edge to 7 short of the column.
+  EXPECT_EQ(At(0, 2), Rgb(P().SeparatorLineColor));
+  EXPECT_EQ(At(kItemWidth - 24 - 8, 2), Rgb(P().SeparatorLineColor));
+  EXPECT_EQ(At(kItemWidth - 24 - 6, 2), Rgb(P().MenuBackColor));
+
+  Paint(save, false);
+  // The shortcut goes to the left, 10 in; the caption to the right.
+  const Ink shortcut = InkOf(Rgb(P().MenuBackColor), 0, 50);
+  ASSERT_GT(shortcut.count, 0);
+  EXPECT_GE(shortcut.box.left, 10);
+  EXPECT_LE(shortcut.box.left, 14);
+  const Ink caption = InkOf(Rgb(P().MenuBackColor), kItemWidth / 2, kItemWidth - 24);
+  EXPECT_GT(caption.count, 0);
 }
 
 // The tray menu as the main window designs it, with its painter made last.

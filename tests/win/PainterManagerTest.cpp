@@ -189,8 +189,11 @@ COLORREF WindowPixel(HWND wnd, int x, int y) {
 
 WNDPROC ProcOf(HWND wnd) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)); }
 
-TEST_F(PainterManager, PopupFrameDrawsFrameAndShadowAndCutsTheCorners) {
+TEST_F(PainterManager, PopupFrameOnNewerWindowsLeavesShadowAndRegionToTheSystem) {
   auto* p = new TMenuPainter(form);
+  // Wine, like every Windows from XP on, reports NT 5.1 or later: the menu has
+  // the system's own shadow already.
+  ASSERT_TRUE(p->IsWinXP());
   HWND popup = MakePopup(620, 300, 100, 80);
   p->PaintPopupFrame(popup, false);
   EXPECT_EQ(ProcOf(popup), &WhiteProc) << "nothing happens while FlatMenu is off";
@@ -201,23 +204,17 @@ TEST_F(PainterManager, PopupFrameDrawsFrameAndShadowAndCutsTheCorners) {
   const auto& pal = p->Palette();
   EXPECT_EQ(WindowPixel(popup, 0, 40), Rgb(pal.FrameColor));
   EXPECT_EQ(WindowPixel(popup, 50, 0), Rgb(pal.FrameColor));
-  EXPECT_EQ(WindowPixel(popup, 97, 40), Rgb(pal.FrameColor));
+  EXPECT_EQ(WindowPixel(popup, 99, 40), Rgb(pal.FrameColor)) << "no second shadow";
+  EXPECT_EQ(WindowPixel(popup, 50, 79), Rgb(pal.FrameColor));
   EXPECT_EQ(WindowPixel(popup, 1, 40), Rgb(pal.IconColumnColor));
-  EXPECT_EQ(WindowPixel(popup, 99, 40), Rgb(pal.FrameShadowColor));
-  EXPECT_EQ(WindowPixel(popup, 50, 79), Rgb(pal.FrameShadowColor));
-  // The shadow's two outer corners are cut away by the region.
+  EXPECT_EQ(WindowPixel(popup, 97, 40), Rgb(pal.MenuBackColor)) << "the right edge is closed";
   HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-  ASSERT_NE(GetWindowRgn(popup, rgn), ERROR);
-  EXPECT_FALSE(PtInRegion(rgn, 99, 0));
-  EXPECT_FALSE(PtInRegion(rgn, 0, 79));
-  EXPECT_TRUE(PtInRegion(rgn, 99, 40));
-  EXPECT_TRUE(PtInRegion(rgn, 0, 0));
+  EXPECT_EQ(GetWindowRgn(popup, rgn), ERROR) << "no corners cut";
 
-  // Hiding gives the window its own procedure back and takes the region away.
+  // Hiding gives the window its own procedure back.
   ShowWindow(popup, SW_HIDE);
   EXPECT_EQ(ProcOf(popup), &WhiteProc);
   EXPECT_EQ(GetWindowLongPtrA(popup, GWLP_USERDATA), 0);
-  EXPECT_EQ(GetWindowRgn(popup, rgn), ERROR);
   DeleteObject(rgn);
   DestroyWindow(popup);
   EXPECT_FALSE(p->FramePainting());
@@ -228,8 +225,10 @@ TEST_F(PainterManager, RightToLeftFrameContinuesTheColumnAtTheRight) {
   p->SetFlatMenu(true);
   HWND popup = MakePopup(620, 300, 100, 80);
   p->PaintPopupFrame(popup, true);
-  EXPECT_EQ(WindowPixel(popup, 95, 10), Rgb(p->Palette().IconColumnColor));
-  EXPECT_EQ(WindowPixel(popup, 1, 40), RGB(255, 255, 255));
+  EXPECT_EQ(WindowPixel(popup, 97, 10), Rgb(p->Palette().IconColumnColor));
+  // The strip that closes the system's edge goes to the side the column is not on.
+  EXPECT_EQ(WindowPixel(popup, 1, 40), Rgb(p->Palette().MenuBackColor));
+  EXPECT_EQ(WindowPixel(popup, 2, 40), Rgb(p->Palette().MenuBackColor));
   DestroyWindow(popup);
   EXPECT_EQ(ProcOf(popup), nullptr);
 }
@@ -294,6 +293,42 @@ TEST_F(PainterManagerFrame, ItemPaintedOnAWindowGetsThatWindowFramedThroughTheHo
   DestroyWindow(popup);
 }
 
+TEST_F(PainterManagerFrame, ARequestIsAnsweredByThePainterThatPostedIt) {
+  // A second painter on another form, not the one taking over controls, with
+  // an icon column of its own colour.
+  auto* other = OtherForm();
+  auto* otherMenu = new TPopupMenu(other);
+  auto* otherItem = new TMenuItem(other);
+  otherItem->SetCaption("Other");
+  otherMenu->Items().Add(otherItem);
+  auto* second = LoadPainter(other, 0, FlatBit(xcPopupMenu));
+  second->SetFlatMenu(true);
+  second->SetUseSystemColors(false);
+  second->SetIconBackColor(static_cast<TColor>(RGB(200, 40, 40)));
+  ASSERT_EQ(TMenuPainterManager::Instance()->ActivePainter(), painter);
+
+  HWND popup = MakePopup(620, 300, 120, 60);
+  {
+    HDC dc = GetDC(popup);
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    second->PaintMenuItem(*otherItem, canvas, RECT{4, 2, 110, 25}, false);
+    canvas.SetHandle(nullptr);
+    ReleaseDC(popup, dc);
+  }
+  test::Pump();
+  ASSERT_EQ(ProcOf(popup), &PopupFrameWndProc);
+  EXPECT_EQ(WindowPixel(popup, 1, 40), RGB(200, 40, 40));
+  DestroyWindow(popup);
+
+  // A request by item remembers its painter until the request comes through.
+  TBitmap offScreen(160, 23);
+  second->PaintMenuItem(*otherItem, offScreen.Canvas(), RECT{4, 0, 154, 23}, false);
+  EXPECT_EQ(TMenuPainterManager::Instance()->FrameRequester(), second);
+  test::Pump();
+  EXPECT_EQ(TMenuPainterManager::Instance()->FrameRequester(), nullptr);
+}
+
 // A real popup menu: the items ask for the frame while the menu is open, and
 // the frame is drawn before the menu closes.
 struct MenuProbe {
@@ -350,6 +385,29 @@ TEST_F(PainterManager, ManagerLivesFromTheFirstPainterToTheLast) {
   EXPECT_EQ(manager->Painters(), (std::vector<TMenuPainter*>{b}));
   other->Free();
   EXPECT_EQ(TMenuPainterManager::Instance(), nullptr);
+}
+
+TEST_F(PainterManager, APainterBeingDesignedNeedsNoManager) {
+  form->SetDesigning(true);
+  auto* p = new TMenuPainter(form);
+  EXPECT_EQ(TMenuPainterManager::Instance(), nullptr);
+  p->Free();
+  form->SetDesigning(false);
+}
+
+TEST_F(PainterManager, FormsOwnedByOtherFormsAreTakenOverToo) {
+  auto* owner = OtherForm();
+  auto* child = new TForm(owner);
+  child->SetBounds(0, 0, 200, 100);
+  auto* loose = new TForm(nullptr);
+  loose->SetBounds(0, 0, 200, 100);
+  auto* childBox = AddCheckBox(child, child);
+  auto* looseBox = AddCheckBox(loose, loose);
+  LoadPainter(form, FlatBit(xccForm), FlatBit(xcCheckBox));
+  PokeApplication();
+  EXPECT_TRUE(IsSubClassMethod(childBox->WindowProc));
+  EXPECT_TRUE(IsSubClassMethod(looseBox->WindowProc));
+  loose->Free();
 }
 
 TEST_F(PainterManager, InactiveOrDisabledPaintersAreNotChosen) {
@@ -493,6 +551,37 @@ TEST_F(PainterManagerCheckBox, TickIsHighlightColouredAndGreyWhenDisabled) {
   EXPECT_EQ(At(x, y), Rgb(painter->Palette().DisabledTextColor));
 }
 
+TEST_F(PainterManagerCheckBox, GrayedIsSilverWithAGreyTickEvenUnderTheMouse) {
+  box->SetState(TCheckBoxState::cbGrayed);
+  test::Pump();
+  box->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(Fill(), RGB(192, 192, 192));
+  EXPECT_EQ(Outline(), Rgb(painter->Palette().HighlightBorderColor));
+  EXPECT_EQ(At(boxRect.left + 3, boxRect.bottom - 4), RGB(128, 128, 128));
+  box->Perform(WM_KEYDOWN, VK_SPACE);
+  EXPECT_EQ(Fill(), RGB(192, 192, 192)) << "silver wins over the pressed fill";
+  EXPECT_EQ(At(boxRect.left + 3, boxRect.bottom - 4), Rgb(clWindow));
+  box->Perform(WM_KEYUP, VK_SPACE);
+}
+
+TEST_F(PainterManagerCheckBox, LeftJustifiedBoxGoesToTheRightEdge) {
+  auto* right = new TCheckBox(other);
+  right->Alignment = TAlignment::taLeftJustify;
+  right->SetParent(other);
+  right->SetCaption("Caption first");
+  right->SetBounds(10, 60, 120, 24);
+  painter->HookComponent(right, true, true);
+  ASSERT_TRUE(IsSubClassMethod(right->WindowProc));
+  right->Repaint();
+  const int s = GetSystemMetrics(SM_CXHTHUMB);
+  HDC dc = GetDC(right->Handle());
+  // The outline's left side: the box is s wide ending at the right edge, less 2.
+  EXPECT_EQ(GetPixel(dc, 120 - s + 1 + 2, boxRect.top + 4), Rgb(clBtnShadow));
+  EXPECT_EQ(GetPixel(dc, 118 - 1, boxRect.top + 4), Rgb(clBtnShadow));
+  EXPECT_NE(GetPixel(dc, boxRect.left, boxRect.top + 4), Rgb(clBtnShadow));
+  ReleaseDC(right->Handle(), dc);
+}
+
 TEST_F(PainterManagerCheckBox, HeldSpaceIsSeenOnceAndReleaseClearsIt) {
   auto* sub = static_cast<const TControlSubClass*>(box->WindowProc.Object());
   box->Perform(WM_KEYDOWN, VK_SPACE);
@@ -531,6 +620,16 @@ TEST_F(PainterManagerCheckBox, SwitchingThePainterOffRestoresAtTheNextMessage) {
   for (int i = 0; i < painter->ComponentCount(); ++i)
     owned += dynamic_cast<TControlSubClass*>(painter->Components(i)) != nullptr;
   EXPECT_EQ(owned, 0);
+}
+
+TEST_F(PainterManagerCheckBox, TheMessageThatRemovesTheHookKeepsItsAnswer) {
+  painter->SetActive(false);
+  char text[32] = {};
+  const LRESULT n = SendMessageA(box->Handle(), WM_GETTEXT, sizeof(text),
+                                 reinterpret_cast<LPARAM>(text));
+  EXPECT_FALSE(IsSubClassMethod(box->WindowProc));
+  EXPECT_EQ(n, 8);
+  EXPECT_STREQ(text, "Check me");
 }
 
 TEST_F(PainterManagerCheckBox, FreeingThePainterGivesTheControlItsProcedureBack) {
@@ -597,6 +696,84 @@ TEST_F(PainterManager, ListBoxAndEditGetAOnePixelBorder) {
             Rgb(LightenColor(painter->Palette().HighlightBorderColor, 60)));
 }
 
+TEST_F(PainterManager, EditsLoseTheir3DEdgeWhileTakenOverAndGetItBack) {
+  auto* other = OtherForm();
+  other->SetColor(static_cast<TColor>(RGB(100, 150, 200)));
+  auto* edit = new TEdit(other);
+  edit->SetParent(other);
+  edit->SetBounds(10, 10, 100, 22);
+  auto* bare = new TEdit(other);
+  bare->SetBorderStyle(TBorderStyle::bsNone);
+  bare->SetColor(static_cast<TColor>(RGB(250, 250, 250)));
+  bare->SetParent(other);
+  bare->SetBounds(10, 40, 100, 22);
+  auto* list = new TListBox(other);
+  list->SetParent(other);
+  list->SetBounds(10, 70, 100, 60);
+  auto* painter =
+      LoadPainter(form, FlatBit(xccForm), FlatBit(xcEdit) | FlatBit(xcListBox));
+  other->Show();
+  PokeApplication();
+  for (TWinControl* c : std::vector<TWinControl*>{edit, bare, list}) {
+    c->Repaint();
+    test::Pump();
+    c->Repaint();
+  }
+  EXPECT_FALSE(edit->Ctl3D());
+  EXPECT_FALSE(GetWindowLongPtrA(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(GetWindowLongPtrA(edit->Handle(), GWL_STYLE) & WS_BORDER);
+  EXPECT_FALSE(list->Ctl3D());
+  HDC dc = GetDC(bare->Handle());
+  EXPECT_EQ(GetPixel(dc, 0, 5), RGB(250, 250, 250)) << "border-less at rest: its own colour";
+  ReleaseDC(bare->Handle(), dc);
+  bare->Perform(CM_MOUSEENTER);
+  dc = GetDC(bare->Handle());
+  // The average of (250, 250, 250) and (100, 150, 200), 40 percent lighter.
+  EXPECT_EQ(GetPixel(dc, 0, 5), Rgb(LightenColor(static_cast<TColor>(RGB(175, 200, 225)), 40)));
+  ReleaseDC(bare->Handle(), dc);
+
+  painter->SetActive(false);
+  for (TWinControl* c : std::vector<TWinControl*>{edit, bare, list}) c->Perform(WM_NULL);
+  EXPECT_TRUE(edit->Ctl3D());
+  EXPECT_TRUE(GetWindowLongPtrA(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(list->Ctl3D());
+  EXPECT_TRUE(GetWindowLongPtrA(list->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_EQ(bare->BorderStyle(), TBorderStyle::bsNone);
+  EXPECT_FALSE(GetWindowLongPtrA(bare->Handle(), GWL_STYLE) & WS_BORDER);
+}
+
+TEST_F(PainterManager, ComboButtonFollowsTheReadingOrderAndSimpleCombosHaveNone) {
+  auto* other = OtherForm();
+  auto* rtl = new TComboBox(other);
+  rtl->BiDiMode = TBiDiMode::bdRightToLeft;
+  // No edit window of its own covering the left part.
+  rtl->Style = TComboBoxStyle::csDropDownList;
+  rtl->SetParent(other);
+  rtl->SetBounds(10, 10, 120, 24);
+  auto* simple = new TComboBox(other);
+  simple->Style = TComboBoxStyle::csSimple;
+  simple->SetParent(other);
+  simple->SetBounds(10, 50, 120, 80);
+  auto* painter = LoadPainter(form, FlatBit(xccForm), FlatBit(xcCombo));
+  other->Show();
+  PokeApplication();
+  const COLORREF fill = Rgb(painter->Palette().HighlightFillColor);
+  rtl->Perform(CM_MOUSEENTER);
+  RECT r;
+  GetClientRect(rtl->Handle(), &r);
+  HDC dc = GetDC(rtl->Handle());
+  EXPECT_EQ(GetPixel(dc, 4, 4), fill);
+  EXPECT_NE(GetPixel(dc, r.right - 4, 4), fill);
+  EXPECT_EQ(GetPixel(dc, 6, 10), RGB(0, 0, 0)) << "the arrow, 5 in from the left";
+  ReleaseDC(rtl->Handle(), dc);
+
+  simple->Perform(CM_MOUSEENTER);
+  GetClientRect(simple->Handle(), &r);
+  dc = GetDC(simple->Handle());
+  for (int x = 2; x < r.right - 2; x += 6) EXPECT_NE(GetPixel(dc, x, 4), fill) << x;
+  ReleaseDC(simple->Handle(), dc);
+}
+
 TEST_F(PainterManager, PanelBevelsAndComboButtonAreRedrawnFlat) {
   auto* other = OtherForm();
   auto* panel = new TPanel(other);
@@ -614,6 +791,15 @@ TEST_F(PainterManager, PanelBevelsAndComboButtonAreRedrawnFlat) {
   HDC dc = GetDC(panel->Handle());
   EXPECT_EQ(GetPixel(dc, 0, 30), Rgb(LightenColor(panel->Color(), 60)));
   EXPECT_EQ(GetPixel(dc, 119, 30), Rgb(DarkenColor(panel->Color(), 60)));
+  EXPECT_NE(GetPixel(dc, 1, 30), Rgb(LightenColor(panel->Color(), 60)));
+  ReleaseDC(panel->Handle(), dc);
+  // A wider bevel is redrawn at its width.
+  panel->BevelWidth = 2;
+  panel->Repaint();
+  test::Pump();
+  dc = GetDC(panel->Handle());
+  EXPECT_EQ(GetPixel(dc, 1, 30), Rgb(LightenColor(panel->Color(), 60)));
+  EXPECT_EQ(GetPixel(dc, 118, 30), Rgb(DarkenColor(panel->Color(), 60)));
   ReleaseDC(panel->Handle(), dc);
 
   combo->Perform(CM_MOUSEENTER);

@@ -1,4 +1,4 @@
-#include "components/CheckStates.h"
+#include "framework/CheckState.h"
 
 namespace qv {
 
