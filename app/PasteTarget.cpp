@@ -1,0 +1,53 @@
+#include "app/PasteTarget.h"
+
+#include <vector>
+
+#include "app/Recall.h"
+
+namespace qv {
+
+HWND PasteTargetAtShow(HWND clipWindow) {
+  HWND foreground = GetForegroundWindow();
+  return foreground == clipWindow ? nullptr : foreground;
+}
+
+void BringBackToFront(HWND target) {
+  if (!target || !IsWindow(target)) return;
+  if (IsIconic(target)) ShowWindow(target, SW_RESTORE);
+  // Joined with the current foreground thread for the call, as the hot key does,
+  // so the system lets a background program hand the activation on.
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool join = foreground != 0 && foreground != own;
+  if (join) AttachThreadInput(foreground, own, TRUE);
+  SetForegroundWindow(target);
+  if (join) AttachThreadInput(foreground, own, FALSE);
+}
+
+bool IsInFront(HWND target) {
+  if (!target || !IsWindow(target)) return false;
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return false;
+  return foreground == target || GetWindowThreadProcessId(foreground, nullptr) ==
+                                     GetWindowThreadProcessId(target, nullptr);
+}
+
+void SendExactCtrlV() {
+  std::vector<std::uint8_t> held;
+  for (int vk : {VK_LSHIFT, VK_RSHIFT, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN})
+    if (GetAsyncKeyState(vk) < 0) held.push_back(static_cast<std::uint8_t>(vk));
+  std::vector<INPUT> inputs;
+  for (const TKeyStroke& stroke : ExactCtrlVStrokes(held)) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = stroke.Vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(stroke.Vk, MAPVK_VK_TO_VSC));
+    if (stroke.Up) in.ki.dwFlags |= KEYEVENTF_KEYUP;
+    if (stroke.Vk == VK_RMENU || stroke.Vk == VK_LWIN || stroke.Vk == VK_RWIN)
+      in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace qv
