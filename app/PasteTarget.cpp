@@ -28,14 +28,22 @@ bool IsInFront(HWND target) {
   if (!target || !IsWindow(target)) return false;
   HWND foreground = GetForegroundWindow();
   if (!foreground) return false;
-  return foreground == target || GetWindowThreadProcessId(foreground, nullptr) ==
-                                     GetWindowThreadProcessId(target, nullptr);
+  return foreground == target ||
+         GetWindowThreadProcessId(foreground, nullptr) == GetWindowThreadProcessId(target, nullptr);
 }
 
 void SendExactCtrlV() {
+  // Down for the keyboard now, or for this thread when it read the slot key.
+  const auto down = [](int vk) { return GetAsyncKeyState(vk) < 0 || GetKeyState(vk) < 0; };
   std::vector<std::uint8_t> held;
-  for (int vk : {VK_LSHIFT, VK_RSHIFT, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN})
-    if (GetAsyncKeyState(vk) < 0) held.push_back(static_cast<std::uint8_t>(vk));
+  const int sides[][3] = {
+      {VK_SHIFT, VK_LSHIFT, VK_RSHIFT}, {VK_MENU, VK_LMENU, VK_RMENU}, {0, VK_LWIN, VK_RWIN}};
+  for (const auto& side : sides) {
+    const bool left = down(side[1]), right = down(side[2]);
+    if (left || (side[0] && !right && down(side[0])))
+      held.push_back(static_cast<std::uint8_t>(side[1]));
+    if (right) held.push_back(static_cast<std::uint8_t>(side[2]));
+  }
   std::vector<INPUT> inputs;
   for (const TKeyStroke& stroke : ExactCtrlVStrokes(held)) {
     INPUT in{};
