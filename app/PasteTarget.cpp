@@ -14,14 +14,10 @@ HWND PasteTargetAtShow(HWND clipWindow) {
 void BringBackToFront(HWND target) {
   if (!target || !IsWindow(target)) return;
   if (IsIconic(target)) ShowWindow(target, SW_RESTORE);
-  // Joined with the current foreground thread for the call, as the hot key does,
-  // so the system lets a background program hand the activation on.
-  const DWORD own = GetCurrentThreadId();
-  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-  const bool join = foreground != 0 && foreground != own;
-  if (join) AttachThreadInput(foreground, own, TRUE);
+  // The program was in front until a moment ago, so the system lets it hand the
+  // activation on. (Joining thread input here would leave nobody in front when
+  // the threads part again.)
   SetForegroundWindow(target);
-  if (join) AttachThreadInput(foreground, own, FALSE);
 }
 
 bool IsInFront(HWND target) {
@@ -30,6 +26,19 @@ bool IsInFront(HWND target) {
   if (!foreground) return false;
   return foreground == target ||
          GetWindowThreadProcessId(foreground, nullptr) == GetWindowThreadProcessId(target, nullptr);
+}
+
+bool WaitUntilInFront(HWND target, unsigned milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!IsInFront(target)) {
+    if (!target || !IsWindow(target) || GetTickCount() - start >= milliseconds) return false;
+    // Only messages other threads send are handled meanwhile (the activation
+    // hand-over is made of them); posted input, timers and the hot key wait.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    Sleep(10);
+  }
+  return true;
 }
 
 void SendExactCtrlV() {

@@ -29,6 +29,10 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
+// How long a recall waits, after the paste delay, for the window it pastes into
+// to take the activation back.
+constexpr unsigned kActivationWait = 1000;
+
 // The Settings dialog's values; its design values while it does not exist.
 std::string SettingsHotKey() { return Form2 ? Form2->ComboBox1->Text() : "Ctrl+Alt+Down"; }
 std::string SettingsPasteDelay() { return Form2 ? Form2->ComboBox2->Text() : "100"; }
@@ -530,7 +534,7 @@ void TForm1::ProcessQvCheckListBoxClick() {
   // The paste goes where the user was, or nowhere: the text stays on the clipboard.
   BringBackToFront(PasteTarget);
   if (PasteDelay > 0) Sleep(static_cast<DWORD>(PasteDelay));
-  if (IsInFront(PasteTarget)) SendExactCtrlV();
+  if (WaitUntilInFront(PasteTarget, kActivationWait)) SendExactCtrlV();
   WindowShown = 0;
   QvCheckListBox1->SetTopIndex(0);
 }
