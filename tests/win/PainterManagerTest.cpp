@@ -230,8 +230,8 @@ TEST_F(PainterManager, RightToLeftFrameContinuesTheColumnAtTheRight) {
   p->PaintPopupFrame(popup, true);
   EXPECT_EQ(WindowPixel(popup, 95, 10), Rgb(p->Palette().IconColumnColor));
   EXPECT_EQ(WindowPixel(popup, 1, 40), RGB(255, 255, 255));
+  EXPECT_EQ(ProcOf(popup), &PopupFrameWndProc);
   DestroyWindow(popup);
-  EXPECT_EQ(ProcOf(popup), nullptr);
 }
 
 class PainterManagerFrame : public PainterManager {
