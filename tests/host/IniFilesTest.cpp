@@ -22,7 +22,7 @@ class IniFile : public test::ScratchDirTest {
   const std::string path_ = Path("Qvavad.ini");
 };
 
-TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesAsWritten) {
+TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesWithoutSurroundingBlanks) {
   Write(
       "orphan=before any section\n"
       "[Form2]\r\n"
