@@ -37,4 +37,17 @@ std::string PreviewHintText(const std::string& gathered) {
   return hint;
 }
 
+bool IsPasteSpoilingModifier(std::uint8_t vk) {
+  return vk == 0xA0 || vk == 0xA1 || vk == 0xA4 || vk == 0xA5 || vk == 0x5B || vk == 0x5C;
+}
+
+std::vector<TKeyStroke> ExactCtrlVStrokes(const std::vector<std::uint8_t>& held) {
+  constexpr std::uint8_t kCtrl = 0x11, kV = 'V';
+  std::vector<TKeyStroke> strokes{{kCtrl, false}};
+  for (std::uint8_t vk : held)
+    if (IsPasteSpoilingModifier(vk)) strokes.push_back({vk, true});
+  strokes.insert(strokes.end(), {{kV, false}, {kV, true}, {kCtrl, true}});
+  return strokes;
+}
+
 }  // namespace qv

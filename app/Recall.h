@@ -2,7 +2,9 @@
 // The pure rules of recall and preview: which line a slot key picks, the
 // suffix a recall adds, and the text a preview hint shows.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -21,5 +23,21 @@ std::string WithRecallSuffix(std::string text, bool plusCrLf, bool plusCrLfLf);
 // A preview hint: "|" (the end of a short hint) shown as a broken bar, at most
 // 45 lines, the 45th ending with "..." whenever the text has that many.
 std::string PreviewHintText(const std::string& gathered);
+
+// One synthetic key event: a virtual-key code going down or up.
+struct TKeyStroke {
+  std::uint8_t Vk;
+  bool Up;
+  friend bool operator==(const TKeyStroke&, const TKeyStroke&) = default;
+};
+
+// The keys that turn Ctrl+V into another key when still held: left and right
+// Shift (0xA0, 0xA1), Alt (0xA4, 0xA5) and Windows (0x5B, 0x5C).
+bool IsPasteSpoilingModifier(std::uint8_t vk);
+
+// Exactly Ctrl+V while the given keys are held down: Ctrl goes down first (so
+// letting Alt or the Windows key up opens no menu), then every held Shift, Alt
+// and Windows key goes up, then V down, V up, Ctrl up. Other keys are ignored.
+std::vector<TKeyStroke> ExactCtrlVStrokes(const std::vector<std::uint8_t>& held);
 
 }  // namespace qv

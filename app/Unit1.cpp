@@ -3,13 +3,16 @@
 #include <cstring>
 #include <optional>
 #include <unordered_set>
+#include <vector>
 
+#include "app/PasteTarget.h"
 #include "app/Recall.h"
 #include "app/SingleInstance.h"
 #include "framework/Clipbrd.h"
 #include "framework/Dialogs.h"
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
+#include "settings/SettingsRules.h"
 #include "settings/Unit2.h"
 
 namespace qv {
@@ -28,6 +31,10 @@ int CapturesSinceAutoSave = 0;
 TForm1* Form1 = nullptr;
 
 namespace {
+
+// How long a recall waits, after the paste delay, for the window it pastes into
+// to take the activation back.
+constexpr unsigned kActivationWait = 1000;
 
 // The Settings dialog's values; its design values while it does not exist.
 std::string SettingsHotKey() { return Form2 ? Form2->ComboBox1->Text() : "Ctrl+Alt+Down"; }
@@ -275,14 +282,33 @@ void TForm1::FormCreate(TObject*) {
 }
 
 void TForm1::FormActivate(TObject*) {
-  if (FirstActivationDone == 0) {
-    GlobalHotKey1->SetKey(TextToShortCut(SettingsHotKey()));
-    PasteDelay = StrToInt(SettingsPasteDelay());
-    Timer2->SetInterval(SettingsAutoSave() ? AutoSaveInterval : 0);
-    SendMessageA(QvCheckListBox1->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
-    Application->Minimize();
-  }
+  if (FirstActivationDone != 0) return;
+  // Set first: closing a message box below activates the window again.
   FirstActivationDone = 1;
+  // A stored value that cannot work is replaced, in the dialog too, so the
+  // settings file is mended at the end and the user is told only once.
+  std::vector<std::string> notes;
+  std::string keyText = SettingsHotKey();
+  const THotKeyProblem problem = CheckHotKey(TextToShortCut(keyText));
+  if (problem != THotKeyProblem::hkOk) {
+    notes.push_back(HotKeyRefusedMessage(keyText, problem) + " " + kDesignHotKeyText +
+                    " is used instead.");
+    keyText = kDesignHotKeyText;
+    if (Form2) Form2->ComboBox1->SetText(keyText);
+  }
+  GlobalHotKey1->SetKey(TextToShortCut(keyText));
+  const std::string delayText = SettingsPasteDelay();
+  const TPasteDelayChoice delay = ReadPasteDelay(delayText);
+  if (!delay.Valid) {
+    notes.push_back(PasteDelayReplacedMessage(delayText, delay));
+    if (Form2) Form2->ComboBox2->SetText(IntToStr(delay.Milliseconds));
+  }
+  PasteDelay = delay.Milliseconds;
+  Timer2->SetInterval(SettingsAutoSave() ? AutoSaveInterval : 0);
+  SendMessageA(QvCheckListBox1->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
+  Application->Minimize();
+  if (!GlobalHotKey1->Registered()) notes.push_back(HotKeyHeldMessage(keyText));
+  for (const std::string& note : notes) ShowMessage(note);
 }
 
 void TForm1::AppDeactivate(TObject*) {
@@ -589,11 +615,10 @@ void TForm1::ProcessQvCheckListBoxClick() {
   list->SetItemIndex(-1);
   Application->Minimize();
   Hide();
+  // The paste goes where the user was, or nowhere: the text stays on the clipboard.
+  BringBackToFront(PasteTarget);
   if (PasteDelay > 0) Sleep(static_cast<DWORD>(PasteDelay));
-  keybd_event(VK_CONTROL, 0, 0, 0);
-  keybd_event('V', 0, 0, 0);
-  keybd_event('V', 0, KEYEVENTF_KEYUP, 0);
-  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  if (WaitUntilInFront(PasteTarget, kActivationWait)) SendExactCtrlV();
   WindowShown = 0;
   QvCheckListBox1->SetTopIndex(0);
 }
@@ -691,6 +716,7 @@ void TForm1::GlobalHotKey1HotKey(TObject*) {
     WindowShown = 0;
     return;
   }
+  PasteTarget = PasteTargetAtShow(Handle());
   const DWORD own = GetCurrentThreadId();
   const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
   AttachThreadInput(foreground, own, TRUE);

@@ -118,6 +118,9 @@ class TForm1 : public TForm {
   void Panel1MouseMove(TObject* sender, TShiftState shift, int x, int y);
   int DragStartX = 0;
   int DragStartY = 0;
+  // The window in front when the hot key showed the clip window: a recall pastes
+  // there, and only there.
+  HWND PasteTarget = nullptr;
 
   // Puts a clip at the top: its block in the store and its line in the list.
   // False, and nothing changed, when the store has no room for it.

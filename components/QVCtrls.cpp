@@ -118,14 +118,14 @@ void TQvCustomListBox::SetExtendedSelect(bool value) {
 }
 
 void TQvCustomListBox::SetOnDrawItem(TDrawItemEvent handler) {
-  if (handler == OnDrawItem) return;
-  OnDrawItem = handler;
+  if (handler == OnDrawItem()) return;
+  TCustomListBox::SetOnDrawItem(handler);
   WidthRulesChanged();
 }
 
 void TQvCustomListBox::SetOnGetItemWidth(TGetItemWidthEvent handler) {
-  if (handler == OnGetItemWidth) return;
-  OnGetItemWidth = handler;
+  if (handler == on_get_item_width_) return;
+  on_get_item_width_ = handler;
   WidthRulesChanged();
 }
 
@@ -153,7 +153,7 @@ void TQvCustomListBox::ResetItemHeight() {
   if (!HandleAllocated() || style_ == TListBoxStyle::lbOwnerDrawVariable) return;
   int height = item_height_;
   // A handler that draws the lines also decides how high they are.
-  if (style_ == TListBoxStyle::lbStandard || !OnDrawItem) {
+  if (style_ == TListBoxStyle::lbStandard || !OnDrawItem()) {
     canvas_->Font().Assign(font_);
     height = std::max(canvas_->TextHeight("Wg"), MinimumItemHeight());
     if (style_ == TListBoxStyle::lbOwnerDrawFixed) height = std::max(height, item_height_);
@@ -166,9 +166,9 @@ void TQvCustomListBox::ResetItemHeight() {
 }
 
 int TQvCustomListBox::ItemWidth(int index) {
-  if (style_ != TListBoxStyle::lbStandard && OnGetItemWidth && OnDrawItem) {
+  if (style_ != TListBoxStyle::lbStandard && on_get_item_width_ && OnDrawItem()) {
     int width = 0;
-    OnGetItemWidth(this, index, width);
+    on_get_item_width_(this, index, width);
     return width;
   }
   TCanvas& canvas = *canvas_;
@@ -277,8 +277,8 @@ void TQvCustomListBox::DrawLine(const DRAWITEMSTRUCT& item) {
 }
 
 void TQvCustomListBox::DrawItem(int index, RECT rect, unsigned state) {
-  if (OnDrawItem && style_ != TListBoxStyle::lbStandard) {
-    OnDrawItem(this, index, rect, state);
+  if (OnDrawItem() && style_ != TListBoxStyle::lbStandard) {
+    OnDrawItem()(this, index, rect, state);
     return;
   }
   TCanvas& canvas = *canvas_;

@@ -49,12 +49,12 @@ class TQvCustomListBox : public TCustomListBox {
   // Pixel width of the widest line seen since the last clear or full recount.
   int WidestLine() const { return widest_line_; }
 
-  // Assigning these through the setters re-applies the width rules; the fields
-  // themselves may be read and called freely.
-  void SetOnDrawItem(TDrawItemEvent handler);
+  // Both decide how wide a line is, so every change re-applies the width rules;
+  // the setters are the only way to change them.
+  void SetOnDrawItem(TDrawItemEvent handler) override;
+  const TGetItemWidthEvent& OnGetItemWidth() const { return on_get_item_width_; }
   void SetOnGetItemWidth(TGetItemWidthEvent handler);
   TMeasureItemEvent OnMeasureItem;
-  TGetItemWidthEvent OnGetItemWidth;
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -80,6 +80,7 @@ class TQvCustomListBox : public TCustomListBox {
 
  private:
   std::unique_ptr<TCanvas> canvas_;
+  TGetItemWidthEvent on_get_item_width_;
   int widest_line_ = 0;
   bool auto_scroll_ = false;
   bool gray_selection_ = false;

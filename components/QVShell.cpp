@@ -94,6 +94,7 @@ void CancelFormMouseMode() {
 TQvTrayIcon::TQvTrayIcon(TComponent* owner)
     : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
   window_ = AllocateHWnd(TWndMethod::Of<&TQvTrayIcon::TrayWndProc>(this));
+  icon_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
   icons_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
   FillNotifyData(data_);
 }
@@ -101,9 +102,11 @@ TQvTrayIcon::TQvTrayIcon(TComponent* owner)
 TQvTrayIcon::~TQvTrayIcon() {
   SetState(csDestroying, true);
   enabled_ = false;
+  icon_->OnChange = nullptr;
   icons_->OnChange = nullptr;
   SetAnimated(false);
   animation_timer_.reset();
+  add_retry_timer_.reset();
   Delete();
   DeallocateHWnd(window_);
   window_ = nullptr;
@@ -136,8 +139,10 @@ void TQvTrayIcon::SetHint(const std::string& hint) {
 }
 
 void TQvTrayIcon::SetIcon(const TIcon& icon) {
-  if (&icon != icon_.get()) icon_->Assign(icon);
-  Update();
+  if (&icon != icon_.get())
+    icon_->Assign(icon);  // reports the change, which updates the shell
+  else
+    Update();
 }
 
 void TQvTrayIcon::SetInterval(uint16_t interval) {
@@ -222,6 +227,25 @@ void TQvTrayIcon::Add() {
   added_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
   if (added_ && ShortTip(hint_).empty()) Shell_NotifyIconA(NIM_MODIFY, &data_);
   if (animated_) SetAnimationRunning(true);
+  if (added_) {
+    if (add_retry_timer_) add_retry_timer_->SetEnabled(false);
+  } else if (!Designing() && !(add_retry_timer_ && add_retry_timer_->Enabled())) {
+    if (!add_retry_timer_) {
+      add_retry_timer_.reset(new TTimer(nullptr));
+      add_retry_timer_->OnTimer = TNotifyEvent::Of<&TQvTrayIcon::AddRetryTick>(this);
+    }
+    add_retries_left_ = kAddRetries;
+    add_retry_timer_->SetInterval(AddRetryInterval);
+    add_retry_timer_->SetEnabled(true);
+  }
+}
+
+void TQvTrayIcon::AddRetryTick(TObject*) {
+  if (added_ || !active_ || Destroying() || --add_retries_left_ < 0) {
+    add_retry_timer_->SetEnabled(false);
+    return;
+  }
+  Add();
 }
 
 void TQvTrayIcon::Delete() {
@@ -251,6 +275,14 @@ void TQvTrayIcon::Update() {
 }
 
 void TQvTrayIcon::TrayWndProc(TMessage& m) {
+  // Sent to every top-level window when the taskbar (re)starts: a restarted
+  // shell has forgotten every icon.
+  static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  if (m.Msg == taskbarCreated && taskbarCreated != 0) {
+    if (active_ && !Designing() && !Destroying()) Add();
+    m.Result = 0;
+    return;
+  }
   if (m.Msg != WM_QVTRAYICON || !enabled_) {
     m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
     return;
@@ -325,9 +357,9 @@ void TQvTrayIcon::DblClick() {
   OnDblClick(this);
 }
 
-void TQvTrayIcon::Click(TMouseButton button, TShiftState, int x, int y) {
+void TQvTrayIcon::Click(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbRight && ShowPopup(x, y)) return;
-  OnClick(this);
+  OnClick(this, button, shift, x, y);
 }
 
 void TQvTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -63,10 +63,11 @@ class TQvTrayIcon : public TComponent {
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint);
 
+  // Changing it in place shows the change at once, as SetIcon does.
   TIcon& Icon() { return *icon_; }
   // Copies the image in and shows it at once (an empty icon takes the tray icon away).
   void SetIcon(const TIcon& icon);
-  // TIcon reports no changes of its own: after changing Icon() in place, call this.
+  // Shows the current icon again (changes of Icon() are shown without it).
   void IconChanged() { Update(); }
 
   TIconList& Icons() { return *icons_; }
@@ -88,11 +89,15 @@ class TQvTrayIcon : public TComponent {
 
   // True while the shell holds the icon (the last add succeeded, no delete since).
   bool Added() const { return added_; }
+  // An add the shell refuses (at logon the taskbar may not be there yet) is tried
+  // again this many milliseconds later, up to kAddRetries times.
+  unsigned AddRetryInterval = 2000;
+  static constexpr int kAddRetries = 15;
   // The record last handed to the shell, and the window that gets its notices.
   const NOTIFYICONDATAA& NotifyData() const { return data_; }
   HWND WindowHandle() const { return window_; }
 
-  TNotifyEvent OnClick;
+  TMouseEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
@@ -122,6 +127,7 @@ class TQvTrayIcon : public TComponent {
   void Delete();
   void Update();
   void IconsChanged(TObject*) { Update(); }
+  void AddRetryTick(TObject*);
   void AnimationTick(TObject*);
   void SetAnimationRunning(bool running);
   void TrayWndProc(TMessage& m);
@@ -140,6 +146,8 @@ class TQvTrayIcon : public TComponent {
   std::unique_ptr<TIconList> icons_;
   // Animation runs on the UI thread, so frame steps never race a hint or icon change.
   std::unique_ptr<TTimer, ComponentDeleter> animation_timer_;
+  std::unique_ptr<TTimer, ComponentDeleter> add_retry_timer_;
+  int add_retries_left_ = 0;
   std::string hint_;
   bool show_design_ = false;
   TPopupMenu* popup_menu_ = nullptr;

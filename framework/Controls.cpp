@@ -537,7 +537,7 @@ void TWinControl::WndProc(TMessage& m) {
       TShiftState shift = KeysToShiftState(m.WParam);
       if (m.Msg == WM_LBUTTONDBLCLK) {
         shift |= ssDouble;
-        OnDblClick(this);
+        if (!NotifiesDoubleClicks()) OnDblClick(this);
       }
       MouseDown(button, shift, GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
       return;

@@ -243,6 +243,9 @@ class TWinControl : public TControl {
   virtual void Paint(TCanvas& canvas);
   // The top-level control sees keys first when this says so (a form's KeyPreview).
   virtual bool WantsKeyPreview() const { return false; }
+  // True for a native control that reports double clicks by a notification of
+  // its own (a list box's LBN_DBLCLK): its mouse message then raises no OnDblClick.
+  virtual bool NotifiesDoubleClicks() const { return false; }
   virtual bool KeyDown(WORD& key, TShiftState shift);
   virtual bool KeyPress(char& key);
   virtual void KeyUp(WORD& key, TShiftState shift);

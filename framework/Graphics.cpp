@@ -356,14 +356,19 @@ COLORREF TBitmap::BottomLeftColor() {
   return Empty() ? CLR_INVALID : GetPixel(Canvas().Handle(), 0, height_ - 1);
 }
 
+void TIcon::SetHandle(HICON icon) {
+  icon_.reset(icon);
+  OnChange(this);
+}
+
 void TIcon::LoadFromResourceName(HINSTANCE instance, const char* name, int size) {
   HICON icon = static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, size, size, 0));
   if (!icon) throw EInvalidOperation(std::string("Resource ") + name + " not found");
-  icon_.reset(icon);
+  SetHandle(icon);
 }
 
 void TIcon::Assign(const TIcon& other) {
-  icon_.reset(other.icon_ ? CopyIcon(other.icon_.get()) : nullptr);
+  SetHandle(other.icon_ ? CopyIcon(other.icon_.get()) : nullptr);
 }
 
 }  // namespace qv

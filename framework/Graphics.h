@@ -191,11 +191,14 @@ class TIcon : public TObject {
   QV_CLASS(TIcon)
  public:
   HICON Handle() const { return icon_.get(); }
-  void SetHandle(HICON icon) { icon_.reset(icon); }
+  void SetHandle(HICON icon);
   bool Empty() const { return !icon_; }
   // Loads a 16 x 16 icon resource.
   void LoadFromResourceName(HINSTANCE instance, const char* name, int size = 16);
   void Assign(const TIcon& other);
+
+  // Raised after every change of the image.
+  TNotifyEvent OnChange;
 
  private:
   UniqueIcon icon_;

@@ -139,7 +139,8 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
                                  const std::string& fallback) const {
   size_t eq = 0;
   const int at = FindKey(lines_, FindSection(lines_, section), key, &eq);
-  return at < 0 ? fallback : lines_[at].substr(eq + 1);
+  // Blanks around the value are not part of it, as the system's profile functions read it.
+  return at < 0 ? fallback : Trim(lines_[at].substr(eq + 1));
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int fallback) const {

@@ -4,7 +4,7 @@
 // reads from memory, and writes the whole file at once on every change, crash-safe.
 //
 // Section and key names ignore ASCII letter case and surrounding blanks. A value is
-// everything after the key's first '=', kept as it is. When a name appears twice,
+// everything after the key's first '=', without the blanks around it. When a name appears twice,
 // the first occurrence is the one that counts. Lines starting with ';' are comments.
 
 #include <string>

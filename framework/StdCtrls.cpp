@@ -226,7 +226,6 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
 }
 
 void TCustomListBox::WindowCreated() {
-  ResetItemHeight();
   if (saved_items_) {
     std::unique_ptr<TStringList> saved = std::move(saved_items_);
     TUpdateGuard guard(*items_);
@@ -237,6 +236,8 @@ void TCustomListBox::WindowCreated() {
     SetTopIndex(saved_top_index_);
     SetItemIndex(saved_item_index_);
   }
+  // After the lines are back: the height decides whether they all fit.
+  ResetItemHeight();
 }
 
 void TCustomListBox::DestroyWnd() {
@@ -338,7 +339,7 @@ void TCustomListBox::DeleteString(int index) {
 void TCustomListBox::ResetContent() { SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
 
 void TCustomListBox::DrawItem(int index, RECT rect, unsigned state) {
-  OnDrawItem(this, index, rect, state);
+  on_draw_item_(this, index, rect, state);
 }
 
 void TCustomListBox::MeasureItem(int, int& height) { height = item_height_; }
@@ -366,7 +367,7 @@ void TCustomListBox::WndProc(TMessage& m) {
       const bool selected = dis->itemState & ODS_SELECTED;
       canvas.Brush().SetColor(selected ? clHighlight : color_);
       if (selected) canvas.Font().SetColor(clHighlightText);
-      if (OnDrawItem && static_cast<int>(dis->itemID) >= 0) {
+      if (on_draw_item_ && static_cast<int>(dis->itemID) >= 0) {
         canvas.SetHandle(nullptr);
         DrawItem(static_cast<int>(dis->itemID), dis->rcItem, dis->itemState);
       } else {

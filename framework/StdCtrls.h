@@ -133,7 +133,9 @@ class TCustomListBox : public TWinControl {
   // empty for any other index outside the list.
   RECT ItemRect(int index);
 
-  TDrawItemEvent OnDrawItem;
+  // Set only through the setter, so a subclass hears of every change of it.
+  const TDrawItemEvent& OnDrawItem() const { return on_draw_item_; }
+  virtual void SetOnDrawItem(TDrawItemEvent handler) { on_draw_item_ = handler; }
 
   // The item-data value of a line: overridable, so a subclass may keep records there.
   virtual std::intptr_t InternalGetItemData(int index);
@@ -148,6 +150,7 @@ class TCustomListBox : public TWinControl {
   void WindowCreated() override;
   void DestroyWnd() override;
   void WndProc(TMessage& m) override;
+  bool NotifiesDoubleClicks() const override { return true; }
   virtual void DrawItem(int index, RECT rect, unsigned state);
   virtual void MeasureItem(int index, int& height);
   // Sends the line height to the window (owner-drawn fixed style); subclasses may
@@ -163,6 +166,9 @@ class TCustomListBox : public TWinControl {
   bool integral_height_ = false;
   // Where the default drawing of an owner-drawn line starts its text.
   int text_indent_ = 2;
+
+ private:
+  TDrawItemEvent on_draw_item_;
 };
 
 class TListBox : public TCustomListBox {

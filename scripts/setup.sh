@@ -9,7 +9,7 @@ host_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev)
 # The product is the 32-bit exe; the tests run its 64-bit twin under 64-bit Wine,
 # which also works where the kernel cannot run 32-bit Linux programs.
 win_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 wine wine64 xvfb x11-utils xauth)
+          binutils-mingw-w64-x86-64 wine wine64 xvfb x11-utils xauth openbox)
 
 wanted=("${host_pkgs[@]}")
 [ "${1:-all}" = host ] || wanted+=("${win_pkgs[@]}")

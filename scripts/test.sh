@@ -37,6 +37,7 @@ qv_wine_prefix
 # Always a private virtual display: the tests type, click and use the clipboard.
 qv_start_xvfb
 cleanup() {
+  qv_stop_wm
   # Only a server this run started: someone else's programs may use it.
   if [ -n "${QV_STARTED_WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
   qv_stop_xvfb
@@ -44,3 +45,9 @@ cleanup() {
 trap cleanup EXIT
 qv_wine_services
 ctest --preset win64
+
+echo "== the scenarios and the focus tests again, with a window manager on the display"
+qv_start_wm
+ctest --preset win64 -R e2e
+"$WINELOADER" build/win64/tests/qv_win_tests.exe --gtest_filter='Recall.*:Settings.*' \
+  --gtest_brief=1

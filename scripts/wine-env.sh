@@ -4,6 +4,7 @@
 #   qv_wine_prefix         make the prefix once; later calls return at once
 #   qv_start_xvfb          start a private virtual display, export DISPLAY
 #   qv_stop_xvfb           stop the display that qv_start_xvfb started
+#   qv_start_wm / qv_stop_wm  run openbox on that display (focus as on a desktop)
 #   qv_display_works       is $DISPLAY a reachable X display?
 #   qv_wine_services       start Wine's server and services detached from our output
 #   qv_use_desktop_prefix  switch to the prefix for running the program on your desktop
@@ -143,6 +144,33 @@ qv_stop_xvfb() {
     kill "$QV_XVFB_PID" 2>/dev/null || true
     wait "$QV_XVFB_PID" 2>/dev/null || true
     QV_XVFB_PID=
+  fi
+  return 0
+}
+
+# A window manager on the private display: activation and focus then go through
+# it, as on a real desktop, instead of being granted at once.
+qv_start_wm() {
+  if [ -n "${QV_WM_PID:-}" ] && kill -0 "$QV_WM_PID" 2>/dev/null; then return 0; fi
+  if ! command -v openbox >/dev/null; then
+    echo "openbox is missing; run: bash scripts/setup.sh" >&2
+    return 1
+  fi
+  openbox --sm-disable </dev/null >/dev/null 2>&1 &
+  QV_WM_PID=$!
+  local tries=100
+  # Ready once it owns the screen's window-manager selection.
+  while ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window &&
+        kill -0 "$QV_WM_PID" 2>/dev/null && [ $((tries -= 1)) -gt 0 ]; do
+    sleep 0.05
+  done
+}
+
+qv_stop_wm() {
+  if [ -n "${QV_WM_PID:-}" ]; then
+    kill "$QV_WM_PID" 2>/dev/null || true
+    wait "$QV_WM_PID" 2>/dev/null || true
+    QV_WM_PID=
   fi
   return 0
 }

@@ -8,6 +8,7 @@
 #include "framework/IniFiles.h"
 #include "framework/SysUtils.h"
 #include "framework/TypInfo.h"
+#include "settings/SettingsRules.h"
 
 namespace qv {
 
@@ -127,6 +128,23 @@ void ForEachKeptProperty(const TPersistentForm& form, Visit visit) {
   }
 }
 
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<TScreenRect>*>(data)->push_back(
+        {r.left, r.top, r.right, r.bottom});
+  }
+  return TRUE;
+}
+
+std::vector<TScreenRect> MonitorWorkAreas() {
+  std::vector<TScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
 std::string KeyOf(const TComponent* component, const TPropInfo* prop) {
   return component->Name() + "." + prop->Name;
 }
@@ -201,11 +219,20 @@ void TPersistentForm::ReadStore() {
     height = store_->ReadInteger("Height", 0);
     LoadComponentValues();
   }
-  // 0 stands for "not stored": such a value leaves the design's placement.
-  if (top != 0) SetTop(top);
-  if (left != 0) SetLeft(left);
-  if (width != 0) SetWidth(width);
-  if (height != 0) SetHeight(height);
+  // 0 stands for "not stored": such a value leaves the design's placement. A size
+  // below the design's would cut controls off, and a place off every monitor
+  // could not be reached: both are ignored too.
+  if (width >= Width()) SetWidth(width);
+  if (height >= Height()) SetHeight(height);
+  if (top == 0 && left == 0) return;
+  const int placeTop = top != 0 ? top : Top(), placeLeft = left != 0 ? left : Left();
+  if (!IsReachablePlacement({placeLeft, placeTop, placeLeft + Width(), placeTop + Height()},
+                            MonitorWorkAreas()))
+    return;
+  SetTop(placeTop);
+  SetLeft(placeLeft);
+  // The place the user left it wins over the design's centring.
+  Position = TPosition::poDesigned;
 }
 
 void TPersistentForm::WriteStore() {

@@ -1,8 +1,10 @@
 #include "settings/Unit2.h"
 
 #include "app/Unit1.h"
+#include "framework/Dialogs.h"
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
+#include "settings/SettingsRules.h"
 
 namespace qv {
 
@@ -122,11 +124,48 @@ void TForm2::FormActivate(TObject*) {
 }
 
 void TForm2::BitBtn1Click(TObject*) {
-  Form1->GlobalHotKey1->SetKey(TextToShortCut(ComboBox1->Text()));
-  PasteDelay = StrToInt(ComboBox2->Text());
+  // Everything is checked before anything is applied: a refused value leaves the
+  // dialog open and the settings in force as they were.
+  const std::string keyText = ComboBox1->Text();
+  const TShortCut key = TextToShortCut(keyText);
+  const THotKeyProblem problem = CheckHotKey(key);
+  if (problem != THotKeyProblem::hkOk) {
+    ShowMessage(HotKeyRefusedMessage(keyText, problem));
+    return;
+  }
+  const int delay = StrToInt(ComboBox2->Text());
+  if (delay < 0 || delay > kMaxPasteDelay) {
+    ShowMessage(PasteDelayOutOfRangeMessage(ComboBox2->Text()));
+    return;
+  }
+  if (!TakeHotKey(key)) ShowMessage(HotKeyHeldMessage(keyText));
+  PasteDelay = delay;
   Form1->Timer2->SetInterval(CheckBox1->Checked() ? AutoSaveInterval : 0);
   ModalResult = TModalResult::mrOk;
   Close();
+}
+
+bool TForm2::TakeHotKey(TShortCut key) {
+  TGlobalHotKey& hotKey = *Form1->GlobalHotKey1;
+  const TShortCut previous = hotKey.Key();
+  if (key == previous) {
+    hotKey.SetEnabled(true);  // not held yet: another try
+    return hotKey.Registered();
+  }
+  hotKey.SetKey(key);
+  if (hotKey.Registered()) return true;
+  // The settings file must not keep a key that does nothing: back to the one in force.
+  hotKey.SetKey(previous);
+  ComboBox1->SetText(HotKeyText(previous));
+  return false;
+}
+
+std::string TForm2::HotKeyText(TShortCut key) {
+  // The list's own spelling ("Ctrl+Shift+Up") where it has the key.
+  TStrings& choices = ComboBox1->Items();
+  for (int i = 0; i < choices.Count(); ++i)
+    if (TextToShortCut(choices.Get(i)) == key) return choices.Get(i);
+  return ShortCutToText(key);
 }
 
 void TForm2::CheckBox2Click(TObject*) {

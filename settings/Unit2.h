@@ -4,6 +4,7 @@
 
 #include "framework/ChoiceCtrls.h"
 #include "framework/ExtCtrls.h"
+#include "framework/ShortCuts.h"
 #include "look/ButtonComps.h"
 #include "settings/PersistentForm.h"
 
@@ -32,6 +33,13 @@ class TForm2 : public TPersistentForm {
   void BitBtn1Click(TObject* sender);
   void CheckBox2Click(TObject* sender);
   void VerivorButton2Click(TObject* sender);
+
+  // Makes key the global hot key. When it cannot be held, the key in force before
+  // stays, ComboBox1 shows it again, and the result is false. The same key as
+  // before is tried again.
+  bool TakeHotKey(TShortCut key);
+  // How ComboBox1 writes a key.
+  std::string HotKeyText(TShortCut key);
 
  protected:
   void CreateParams(TCreateParams& params) override;

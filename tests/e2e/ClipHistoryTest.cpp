@@ -381,5 +381,59 @@ TEST_F(ClipHistory, TheSettingsFileChoosesTheHotKeyAndIsWrittenAtTheEnd) {
   EXPECT_NE(ini.find("CheckBox2.Checked=FALSE"), std::string::npos) << ini;
 }
 
+// The editable box of the Settings dialog's hot-key choice: its left combo box.
+HWND FindHotKeyBox(HWND dialog) {
+  std::vector<HWND> children;
+  EnumChildWindows(dialog, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  HWND best = nullptr;
+  for (HWND child : children) {
+    if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") != 0) continue;
+    if (!best || ScreenRect(child).left < ScreenRect(best).left) best = child;
+  }
+  return best;
+}
+
+TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnother) {
+  // Taken before the program starts, as a graphics driver often takes it.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x5152, MOD_CONTROL | MOD_ALT, VK_DOWN));
+  StartWithFiles("newest" + kMarker + "0000100000001\r\n",
+                 "/:hdr:\\0000100000001\r\nnewest\r\n/:tlr:\\0000100000001\r\n");
+  HWND told = program.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(DialogText(told),
+            "Another program holds the hot key Ctrl+Alt+Down, so it cannot bring up the clips.\r\n"
+            "Choose another hot key in Settings.");
+  ASSERT_TRUE(program.AnswerDialog(kAppTitle, "OK"));
+
+  PickTrayMenuItem(program, 1);  // "Settings..."
+  HWND settings = program.WaitForWindow("", "Settings");
+  ASSERT_TRUE(settings);
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(settings) != FALSE; }, "the dialog"));
+  HWND hotKeyBox = FindHotKeyBox(settings);
+  ASSERT_TRUE(hotKeyBox);
+  SetWindowTextA(hotKeyBox, "F9");
+  // The dialog puts the pointer on its OK button when it comes up.
+  POINT ok;
+  ASSERT_TRUE(Eventually([&] {
+    GetCursorPos(&ok);
+    return ok.x == ScreenRect(settings).left + 135 || ok.x == 0;
+  }, "the pointer on OK"));
+  ASSERT_TRUE(Click(ok.x, ok.y));
+  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(settings); }, "the dialog to close"));
+  EXPECT_FALSE(FindDialog(kAppTitle, program.ProcessId()));
+
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+  ASSERT_TRUE(PressKey(VK_F9));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window"));
+  ASSERT_TRUE(PressKey('1'));
+  EXPECT_TRUE(Eventually([&] { return target.Text() == "newest"; }, "the paste"))
+      << "target holds: " << target.Text();
+  UnregisterHotKey(nullptr, 0x5152);
+  EXPECT_EQ(program.Close(), 0u);
+  const std::string ini = folder.ReadFile("qvavad.ini").value_or("");
+  EXPECT_NE(ini.find("ComboBox1.Text=F9"), std::string::npos) << ini;
+}
+
 }  // namespace
 }  // namespace qv::e2e

@@ -22,7 +22,7 @@ class IniFile : public test::ScratchDirTest {
   const std::string path_ = Path("Qvavad.ini");
 };
 
-TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesAsWritten) {
+TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesWithoutSurroundingBlanks) {
   Write(
       "orphan=before any section\n"
       "[Form2]\r\n"
@@ -31,6 +31,7 @@ TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesAsWritten) {
       "ComboBox2.Text= 250 \r\n"
       "; Commented=1\n"
       "Path=a=b\n"
+      "Spaced =\t a  b \t\r\n"
       "Top=999\n"
       "[ Other ]\n"
       "Top=5\n"
@@ -39,8 +40,10 @@ TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesAsWritten) {
   const TIniFile ini(path_);
   EXPECT_EQ(ini.ReadInteger("FORM2", "top", 0), 31);  // the first occurrence counts
   EXPECT_EQ(ini.ReadString("Form2", "combobox1.text", "-"), "Ctrl+Alt+Down");
-  EXPECT_EQ(ini.ReadString("Form2", "ComboBox2.Text", "-"), " 250 ");
-  EXPECT_EQ(ini.ReadInteger("Form2", "ComboBox2.Text", -1), -1);  // a trailing blank: no number
+  // Blanks around a value are no part of it ("ComboBox1.Text = F12" means F12).
+  EXPECT_EQ(ini.ReadString("Form2", "ComboBox2.Text", "-"), "250");
+  EXPECT_EQ(ini.ReadInteger("Form2", "ComboBox2.Text", -1), 250);
+  EXPECT_EQ(ini.ReadString("Form2", "Spaced", "-"), "a  b");
   EXPECT_EQ(ini.ReadString("Form2", "Path", "-"), "a=b");
   for (const char* absent : {"Late", "orphan", "; Commented", "Commented"})
     EXPECT_FALSE(ini.ValueExists("Form2", absent)) << absent;
@@ -49,7 +52,7 @@ TEST_F(IniFile, ReadsNamesIgnoringCaseAndValuesAsWritten) {
 
   TStringList names;
   ini.ReadSection("form2", names);
-  EXPECT_EQ(names.Text(), "Top\r\nComboBox1.Text\r\nComboBox2.Text\r\nPath\r\n");
+  EXPECT_EQ(names.Text(), "Top\r\nComboBox1.Text\r\nComboBox2.Text\r\nPath\r\nSpaced\r\n");
   ini.ReadSections(names);
   EXPECT_EQ(names.Text(), "Form2\r\nOther\r\n");
 }

@@ -54,5 +54,21 @@ TEST(CheckStates, AClickCyclesThroughTheStates) {
   EXPECT_EQ(NextCheckState(S::cbChecked, true), S::cbUnchecked);
 }
 
+// Ctrl goes down before any held modifier is let up, and V only after them all.
+TEST(RecallRules, PasteIsExactlyCtrlVWhateverIsStillHeld) {
+  using S = TKeyStroke;
+  EXPECT_EQ(ExactCtrlVStrokes({}),
+            (std::vector<S>{{0x11, false}, {'V', false}, {'V', true}, {0x11, true}}));
+  // Left Shift, right Alt and the Windows key held; Ctrl and a letter are no concern.
+  EXPECT_EQ(ExactCtrlVStrokes({0xA0, 0x11, 0xA5, 'Q', 0x5B}),
+            (std::vector<S>{{0x11, false},
+                            {0xA0, true},
+                            {0xA5, true},
+                            {0x5B, true},
+                            {'V', false},
+                            {'V', true},
+                            {0x11, true}}));
+}
+
 }  // namespace
 }  // namespace qv

@@ -317,6 +317,62 @@ TEST_F(CheckList, ScrollWidthFollowsTheWidestLine) {
   EXPECT_EQ(list->WidestLine(), 0);
 }
 
+struct Painter : TObject {
+  int doubleClicks = 0;
+  void Draw(TObject*, int, RECT, unsigned) {}
+  void Width(TObject*, int, int& width) { width = 500; }
+  void DoubleClick(TObject*) { ++doubleClicks; }
+};
+
+TEST_F(CheckList, HandlersThatDrawOrMeasureLinesSwitchTheWidthRulesHoweverTheyAreSet) {
+  Painter painter;
+  list->Items().Add("short");
+  list->SetOnGetItemWidth(TGetItemWidthEvent::Of<&Painter::Width>(&painter));
+  EXPECT_EQ(Extent(), LineWidth("short"));  // measuring alone is not enough
+  // Through the base class as well: the list box hears of it.
+  TCustomListBox* base = list;
+  base->SetOnDrawItem(TDrawItemEvent::Of<&Painter::Draw>(&painter));
+  EXPECT_EQ(Extent(), 500 + list->StripWidth());
+  base->SetOnDrawItem(nullptr);
+  EXPECT_EQ(Extent(), LineWidth("short"));
+}
+
+TEST_F(CheckList, ADoubleClickIsReportedOnce) {
+  Painter painter;
+  list->OnDblClick = TNotifyEvent::Of<&Painter::DoubleClick>(&painter);
+  AddLines({"one", "two"});
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 3));
+  Send(WM_LBUTTONUP, 0, MAKELPARAM(60, 3));
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 3));
+  Send(WM_LBUTTONUP, 0, MAKELPARAM(60, 3));
+  test::Pump();
+  EXPECT_EQ(painter.doubleClicks, 1);
+}
+
+// Notes how many lines the list holds whenever its line height is set.
+class THeightWatch : public TQvCheckListBox {
+ public:
+  using TQvCheckListBox::TQvCheckListBox;
+  std::vector<int> linesAtReset;
+
+ protected:
+  void ResetItemHeight() override {
+    if (HandleAllocated()) linesAtReset.push_back(Count());
+    TQvCheckListBox::ResetItemHeight();
+  }
+};
+
+TEST_F(CheckList, ARecreatedWindowGetsItsLineHeightWithTheLinesBack) {
+  auto* watched = new THeightWatch(form);
+  watched->SetParent(form);
+  watched->SetBounds(0, 160, 200, 100);
+  for (const char* line : {"c", "a", "b"}) watched->Items().Add(line);
+  watched->linesAtReset.clear();
+  watched->SetSorted(true);
+  ASSERT_FALSE(watched->linesAtReset.empty());  // (a font set while it is made comes first)
+  EXPECT_EQ(watched->linesAtReset.back(), 3);
+}
+
 TEST_F(CheckList, BadIndexesRaiseTheListIndexError) {
   AddLines({"a", "b"});
   auto message = [](auto&& action) -> std::string {

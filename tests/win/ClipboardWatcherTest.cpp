@@ -96,8 +96,12 @@ TEST_F(Watcher, AChainChangeNamingTheNextViewerReplacesItAndGoesNoFurther) {
   SendMessageA(watcher->WindowHandle(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(behind.wnd), 0);
   EXPECT_EQ(behind.chainChanges, before + 1);  // ours: replaced, not passed on
   EXPECT_EQ(watcher->NextViewer(), nullptr);
-  Clipboard().SetAsText("last in the chain");  // forwarding to nobody is harmless
-  test::Pump();
+  // Last in the chain: the watcher still hears of a copy, and nobody else does.
+  const int changesBefore = changes.count, drawsBefore = behind.draws;
+  Clipboard().SetAsText("last in the chain");
+  test::PumpUntil([&] { return changes.count > changesBefore; });
+  EXPECT_EQ(changes.count, changesBefore + 1);
+  EXPECT_EQ(behind.draws, drawsBefore);
   SendMessageA(watcher->WindowHandle(), WM_CHANGECBCHAIN, 0,
                reinterpret_cast<LPARAM>(behind.wnd));
 }

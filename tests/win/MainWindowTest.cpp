@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <memory>
 
 #include "app/SingleInstance.h"
@@ -59,11 +61,14 @@ TEST_F(MainWindow, PreparedFilesLoadAndCloseWritesThemBackByteForByte) {
 
 TEST_F(MainWindow, AMissingStoreFileKeepsTheListAndSkipsTheRest) {
   folder.Write("Lb1.qvl", kList);
+  Clipboard().SetAsText("would be captured at start");
   Start();
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Text, "Cannot open file " + folder.File("vqclips.qvl"));
   EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
   EXPECT_FALSE(form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(0)).has_value());
+  // The start-up capture was skipped with the rest: the clipboard's text is no clip.
+  EXPECT_EQ(form->QvRichEdit2.Text().find("would be captured"), std::string::npos);
 }
 
 TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
@@ -230,11 +235,29 @@ TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
   Start();
   EXPECT_TRUE(form->Caching1->Checked());
   EXPECT_TRUE(form->QvTrayIcon1->Added());
+  // Which picture the tray shows, told by the icons' images.
+  const auto shows = [&](TImage* image) {
+    ICONINFO a{}, b{};
+    GetIconInfo(form->QvTrayIcon1->NotifyData().hIcon, &a);
+    GetIconInfo(image->Icon().Handle(), &b);
+    BITMAP ba{}, bb{};
+    GetObjectA(a.hbmColor, sizeof ba, &ba);
+    GetObjectA(b.hbmColor, sizeof bb, &bb);
+    std::vector<char> pa(ba.bmWidthBytes * ba.bmHeight), pb(bb.bmWidthBytes * bb.bmHeight);
+    GetBitmapBits(a.hbmColor, static_cast<LONG>(pa.size()), pa.data());
+    GetBitmapBits(b.hbmColor, static_cast<LONG>(pb.size()), pb.data());
+    for (HBITMAP h : {a.hbmColor, a.hbmMask, b.hbmColor, b.hbmMask}) DeleteObject(h);
+    return !pa.empty() && pa == pb;
+  };
+  ASSERT_FALSE(shows(form->Image2));  // the pictures differ
+  EXPECT_TRUE(shows(form->Image3));
   form->Caching1Click(nullptr);
   EXPECT_FALSE(form->Caching1->Checked());
+  EXPECT_TRUE(shows(form->Image2));
   EXPECT_EQ(WindowShown, 0);
   form->Caching1Click(nullptr);
   EXPECT_TRUE(form->Caching1->Checked());
+  EXPECT_TRUE(shows(form->Image3));
 }
 
 TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {

@@ -229,8 +229,8 @@ TEST_F(PainterManager, RightToLeftFrameContinuesTheColumnAtTheRight) {
   // The strip that closes the system's edge goes to the side the column is not on.
   EXPECT_EQ(WindowPixel(popup, 1, 40), Rgb(p->Palette().MenuBackColor));
   EXPECT_EQ(WindowPixel(popup, 2, 40), Rgb(p->Palette().MenuBackColor));
+  EXPECT_EQ(ProcOf(popup), &PopupFrameWndProc);
   DestroyWindow(popup);
-  EXPECT_EQ(ProcOf(popup), nullptr);
 }
 
 class PainterManagerFrame : public PainterManager {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "framework/SysUtils.h"
 #include "tests/win/MainWindowFixture.h"
@@ -121,14 +123,106 @@ TEST_F(Recall, RangeModeCannotBeArmedWhileTheListIsScrolled) {
 }
 
 TEST_F(Recall, AClickOnALineWithoutTheMarkerRecallsNothing) {
-  folder.Write("Lb1.qvl", "typed by hand\r\n");
-  folder.Write("vqclips.qvl", "");
+  // Its text is in the store, so only the missing marker keeps it from a recall.
+  folder.Write("Lb1.qvl", "typed by hand " + IdOf(0) + "\r\n");
+  folder.Write("vqclips.qvl", "/:hdr:\\" + IdOf(0) + "\r\nhidden\r\n/:tlr:\\" + IdOf(0) + "\r\n");
   Start();
+  form->Caching1->SetChecked(false);  // the next copy is not recorded
   Clipboard().SetAsText("kept");
   test::Pump();
   form->QvCheckListBox1->SetItemIndex(0);
   form->QvCheckListBox1Click(form->QvCheckListBox1);
   EXPECT_EQ(Clipboard().AsText(), "kept");
+  EXPECT_EQ(SkipNextCapture, 0);
+  ASSERT_EQ(form->QvCheckListBox1->Count(), 1);
+  EXPECT_EQ(Line(0), "typed by hand " + IdOf(0));
+}
+
+// A window of another application, as far as a paste is concerned: it pastes the
+// clipboard on exactly Ctrl+V, and writes down any other key it is sent.
+class PasteTarget {
+ public:
+  PasteTarget() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QvTestPasteTarget";
+    RegisterClassA(&wc);
+    window = CreateWindowExA(0, wc.lpszClassName, "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             500, 300, 200, 100, nullptr, nullptr, wc.hInstance, this);
+  }
+  ~PasteTarget() {
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+  HWND window = nullptr;
+  std::string pasted;
+  std::vector<std::string> others;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+      SetWindowLongPtrA(wnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<PasteTarget*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (self && (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && wp == 'V') {
+      const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0,
+                 alt = GetKeyState(VK_MENU) < 0;
+      if (ctrl && !shift && !alt)
+        self->pasted += Clipboard().AsText();
+      else
+        self->others.push_back(std::string(ctrl ? "Ctrl+" : "") + (shift ? "Shift+" : "") +
+                               (alt ? "Alt+" : "") + "V");
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+  }
+};
+
+void HoldKey(WORD vk, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof in);
+}
+
+TEST_F(Recall, ASlotKeyWithShiftHeldStillPastesWithExactlyCtrlV) {
+  StartWithClips(3);
+  PasteTarget target;
+  SetForegroundWindow(target.window);
+  test::PumpUntil([] { return false; }, 200);  // the focus change is over
+  // The target stays in front throughout: under Wine a change of focus would
+  // itself let go of a Shift that only SendInput holds.
+  form->PasteTarget = target.window;
+  HoldKey(VK_LSHIFT, true);
+  test::Pump();
+  ASSERT_LT(GetKeyState(VK_SHIFT), 0);
+  Press('2');
+  EXPECT_TRUE(test::PumpUntil([&] { return !target.pasted.empty() || !target.others.empty(); }));
+  HoldKey(VK_LSHIFT, false);
+  test::Pump();
+  EXPECT_EQ(target.pasted, "c1");
+  EXPECT_TRUE(target.others.empty()) << target.others.front();
+  EXPECT_EQ(GetForegroundWindow(), target.window);
+}
+
+TEST_F(Recall, WhenTheRememberedWindowIsGoneNothingIsTyped) {
+  StartWithClips(3);
+  form->Show();
+  test::Pump();
+  auto gone = std::make_unique<PasteTarget>();
+  SetForegroundWindow(gone->window);
+  test::Pump();
+  form->GlobalHotKey1HotKey(nullptr);
+  gone.reset();
+  PasteTarget bystander;
+  SetForegroundWindow(bystander.window);
+  test::Pump();
+  Press('3');
+  test::PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(bystander.pasted, "");
+  EXPECT_TRUE(bystander.others.empty());
+  EXPECT_EQ(Clipboard().AsText(), "c2");  // the text is there to paste by hand
 }
 
 TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorded) {

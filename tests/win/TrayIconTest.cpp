@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -41,13 +42,17 @@ void SendMouse(TQvTrayIcon& tray, std::initializer_list<UINT> mouseMsgs) {
 struct Recorder : TObject {
   Log log;
   void Bind(TQvTrayIcon& tray) {
-    tray.OnClick = TNotifyEvent::Of<&Recorder::Click>(this);
+    tray.OnClick = TMouseEvent::Of<&Recorder::Click>(this);
     tray.OnDblClick = TNotifyEvent::Of<&Recorder::DblClick>(this);
     tray.OnMouseDown = TMouseEvent::Of<&Recorder::Down>(this);
     tray.OnMouseUp = TMouseEvent::Of<&Recorder::Up>(this);
     tray.OnMouseMove = TMouseMoveEvent::Of<&Recorder::Move>(this);
   }
-  void Click(TObject*) { log.push_back("click"); }
+  void Click(TObject*, TMouseButton b, TShiftState s, int x, int y) {
+    POINT pt;
+    GetCursorPos(&pt);
+    log.push_back("click" + Text(b, s) + (x == pt.x && y == pt.y ? "" : " elsewhere"));
+  }
   void DblClick(TObject*) { log.push_back("dblclick"); }
   void Item(TObject*) { log.push_back("item"); }
   void Popup(TObject*) { log.push_back("popup"); }
@@ -156,7 +161,9 @@ TEST_F(TrayIconTest, AddsAfterLoadWithItsRecord) {
   ASSERT_TRUE(tray_->Added());
   const NOTIFYICONDATAA& data = tray_->NotifyData();
   EXPECT_TRUE(ShellHolds(data));
-  EXPECT_EQ(data.cbSize, NOTIFYICONDATAA_V1_SIZE);
+  // The shell's first layout: 88 bytes in the 32-bit product, 104 in the 64-bit twin.
+  EXPECT_EQ(data.cbSize, sizeof(void*) == 4 ? 88u : 104u);
+  EXPECT_EQ(offsetof(NOTIFYICONDATAA, szTip) + 64, data.cbSize);
   EXPECT_EQ(data.hWnd, tray_->WindowHandle());
   EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(data.uCallbackMessage, 0xB054u);
@@ -193,6 +200,60 @@ TEST_F(TrayIconTest, ActiveAndIconDecideWhatTheShellHolds) {
   tray_->SetIcon(MakeIcon());
   EXPECT_TRUE(tray_->Added());
   EXPECT_TRUE(ShellHolds(tray_->NotifyData()));
+
+  // A change of Icon in place reaches the shell as well.
+  const HICON replaced = CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
+  tray_->Icon().SetHandle(replaced);
+  EXPECT_EQ(tray_->NotifyData().hIcon, replaced);
+  EXPECT_TRUE(ShellHolds(tray_->NotifyData()));
+  tray_->Icon().SetHandle(nullptr);
+  EXPECT_FALSE(tray_->Added());
+}
+
+TEST_F(TrayIconTest, ARestartedTaskbarGetsTheIconBack) {
+  const NOTIFYICONDATAA record = tray_->NotifyData();
+  Shell_NotifyIconA(NIM_DELETE, const_cast<NOTIFYICONDATAA*>(&record));  // the shell forgot it
+  ASSERT_FALSE(ShellHolds(record));
+  SendMessageA(tray_->WindowHandle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(ShellHolds(tray_->NotifyData()));
+  EXPECT_TRUE(tray_->Added());
+
+  // An inactive icon stays away.
+  tray_->SetActive(false);
+  SendMessageA(tray_->WindowHandle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_FALSE(ShellHolds(tray_->NotifyData()));
+}
+
+// Its adds are refused while `refuse` holds: the shell is handed the same icon
+// twice, and turns the second add down.
+class TRefusedTray : public TQvTrayIcon {
+ public:
+  using TQvTrayIcon::TQvTrayIcon;
+  bool refuse = true;
+
+ protected:
+  void FillNotifyData(NOTIFYICONDATAA& data) override {
+    TQvTrayIcon::FillNotifyData(data);
+    if (!refuse) return;
+    data.uID = 7;
+    Shell_NotifyIconA(NIM_ADD, &data);
+  }
+};
+
+TEST_F(TrayIconTest, ARefusedAddIsTriedAgainOnATimer) {
+  auto* tray = new TRefusedTray(owner_.get());
+  tray->AddRetryInterval = 20;
+  owner_->BeginLoading();
+  tray->SetIcon(MakeIcon());
+  owner_->EndLoading();
+  EXPECT_FALSE(tray->Added());
+  // Still refused: it keeps trying, without a word.
+  test::PumpUntil([] { return false; }, 100);
+  EXPECT_FALSE(tray->Added());
+  tray->refuse = false;
+  EXPECT_TRUE(test::PumpUntil([&] { return tray->Added(); }));
+  EXPECT_TRUE(ShellHolds(tray->NotifyData()));
+  tray->Free();
 }
 
 TEST_F(TrayIconTest, TipIsTheShortHintCutTo63Characters) {
@@ -205,8 +266,8 @@ TEST_F(TrayIconTest, TipIsTheShortHintCutTo63Characters) {
 TEST_F(TrayIconTest, MouseNoticesBecomeEventsInOrder) {
   rec_.Bind(*tray_);
   SendMouse(*tray_, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP});
-  EXPECT_EQ(rec_.log, (Log{"down L+button", "click", "up L+button", "dblclick", "down L+double",
-                           "up L+button"}));
+  EXPECT_EQ(rec_.log, (Log{"down L+button", "click L+button", "up L+button", "dblclick",
+                           "down L+double", "up L+button"}));
 
   // A release whose press happened elsewhere is only a mouse up; without a
   // menu a right click is a click like any other.
@@ -214,7 +275,7 @@ TEST_F(TrayIconTest, MouseNoticesBecomeEventsInOrder) {
   SendMouse(*tray_, {WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_RBUTTONDBLCLK, WM_MOUSEMOVE,
                      WM_RBUTTONDOWN, WM_RBUTTONUP});
   EXPECT_EQ(rec_.log, (Log{"up R+button", "down M+button", "up M+button", "down R+double", "move",
-                           "down R+button", "click", "up R+button"}));
+                           "down R+button", "click R+button", "up R+button"}));
 
   // Disabled: nothing is raised, no menu opens, the icon stays.
   rec_.log.clear();
@@ -259,7 +320,7 @@ TEST_F(TrayIconTest, RightReleasePopsTheMenuAtTheCursor) {
   rec_.log.clear();
   menu->AutoPopup = false;
   SendMouse(*tray_, {WM_RBUTTONDOWN, WM_RBUTTONUP});
-  EXPECT_EQ(rec_.log, (Log{"down R+button", "click", "up R+button"}));
+  EXPECT_EQ(rec_.log, (Log{"down R+button", "click R+button", "up R+button"}));
 }
 
 TEST_F(TrayIconTest, FreedMenuIsForgotten) {

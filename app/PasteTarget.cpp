@@ -1,0 +1,70 @@
+#include "app/PasteTarget.h"
+
+#include <vector>
+
+#include "app/Recall.h"
+
+namespace qv {
+
+HWND PasteTargetAtShow(HWND clipWindow) {
+  HWND foreground = GetForegroundWindow();
+  return foreground == clipWindow ? nullptr : foreground;
+}
+
+void BringBackToFront(HWND target) {
+  if (!target || !IsWindow(target)) return;
+  if (IsIconic(target)) ShowWindow(target, SW_RESTORE);
+  // The program was in front until a moment ago, so the system lets it hand the
+  // activation on. (Joining thread input here would leave nobody in front when
+  // the threads part again.)
+  SetForegroundWindow(target);
+}
+
+bool IsInFront(HWND target) {
+  if (!target || !IsWindow(target)) return false;
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return false;
+  return foreground == target ||
+         GetWindowThreadProcessId(foreground, nullptr) == GetWindowThreadProcessId(target, nullptr);
+}
+
+bool WaitUntilInFront(HWND target, unsigned milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!IsInFront(target)) {
+    if (!target || !IsWindow(target) || GetTickCount() - start >= milliseconds) return false;
+    // Only messages other threads send are handled meanwhile (the activation
+    // hand-over is made of them); posted input, timers and the hot key wait.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    Sleep(10);
+  }
+  return true;
+}
+
+void SendExactCtrlV() {
+  // Down for the keyboard now, or for this thread when it read the slot key.
+  const auto down = [](int vk) { return GetAsyncKeyState(vk) < 0 || GetKeyState(vk) < 0; };
+  std::vector<std::uint8_t> held;
+  const int sides[][3] = {
+      {VK_SHIFT, VK_LSHIFT, VK_RSHIFT}, {VK_MENU, VK_LMENU, VK_RMENU}, {0, VK_LWIN, VK_RWIN}};
+  for (const auto& side : sides) {
+    const bool left = down(side[1]), right = down(side[2]);
+    if (left || (side[0] && !right && down(side[0])))
+      held.push_back(static_cast<std::uint8_t>(side[1]));
+    if (right) held.push_back(static_cast<std::uint8_t>(side[2]));
+  }
+  std::vector<INPUT> inputs;
+  for (const TKeyStroke& stroke : ExactCtrlVStrokes(held)) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = stroke.Vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(stroke.Vk, MAPVK_VK_TO_VSC));
+    if (stroke.Up) in.ki.dwFlags |= KEYEVENTF_KEYUP;
+    if (stroke.Vk == VK_RMENU || stroke.Vk == VK_LWIN || stroke.Vk == VK_RWIN)
+      in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace qv

@@ -1,0 +1,21 @@
+#pragma once
+// Where a recall pastes: the window that was in front when the clip window came
+// up, brought back in front, and sent exactly Ctrl+V only while it is there.
+
+#include <windows.h>
+
+namespace qv {
+
+// The foreground window, or null when that is the clip window itself.
+HWND PasteTargetAtShow(HWND clipWindow);
+// Asks for the window to come back in front; nothing for null or a window that is gone.
+void BringBackToFront(HWND target);
+// True when the foreground window is target or a window of target's thread.
+bool IsInFront(HWND target);
+// IsInFront, waiting up to the given time for an activation still under way
+// (the other program takes it when it next reads its messages).
+bool WaitUntilInFront(HWND target, unsigned milliseconds);
+// Ctrl+V in one SendInput batch, Shift, Alt and Windows keys still held let up first.
+void SendExactCtrlV();
+
+}  // namespace qv

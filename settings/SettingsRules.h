@@ -1,0 +1,58 @@
+#pragma once
+// What the Settings values may be: which hot keys the program can sensibly hold,
+// the paste delay's range, and which stored placements still leave a usable
+// dialog. Pure rules; the forms apply them.
+
+#include <string>
+#include <vector>
+
+#include "framework/ShortCuts.h"
+
+namespace qv {
+
+// The hot key of the design, used when a stored choice cannot be.
+inline constexpr char kDesignHotKeyText[] = "Ctrl+Alt+Down";
+
+enum class THotKeyProblem {
+  hkOk,
+  hkNoKey,         // the text names no key
+  hkTypingKey,     // would swallow ordinary typing everywhere
+  hkClipboardKey,  // would take the clipboard keys (and the program's own Ctrl+V)
+};
+
+// Function and navigation keys alone are fine; a key that types, alone or with
+// Shift, is not; neither are Ctrl+C/V/X, Ctrl+Ins, Shift+Ins and Shift+Del.
+THotKeyProblem CheckHotKey(TShortCut key);
+
+// "'A' cannot be the hot key: ...". One sentence.
+std::string HotKeyRefusedMessage(const std::string& text, THotKeyProblem problem);
+// Names the key, says who has it and what to do, one sentence each.
+std::string HotKeyHeldMessage(const std::string& text);
+
+inline constexpr int kDesignPasteDelay = 100;
+inline constexpr int kMaxPasteDelay = 5000;
+
+struct TPasteDelayChoice {
+  int Milliseconds = kDesignPasteDelay;
+  // False when the text is no whole number, or one outside 0..kMaxPasteDelay;
+  // Milliseconds then holds what is used instead.
+  bool Valid = true;
+  // False for a text that is no whole number at all.
+  bool WholeNumber = true;
+};
+// A whole number within 0..kMaxPasteDelay; no number gives the design's 100,
+// one out of range the nearest end of the range.
+TPasteDelayChoice ReadPasteDelay(const std::string& text);
+std::string PasteDelayOutOfRangeMessage(const std::string& text);
+// Said once at start about a stored delay that could not be used.
+std::string PasteDelayReplacedMessage(const std::string& text, const TPasteDelayChoice& used);
+
+struct TScreenRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// Whether a window at this place could still be reached and dragged: enough of
+// its top strip (where the caption is) lies on one of the monitors' work areas.
+bool IsReachablePlacement(const TScreenRect& window, const std::vector<TScreenRect>& workAreas);
+
+}  // namespace qv
