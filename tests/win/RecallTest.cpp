@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -229,6 +230,7 @@ TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorde
   StartWithClips(3);
   HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> done{false};
   std::thread holder([&] {
     HWND wnd = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
                                nullptr);
@@ -237,11 +239,15 @@ TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorde
     WaitForSingleObject(release, 5000);
     CloseClipboard();
     DestroyWindow(wnd);
+    done = true;
   });
-  WaitForSingleObject(opened, 5000);
+  // Pumping meanwhile: with a window manager, the holder's window creation talks to this
+  // thread's windows.
+  ASSERT_TRUE(test::PumpUntil([&] { return WaitForSingleObject(opened, 0) == WAIT_OBJECT_0; }));
   WORD key = '2';
   EXPECT_THROW(form->FormKeyDown(form, key, 0), EClipboardException);
   SetEvent(release);
+  test::PumpUntil([&] { return done.load(); });
   holder.join();
   EXPECT_EQ(SkipNextCapture, 0);
   EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
