@@ -452,15 +452,25 @@ bool EmptyClipboard() {
 }
 
 std::optional<std::string> ClipboardBytes(UINT format) {
-  ClipboardLock lock;
-  if (!lock) return std::nullopt;
-  HANDLE memory = GetClipboardData(format);
-  if (!memory) return std::nullopt;
-  const char* p = static_cast<const char*>(GlobalLock(memory));
-  if (!p) return std::nullopt;
-  std::string bytes(p, GlobalSize(memory));
-  GlobalUnlock(memory);
-  return bytes;
+  // With a window manager, Wine's bridge to the X clipboard may take the content over for
+  // a moment right after a change; a format that is offered but not yet handed over is
+  // asked for again.
+  const auto end = Clock::now() + Millis(2000);
+  for (;;) {
+    {
+      ClipboardLock lock;
+      if (!lock || !IsClipboardFormatAvailable(format)) return std::nullopt;
+      if (HANDLE memory = GetClipboardData(format)) {
+        const char* p = static_cast<const char*>(GlobalLock(memory));
+        if (!p) return std::nullopt;
+        std::string bytes(p, GlobalSize(memory));
+        GlobalUnlock(memory);
+        return bytes;
+      }
+    }
+    if (Clock::now() > end) return std::nullopt;
+    Sleep(20);
+  }
 }
 
 std::optional<std::string> ClipboardText() {
