@@ -30,6 +30,23 @@ bool IsBlank(std::string_view text) {
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find('\r')); }
 
+// A run of lines outside any block, cut before each header line in it: a clip cut short is
+// one piece from its header line on, whatever lies above it is another.
+std::vector<std::string_view> LoosePieces(std::string_view run) {
+  std::vector<std::string_view> pieces;
+  size_t from = 0;
+  for (size_t p = 0; p < run.size();) {
+    const size_t end = std::min(run.find('\r', p), run.size());
+    if (p > from && IsHeaderLine(run.substr(p, end - p))) {
+      pieces.push_back(run.substr(from, p - 2 - from));
+      from = p;
+    }
+    p = end + 2;
+  }
+  pieces.push_back(run.substr(from));
+  return pieces;
+}
+
 // Gives out line numbers (from 1) of offsets met in increasing order, counting each
 // stretch of the text once.
 class TLineCounter {
@@ -134,17 +151,21 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
     const std::string at = Format("%s line %zu", kClipStoreFile, first);
     if (segment.key.empty()) {
       const std::string_view run = text.substr(segment.offset, segment.length);
-      const size_t last = first + static_cast<size_t>(std::count(run.begin(), run.end(), '\n'));
-      const std::string range =
-          last == first ? at : Format("%s lines %zu-%zu", kClipStoreFile, first, last);
-      const std::string_view head = FirstLine(run);
-      if (IsHeaderLine(head))
-        findings.push_back({true, at + ": clip " + std::string(head.substr(kHeaderMarker.size())) +
-                                      " has a header line but no trailer line"});
-      else if (IsBlank(run))
-        findings.push_back({true, range + ": blank lines outside any clip"});
-      else
-        findings.push_back({true, range + ": text outside any clip"});
+      for (const std::string_view piece : LoosePieces(run)) {
+        const size_t from = lines.LineOf(static_cast<size_t>(piece.data() - text.data()));
+        const size_t to = from + static_cast<size_t>(std::count(piece.begin(), piece.end(), '\n'));
+        const std::string range = to == from ? Format("%s line %zu", kClipStoreFile, from)
+                                             : Format("%s lines %zu-%zu", kClipStoreFile, from, to);
+        const std::string_view head = FirstLine(piece);
+        if (IsHeaderLine(head))
+          findings.push_back({true, Format("%s line %zu", kClipStoreFile, from) + ": clip " +
+                                        std::string(head.substr(kHeaderMarker.size())) +
+                                        " has a header line but no trailer line"});
+        else if (IsBlank(piece))
+          findings.push_back({true, range + ": blank lines outside any clip"});
+        else
+          findings.push_back({true, range + ": text outside any clip"});
+      }
     } else if (!seen.insert(segment.key).second) {
       findings.push_back({false, at + ": clip " + segment.key +
                                      " repeats the id of a newer clip, whose text every lookup finds"});
@@ -179,27 +200,29 @@ TRepairedPair RepairClipPair(const TClipPair& pair, TClipIdGenerator& ids) {
       append(run);
       continue;
     }
-    if (IsBlank(run)) {
-      ++out.droppedBlankRuns;
-      continue;
-    }
-    // Every line of a run outside the blocks stands where a block may begin, and none of
-    // them found its trailer below: so a trailer put after the run ends exactly this block.
-    const std::string_view head = FirstLine(run);
-    if (IsHeaderLine(head)) {
-      const std::string id(head.substr(kHeaderMarker.size()));
-      if (taken.insert(UpperCase(id)).second) {
-        append(std::string(run) + "\r\n" + TrailerKey(id));
-        ++out.closedBlocks;
+    for (const std::string_view piece : LoosePieces(run)) {
+      if (IsBlank(piece)) {
+        ++out.droppedBlankRuns;
         continue;
       }
+      // Every line outside the blocks stands where a block may begin, and none of them
+      // found its trailer below: so a trailer put after the piece ends exactly this block.
+      const std::string_view head = FirstLine(piece);
+      if (IsHeaderLine(head)) {
+        const std::string id(head.substr(kHeaderMarker.size()));
+        if (taken.insert(UpperCase(id)).second) {
+          append(std::string(piece) + "\r\n" + TrailerKey(id));
+          ++out.closedBlocks;
+          continue;
+        }
+      }
+      std::string id = NextUniqueClipId(ids, store, piece);
+      for (int round = 1; round < kMaxFreshIdRounds && taken.count(UpperCase(id)); ++round)
+        id = NextUniqueClipId(ids, store, piece);
+      taken.insert(UpperCase(id));
+      append(MakeBlock(id, piece));
+      ++out.wrappedRuns;
     }
-    std::string id = NextUniqueClipId(ids, store, run);
-    for (int round = 1; round < kMaxFreshIdRounds && taken.count(UpperCase(id)); ++round)
-      id = NextUniqueClipId(ids, store, run);
-    taken.insert(UpperCase(id));
-    append(MakeBlock(id, run));
-    ++out.wrappedRuns;
   }
 
   TClipStore repaired;
