@@ -66,6 +66,12 @@ class TLineCounter {
   size_t line_ = 0;
 };
 
+// "vqclips.qvl line 4" or "vqclips.qvl lines 4-6".
+std::string StoreLines(size_t from, size_t to) {
+  return std::string(kClipStoreFile) + (from == to ? " line " : " lines ") + std::to_string(from) +
+         (from == to ? "" : "-" + std::to_string(to));
+}
+
 // Enough for any clock; only a generator stuck on a tiny tick count gets near it.
 constexpr int kMaxFreshIdRounds = 100;
 
@@ -148,17 +154,16 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
   std::unordered_set<std::string> seen;
   for (const TStoreSegment& segment : pair.Store().Segments()) {
     const size_t first = lines.LineOf(segment.offset);
-    const std::string at = Format("%s line %zu", kClipStoreFile, first);
+    const std::string at = StoreLines(first, first);
     if (segment.key.empty()) {
       const std::string_view run = text.substr(segment.offset, segment.length);
       for (const std::string_view piece : LoosePieces(run)) {
         const size_t from = lines.LineOf(static_cast<size_t>(piece.data() - text.data()));
         const size_t to = from + static_cast<size_t>(std::count(piece.begin(), piece.end(), '\n'));
-        const std::string range = to == from ? Format("%s line %zu", kClipStoreFile, from)
-                                             : Format("%s lines %zu-%zu", kClipStoreFile, from, to);
+        const std::string range = StoreLines(from, to);
         const std::string_view head = FirstLine(piece);
         if (IsHeaderLine(head))
-          findings.push_back({true, Format("%s line %zu", kClipStoreFile, from) + ": clip " +
+          findings.push_back({true, StoreLines(from, from) + ": clip " +
                                         std::string(head.substr(kHeaderMarker.size())) +
                                         " has a header line but no trailer line"});
         else if (IsBlank(piece))
@@ -176,8 +181,9 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
     }
   }
   if (pair.Store().Size() > kStoreCapacity)
-    findings.push_back({true, Format("%s: %zu characters, over the limit of %zu", kClipStoreFile,
-                                     pair.Store().Size(), kStoreCapacity)});
+    findings.push_back({true, std::string(kClipStoreFile) + ": " +
+                                  std::to_string(pair.Store().Size()) +
+                                  " characters, over the limit of " + std::to_string(kStoreCapacity)});
   return findings;
 }
 

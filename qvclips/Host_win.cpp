@@ -21,12 +21,12 @@ std::string ToUtf8(std::string_view text, unsigned codePage) {
   if (text.size() > static_cast<size_t>(INT_MAX / 2)) throw EConvertError("Text too long");
   const int length = static_cast<int>(text.size());
   const int wide = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+  if (wide == 0) throw EConvertError(Format("Cannot convert from code page %u", codePage));
   std::wstring utf16(static_cast<size_t>(wide), L'\0');
   MultiByteToWideChar(codePage, 0, text.data(), length, utf16.data(), wide);
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
-  if (wide == 0 || bytes == 0) throw EConvertError(Format("Cannot convert from code page %u", codePage));
   return utf8;
 }
 
