@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/InstanceName.h"
 #include "app/Recall.h"
 #include "components/CheckStates.h"
 
@@ -37,6 +38,12 @@ TEST(RecallRules, LinesAreNamedByTheirLabelThenByTheirNumber) {
   EXPECT_EQ(IndexOfLineLabel("10"), 9);
   for (const char* bad : {"", "00", "012", "-3", "1a", "!", " 1", "9999999999"})
     EXPECT_EQ(IndexOfLineLabel(bad), -1) << bad;
+}
+
+// A running program and a tool of another version must still name a folder alike.
+TEST(InstanceName, IsAFixedHashOfTheFolder) {
+  EXPECT_EQ(InstanceObjectName(""), "Local\\QuorvelVavad.cbf29ce484222325");
+  EXPECT_EQ(InstanceObjectName("C:\\QV"), "Local\\QuorvelVavad.59307a5b364caf83");
 }
 
 TEST(RecallRules, SuffixesAddTheirBreaksOnePreferredOverTheOther) {
