@@ -111,6 +111,16 @@ std::optional<std::string> ListLineId(std::string_view listLine) {
   return std::string(listLine.substr(from, kClipIdLength));
 }
 
+std::string_view ListLineDisplay(std::string_view listLine) {
+  const size_t marker = listLine.rfind(kHeaderMarker);
+  if (marker == std::string_view::npos) return listLine;
+  std::string_view display = listLine.substr(0, marker);
+  const std::string_view spaces = kListLineMarker.substr(0, kListLineMarker.size() - kHeaderMarker.size());
+  if (display.size() >= spaces.size() && display.substr(display.size() - spaces.size()) == spaces)
+    display.remove_suffix(spaces.size());
+  return display;
+}
+
 TDisplayLine ChooseDisplayLine(std::string_view text) {
   int count = 0;
   std::string_view first, chosen;
@@ -323,12 +333,18 @@ bool TClipStore::HasHeaderKey(std::string_view id) const {
 std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
   const std::optional<std::string> id = ListLineId(listLine);
   if (!id) return std::nullopt;
-  const auto block = blocks_.find(UpperCase(*id));
+  const std::optional<std::string_view> text = TextOf(*id);
+  if (!text) return std::nullopt;
+  return std::string(*text);
+}
+
+std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
+  const auto block = blocks_.find(UpperCase(std::string(id)));
   if (block == blocks_.end()) return std::nullopt;
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (block->second.length < 2 * keyLine) return std::string();  // no line between the two
-  return std::string(
-      buffer_.View().substr(OffsetOf(block->second.at) + keyLine, block->second.length - 2 * keyLine));
+  if (block->second.length < 2 * keyLine) return std::string_view();  // no line between the two
+  return buffer_.View().substr(OffsetOf(block->second.at) + keyLine,
+                               block->second.length - 2 * keyLine);
 }
 
 void TClipStore::Clear() {

@@ -31,6 +31,9 @@ inline constexpr size_t kStoreCapacity = 16777215;
 inline constexpr int kDisplayWidthLimit = 180;
 inline constexpr std::string_view kDisplaySuffix = "...";
 inline constexpr size_t kClipIdLength = 13;
+// The two clip files, beside the program.
+inline constexpr char kClipListFile[] = "Lb1.qvl";
+inline constexpr char kClipStoreFile[] = "vqclips.qvl";
 
 // Width in pixels of a text in the list's font.
 using TTextWidthFunction = std::function<int(const std::string&)>;
@@ -71,6 +74,10 @@ std::string MakeListLine(std::string_view display, std::string_view id);
 // marker or fewer than 13 characters follow it. Taking the last one keeps a marker that
 // happens to sit inside the display text from hiding the id.
 std::optional<std::string> ListLineId(std::string_view listLine);
+
+// What a list line shows: the text before its id's marker, without the spaces that push
+// the marker out of sight; the whole line when it has no marker.
+std::string_view ListLineDisplay(std::string_view listLine);
 
 struct TDisplayLine {
   std::string line;  // the first line that is not blank, unchanged; "" for an empty text
@@ -141,6 +148,8 @@ class TClipStore {
   // header and trailer lines, joined by CR LF; the newest block when ids repeat. None when
   // the line has no id or no block has it.
   std::optional<std::string> Locate(std::string_view listLine) const;
+  // The same text for an id, as a view into the store (valid until it changes).
+  std::optional<std::string_view> TextOf(std::string_view id) const;
   // The blocks and the lines outside them, top first.
   std::vector<TStoreSegment> Segments() const;
 

@@ -11,6 +11,29 @@ int SlotOfKey(unsigned key) {
   return -1;
 }
 
+char SlotLabel(int slot) {
+  if (slot >= 0 && slot <= 8) return static_cast<char>('1' + slot);
+  if (slot == 9) return '0';
+  if (slot >= 10 && slot <= 35) return static_cast<char>('A' + slot - 10);
+  return '\0';
+}
+
+std::string LineLabel(int index) {
+  if (const char label = SlotLabel(index)) return std::string(1, label);
+  return std::to_string(index + 1);
+}
+
+int IndexOfLineLabel(const std::string& name) {
+  if (name.size() == 1) {
+    const char c = name[0];
+    return SlotOfKey(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+  }
+  if (name.empty() || name.size() > 9 || name[0] == '0' ||
+      name.find_first_not_of("0123456789") != std::string::npos)
+    return -1;
+  return std::stoi(name) - 1;
+}
+
 int SlotLine(int slot, int topIndex) { return topIndex > slot ? slot + 36 : slot; }
 
 std::string WithRecallSuffix(std::string text, bool plusCrLf, bool plusCrLfLf) {

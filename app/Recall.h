@@ -12,6 +12,16 @@ namespace qv {
 // -1 for every other key (the numeric keypad and function keys included).
 int SlotOfKey(unsigned key);
 
+// The label of a slot (0..35): '1'..'9', '0', 'A'..'Z'; '\0' for any other number.
+char SlotLabel(int slot);
+
+// How a line of the clip list is named outside the window: the label beside it while the
+// list is at its top for the first 36 lines, then its line number counted from 1.
+std::string LineLabel(int index);
+// The list index a name gives: a label (letters in either case), or a line number from 1
+// ("1".."9" name the same lines either way, "0" is the tenth); -1 for anything else.
+int IndexOfLineLabel(const std::string& name);
+
 // The list line a slot picks while the list shows topIndex as its first line:
 // the label of the second column (slot + 36) once the list is scrolled past it.
 int SlotLine(int slot, int topIndex);

@@ -1,44 +1,13 @@
 #include "app/SingleInstance.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+
+#include "app/InstanceNameWin.h"
 
 namespace qv {
 
-namespace {
-
-// The folder as the file system names it: long names, one letter case.
-std::string CanonicalFolder(const std::string& folder) {
-  std::string path = folder;
-  if (DWORD n = GetLongPathNameA(folder.c_str(), nullptr, 0)) {
-    path.assign(n, '\0');
-    n = GetLongPathNameA(folder.c_str(), path.data(), n);
-    path.resize(n);
-  }
-  while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  if (!path.empty()) CharUpperBuffA(path.data(), static_cast<DWORD>(path.size()));
-  return path;
-}
-
-// Object names may not hold a backslash and are limited in length: a hash of the folder.
-std::string NameFor(const std::string& folder) {
-  uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : CanonicalFolder(folder)) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  char name[64];
-  std::snprintf(name, sizeof name, "Local\\QuorvelVavad.%016llx",
-                static_cast<unsigned long long>(hash));
-  return name;
-}
-
-}  // namespace
-
-TSingleInstance::TSingleInstance(const std::string& folder) : name_(NameFor(folder)) {
+TSingleInstance::TSingleInstance(const std::string& folder) : name_(InstanceNameOfFolder(folder)) {
   mutex_.reset(CreateMutexA(nullptr, FALSE, name_.c_str()));
   // Without the object the folder cannot be guarded; recording alone beats not recording.
   first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;

@@ -5,7 +5,9 @@
 #   bash scripts/setup.sh host   only what the native build needs
 set -euo pipefail
 
-host_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev)
+# CLI11 and nlohmann/json are header-only; the cross builds use them too.
+host_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev libcli11-dev
+           nlohmann-json3-dev)
 # The product is the 32-bit exe; the tests run its 64-bit twin under 64-bit Wine,
 # which also works where the kernel cannot run 32-bit Linux programs.
 win_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix

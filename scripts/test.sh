@@ -26,9 +26,9 @@ for target in build/fuzz/fuzz/Fuzz*; do
   "$target" -max_total_time=4 -print_final_stats=0 -artifact_prefix=build/fuzz/ 2>&1 | tail -n 1
 done
 
-echo "== the product: 32-bit qvavad.exe"
+echo "== the product: 32-bit qvavad.exe and qvclips.exe"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs" --target qvavad
+cmake --build --preset win32 -j "$jobs" --target qvavad qvclips
 
 echo "== Windows tests under Wine (64-bit build of the same sources)"
 cmake --preset win64 >/dev/null

@@ -435,5 +435,61 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
   EXPECT_NE(ini.find("ComboBox1.Text=F9"), std::string::npos) << ini;
 }
 
+// qvclips.exe beside the program, run from another folder on the files the program wrote.
+TEST_F(ClipHistory, TheClipToolReadsChecksAndRepairsTheFilesTheProgramWrote) {
+  const std::string tool = folder.File("qvclips.exe");
+  ASSERT_TRUE(CopyFileA((DriverFolder() + "qvclips.exe").c_str(), tool.c_str(), FALSE));
+  StartWithFiles("", "");
+  CopyAndWait("alpha");
+  CopyAndWait("Beta line\r\nsecond \xE9");
+  // The program writes its files when it ends: a repair now would be overwritten.
+  auto repair = RunConsole(tool, "repair", elsewhere.Path());
+  ASSERT_TRUE(repair);
+  EXPECT_EQ(repair->exitCode, 2u);
+  EXPECT_NE(repair->err.find("running"), std::string::npos) << repair->err;
+  EXPECT_FALSE(folder.Exists("Lb1.qvl.bak"));
+  EXPECT_EQ(program.Close(), 0u);
+
+  const std::string list = ListFile();
+  const std::vector<std::string> ids = ListFileIds(list);
+  ASSERT_EQ(ids.size(), 2u);
+  auto run = [&](const std::string& arguments) {
+    auto result = RunConsole(tool, arguments, elsewhere.Path());
+    return result.value_or(ConsoleResult{0xFFFF, "", "did not run"});
+  };
+  ConsoleResult result = run("list");
+  EXPECT_EQ(result.exitCode, 0u) << result.err;
+  EXPECT_EQ(result.out, "1   " + ids[0] + "  Beta line...\n2   " + ids[1] + "  alpha\n");
+  result = run("show 1");
+  EXPECT_EQ(result.exitCode, 0u) << result.err;
+  EXPECT_EQ(result.out, "Beta line\r\nsecond \xE9");  // no CR added to the output
+  result = run("search ALPHA");
+  EXPECT_EQ(result.exitCode, 0u);
+  EXPECT_EQ(result.out, "2   " + ids[1] + "  alpha\n");
+  result = run("export --json --codepage 1252");
+  EXPECT_EQ(result.exitCode, 0u) << result.err;
+  EXPECT_NE(result.out.find("\"text\": \"Beta line\\r\\nsecond \xC3\xA9\""), std::string::npos)
+      << result.out;
+  result = run("check");
+  EXPECT_EQ(result.exitCode, 0u) << result.out;
+
+  // A list line whose text is gone: found, then dropped with the originals kept aside.
+  const std::string damaged = list + "ghost" + kMarker + "0000900000009\r\n";
+  ASSERT_TRUE(folder.WriteFile("Lb1.qvl", damaged));
+  result = run("check");
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.out, "Lb1.qvl line 3 (slot 3): clip 0000900000009 has no text in vqclips.qvl\n"
+                        "1 problem\n");
+  result = run("repair");
+  EXPECT_EQ(result.exitCode, 0u) << result.err;
+  EXPECT_EQ(folder.ReadFile("Lb1.qvl.bak"), damaged);
+  EXPECT_EQ(ListFile(), list);
+  EXPECT_EQ(run("check").exitCode, 0u);
+  result = run("show 3");
+  EXPECT_EQ(result.exitCode, 1u);
+  // Messages keep the console's text mode; only the output is written byte for byte.
+  EXPECT_EQ(result.err, "No clip at slot 3: the list has 2 lines\r\n");
+}
+
 }  // namespace
 }  // namespace qv::e2e

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace qv::e2e {
 
@@ -760,6 +761,93 @@ void Program::Kill() {
   if (!IsRunning()) return;
   TerminateProcess(process_, 0xDEAD);
   WaitForSingleObject(process_, 5000);
+}
+
+// ---------------------------------------------------------------- console programs
+
+namespace {
+
+// The read end of a pipe whose write end a child inherits.
+struct OutputPipe {
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  std::string bytes;
+  std::thread reader;
+
+  bool Open() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (!CreatePipe(&read, &write, &inherit, 0)) return false;
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    return true;
+  }
+  // Drains the pipe on a thread of its own, so that a child filling one pipe never
+  // waits on a reader busy with the other.
+  void StartReading() {
+    reader = std::thread([this] {
+      char chunk[65536];
+      DWORD got = 0;
+      while (::ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    });
+  }
+  void CloseWrite() {
+    if (write) CloseHandle(write);
+    write = nullptr;
+  }
+  ~OutputPipe() {
+    CloseWrite();
+    if (reader.joinable()) reader.join();
+    if (read) CloseHandle(read);
+  }
+};
+
+}  // namespace
+
+std::optional<ConsoleResult> RunConsole(const std::string& exePath, const std::string& arguments,
+                                        const std::string& currentDirectory, Millis timeout,
+                                        Where where) {
+  OutputPipe out, err;
+  if (!out.Open() || !err.Open()) {
+    Fail(where, "cannot make pipes: " + ErrorText(GetLastError()));
+    return std::nullopt;
+  }
+  std::string commandLine = Quote(exePath) + (arguments.empty() ? "" : " " + arguments);
+  const std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
+  const std::string& directory = currentDirectory.empty() ? folder : currentDirectory;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = out.write;
+  startup.hStdError = err.write;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup,
+                      &info)) {
+    Fail(where, "cannot start " + commandLine + " in " + directory + ": " + ErrorText(GetLastError()));
+    return std::nullopt;
+  }
+  if (HANDLE job = ProgramJob()) AssignProcessToJobObject(job, info.hProcess);
+  ResumeThread(info.hThread);
+  CloseHandle(info.hThread);
+  // Only the child holds the write ends now: the readers end when it does.
+  out.CloseWrite();
+  err.CloseWrite();
+  out.StartReading();
+  err.StartReading();
+  ConsoleResult result;
+  const bool ended = WaitForHandle(info.hProcess, timeout);
+  if (!ended) TerminateProcess(info.hProcess, 0xDEAD);
+  GetExitCodeProcess(info.hProcess, &result.exitCode);
+  CloseHandle(info.hProcess);
+  out.reader.join();
+  err.reader.join();
+  if (!ended) {
+    Fail(where, commandLine + " did not end within " + std::to_string(timeout.count()) + " ms");
+    return std::nullopt;
+  }
+  result.out = std::move(out.bytes);
+  result.err = std::move(err.bytes);
+  return result;
 }
 
 // ---------------------------------------------------------------- a paste target

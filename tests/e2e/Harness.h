@@ -206,6 +206,20 @@ class Program {
   HWND mainWindow_ = nullptr;
 };
 
+// ---------------------------------------------------------------- console programs
+
+struct ConsoleResult {
+  DWORD exitCode = 0;
+  std::string out;  // standard output, bytes as written
+  std::string err;  // standard error
+};
+// Runs a console program (an exe in a test folder) to its end with its output captured;
+// nullopt, with a failure recorded, when it cannot start or does not end in time. An empty
+// currentDirectory runs it in its own folder.
+std::optional<ConsoleResult> RunConsole(const std::string& exePath, const std::string& arguments,
+                                        const std::string& currentDirectory = "",
+                                        Millis timeout = kTimeout, Where where = Where::current());
+
 // ---------------------------------------------------------------- a paste target
 
 // A top-level window of the driver's thread with a multi-line EDIT filling its

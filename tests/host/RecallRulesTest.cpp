@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/InstanceName.h"
 #include "app/Recall.h"
 #include "components/CheckStates.h"
 
@@ -21,6 +22,28 @@ TEST(RecallRules, SlotKeysAndTheLinesTheyPick) {
   EXPECT_EQ(SlotLine(0, 5), 36);
   EXPECT_EQ(SlotLine(4, 5), 40);
   EXPECT_EQ(SlotLine(5, 5), 5);
+}
+
+TEST(RecallRules, LinesAreNamedByTheirLabelThenByTheirNumber) {
+  const std::pair<int, const char*> names[] = {{0, "1"}, {8, "9"}, {9, "0"}, {10, "A"},
+                                               {35, "Z"}, {36, "37"}, {99, "100"}};
+  for (const auto& [index, name] : names) {
+    EXPECT_EQ(LineLabel(index), name);
+    EXPECT_EQ(IndexOfLineLabel(name), index) << name;
+  }
+  EXPECT_EQ(SlotLabel(36), '\0');
+  EXPECT_EQ(SlotLabel(-1), '\0');
+  // Letters in either case; numbers name lines counted from 1, so "10" is the line of "0".
+  EXPECT_EQ(IndexOfLineLabel("z"), 35);
+  EXPECT_EQ(IndexOfLineLabel("10"), 9);
+  for (const char* bad : {"", "00", "012", "-3", "1a", "!", " 1", "9999999999"})
+    EXPECT_EQ(IndexOfLineLabel(bad), -1) << bad;
+}
+
+// A running program and a tool of another version must still name a folder alike.
+TEST(InstanceName, IsAFixedHashOfTheFolder) {
+  EXPECT_EQ(InstanceObjectName(""), "Local\\QuorvelVavad.cbf29ce484222325");
+  EXPECT_EQ(InstanceObjectName("C:\\QV"), "Local\\QuorvelVavad.59307a5b364caf83");
 }
 
 TEST(RecallRules, SuffixesAddTheirBreaksOnePreferredOverTheOther) {

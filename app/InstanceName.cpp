@@ -1,0 +1,20 @@
+#include "app/InstanceName.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace qv {
+
+std::string InstanceObjectName(std::string_view canonicalFolder) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : canonicalFolder) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "Local\\QuorvelVavad.%016llx",
+                static_cast<unsigned long long>(hash));
+  return name;
+}
+
+}  // namespace qv

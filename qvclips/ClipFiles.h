@@ -1,0 +1,78 @@
+#pragma once
+// The two clip files of a folder as the clip tool sees them: the clips in list order with
+// their texts, a check of whether the pair is sound, and the sound pair a repair writes.
+// Reading goes through the same core code as the program, so both agree on what a clip is.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/ClipStore.h"
+#include "framework/Strings.h"
+
+namespace qv {
+
+class TClipPair {
+ public:
+  // folder ends with its separator. Loads the list, then the store; raises EFOpenError
+  // ("Cannot open file <path>") when either cannot be read.
+  explicit TClipPair(std::string folder);
+
+  const std::string& Folder() const { return folder_; }
+  std::string ListPath() const { return folder_ + kClipListFile; }
+  std::string StorePath() const { return folder_ + kClipStoreFile; }
+  const TStringList& List() const { return list_; }
+  const TClipStore& Store() const { return store_; }
+
+ private:
+  std::string folder_;
+  TStringList list_;
+  TClipStore store_;
+};
+
+// One line of the list.
+struct TClip {
+  int index;
+  std::string label;                     // slot label, or line number past the 36th line
+  std::string line;                      // the list line as stored
+  std::optional<std::string> id;         // none: the line carries no id
+  std::optional<std::string_view> text;  // none: no block has the id (a view into the store)
+};
+std::vector<TClip> ClipsOf(const TClipPair& pair);
+
+// Where needle occurs in text with ASCII letter case ignored; npos when nowhere. An empty
+// needle is found at 0.
+size_t FindIgnoringCase(std::string_view text, std::string_view needle);
+// The line of text that holds offset at, without its break.
+std::string_view LineAround(std::string_view text, size_t at);
+
+struct TFinding {
+  bool problem;  // false: worth knowing, but the program works with it as it is
+  std::string text;
+};
+std::vector<TFinding> CheckClipPair(const TClipPair& pair);
+inline bool IsSound(const std::vector<TFinding>& findings) {
+  for (const TFinding& f : findings)
+    if (f.problem) return false;
+  return true;
+}
+
+// The pair a repair writes. List lines whose text is gone are dropped. Every block is kept.
+// Lines outside any block are kept too, as blocks: a header line whose trailer is missing
+// (a store cut short) gets its trailer, so its list line finds the text again; other
+// lines get a block with a fresh id. Blank lines outside any block are dropped.
+struct TRepairedPair {
+  std::vector<std::string> list;
+  std::string store;  // CR LF breaks, no break after the last line
+  int droppedListLines = 0;
+  int closedBlocks = 0;
+  int wrappedRuns = 0;
+  int droppedBlankRuns = 0;
+  bool Changed() const {
+    return droppedListLines + closedBlocks + wrappedRuns + droppedBlankRuns > 0;
+  }
+};
+TRepairedPair RepairClipPair(const TClipPair& pair, TClipIdGenerator& ids);
+
+}  // namespace qv

@@ -1,0 +1,275 @@
+#include "qvclips/Commands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <vector>
+
+#include "app/ClipStore.h"
+#include "app/Recall.h"
+#include "framework/FileIO.h"
+#include "framework/SysUtils.h"
+#include "qvclips/ClipFiles.h"
+
+namespace qv {
+
+namespace {
+
+constexpr char kProgramFile[] = "qvavad.exe";
+
+std::string WithSeparator(std::string folder, char separator) {
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += separator;
+  return folder;
+}
+
+// The folder given, else that of a program beside the tool, else the current one.
+std::string ChooseFolder(const std::string& given, const TClipsHost& host) {
+  if (!given.empty()) return given;
+  const std::string own = host.exeFolder();
+  if (!own.empty() && host.isFile(WithSeparator(own, host.separator) + kProgramFile)) return own;
+  return host.currentFolder();
+}
+
+// Slot, id and a text in three columns; "-" for a line without an id.
+std::string ClipRow(const TClip& clip, std::string_view text) {
+  std::string row = clip.label;
+  row.resize(std::max<size_t>(row.size() + 1, 4), ' ');
+  row += clip.id.value_or("-");
+  row.resize(std::max(row.size() + 2, 4 + kClipIdLength + 2), ' ');
+  row.append(text);
+  return row;
+}
+
+int List(const TClipPair& pair, std::ostream& out) {
+  for (const TClip& clip : ClipsOf(pair)) out << ClipRow(clip, ListLineDisplay(clip.line)) << '\n';
+  return kExitOk;
+}
+
+int Show(const TClipPair& pair, const std::string& which, std::ostream& out, std::ostream& err) {
+  std::optional<std::string_view> text;
+  if (which.size() == kClipIdLength) {
+    text = pair.Store().TextOf(which);
+    if (!text) {
+      err << "No clip has the id " << which << " in " << pair.StorePath() << '\n';
+      return kExitNotFound;
+    }
+  } else {
+    const int index = IndexOfLineLabel(which);
+    if (index < 0) {
+      err << "'" << which
+          << "' is neither a slot (1-9, 0, A-Z), a line number nor a 13-character clip id\n";
+      return kExitError;
+    }
+    const std::vector<TClip> clips = ClipsOf(pair);
+    if (index >= static_cast<int>(clips.size())) {
+      err << "No clip at slot " << which << ": the list has " << clips.size() << " lines\n";
+      return kExitNotFound;
+    }
+    const TClip& clip = clips[static_cast<size_t>(index)];
+    if (!clip.id) {
+      err << "The line at slot " << which << " has no clip id\n";
+      return kExitNotFound;
+    }
+    if (!clip.text) {
+      err << "The text of clip " << *clip.id << " (slot " << which << ") is missing from "
+          << pair.StorePath() << '\n';
+      return kExitNotFound;
+    }
+    text = clip.text;
+  }
+  out.write(text->data(), static_cast<std::streamsize>(text->size()));
+  return kExitOk;
+}
+
+int Search(const TClipPair& pair, const std::string& needle, std::ostream& out) {
+  int found = 0;
+  for (const TClip& clip : ClipsOf(pair)) {
+    if (!clip.text) continue;
+    const size_t at = FindIgnoringCase(*clip.text, needle);
+    if (at == std::string_view::npos) continue;
+    out << ClipRow(clip, LineAround(*clip.text, at)) << '\n';
+    ++found;
+  }
+  return found ? kExitOk : kExitNotFound;
+}
+
+int Export(const TClipPair& pair, bool json, unsigned codePage, std::ostream& out,
+           const TClipsHost& host) {
+  const std::vector<TClip> clips = ClipsOf(pair);
+  if (!json) {
+    for (const TClip& clip : clips) {
+      out << "=== " << clip.label << ' ' << clip.id.value_or("-") << '\n';
+      if (clip.text) out.write(clip.text->data(), static_cast<std::streamsize>(clip.text->size()));
+      out << '\n';
+    }
+    return kExitOk;
+  }
+  host.toUtf8("", codePage);  // an unknown code page stops the export before it starts
+  nlohmann::ordered_json all = nlohmann::ordered_json::array();
+  for (const TClip& clip : clips) {
+    nlohmann::ordered_json item;
+    item["slot"] = clip.label;
+    // An id is digits as the program writes it, but a list edited by hand may hold anything.
+    item["id"] = clip.id ? nlohmann::ordered_json(host.toUtf8(*clip.id, codePage)) : nullptr;
+    item["text"] = clip.text ? nlohmann::ordered_json(host.toUtf8(*clip.text, codePage)) : nullptr;
+    all.push_back(std::move(item));
+  }
+  out << all.dump(2) << '\n';
+  return kExitOk;
+}
+
+int Check(const TClipPair& pair, std::ostream& out) {
+  const std::vector<TFinding> findings = CheckClipPair(pair);
+  int problems = 0;
+  for (const TFinding& finding : findings) {
+    out << (finding.problem ? "" : "note: ") << finding.text << '\n';
+    problems += finding.problem ? 1 : 0;
+  }
+  if (problems == 0) {
+    out << "sound: " << pair.List().Count() << " list lines, " << pair.Store().Size()
+        << " characters of clip texts\n";
+    return kExitOk;
+  }
+  out << problems << (problems == 1 ? " problem\n" : " problems\n");
+  return kExitNotFound;
+}
+
+// Copies a file to "<path>.bak" (or .bak1, .bak2... when that exists); returns the copy.
+std::string SetAside(const std::string& path, const TClipsHost& host) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) throw EFOpenError(MsgCannotOpenFile(path));
+  std::string aside = path + ".bak";
+  for (int n = 1; host.isFile(aside) && n < 100; ++n) aside = path + ".bak" + std::to_string(n);
+  if (host.isFile(aside) || !WriteFileAtomically(aside, bytes))
+    throw EFCreateError(MsgCannotCreateFile(aside));
+  return aside;
+}
+
+uint32_t TickCount() {
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+int Repair(const TClipPair& pair, std::ostream& out, std::ostream& err, const TClipsHost& host) {
+  if (host.programRunning(pair.Folder())) {
+    err << "Quorvel Vavad is running from " << pair.Folder()
+        << ": quit it first, or it will write its own files over the repaired ones\n";
+    return kExitError;
+  }
+  TClipIdGenerator ids(TickCount);
+  const TRepairedPair repaired = RepairClipPair(pair, ids);
+  const bool overLimit = pair.Store().Size() > kStoreCapacity;
+  if (!repaired.Changed()) {
+    out << "nothing to repair\n";
+  } else {
+    const std::string listAside = SetAside(pair.ListPath(), host);
+    const std::string storeAside = SetAside(pair.StorePath(), host);
+    // The store first, as the program saves: a stop between the two leaves every list
+    // line with its text.
+    TClipStore store;
+    store.SetText(repaired.store);
+    store.SaveToFile(pair.StorePath());
+    TStringList list;
+    for (const std::string& line : repaired.list) list.Add(line);
+    list.SaveToFile(pair.ListPath());
+    if (repaired.droppedListLines)
+      out << "dropped " << repaired.droppedListLines << " list lines without a text\n";
+    if (repaired.closedBlocks)
+      out << "closed " << repaired.closedBlocks
+          << " clip texts that were cut short (their trailer lines were missing)\n";
+    if (repaired.wrappedRuns)
+      out << "kept " << repaired.wrappedRuns << " runs of text outside any clip as clips\n";
+    if (repaired.droppedBlankRuns)
+      out << "dropped " << repaired.droppedBlankRuns << " runs of blank lines outside any clip\n";
+    out << "the originals are in " << listAside << " and " << storeAside << '\n';
+  }
+  if (overLimit)
+    out << "the clip texts are over their limit of " << kStoreCapacity
+        << " characters; every clip is kept, and the program makes room at its next copy\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                 const TClipsHost& host) {
+  CLI::App app{
+      "Reads and checks the clip history of Quorvel Vavad: the clip list Lb1.qvl and the clip "
+      "texts vqclips.qvl.",
+      "qvclips"};
+  app.require_subcommand(1);
+  app.footer(
+      "Slots: 1-9, 0, A-Z name the first 36 lines of the list, then the line number (37, 38...).\n"
+      "Exit codes: 0 done, 1 a check found problems or nothing matched, 2 bad usage or a file "
+      "error.");
+  std::string dir;
+  app.add_option("--dir", dir,
+                 "Folder of the clip files (default: the folder of a qvavad.exe beside qvclips, "
+                 "else the current folder)");
+
+  CLI::App* list = app.add_subcommand("list", "One line per clip, top of the list first: slot, "
+                                              "id, the text the list shows");
+  CLI::App* show = app.add_subcommand(
+      "show", "A clip's full text, byte for byte as the program pastes it");
+  std::string which;
+  show->add_option("slot", which, "A slot (1-9, 0, A-Z), a line number or a clip id")->required();
+  CLI::App* search = app.add_subcommand(
+      "search", "Clips whose text holds TEXT (letter case not significant): slot, id, the line");
+  std::string needle;
+  search->add_option("text", needle, "The text to look for")->required();
+  CLI::App* exportAll =
+      app.add_subcommand("export", "Every clip, top of the list first, with its full text");
+  bool json = false;
+  unsigned codePage = 0;
+  CLI::Option* jsonFlag =
+      exportAll->add_flag("--json", json, "A JSON array of {slot, id, text}, the texts in UTF-8");
+  exportAll->add_option("--codepage", codePage, "The code page of the texts: " + host.codePageHelp)
+      ->needs(jsonFlag);
+  CLI::App* check = app.add_subcommand(
+      "check", "Whether the two files are sound: each problem on a line (notes are not problems)");
+  CLI::App* repair = app.add_subcommand(
+      "repair",
+      "Writes a sound pair: drops list lines whose text is gone and keeps every clip text; the "
+      "originals are kept as .bak files. Refuses while the program runs from the folder (Windows)");
+  for (CLI::App* sub : {list, show, search, exportAll, check, repair}) sub->fallthrough();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e, out, err) == 0 ? kExitOk : kExitError;
+  }
+
+  try {
+    const std::string folder = host.fullPath(ChooseFolder(dir, host));
+    if (!host.isFolder(folder)) {
+      err << "Cannot find folder " << folder << '\n';
+      return kExitError;
+    }
+    const TClipPair pair(WithSeparator(folder, host.separator));
+    int code = kExitError;
+    if (*list) code = List(pair, out);
+    if (*show) code = Show(pair, which, out, err);
+    if (*search) code = Search(pair, needle, out);
+    if (*exportAll) code = Export(pair, json, codePage, out, host);
+    if (*check) code = Check(pair, out);
+    if (*repair) code = Repair(pair, out, err, host);
+    out.flush();
+    if (!out) {
+      err << "Cannot write the output\n";
+      return kExitError;
+    }
+    return code;
+  } catch (const Exception& e) {
+    err << e.what() << '\n';
+    return kExitError;
+  } catch (const std::exception& e) {
+    err << "qvclips: " << e.what() << '\n';
+    return kExitError;
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,72 @@
+#include <windows.h>
+
+#include <climits>
+
+#include "app/InstanceNameWin.h"
+#include "framework/Handles.h"
+#include "framework/SysUtils.h"
+#include "qvclips/Host.h"
+
+namespace qv {
+
+namespace {
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+std::string ToUtf8(std::string_view text, unsigned codePage) {
+  if (codePage == 0) codePage = GetACP();
+  if (!IsValidCodePage(codePage))
+    throw EConvertError(Format("Code page %u is not installed", codePage));
+  if (text.empty()) return std::string();
+  if (text.size() > static_cast<size_t>(INT_MAX / 2)) throw EConvertError("Text too long");
+  const int length = static_cast<int>(text.size());
+  const int wide = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+  if (wide == 0) throw EConvertError(Format("Cannot convert from code page %u", codePage));
+  std::wstring utf16(static_cast<size_t>(wide), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), length, utf16.data(), wide);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace
+
+TClipsHost SystemHost() {
+  TClipsHost host;
+  host.exeFolder = [] {
+    char exe[MAX_PATH * 2] = {0};
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    return ExtractFilePath(exe);
+  };
+  host.currentFolder = [] {
+    std::string folder(GetCurrentDirectoryA(0, nullptr), '\0');
+    folder.resize(GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+  };
+  host.isFolder = [](const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  };
+  host.isFile = [](const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+  };
+  host.fullPath = [](const std::string& path) {
+    std::string full(GetFullPathNameA(path.c_str(), 0, nullptr, nullptr), '\0');
+    if (full.empty()) return path;
+    full.resize(GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+  };
+  host.separator = '\\';
+  host.toUtf8 = ToUtf8;
+  // The running program holds an object named after its folder.
+  host.programRunning = [](const std::string& folder) {
+    UniqueKernelObject held(OpenMutexA(SYNCHRONIZE, FALSE, InstanceNameOfFolder(folder).c_str()));
+    return held || GetLastError() == ERROR_ACCESS_DENIED;
+  };
+  host.codePageHelp = "any code page Windows has (default: the system's ANSI code page)";
+  return host;
+}
+
+}  // namespace qv
