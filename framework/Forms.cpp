@@ -1,5 +1,7 @@
 #include "framework/Forms.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "framework/Dialogs.h"
@@ -226,6 +228,15 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
       if (menu_ && menu_->HandleMenuMessage(m)) return;
+      break;
+    case WM_NCMOUSEMOVE:
+      if (menu_) {
+        const POINT at{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+        menu_->TrackHotItem(Handle(), m.WParam == HTMENU ? &at : nullptr);
+      }
+      break;
+    case WM_NCMOUSELEAVE:
+      if (menu_) menu_->TrackHotItem(Handle(), nullptr);
       break;
     case WM_COMMAND:
       // A menu-bar command: no control sent it.

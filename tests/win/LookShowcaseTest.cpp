@@ -260,6 +260,61 @@ TEST_F(LookShowcase, MenuBarIsOwnerDrawnAndItsItemsShowNormalHotAndSelected) {
   EXPECT_FALSE(bar->OwnerDraw);
 }
 
+// Moves the pointer as a mouse would, so that the window under it hears of it.
+void MovePointer(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+TEST_F(LookShowcase, BarItemsLightUpUnderThePointerAndGoBackWhenItMovesOn) {
+  const COLORREF hot = Rgb(painter->Palette().HighlightFillColor);
+  const COLORREF normal = Rgb(painter->MenuBarColor());
+  HMENU menuBar = GetMenu(form->Handle());
+  // A pixel of the item's own background, clear of its icon and caption.
+  auto shown = [&](TMenuItem* item) {
+    RECT r{}, window{};
+    GetMenuItemRect(form->Handle(), menuBar, item->MenuIndex(), &r);
+    GetWindowRect(form->Handle(), &window);
+    WindowDc dc(form->Handle(), true);
+    return GetPixel(dc.get(), r.right - window.left - 9, r.top - window.top + 1);
+  };
+  auto enter = [&](TMenuItem* item) {
+    RECT r{};
+    GetMenuItemRect(form->Handle(), menuBar, item->MenuIndex(), &r);
+    MovePointer(r.left + 5, r.top + 5);
+  };
+  EXPECT_EQ(shown(file), normal);
+  EXPECT_EQ(shown(edit), normal);
+
+  enter(edit);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(edit) == hot; }, 2000));
+  EXPECT_EQ(bar->HotItem(), edit->MenuIndex());
+  EXPECT_EQ(shown(file), normal);
+
+  // From one item to the next: the one left behind goes back at once.
+  enter(file);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(file) == hot; }, 2000));
+  EXPECT_EQ(shown(edit), normal);
+
+  // Into the form's client area: the bar is left.
+  POINT inside{200, 300};
+  ClientToScreen(form->Handle(), &inside);
+  MovePointer(inside.x, inside.y);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(file) == normal; }, 2000));
+  EXPECT_EQ(bar->HotItem(), -1);
+
+  // Off the form altogether.
+  enter(edit);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(edit) == hot; }, 2000));
+  MovePointer(1200, 1000);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(edit) == normal; }, 2000));
+  EXPECT_EQ(bar->HotItem(), -1);
+}
+
 TEST_F(LookShowcase, ControlBarBandsAreFilledWithADottedGrip) {
   const TMenuPainter* p = painter;
   (void)p;
