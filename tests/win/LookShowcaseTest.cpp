@@ -422,6 +422,58 @@ TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
   }
 }
 
+TEST_F(LookShowcase, UpDownHalvesThatAlreadyShowTheirStateAreLeftAlone) {
+  const auto& p = painter->Palette();
+  POINT upper{8, 4};
+  ClientToScreen(upDown->Handle(), &upper);
+  SetCursorPos(upper.x, upper.y);
+  upDown->Perform(WM_MOUSEMOVE);
+  ASSERT_EQ(ClientPixel(upDown, 0, 0), Rgb(p.HighlightBorderColor));
+  ASSERT_EQ(ClientPixel(upDown, 0, 13), Rgb(LightenColor(form->Color(), 80)));
+  // Marks inside both halves, their outlines untouched.
+  auto mark = [&](int y) {
+    WindowDc dc(upDown->Handle());
+    SetPixel(dc.get(), 2, y, RGB(1, 2, 3));
+  };
+  mark(10);
+  mark(22);
+
+  // The pointer moves within the upper half: neither half is drawn again.
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 2, 10), RGB(1, 2, 3));
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), RGB(1, 2, 3));
+
+  // A half the system drew over (its corner no longer the outline) is drawn again.
+  {
+    WindowDc dc(upDown->Handle());
+    SetPixel(dc.get(), 0, 13, RGB(4, 5, 6));
+  }
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 2, 10), RGB(1, 2, 3));
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(LightenColor(p.HighlightFillColor, p.ParentTintPercent)));
+
+  // Into the lower half: both halves change their outline, so both are drawn.
+  mark(22);
+  POINT lower{8, 20};
+  ClientToScreen(upDown->Handle(), &lower);
+  SetCursorPos(lower.x, lower.y);
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 0, 0), Rgb(LightenColor(form->Color(), 80)));
+  EXPECT_EQ(ClientPixel(upDown, 2, 10), Rgb(LightenColor(p.HighlightFillColor, p.ParentTintPercent)));
+  EXPECT_EQ(ClientPixel(upDown, 0, 13), Rgb(p.HighlightBorderColor));
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(LightenColor(p.HighlightFillColor, 60)));
+
+  // Pressing keeps the outline, yet the pressed fill shows once the control has
+  // painted itself again.
+  upDown->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 20));
+  test::Pump();
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(p.CheckFillHotColor));
+  upDown->Perform(WM_LBUTTONUP, 0, MAKELPARAM(8, 20));
+  test::Pump();
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(LightenColor(p.HighlightFillColor, 60)));
+  SetCursorPos(1200, 1000);
+}
+
 TEST_F(LookShowcase, SwitchingOffGivesEveryControlItsOwnLookBack) {
   painter->SetActive(false);
   for (TWinControl* c : All()) c->Perform(WM_NULL);
