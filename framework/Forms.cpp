@@ -108,6 +108,12 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
+  // A component that watches its form (a painter) hears of every newcomer; a
+  // removal already reaches all of them. The newcomer is still being built.
+  if (operation == TOperation::opInsert) {
+    for (int i = 0; i < ComponentCount(); ++i)
+      if (Components(i) != component) Components(i)->Notification(component, operation);
+  }
   if (operation == TOperation::opRemove && component == menu_) {
     if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
     menu_ = nullptr;

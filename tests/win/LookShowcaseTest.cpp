@@ -331,6 +331,29 @@ TEST_F(LookShowcase, ControlBarBandsAreFilledWithADottedGrip) {
   EXPECT_FALSE(controlBar->OnBandPaint);
 }
 
+TEST_F(LookShowcase, AutoDetectTakesOverAControlBarMadeWhileThePainterIsActive) {
+  painter->SetAutoDetect(true);
+  auto* later = new TControlBar(form);
+  later->SetParent(form);
+  later->SetBounds(300, 320, 300, 40);
+  auto* onLater = new TPanel(form);
+  onLater->SetParent(later);
+  onLater->SetBounds(20, 6, 100, 26);
+  // Made and freed before the painter looks: it must simply be forgotten.
+  (new TControlBar(form))->Free();
+  test::Pump();
+  EXPECT_TRUE(later->OnBandPaint);
+  const RECT band = TControlBar::BandRect(*onLater);
+  EXPECT_EQ(ClientPixel(later, band.left + 1, band.top + 1),
+            Rgb(LightenColor(later->Color(), 6)));
+
+  painter->SetAutoDetect(false);
+  auto* plain = new TControlBar(form);
+  plain->SetParent(form);
+  test::Pump();
+  EXPECT_FALSE(plain->OnBandPaint);
+}
+
 TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
   for (TControl* c : All()) EXPECT_TRUE(IsSubClassMethod(c->WindowProc)) << c->ClassName();
   const auto& p = painter->Palette();
