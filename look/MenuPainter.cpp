@@ -453,14 +453,16 @@ int ControlKind(TControl& c) {
 int ContainerKind(TWinControl* parent) {
   if (!parent) return -1;
   const std::string name = parent->ClassName();
-  if (name == "TToolBar") return xccToolbar;
-  if (name == "TCoolBar") return xccCoolbar;
+  if (dynamic_cast<TToolBar*>(parent)) return xccToolbar;
+  if (dynamic_cast<TCoolBar*>(parent)) return xccCoolbar;
   if (dynamic_cast<TPanel*>(parent)) return xccPanel;
   if (dynamic_cast<TControlBar*>(parent)) return xccControlbar;
-  if (name == "TScrollBox") return xccScrollBox;
+  if (dynamic_cast<TScrollBox*>(parent)) return xccScrollBox;
   if (dynamic_cast<TGroupBox*>(parent)) return xccGroupBox;
-  if (name == "TTabSheet" || name == "TTabControl" || name == "TdxTabSheet") return xccTabSheet;
-  if (name == "TPageScroller") return xccPageScroller;
+  if (dynamic_cast<TTabSheet*>(parent) || dynamic_cast<TTabControl*>(parent) ||
+      name == "TdxTabSheet")
+    return xccTabSheet;
+  if (dynamic_cast<TPageScroller*>(parent)) return xccPageScroller;
   if (name == "TDBCtrlPanel") return xccFrame;
   if (dynamic_cast<TCustomForm*>(parent)) return xccForm;
   return -1;

@@ -445,6 +445,50 @@ TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
   }
 }
 
+TEST_F(LookShowcase, ControlsOnEveryContainerKindAreTakenOverWhenItsKindIsOn) {
+  // One edit on each kind of container, below the showcase's controls.
+  auto on = [&](TWinControl* container) {
+    auto* e = new TEdit(form);
+    e->SetParent(container);
+    e->SetBounds(4, 4, 60, 20);
+    return e;
+  };
+  auto* toolBar = Place(new TToolBar(form), 300, 300, 80, 30);
+  auto* coolBar = Place(new TCoolBar(form), 390, 300, 80, 30);
+  auto* scrollBox = Place(new TScrollBox(form), 480, 300, 80, 30);
+  auto* tabs = Place(new TTabControl(form), 10, 320, 130, 70);
+  tabs->SetTabs({"One", "Two"});
+  auto* pages = Place(new TPageControl(form), 150, 320, 130, 70);
+  auto* sheet = new TTabSheet(form);
+  sheet->SetCaption("Page");
+  sheet->SetPageControl(pages);
+  auto* scroller = Place(new TPageScroller(form), 300, 340, 80, 30);
+  TEdit* edits[] = {on(toolBar), on(coolBar), on(scrollBox), on(tabs), on(sheet), on(scroller)};
+  TEdit* onCoolBar = edits[1];
+  scroller->SetControl(edits[5]);
+  edits[5]->SetWidth(150);
+  EXPECT_EQ(pages->ActivePage(), sheet);
+
+  // Every kind but the cool bar; the change hooks the form again.
+  painter->SetFlatContainers(FlatBit(xccForm) | FlatBit(xccToolbar) | FlatBit(xccScrollBox) |
+                             FlatBit(xccTabSheet) | FlatBit(xccPageScroller));
+  test::Pump();
+  for (TEdit* e : edits) {
+    const bool taken = IsSubClassMethod(e->WindowProc);
+    EXPECT_EQ(taken, e != onCoolBar) << e->Parent()->ClassName();
+    if (!taken) continue;
+    e->Repaint();
+    EXPECT_EQ(ClientPixel(e, 0, 10), Rgb(DarkenColor(e->Parent()->Color(), 60)))
+        << e->Parent()->ClassName();
+    EXPECT_FALSE(e->Ctl3D()) << e->Parent()->ClassName();
+  }
+  EXPECT_TRUE(onCoolBar->Ctl3D());
+
+  painter->SetFlatContainers(FlatBit(xccCoolbar));
+  test::Pump();
+  EXPECT_TRUE(IsSubClassMethod(onCoolBar->WindowProc));
+}
+
 TEST_F(LookShowcase, UpDownHalvesThatAlreadyShowTheirStateAreLeftAlone) {
   const auto& p = painter->Palette();
   POINT upper{8, 4};
