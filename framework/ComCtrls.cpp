@@ -11,9 +11,10 @@ namespace {
 // The common control classes are registered once per process.
 void NeedCommonControls() {
   static const bool done = [] {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
-                                              ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS |
-                                              ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                 ICC_HOTKEY_CLASS | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES |
+                                 ICC_COOL_CLASSES | ICC_TAB_CLASSES | ICC_PAGESCROLLER_CLASS};
     return InitCommonControlsEx(&icc) != FALSE;
   }();
   (void)done;
@@ -196,6 +197,205 @@ int TUpDown::Position() const {
 void TUpDown::SetPosition(int position) {
   position_ = std::clamp(position, Min, Max);
   if (HandleAllocated()) SendMessageA(Handle(), UDM_SETPOS32, 0, position_);
+}
+
+// ---- TToolBar, TCoolBar ----
+
+namespace {
+// A bar stays where its bounds put it, instead of spanning its parent's top.
+constexpr DWORD kBarInPlace = CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
+}  // namespace
+
+TToolBar::TToolBar(TComponent* owner) : TWinControl(owner) {
+  width_ = 150;
+  height_ = 29;
+}
+
+void TToolBar::CreateParams(TCreateParams& params) {
+  NeedCommonControls();
+  TWinControl::CreateParams(params);
+  params.SysClassName = TOOLBARCLASSNAMEA;
+  params.Style |= kBarInPlace | TBSTYLE_FLAT | WS_CLIPCHILDREN;
+}
+
+TCoolBar::TCoolBar(TComponent* owner) : TWinControl(owner) {
+  width_ = 150;
+  height_ = 75;
+}
+
+void TCoolBar::CreateParams(TCreateParams& params) {
+  NeedCommonControls();
+  TWinControl::CreateParams(params);
+  params.SysClassName = REBARCLASSNAMEA;
+  params.Style |= kBarInPlace | WS_CLIPCHILDREN;
+}
+
+// ---- TCustomTabControl, TTabControl ----
+
+TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner) {
+  width_ = 289;
+  height_ = 193;
+  TabStop = true;
+}
+
+void TCustomTabControl::CreateParams(TCreateParams& params) {
+  NeedCommonControls();
+  TWinControl::CreateParams(params);
+  params.SysClassName = WC_TABCONTROLA;
+  params.Style |= WS_CLIPCHILDREN | WS_TABSTOP;
+}
+
+void TCustomTabControl::SetTabTexts(const std::vector<std::string>& tabs) {
+  tabs_ = tabs;
+  if (!HandleAllocated()) return;
+  SendMessageA(Handle(), TCM_DELETEALLITEMS, 0, 0);
+  WindowCreated();
+}
+
+void TCustomTabControl::WindowCreated() {
+  for (size_t i = 0; i < tabs_.size(); ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(tabs_[i].c_str());
+    SendMessageA(Handle(), TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageA(Handle(), TCM_SETCURSEL, tab_index_, 0);
+}
+
+int TCustomTabControl::TabIndex() const {
+  if (!HandleAllocated()) return tab_index_;
+  return static_cast<int>(
+      SendMessageA(const_cast<TCustomTabControl*>(this)->Handle(), TCM_GETCURSEL, 0, 0));
+}
+
+void TCustomTabControl::SetTabIndex(int index) {
+  tab_index_ = index;
+  if (HandleAllocated()) SendMessageA(Handle(), TCM_SETCURSEL, index, 0);
+}
+
+void TCustomTabControl::WndProc(TMessage& m) {
+  if (m.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->code == TCN_SELCHANGE) {
+    tab_index_ = TabIndex();
+    Change();
+    return;
+  }
+  TWinControl::WndProc(m);
+}
+
+// ---- TPageControl, TTabSheet ----
+
+TPageControl::~TPageControl() {
+  for (TTabSheet* page : pages_) page->page_control_ = nullptr;
+}
+
+TTabSheet* TPageControl::ActivePage() const {
+  const int i = TabIndex();
+  return i >= 0 && i < PageCount() ? pages_[i] : nullptr;
+}
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+  for (int i = 0; i < PageCount(); ++i)
+    if (pages_[i] == page) SetTabIndex(i);
+  ArrangePages();
+}
+
+void TPageControl::SetBounds(int left, int top, int width, int height) {
+  TCustomTabControl::SetBounds(left, top, width, height);
+  ArrangePages();
+}
+
+void TPageControl::WindowCreated() {
+  TCustomTabControl::WindowCreated();
+  ArrangePages();
+}
+
+void TPageControl::Change() {
+  ArrangePages();
+  TCustomTabControl::Change();
+}
+
+void TPageControl::InsertPage(TTabSheet* page) {
+  pages_.push_back(page);
+  UpdateTabs();
+}
+
+void TPageControl::RemovePage(TTabSheet* page) {
+  pages_.erase(std::remove(pages_.begin(), pages_.end(), page), pages_.end());
+  UpdateTabs();
+}
+
+void TPageControl::UpdateTabs() {
+  std::vector<std::string> tabs;
+  for (TTabSheet* page : pages_) tabs.push_back(page->Caption());
+  SetTabTexts(tabs);
+  ArrangePages();
+}
+
+void TPageControl::ArrangePages() {
+  RECT area{0, 0, width_, height_};
+  if (HandleAllocated()) {
+    GetClientRect(Handle(), &area);
+    SendMessageA(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  }
+  TTabSheet* active = ActivePage();
+  for (TTabSheet* page : pages_) {
+    page->SetBounds(area.left, area.top, area.right - area.left, area.bottom - area.top);
+    page->SetVisible(page == active);
+  }
+}
+
+TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) {}
+
+TTabSheet::~TTabSheet() {
+  if (page_control_) page_control_->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* control) {
+  if (control == page_control_) return;
+  if (page_control_) page_control_->RemovePage(this);
+  page_control_ = control;
+  SetParent(control);
+  if (control) control->InsertPage(this);
+}
+
+// ---- TPageScroller ----
+
+TPageScroller::TPageScroller(TComponent* owner) : TWinControl(owner) {
+  width_ = 150;
+  height_ = 45;
+}
+
+void TPageScroller::CreateParams(TCreateParams& params) {
+  NeedCommonControls();
+  TWinControl::CreateParams(params);
+  params.SysClassName = WC_PAGESCROLLERA;
+  params.Style |= PGS_HORZ;
+}
+
+void TPageScroller::SetControl(TWinControl* control) {
+  if (control_) RemoveFreeNotification(control_);
+  control_ = control;
+  if (control) FreeNotification(control);
+  if (control) SendMessageA(Handle(), PGM_SETCHILD, 0, reinterpret_cast<LPARAM>(control->Handle()));
+}
+
+void TPageScroller::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == control_) control_ = nullptr;
+}
+
+void TPageScroller::WndProc(TMessage& m) {
+  // The pager asks how large the scrolled control is.
+  if (m.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->code == PGN_CALCSIZE) {
+    auto* size = reinterpret_cast<NMPGCALCSIZE*>(m.LParam);
+    if (control_) {
+      if (size->dwFlag & PGF_CALCWIDTH) size->iWidth = control_->Width();
+      if (size->dwFlag & PGF_CALCHEIGHT) size->iHeight = control_->Height();
+    }
+    m.Result = 0;
+    return;
+  }
+  TWinControl::WndProc(m);
 }
 
 }  // namespace qv

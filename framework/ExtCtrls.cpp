@@ -51,6 +51,17 @@ void TLabel::Paint(TCanvas& canvas) {
   canvas.TextOut(0, 0, caption_);
 }
 
+TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner) {
+  width_ = 185;
+  height_ = 41;
+}
+
+void TScrollBox::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style |= WS_CLIPCHILDREN;
+  ApplyBorder(params);
+}
+
 TControlBar::TControlBar(TComponent* owner) : TWinControl(owner) {
   width_ = 100;
   height_ = 50;

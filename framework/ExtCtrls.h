@@ -55,6 +55,17 @@ class TImage : public TWinControl {
   TIcon icon_;
 };
 
+// A bordered area for controls. Its contents are placed, not scrolled: no
+// form here is larger than its window.
+class TScrollBox : public TWinControl {
+  QV_CLASS(TScrollBox)
+ public:
+  explicit TScrollBox(TComponent* owner);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+};
+
 // What a control bar paints around a band unless its OnBandPaint clears it.
 enum TBandPaintOption : unsigned {
   bpoGrabber = 1,

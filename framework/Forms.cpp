@@ -1,5 +1,7 @@
 #include "framework/Forms.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "framework/Dialogs.h"
@@ -106,6 +108,12 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
+  // A component that watches its form (a painter) hears of every newcomer; a
+  // removal already reaches all of them. The newcomer is still being built.
+  if (operation == TOperation::opInsert) {
+    for (int i = 0; i < ComponentCount(); ++i)
+      if (Components(i) != component) Components(i)->Notification(component, operation);
+  }
   if (operation == TOperation::opRemove && component == menu_) {
     if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
     menu_ = nullptr;
@@ -226,6 +234,15 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
       if (menu_ && menu_->HandleMenuMessage(m)) return;
+      break;
+    case WM_NCMOUSEMOVE:
+      if (menu_) {
+        const POINT at{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+        menu_->TrackHotItem(Handle(), m.WParam == HTMENU ? &at : nullptr);
+      }
+      break;
+    case WM_NCMOUSELEAVE:
+      if (menu_) menu_->TrackHotItem(Handle(), nullptr);
       break;
     case WM_COMMAND:
       // A menu-bar command: no control sent it.

@@ -178,11 +178,67 @@ void TMainMenu::Rebuild() {
       HWND wnd = form->Handle();
       // The window lets go of the old bar before it is destroyed.
       SetMenu(wnd, nullptr);
+      hot_item_ = -1;
       SetMenu(wnd, Handle());
       DrawMenuBar(wnd);
     }
     return;
   }
+}
+
+void TMainMenu::TrackHotItem(HWND wnd, const POINT* screen) {
+  HMENU menuBar = GetMenu(wnd);
+  int hot = -1;
+  if (screen && menuBar) {
+    for (int i = 0, n = GetMenuItemCount(menuBar); i < n; ++i) {
+      RECT r{};
+      if (GetMenuItemRect(wnd, menuBar, i, &r) && PtInRect(&r, *screen)) {
+        hot = i;
+        break;
+      }
+    }
+  }
+  if (hot == hot_item_) return;
+  const int left = hot_item_;
+  hot_item_ = hot;
+  if (hot >= 0) {
+    // The bar hears of the pointer leaving only when it asks to.
+    TRACKMOUSEEVENT tme{};
+    tme.cbSize = sizeof(tme);
+    tme.dwFlags = TME_LEAVE | TME_NONCLIENT;
+    tme.hwndTrack = wnd;
+    TrackMouseEvent(&tme);
+  }
+  if (left >= 0) RepaintBarItem(wnd, left);
+  if (hot >= 0) RepaintBarItem(wnd, hot);
+}
+
+void TMainMenu::RepaintBarItem(HWND wnd, int position) {
+  HMENU menuBar = GetMenu(wnd);
+  if (!menuBar || !OwnerDraw) return;
+  MENUITEMINFOA mii{};
+  mii.cbSize = sizeof(mii);
+  mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA;
+  if (!GetMenuItemInfoA(menuBar, position, TRUE, &mii) || !(mii.fType & MFT_OWNERDRAW)) return;
+  RECT r{}, window{};
+  if (!GetMenuItemRect(wnd, menuBar, position, &r) || !GetWindowRect(wnd, &window)) return;
+  OffsetRect(&r, -window.left, -window.top);
+  WindowDc dc(wnd, true);
+  if (!dc) return;
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_MENU;
+  dis.itemID = mii.wID;
+  dis.itemAction = ODA_DRAWENTIRE;
+  if (mii.fState & MFS_HILITE) dis.itemState |= ODS_SELECTED;
+  if (mii.fState & MFS_GRAYED) dis.itemState |= ODS_GRAYED | ODS_DISABLED;
+  if (mii.fState & MFS_CHECKED) dis.itemState |= ODS_CHECKED;
+  if (mii.fState & MFS_DEFAULT) dis.itemState |= ODS_DEFAULT;
+  dis.hwndItem = reinterpret_cast<HWND>(menuBar);
+  dis.hDC = dc.get();
+  dis.rcItem = r;
+  dis.itemData = mii.dwItemData;
+  TMessage m{WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), 0};
+  HandleMenuMessage(m);
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {

@@ -141,9 +141,20 @@ class TMainMenu : public TMenu {
   bool IsMainMenu() const override { return true; }
   // Builds the bar again and gives it to the form's window, after items change.
   void Rebuild();
+  // Follows the pointer over the bar of `wnd` (`screen` null once it has left
+  // the bar): the owner-drawn items it leaves and enters are painted again at
+  // once, so that their painter can show which one is under the pointer.
+  void TrackHotItem(HWND wnd, const POINT* screen);
+  // Bar position of the item under the pointer, or -1.
+  int HotItem() const { return hot_item_; }
 
  protected:
   HMENU CreateHandle() override { return CreateMenu(); }
+
+ private:
+  // Paints one owner-drawn bar item through the form's own draw-item path.
+  void RepaintBarItem(HWND wnd, int position);
+  int hot_item_ = -1;
 };
 
 class TPopupMenu : public TMenu {

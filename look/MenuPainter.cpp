@@ -170,7 +170,10 @@ TMenuPainter::TMenuPainter(TComponent* owner)
   }
 }
 
-TMenuPainter::~TMenuPainter() { Release(); }
+TMenuPainter::~TMenuPainter() {
+  Release();
+  if (deferred_window_) DeallocateHWnd(deferred_window_);
+}
 
 // Items must not keep pointing at a painter that is gone, so the form is
 // unhooked first; then the control-taking role is handed on while this
@@ -211,9 +214,40 @@ void TMenuPainter::Notification(TComponent* component, TOperation operation) {
     if (auto* manager = TMenuPainterManager::Instance(); manager && manager->ActivePainter())
       manager->FormNotice(component, operation);
   TComponent::Notification(component, operation);
-  if (active_ && auto_detect_ && operation == TOperation::opInsert && !Designing() &&
-      dynamic_cast<TMenuItem*>(component))
-    HookComponent(component, true, true);
+  if (operation == TOperation::opRemove) {
+    inserted_.erase(std::remove(inserted_.begin(), inserted_.end(), component), inserted_.end());
+  } else if (active_ && auto_detect_ && !Designing() && component->Owner() == form_) {
+    DeferInserted(component);
+  }
+}
+
+namespace {
+constexpr UINT kHookInserted = WM_APP + 0x39;
+}
+
+void TMenuPainter::DeferInserted(TComponent* component) {
+  if (!deferred_window_)
+    deferred_window_ = AllocateHWnd(TWndMethod::Of<&TMenuPainter::DeferredWndProc>(this));
+  if (inserted_.empty()) PostMessageA(deferred_window_, kHookInserted, 0, 0);
+  inserted_.push_back(component);
+}
+
+void TMenuPainter::DeferredWndProc(TMessage& m) {
+  if (m.Msg == kHookInserted) {
+    HookInserted();
+    return;
+  }
+  m.Result = DefWindowProcA(deferred_window_, m.Msg, m.WParam, m.LParam);
+}
+
+// Of the kinds a newcomer may be, only a control bar is changed by the pass; a
+// new menu item waits for the next full pass, as its menu is hooked as a whole.
+void TMenuPainter::HookInserted() {
+  std::vector<TComponent*> inserted;
+  inserted.swap(inserted_);
+  if (!active_ || !auto_detect_) return;
+  for (TComponent* c : inserted)
+    if (dynamic_cast<TMenuItem*>(c) || dynamic_cast<TControlBar*>(c)) HookComponent(c, true, true);
 }
 
 void TMenuPainter::SetPaletteColor(TColor& field, TColor value) {
@@ -419,14 +453,16 @@ int ControlKind(TControl& c) {
 int ContainerKind(TWinControl* parent) {
   if (!parent) return -1;
   const std::string name = parent->ClassName();
-  if (name == "TToolBar") return xccToolbar;
-  if (name == "TCoolBar") return xccCoolbar;
+  if (dynamic_cast<TToolBar*>(parent)) return xccToolbar;
+  if (dynamic_cast<TCoolBar*>(parent)) return xccCoolbar;
   if (dynamic_cast<TPanel*>(parent)) return xccPanel;
   if (dynamic_cast<TControlBar*>(parent)) return xccControlbar;
-  if (name == "TScrollBox") return xccScrollBox;
+  if (dynamic_cast<TScrollBox*>(parent)) return xccScrollBox;
   if (dynamic_cast<TGroupBox*>(parent)) return xccGroupBox;
-  if (name == "TTabSheet" || name == "TTabControl" || name == "TdxTabSheet") return xccTabSheet;
-  if (name == "TPageScroller") return xccPageScroller;
+  if (dynamic_cast<TTabSheet*>(parent) || dynamic_cast<TTabControl*>(parent) ||
+      name == "TdxTabSheet")
+    return xccTabSheet;
+  if (dynamic_cast<TPageScroller*>(parent)) return xccPageScroller;
   if (name == "TDBCtrlPanel") return xccFrame;
   if (dynamic_cast<TCustomForm*>(parent)) return xccForm;
   return -1;

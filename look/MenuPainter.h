@@ -256,6 +256,11 @@ class TMenuPainter : public TComponent {
 
  private:
   void SetPaletteColor(TColor& field, TColor value);
+  // Components new to the form are looked at once they are whole: the insertion
+  // notice comes while they are still being built.
+  void DeferInserted(TComponent* component);
+  void HookInserted();
+  void DeferredWndProc(TMessage& message);
   void HookMenuItem(TMenuItem& item, bool enable);
   void HookControl(TControl& control, bool enable, bool update);
   void Release();
@@ -299,6 +304,9 @@ class TMenuPainter : public TComponent {
   bool frame_painting_ = false;
   bool released_ = false;
   bool managed_ = false;
+  std::vector<TComponent*> inserted_;
+  // Receives the message that brings the deferred look at new components.
+  HWND deferred_window_ = nullptr;
 };
 
 }  // namespace qv

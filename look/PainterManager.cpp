@@ -627,6 +627,9 @@ void TControlSubClass::PaintUpDown() {
         whiteArrow = true;
       }
     }
+    // Its outline already there means this half shows this state: every mouse
+    // move repaints, and drawing it again would only flicker.
+    if (canvas->Pixel(h.left, h.top) == ColorToRGB(outline)) continue;
     canvas->Brush().SetStyle(TBrushStyle::bsSolid);
     canvas->Brush().SetColor(fill);
     canvas->Pen().SetColor(outline);

@@ -302,5 +302,40 @@ TEST_F(Framework, CommonControlsKeepTheirValues) {
   EXPECT_EQ(rich->Text(), "rich text");
 }
 
+TEST_F(Framework, PageControlShowsThePageOfTheChosenTab) {
+  auto* pages = new TPageControl(form);
+  pages->SetParent(form);
+  pages->SetBounds(0, 0, 200, 120);
+  TTabSheet* sheets[2];
+  for (TTabSheet*& sheet : sheets) {
+    sheet = new TTabSheet(form);
+    sheet->SetCaption(sheet == sheets[0] ? "First" : "Second");
+    sheet->SetPageControl(pages);
+  }
+  form->Show();
+  EXPECT_EQ(SendMessageA(pages->Handle(), TCM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(pages->ActivePage(), sheets[0]);
+  EXPECT_TRUE(IsWindowVisible(sheets[0]->Handle()));
+  EXPECT_FALSE(IsWindowVisible(sheets[1]->Handle()));
+  // The page lies inside the tabs' frame, below the tab row.
+  EXPECT_GT(sheets[0]->Top(), 10);
+  EXPECT_LT(sheets[0]->Width(), 200);
+
+  // A click on the second tab.
+  RECT tab{};
+  SendMessageA(pages->Handle(), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab));
+  const LPARAM at = MAKELPARAM(tab.left + 5, tab.top + 5);
+  SendMessageA(pages->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(pages->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(pages->ActivePage(), sheets[1]);
+  EXPECT_TRUE(IsWindowVisible(sheets[1]->Handle()));
+  EXPECT_FALSE(IsWindowVisible(sheets[0]->Handle()));
+
+  // A page that goes takes its tab with it.
+  sheets[0]->Free();
+  EXPECT_EQ(pages->PageCount(), 1);
+  EXPECT_EQ(SendMessageA(pages->Handle(), TCM_GETITEMCOUNT, 0, 0), 1);
+}
+
 }  // namespace
 }  // namespace qv

@@ -260,6 +260,61 @@ TEST_F(LookShowcase, MenuBarIsOwnerDrawnAndItsItemsShowNormalHotAndSelected) {
   EXPECT_FALSE(bar->OwnerDraw);
 }
 
+// Moves the pointer as a mouse would, so that the window under it hears of it.
+void MovePointer(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+TEST_F(LookShowcase, BarItemsLightUpUnderThePointerAndGoBackWhenItMovesOn) {
+  const COLORREF hot = Rgb(painter->Palette().HighlightFillColor);
+  const COLORREF normal = Rgb(painter->MenuBarColor());
+  HMENU menuBar = GetMenu(form->Handle());
+  // A pixel of the item's own background, clear of its icon and caption.
+  auto shown = [&](TMenuItem* item) {
+    RECT r{}, window{};
+    GetMenuItemRect(form->Handle(), menuBar, item->MenuIndex(), &r);
+    GetWindowRect(form->Handle(), &window);
+    WindowDc dc(form->Handle(), true);
+    return GetPixel(dc.get(), r.right - window.left - 9, r.top - window.top + 1);
+  };
+  auto enter = [&](TMenuItem* item) {
+    RECT r{};
+    GetMenuItemRect(form->Handle(), menuBar, item->MenuIndex(), &r);
+    MovePointer(r.left + 5, r.top + 5);
+  };
+  EXPECT_EQ(shown(file), normal);
+  EXPECT_EQ(shown(edit), normal);
+
+  enter(edit);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(edit) == hot; }, 2000));
+  EXPECT_EQ(bar->HotItem(), edit->MenuIndex());
+  EXPECT_EQ(shown(file), normal);
+
+  // From one item to the next: the one left behind goes back at once.
+  enter(file);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(file) == hot; }, 2000));
+  EXPECT_EQ(shown(edit), normal);
+
+  // Into the form's client area: the bar is left.
+  POINT inside{200, 300};
+  ClientToScreen(form->Handle(), &inside);
+  MovePointer(inside.x, inside.y);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(file) == normal; }, 2000));
+  EXPECT_EQ(bar->HotItem(), -1);
+
+  // Off the form altogether.
+  enter(edit);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(edit) == hot; }, 2000));
+  MovePointer(1200, 1000);
+  EXPECT_TRUE(test::PumpUntil([&] { return shown(edit) == normal; }, 2000));
+  EXPECT_EQ(bar->HotItem(), -1);
+}
+
 TEST_F(LookShowcase, ControlBarBandsAreFilledWithADottedGrip) {
   const TMenuPainter* p = painter;
   (void)p;
@@ -274,6 +329,29 @@ TEST_F(LookShowcase, ControlBarBandsAreFilledWithADottedGrip) {
   EXPECT_GT(dots, 3);
   painter->SetActive(false);
   EXPECT_FALSE(controlBar->OnBandPaint);
+}
+
+TEST_F(LookShowcase, AutoDetectTakesOverAControlBarMadeWhileThePainterIsActive) {
+  painter->SetAutoDetect(true);
+  auto* later = new TControlBar(form);
+  later->SetParent(form);
+  later->SetBounds(300, 320, 300, 40);
+  auto* onLater = new TPanel(form);
+  onLater->SetParent(later);
+  onLater->SetBounds(20, 6, 100, 26);
+  // Made and freed before the painter looks: it must simply be forgotten.
+  (new TControlBar(form))->Free();
+  test::Pump();
+  EXPECT_TRUE(later->OnBandPaint);
+  const RECT band = TControlBar::BandRect(*onLater);
+  EXPECT_EQ(ClientPixel(later, band.left + 1, band.top + 1),
+            Rgb(LightenColor(later->Color(), 6)));
+
+  painter->SetAutoDetect(false);
+  auto* plain = new TControlBar(form);
+  plain->SetParent(form);
+  test::Pump();
+  EXPECT_FALSE(plain->OnBandPaint);
 }
 
 TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
@@ -365,6 +443,102 @@ TEST_F(LookShowcase, EveryControlIsTakenOverWithItsBorderAndHotState) {
     const int ms = std::atoi(hold);
     test::PumpUntil([] { return false; }, ms);
   }
+}
+
+TEST_F(LookShowcase, ControlsOnEveryContainerKindAreTakenOverWhenItsKindIsOn) {
+  // One edit on each kind of container, below the showcase's controls.
+  auto on = [&](TWinControl* container) {
+    auto* e = new TEdit(form);
+    e->SetParent(container);
+    e->SetBounds(4, 4, 60, 20);
+    return e;
+  };
+  auto* toolBar = Place(new TToolBar(form), 300, 300, 80, 30);
+  auto* coolBar = Place(new TCoolBar(form), 390, 300, 80, 30);
+  auto* scrollBox = Place(new TScrollBox(form), 480, 300, 80, 30);
+  auto* tabs = Place(new TTabControl(form), 10, 320, 130, 70);
+  tabs->SetTabs({"One", "Two"});
+  auto* pages = Place(new TPageControl(form), 150, 320, 130, 70);
+  auto* sheet = new TTabSheet(form);
+  sheet->SetCaption("Page");
+  sheet->SetPageControl(pages);
+  auto* scroller = Place(new TPageScroller(form), 300, 340, 80, 30);
+  TEdit* edits[] = {on(toolBar), on(coolBar), on(scrollBox), on(tabs), on(sheet), on(scroller)};
+  TEdit* onCoolBar = edits[1];
+  scroller->SetControl(edits[5]);
+  edits[5]->SetWidth(150);
+  EXPECT_EQ(pages->ActivePage(), sheet);
+
+  // Every kind but the cool bar; the change hooks the form again.
+  painter->SetFlatContainers(FlatBit(xccForm) | FlatBit(xccToolbar) | FlatBit(xccScrollBox) |
+                             FlatBit(xccTabSheet) | FlatBit(xccPageScroller));
+  test::Pump();
+  for (TEdit* e : edits) {
+    const bool taken = IsSubClassMethod(e->WindowProc);
+    EXPECT_EQ(taken, e != onCoolBar) << e->Parent()->ClassName();
+    if (!taken) continue;
+    e->Repaint();
+    EXPECT_EQ(ClientPixel(e, 0, 10), Rgb(DarkenColor(e->Parent()->Color(), 60)))
+        << e->Parent()->ClassName();
+    EXPECT_FALSE(e->Ctl3D()) << e->Parent()->ClassName();
+  }
+  EXPECT_TRUE(onCoolBar->Ctl3D());
+
+  painter->SetFlatContainers(FlatBit(xccCoolbar));
+  test::Pump();
+  EXPECT_TRUE(IsSubClassMethod(onCoolBar->WindowProc));
+}
+
+TEST_F(LookShowcase, UpDownHalvesThatAlreadyShowTheirStateAreLeftAlone) {
+  const auto& p = painter->Palette();
+  POINT upper{8, 4};
+  ClientToScreen(upDown->Handle(), &upper);
+  SetCursorPos(upper.x, upper.y);
+  upDown->Perform(WM_MOUSEMOVE);
+  ASSERT_EQ(ClientPixel(upDown, 0, 0), Rgb(p.HighlightBorderColor));
+  ASSERT_EQ(ClientPixel(upDown, 0, 13), Rgb(LightenColor(form->Color(), 80)));
+  // Marks inside both halves, their outlines untouched.
+  auto mark = [&](int y) {
+    WindowDc dc(upDown->Handle());
+    SetPixel(dc.get(), 2, y, RGB(1, 2, 3));
+  };
+  mark(10);
+  mark(22);
+
+  // The pointer moves within the upper half: neither half is drawn again.
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 2, 10), RGB(1, 2, 3));
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), RGB(1, 2, 3));
+
+  // A half the system drew over (its corner no longer the outline) is drawn again.
+  {
+    WindowDc dc(upDown->Handle());
+    SetPixel(dc.get(), 0, 13, RGB(4, 5, 6));
+  }
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 2, 10), RGB(1, 2, 3));
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(LightenColor(p.HighlightFillColor, p.ParentTintPercent)));
+
+  // Into the lower half: both halves change their outline, so both are drawn.
+  mark(22);
+  POINT lower{8, 20};
+  ClientToScreen(upDown->Handle(), &lower);
+  SetCursorPos(lower.x, lower.y);
+  upDown->Perform(WM_MOUSEMOVE);
+  EXPECT_EQ(ClientPixel(upDown, 0, 0), Rgb(LightenColor(form->Color(), 80)));
+  EXPECT_EQ(ClientPixel(upDown, 2, 10), Rgb(LightenColor(p.HighlightFillColor, p.ParentTintPercent)));
+  EXPECT_EQ(ClientPixel(upDown, 0, 13), Rgb(p.HighlightBorderColor));
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(LightenColor(p.HighlightFillColor, 60)));
+
+  // Pressing keeps the outline, yet the pressed fill shows once the control has
+  // painted itself again.
+  upDown->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 20));
+  test::Pump();
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(p.CheckFillHotColor));
+  upDown->Perform(WM_LBUTTONUP, 0, MAKELPARAM(8, 20));
+  test::Pump();
+  EXPECT_EQ(ClientPixel(upDown, 2, 22), Rgb(LightenColor(p.HighlightFillColor, 60)));
+  SetCursorPos(1200, 1000);
 }
 
 TEST_F(LookShowcase, SwitchingOffGivesEveryControlItsOwnLookBack) {
