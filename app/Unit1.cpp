@@ -270,8 +270,8 @@ void TForm1::FormCreate(TObject*) {
   RemoveLeftoverTemporaryFiles();
   // A file that cannot be opened ends creation here with "Cannot open file";
   // the history then starts empty, or with the list but no texts.
-  const std::string listPath = ClipFolder() + kListFileName;
-  const std::string storePath = ClipFolder() + kStoreFileName;
+  const std::string listPath = ClipFolder() + kClipListFile;
+  const std::string storePath = ClipFolder() + kClipStoreFile;
   list_unread_ = GetFileAttributesA(listPath.c_str()) != INVALID_FILE_ATTRIBUTES;
   store_unread_ = GetFileAttributesA(storePath.c_str()) != INVALID_FILE_ATTRIBUTES;
   QvCheckListBox1->Items().LoadFromFile(listPath);
@@ -336,8 +336,8 @@ void TForm1::SetAsideUnreadFile(const std::string& path, bool& unread) {
 }
 
 void TForm1::Housekeeping(TObject*) {
-  const std::string listPath = ClipFolder() + kListFileName;
-  const std::string storePath = ClipFolder() + kStoreFileName;
+  const std::string listPath = ClipFolder() + kClipListFile;
+  const std::string storePath = ClipFolder() + kClipStoreFile;
   // The store first: it only gains blocks between saves, so a stop between the two
   // replaces leaves every list line with its text. If it cannot be written, the list is
   // left alone too.
@@ -355,7 +355,7 @@ void TForm1::RemoveLeftoverTemporaryFiles() {
   const std::string settings = Application ? Application->Title() + ".ini" : std::string();
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    for (const std::string& target : {std::string(kListFileName), std::string(kStoreFileName), settings})
+    for (const std::string& target : {std::string(kClipListFile), std::string(kClipStoreFile), settings})
       if (!target.empty() && IsTemporaryFileOf(found.cFileName, target)) {
         DeleteFileA((folder + found.cFileName).c_str());
         break;

@@ -37,10 +37,6 @@ extern TListBox* HintListBox;
 // a change in the second of the last auto save would not show in them alone.
 extern int CapturesSinceAutoSave;
 
-// The clip files, beside the executable.
-constexpr const char* kListFileName = "Lb1.qvl";
-constexpr const char* kStoreFileName = "vqclips.qvl";
-
 class TForm1 : public TForm {
   QV_CLASS(TForm1)
  public:
