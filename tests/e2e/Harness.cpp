@@ -626,6 +626,24 @@ bool TestFolder::Remove(const std::string& name) const {
 
 // ---------------------------------------------------------------- the program
 
+namespace {
+
+// Wine now and then refuses a start with "Internal error" while it is busy starting
+// another process; a moment later the same start goes through.
+BOOL CreateProcessRetrying(const char* exe, char* commandLine, BOOL inherit, DWORD flags,
+                           const char* directory, STARTUPINFOA* startup,
+                           PROCESS_INFORMATION* info) {
+  for (int attempt = 0;; ++attempt) {
+    if (CreateProcessA(exe, commandLine, nullptr, nullptr, inherit, flags, nullptr, directory,
+                       startup, info))
+      return TRUE;
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) return FALSE;
+    Sleep(200);
+  }
+}
+
+}  // namespace
+
 Program::Program(const TestFolder& folder, const std::string& exeName)
     : exePath_(folder.File(exeName)) {
   const std::string source = DriverFolder() + exeName;
@@ -663,9 +681,9 @@ bool Program::Start(const std::string& arguments, const std::string& currentDire
   PROCESS_INFORMATION info{};
   // Suspended until it is in the job, so not even its first instant escapes it.
   // No console: a console child would write into the driver's output.
-  if (!CreateProcessA(exePath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup,
-                      &info)) {
+  if (!CreateProcessRetrying(exePath_.c_str(), commandLine.data(), FALSE,
+                             CREATE_SUSPENDED | CREATE_NO_WINDOW, directory.c_str(), &startup,
+                             &info)) {
     Fail(where,
          "cannot start " + commandLine + " in " + directory + ": " + ErrorText(GetLastError()));
     return false;
@@ -820,9 +838,9 @@ std::optional<ConsoleResult> RunConsole(const std::string& exePath, const std::s
   startup.hStdOutput = out.write;
   startup.hStdError = err.write;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup,
-                      &info)) {
+  if (!CreateProcessRetrying(exePath.c_str(), commandLine.data(), TRUE,
+                             CREATE_SUSPENDED | CREATE_NO_WINDOW, directory.c_str(), &startup,
+                             &info)) {
     Fail(where, "cannot start " + commandLine + " in " + directory + ": " + ErrorText(GetLastError()));
     return std::nullopt;
   }
