@@ -15,4 +15,29 @@ if ! qv_display_works; then
   trap 'exit 143' TERM
 fi
 qv_wine_services
-"$WINELOADER" "$@"
+# Wine starts its desktop process from the first program that needs it, and that
+# process inherits the program's output and outlives it by about a second; CTest
+# waits for every holder of its pipes, so under CTest that second would be paid
+# by every test. The program's output goes through a file instead, copied out
+# when it ends (or when we are stopped, as on a CTest timeout).
+if [ -t 1 ]; then
+  "$WINELOADER" "$@"
+  exit
+fi
+out="$(mktemp)"
+pid=
+flush() { cat "$out"; rm -f "$out"; }
+stop() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  flush
+  exit "$1"
+}
+trap 'stop 143' TERM
+trap 'stop 130' INT
+"$WINELOADER" "$@" >"$out" 2>&1 &
+pid=$!
+rc=0
+wait "$pid" || rc=$?
+pid=
+flush
+exit "$rc"
