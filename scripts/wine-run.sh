@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs a Windows program under the project's Wine prefix: CTest's emulator for
 # the Windows test programs, and usable by hand ("scripts/wine-run.sh x.exe").
+# A 32-bit exe runs under 32-bit Wine in its own prefix (build/wineprefix32).
 # Makes the prefix when it is missing, and runs on a private virtual display of
 # its own when $DISPLAY is not a reachable X display. The exit code is the
 # program's.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+[ "$(qv_pe_bits "${1:-}")" = 32 ] && qv_use_wine32
 
 qv_wine_prefix || exit 1
 if ! qv_display_works; then
