@@ -215,13 +215,14 @@ TEST_F(ClipHistory, ALabelClickPreviewsItsClipAndTheNextLabelClickReplacesThePre
   WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
   TargetWindow target;
   ASSERT_TRUE(target.BringToFront());
+  // The show ends by putting the pointer at the panel's right edge; a click before
+  // that would have the pointer taken away from the labels. It starts elsewhere, so
+  // that its arrival there tells.
+  const RECT window = ScreenRect(main);
+  ASSERT_TRUE(MoveMouse(window.left + 100, window.top + 300));
   ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
   ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
                          kTimeout));
-
-  // The show ends by putting the pointer at the panel's right edge; a click before
-  // that would have the pointer taken away from the labels.
-  const RECT window = ScreenRect(main);
   ASSERT_TRUE(Eventually(
       [&] {
         POINT p;
