@@ -137,6 +137,7 @@ void TForm1::ApplyFormDesign() {
   QvCheckListBox1->SetItemHeight(13);
   QvCheckListBox1->OnClick = TNotifyEvent::Of<&TForm1::QvCheckListBox1Click>(this);
   QvCheckListBox1->OnMouseUp = TMouseEvent::Of<&TForm1::QvCheckListBox1MouseUp>(this);
+  QvCheckListBox1->OnKeyPress = TKeyPressEvent::Of<&TForm1::QvCheckListBox1KeyPress>(this);
 
   ListBox7 = MakeComponent<TListBox>(this, "ListBox7", Panel1);
   ListBox7->SetBounds(10, 20, 15, 470);
@@ -145,6 +146,7 @@ void TForm1::ApplyFormDesign() {
   ListBox7->SetColor(11395047);
   ListBox7->OnMouseUp = TMouseEvent::Of<&TForm1::QvCheckListBox1MouseUp>(this);
   ListBox7->OnClick = TNotifyEvent::Of<&TForm1::ListBox7Click>(this);
+  ListBox7->HintBesideControl = true;  // the preview leaves the other labels clickable
   for (int round = 0; round < 2; ++round) {
     for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
       ListBox7->Items().Add(label);
@@ -574,13 +576,12 @@ void TForm1::GatherFullClip() {
     return;
   }
   // Range: the selected clip first, the newest last, each followed by a line break.
+  // Lines whose text is not in the store are left out, not pasted as blank lines.
   QvRichEdit1->Clear();
   if (list != QvCheckListBox1 || selected < 0) return;
   std::string text;
-  for (int i = selected; i >= 0; --i) {
-    if (auto clip = QvRichEdit2.Locate(list->Items().Get(i))) text += *clip;
-    text += "\r\n";
-  }
+  for (int i = selected; i >= 0; --i)
+    if (auto clip = QvRichEdit2.Locate(list->Items().Get(i))) text += *clip + "\r\n";
   QvRichEdit1->SetText(text);
 }
 
@@ -588,13 +589,23 @@ void TForm1::ProcessQvCheckListBoxClick() {
   TQvCheckListBox* list = ActiveClipList;
   if (!list) return;
   const int selected = list->ItemIndex();
-  // A single line whose text cannot be found recalls nothing: the clipboard
-  // keeps what it holds rather than being emptied.
-  if (!SpeedButton1->Down() &&
-      (selected < 0 || !QvRichEdit2.Locate(list->Items().Get(selected)).has_value()))
-    return;
-  SkipNextCapture = 1;
   GatherFullClip();
+  // Nothing to recall (no text in the store for the line, or for any line of the
+  // run): the clipboard keeps what it holds and nothing is pasted, but the
+  // recall still ends as one does.
+  const bool found = SpeedButton1->Down()
+                         ? !QvRichEdit1->Text().empty()
+                         : selected >= 0 && QvRichEdit2.Locate(list->Items().Get(selected));
+  if (!found) {
+    SpeedButton1->SetDown(false);
+    list->SetItemIndex(-1);
+    Application->Minimize();
+    Hide();
+    WindowShown = 0;
+    QvCheckListBox1->SetTopIndex(0);
+    return;
+  }
+  SkipNextCapture = 1;
   const std::string text =
       WithRecallSuffix(QvRichEdit1->Text(), SpeedButton2->Down(), SpeedButton3->Down());
   try {
@@ -740,10 +751,19 @@ void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState) {
   ActiveClipList = QvCheckListBox1;
   QvCheckListBox1->SetItemIndex(-1);
   const int slot = SlotOfKey(key);
+  slot_key_char_pending_ = slot >= 0;
   if (slot < 0) return;
   const int line = SlotLine(slot, QvCheckListBox1->TopIndex());
   if (line < QvCheckListBox1->Count()) QvCheckListBox1->SetItemIndex(line);
   if (QvCheckListBox1->ItemIndex() >= 0) ProcessQvCheckListBoxClick();
+}
+
+void TForm1::QvCheckListBox1KeyPress(TObject*, char& key) {
+  // The character of a slot key would make the list select a line starting with
+  // it and raise its click: a second recall. The key itself was not consumed.
+  if (!slot_key_char_pending_) return;
+  slot_key_char_pending_ = false;
+  key = 0;
 }
 
 void TForm1::Timer3Timer(TObject*) {

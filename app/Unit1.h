@@ -109,6 +109,7 @@ class TForm1 : public TForm {
   // Hot key, keyboard and dragging.
   void GlobalHotKey1HotKey(TObject* sender);
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void QvCheckListBox1KeyPress(TObject* sender, char& key);
   void Timer3Timer(TObject* sender);
   void Panel1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void Panel1MouseMove(TObject* sender, TShiftState shift, int x, int y);
@@ -131,6 +132,8 @@ class TForm1 : public TForm {
 
  private:
   void ApplyFormDesign();
+  // A slot key was pressed: its character must not reach the list's type-ahead.
+  bool slot_key_char_pending_ = false;
   // Shows one of the hidden images' icons in the notification area.
   void ShowTrayIcon(TImage* image);
   // A clip file that was there but could not be read at start is set aside

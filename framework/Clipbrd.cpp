@@ -82,7 +82,12 @@ void TClipboard::SetAsText(const std::string& text) {
     std::memcpy(p, text.data(), text.size());
     p[text.size()] = '\0';
     GlobalUnlock(mem);
-    if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
+    // A refused write is an error like a refused open: the caller must not go
+    // on as if the text were there.
+    if (!SetClipboardData(CF_TEXT, mem)) {
+      GlobalFree(mem);
+      throw EClipboardException(MsgCannotWriteClipboard());
+    }
   } catch (...) {
     Close();
     throw;

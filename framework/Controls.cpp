@@ -123,6 +123,12 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 
 void TControl::SetVisible(bool visible) { visible_ = visible; }
 
+void TControl::SetHint(const std::string& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  if (g_hint_host) g_hint_host->HintChanged(this);
+}
+
 void TControl::SetShowHint(bool show) {
   if (show == show_hint_) return;
   show_hint_ = show;
@@ -532,6 +538,9 @@ void TWinControl::WndProc(TMessage& m) {
       const TMouseButton button = m.Msg == WM_RBUTTONDOWN   ? mbRight
                                   : m.Msg == WM_MBUTTONDOWN ? mbMiddle
                                                             : mbLeft;
+      // A press takes a shown hint away, as on Windows; it comes back after the
+      // hint pause when the hint changes or the pointer moves on.
+      if (g_hint_host) g_hint_host->HintMouseDown(this);
       DefaultHandler(m);
       if (!subclassed_ && button == mbLeft) SetCapture(handle_);
       TShiftState shift = KeysToShiftState(m.WParam);

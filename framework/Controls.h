@@ -122,12 +122,17 @@ class TControl : public TComponent {
   const std::string& Caption() const { return caption_; }
   virtual void SetCaption(const std::string& text);
   const std::string& Hint() const { return hint_; }
-  void SetHint(const std::string& hint) { hint_ = hint; }
+  // A hint that changes while it is shown is followed: the new one shows after
+  // the hint pause, an empty one takes the shown hint away.
+  void SetHint(const std::string& hint);
   // The hint shows while the pointer rests on the control and this is on;
   // switching it off takes a shown hint away, switching it on under the
   // pointer shows it at once.
   bool ShowHint() const { return show_hint_; }
   void SetShowHint(bool show);
+  // The hint opens below the pointer; with this on, also right of the control, so
+  // that it covers nothing of it (a column whose rows stay clickable).
+  bool HintBesideControl = false;
   bool ParentColor = false;
   bool ParentFont = true;
   // Set before the window is made.
@@ -178,6 +183,10 @@ class THintHost {
   virtual void HintMouseMove(TControl* control) = 0;
   virtual void HintMouseLeave(TControl* control) = 0;
   virtual void HintShowChanged(TControl* control) = 0;
+  // The control's hint text changed.
+  virtual void HintChanged(TControl* control) = 0;
+  // A mouse button went down on the control.
+  virtual void HintMouseDown(TControl* control) = 0;
 };
 extern THintHost* g_hint_host;
 

@@ -289,6 +289,8 @@ void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) 
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
   SetBounds(x, y, width, height);
+  // Readable from outside, as tools that read screens expect.
+  SetWindowTextA(wnd, text.c_str());
   visible_ = true;
   SetWindowPos(wnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(wnd, nullptr, TRUE);
@@ -466,6 +468,10 @@ void TApplication::ShowPendingHint() {
   if (!hint_window_) hint_window_ = new THintWindow(this);
   POINT at = CursorPosition();
   at.y += 20;
+  RECT control;
+  if (hint_control_->HintBesideControl && WindowOf(hint_control_) &&
+      GetWindowRect(WindowOf(hint_control_), &control))
+    at.x = std::max(at.x, control.right);
   hint_window_->ActivateHint(at, text, HintColor);
   if (HintHidePause > 0) SetTimer(handle_, kHintHideTimer, static_cast<UINT>(HintHidePause), nullptr);
 }
@@ -502,6 +508,17 @@ void TApplication::HintShowChanged(TControl* control) {
     hint_expired_ = false;
     StartHintTimer();
   }
+}
+
+void TApplication::HintChanged(TControl* control) {
+  if (control != hint_control_) return;
+  CancelHint();
+  hint_expired_ = false;
+  StartHintTimer();
+}
+
+void TApplication::HintMouseDown(TControl* control) {
+  if (control == hint_control_) CancelHint();
 }
 
 void TApplication::AppWndProc(TMessage& m) {

@@ -161,10 +161,14 @@ class TApplication : public TComponent, public THintHost {
 
   // The hint shown now ("" when none).
   std::string ShownHint() const;
+  // The window that shows hints; null before the first one.
+  THintWindow* HintWindow() const { return hint_window_; }
   void CancelHint();
   void HintMouseMove(TControl* control) override;
   void HintMouseLeave(TControl* control) override;
   void HintShowChanged(TControl* control) override;
+  void HintChanged(TControl* control) override;
+  void HintMouseDown(TControl* control) override;
 
   TNotifyEvent OnDeactivate;
   TNotifyEvent OnActivate;

@@ -50,7 +50,9 @@ unsigned KeyFromName(const std::string& name) {
 std::string NameOfKey(unsigned key) {
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
     return std::string(1, static_cast<char>(key));
-  if (key >= kF1 && key < kF1 + kFunctionKeys) return "F" + std::to_string(key - kF1 + 1);
+  // Appended rather than "F" + ..., which GCC 12 at -O3 flags with a false -Wrestrict.
+  if (key >= kF1 && key < kF1 + kFunctionKeys)
+    return std::string("F").append(std::to_string(key - kF1 + 1));
   for (const KeyName& k : kKeyNames)
     if (k.key == key) return k.name;
   return std::string();

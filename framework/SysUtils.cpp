@@ -20,6 +20,7 @@ std::string MsgListIndexError(int index) {
 std::string MsgUnableToInsertLine() { return "Unable to insert a line"; }
 std::string MsgUnableToWrite(const std::string& path) { return "Unable to write to " + path; }
 std::string MsgCannotOpenClipboard() { return "Cannot open clipboard"; }
+std::string MsgCannotWriteClipboard() { return "Cannot write to clipboard"; }
 std::string MsgInvalidCast() { return "Invalid class typecast"; }
 
 bool TryStrToInt(const std::string& text, int& value) {

@@ -42,6 +42,7 @@ std::string MsgListIndexError(int index);                   // "List index out o
 std::string MsgUnableToInsertLine();                        // "Unable to insert a line"
 std::string MsgUnableToWrite(const std::string& path);      // "Unable to write to %s"
 std::string MsgCannotOpenClipboard();                       // "Cannot open clipboard"
+std::string MsgCannotWriteClipboard();                      // "Cannot write to clipboard"
 std::string MsgInvalidCast();                               // "Invalid class typecast"
 
 // Decimal text to integer: optional leading blanks, optional sign, digits; "$" or

@@ -3,6 +3,8 @@
 # Fast when everything is there: one package query, nothing else.
 #   bash scripts/setup.sh        everything
 #   bash scripts/setup.sh host   only what the native build needs
+#   bash scripts/setup.sh wine32 32-bit Wine (adds the i386 architecture); only
+#                                for machines that run 32-bit programs
 set -euo pipefail
 
 # CLI11 and nlohmann/json are header-only; the cross builds use them too.
@@ -11,10 +13,13 @@ host_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev l
 # The product is the 32-bit exe; the tests run its 64-bit twin under 64-bit Wine,
 # which also works where the kernel cannot run 32-bit Linux programs.
 win_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 wine wine64 xvfb x11-utils xauth openbox)
+          binutils-mingw-w64-x86-64 wine wine64 xvfb x11-utils xauth openbox zip unzip)
 
-wanted=("${host_pkgs[@]}")
-[ "${1:-all}" = host ] || wanted+=("${win_pkgs[@]}")
+case "${1:-all}" in
+  host) wanted=("${host_pkgs[@]}") ;;
+  wine32) wanted=(wine32:i386) ;;
+  *) wanted=("${host_pkgs[@]}" "${win_pkgs[@]}") ;;
+esac
 
 if ! command -v dpkg-query >/dev/null; then
   echo "setup: this is not a Debian or Ubuntu system; install by hand: ${wanted[*]}" >&2
@@ -22,8 +27,9 @@ if ! command -v dpkg-query >/dev/null; then
 fi
 
 # Unknown packages are missing too (dpkg-query then prints nothing for them).
-installed="$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${wanted[@]}" 2>/dev/null |
-             awk '$2 ~ /^ii/ { print $1 }' || true)"
+# Foreign packages are listed with their architecture, as they are asked for.
+installed="$(dpkg-query -W -f='${Package} ${Architecture} ${db:Status-Abbrev}\n' "${wanted[@]}" \
+               2>/dev/null | awk '$3 ~ /^ii/ { print $1; print $1 ":" $2 }' || true)"
 need=()
 for p in "${wanted[@]}"; do
   grep -qxF "$p" <<<"$installed" || need+=("$p")
@@ -40,8 +46,13 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo_cmd=(sudo)
 fi
 log="$(mktemp)"
+add_arch=()
+if [ "${1:-all}" = wine32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  add_arch=("${sudo_cmd[@]}" dpkg --add-architecture i386)
+fi
 # env, because sudo does not pass the caller's environment on.
-if ! { "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+if ! { { [ ${#add_arch[@]} -eq 0 ] || "${add_arch[@]}"; } &&
+       "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
        "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
          apt-get install -y -qq --no-install-recommends "${need[@]}"; } >"$log" 2>&1; then
   tail -n 30 "$log" >&2

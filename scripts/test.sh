@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds everything and runs every test:
-# host unit tests (with AddressSanitizer and UBSan), Windows tests and end-to-end
-# scenarios under Wine, and a short benchmark run.
+# host unit tests (with AddressSanitizer and UBSan), a short benchmark run, the
+# fuzz targets, the release packages and their check, the end-to-end scenarios
+# against the 32-bit product (where this machine runs 32-bit programs), and the
+# Windows tests and end-to-end scenarios of the 64-bit build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -26,9 +28,12 @@ for target in build/fuzz/fuzz/Fuzz*; do
   "$target" -max_total_time=4 -print_final_stats=0 -artifact_prefix=build/fuzz/ 2>&1 | tail -n 1
 done
 
-echo "== the product: 32-bit qvavad.exe and qvclips.exe"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs" --target qvavad qvclips
+echo "== release packages: the 32-bit product and its 64-bit twin, Release builds"
+bash scripts/release.sh
+bash tests/scripts/release_check.sh
+
+echo "== end-to-end scenarios against the 32-bit product under 32-bit Wine"
+bash scripts/e2e-wine32.sh
 
 echo "== Windows tests under Wine (64-bit build of the same sources)"
 cmake --preset win64 >/dev/null

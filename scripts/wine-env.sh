@@ -8,6 +8,11 @@
 #   qv_display_works       is $DISPLAY a reachable X display?
 #   qv_wine_services       start Wine's server and services detached from our output
 #   qv_use_desktop_prefix  switch to the prefix for running the program on your desktop
+#                          (after qv_use_wine32: a 32-bit one, build/wineprefix32-desktop)
+#   qv_use_wine32          switch to 32-bit Wine and its own prefix (build/wineprefix32)
+#   qv_runs_32bit          can this machine execute 32-bit x86 programs? (a real try);
+#                          when not, $QV_NO_32BIT says why
+#   qv_pe_bits FILE        32 or 64 for a Windows exe, nothing for anything else
 #
 # Two prefixes, because tests and people need different things. Tests use
 # build/wineprefix on a virtual display that has no window manager; there Wine
@@ -34,8 +39,72 @@ QV_PREFIX_VERSION=2
 qv_wine() { "$WINELOADER" "$@"; }
 
 qv_use_desktop_prefix() {
-  export WINEPREFIX="${QV_DESKTOP_WINEPREFIX:-$QV_ROOT/build/wineprefix-desktop}"
+  if [ "$WINEARCH" = win32 ]; then
+    export WINEPREFIX="${QV_DESKTOP_WINEPREFIX32:-$QV_ROOT/build/wineprefix32-desktop}"
+  else
+    export WINEPREFIX="${QV_DESKTOP_WINEPREFIX:-$QV_ROOT/build/wineprefix-desktop}"
+  fi
   QV_PREFIX_KIND=desktop
+}
+
+# 32-bit Wine runs where the kernel executes 32-bit x86 programs, which is not
+# decided by the distribution or the CPU alone. Smaller than any real program:
+# a hand-made static ELF that only exits with 42.
+qv_runs_32bit() {
+  local dir probe rc=0
+  dir="$QV_ROOT/build"
+  mkdir -p "$dir"
+  probe="$(mktemp "$dir/probe32.XXXXXX")"
+  _qv_write_elf32 "$probe" "${QV_PROBE_MACHINE:-3}"
+  QV_NO_32BIT="$("$probe" 2>&1)" || rc=$?
+  rm -f "$probe"
+  if [ "$rc" -eq 42 ]; then
+    QV_NO_32BIT=
+    return 0
+  fi
+  QV_NO_32BIT="${QV_NO_32BIT##*: }"
+  [ -n "$QV_NO_32BIT" ] || QV_NO_32BIT="a 32-bit x86 program ended with $rc instead of 42"
+  QV_NO_32BIT="this machine does not run 32-bit x86 programs ($QV_NO_32BIT)"
+  return 1
+}
+
+# ELF header, one loadable segment, then: mov ebx, 42; mov eax, 1 (exit); int 0x80.
+# The machine field is 3 (i386); the tests use another to see a refusal.
+_qv_write_elf32() {
+  local machine
+  machine="$(printf '\\x%02x' "$2")"
+  {
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+    printf "\\x02\\x00${machine}\\x00\\x01\\x00\\x00\\x00\\x54\\x80\\x04\\x08\\x34\\x00\\x00\\x00"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x28\x00\x00\x00\x00\x00'
+    printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+    printf '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+    printf '\xbb\x2a\x00\x00\x00\xb8\x01\x00\x00\x00\xcd\x80'
+  } >"$1"
+  chmod +x "$1"
+}
+
+# The PE header says it: optional-header magic 0x10b is a 32-bit exe, 0x20b a
+# 64-bit one.
+qv_pe_bits() {
+  local pe magic
+  [ "$(head -c 2 "$1" 2>/dev/null)" = MZ ] || return 1
+  pe="$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')"
+  [ "$(od -An -c -j"$pe" -N4 "$1" | tr -d ' ')" = 'PE\0\0' ] || return 1
+  magic="$(od -An -tx2 -j$((pe + 24)) -N2 "$1" | tr -d ' ')"
+  case "$magic" in
+    010b) echo 32 ;;
+    020b) echo 64 ;;
+    *) return 1 ;;
+  esac
+}
+
+qv_use_wine32() {
+  export WINEPREFIX="${QV_WINEPREFIX32:-$QV_ROOT/build/wineprefix32}"
+  export WINEARCH=win32
+  export WINELOADER=/usr/lib/wine/wine
+  export WINESERVER=/usr/lib/wine/wineserver32
+  [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver64
 }
 
 qv_display_works() {
@@ -46,7 +115,11 @@ qv_wine_prefix() {
   local stamp="$WINEPREFIX/.qv-ready"
   local want="$QV_PREFIX_KIND $QV_PREFIX_VERSION"
   if [ ! -x "$WINELOADER" ] || [ ! -x "$WINESERVER" ]; then
-    echo "64-bit Wine is missing ($WINELOADER); run: bash scripts/setup.sh" >&2
+    if [ "$WINEARCH" = win32 ]; then
+      echo "32-bit Wine is missing ($WINELOADER); run: bash scripts/setup.sh wine32" >&2
+    else
+      echo "64-bit Wine is missing ($WINELOADER); run: bash scripts/setup.sh" >&2
+    fi
     return 1
   fi
   if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ]; then

@@ -319,6 +319,64 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
   EXPECT_EQ(StoreFile(), store);
 }
 
+TEST_F(ClipHistory, ALabelClickPreviewsItsClipAndTheNextLabelClickReplacesThePreview) {
+  auto rows = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += (i ? "\r\n" : "") + std::string("row ") + std::to_string(i);
+    return text;
+  };
+  const std::string longClip = rows(60);
+  const std::string list = "short" + kMarker + "0000300000003\r\n" + "middle" + kMarker +
+                           "0000200000002\r\n" + "row 0..." + kMarker + "0000100000001\r\n";
+  const std::string store = "/:hdr:\\0000300000003\r\nshort clip\r\n/:tlr:\\0000300000003\r\n"
+                            "/:hdr:\\0000200000002\r\nmiddle\r\n/:tlr:\\0000200000002\r\n"
+                            "/:hdr:\\0000100000001\r\n" +
+                            longClip + "\r\n/:tlr:\\0000100000001\r\n";
+  StartWithFiles(list, store);
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+  // The show ends by putting the pointer at the panel's right edge; a click before
+  // that would have the pointer taken away from the labels. It starts elsewhere, so
+  // that its arrival there tells.
+  const RECT window = ScreenRect(main);
+  ASSERT_TRUE(MoveMouse(window.left + 100, window.top + 300));
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                         kTimeout));
+  ASSERT_TRUE(Eventually(
+      [&] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == window.left + 246 && p.y == window.top + 119;
+      },
+      "the pointer at the panel's edge"));
+  // The labels stand in a column 10 pixels in, from 20 pixels down, 13 apart.
+  auto clickLabel = [&](int index) {
+    return Click(window.left + 17, window.top + 20 + 13 * index + 6);
+  };
+  auto preview = [&] {
+    HWND hint = FindTopWindow("THintWindow", "", program.ProcessId());
+    return hint && IsWindowVisible(hint) ? WindowText(hint) : std::string();
+  };
+  // The pointer goes from label to label without leaving the labels, and a label
+  // below the shown preview (label 8 under label 3's 45 lines) is still clicked.
+  const std::vector<std::pair<int, std::string>> steps{
+      {0, "short clip"}, {2, rows(45) + "..."}, {7, ""},           {2, rows(45) + "..."},
+      {0, "short clip"}, {7, ""},               {0, "short clip"}};
+  for (const auto& [label, expected] : steps) {
+    SCOPED_TRACE("label index " + std::to_string(label));
+    ASSERT_TRUE(clickLabel(label));
+    ASSERT_TRUE(Eventually([&] { return preview() == expected; }, "the preview")) << preview();
+    // It stays as it is.
+    PumpFor(Millis(150));
+    EXPECT_EQ(preview(), expected);
+  }
+  // Nothing was recalled on the way.
+  EXPECT_EQ(target.Text(), "");
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(ListFile(), list);
+}
+
 TEST_F(ClipHistory, SaveVavadFromTheTrayMenuWritesBothFilesWhileRunning) {
   StartWithFiles("", "");
   CopyAndWait("kept by a save");

@@ -74,7 +74,7 @@ TEST_F(Hints, ThePreviewGoesWhenThePointerLeavesTheLabels) {
 }
 
 TEST_F(Hints, TheApplicationShowsAHintSwitchedOnUnderThePointer) {
-  StartWithClips({"shown as a hint"});
+  StartWithClips({"shown as a hint", "another clip"});
   form->Show();
   test::Pump();
   form->GlobalHotKey1HotKey(nullptr);  // up again after the first activation hid it
@@ -83,6 +83,29 @@ TEST_F(Hints, TheApplicationShowsAHintSwitchedOnUnderThePointer) {
   Preview(0);
   ASSERT_TRUE(test::PumpUntil([&] { return !app->ShownHint().empty(); }));
   EXPECT_EQ(app->ShownHint(), "shown as a hint");
+  // The preview opens below the pointer and right of the labels: the labels under
+  // it stay clickable.
+  RECT shown, labels;
+  ASSERT_TRUE(GetWindowRect(app->HintWindow()->Handle(), &shown));
+  ASSERT_TRUE(GetWindowRect(form->ListBox7->Handle(), &labels));
+  EXPECT_GE(shown.left, labels.right);
+  EXPECT_GT(shown.top, labels.top + 5);
+
+  // Another label's preview replaces the shown one...
+  Preview(1);
+  ASSERT_TRUE(test::PumpUntil([&] { return app->ShownHint() == "another clip"; }))
+      << app->ShownHint();
+  // ...a press on the labels takes it away, and the click on label 1 brings its own...
+  SendMessageA(form->ListBox7->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(app->ShownHint(), "");
+  SendMessageA(form->ListBox7->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  ASSERT_TRUE(test::PumpUntil([&] { return app->ShownHint() == "shown as a hint"; }))
+      << app->ShownHint();
+  // ...and a label without a clip leaves none.
+  Preview(7);
+  EXPECT_EQ(app->ShownHint(), "");
+  test::PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(app->ShownHint(), "");
   form->ListBox7->SetShowHint(false);
   EXPECT_EQ(app->ShownHint(), "");
 }

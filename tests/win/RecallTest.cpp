@@ -20,6 +20,13 @@ std::string IdOf(int i) {
   return id;
 }
 
+// A clipboard owner that closes the clipboard when it loses it: whoever is
+// emptying the clipboard then has it closed under them, and their write is refused.
+LRESULT CALLBACK ClosingOwnerProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_DESTROYCLIPBOARD) CloseClipboard();
+  return DefWindowProcA(wnd, msg, wparam, lparam);
+}
+
 class Recall : public test::MainWindowFixture {
  protected:
   // A history of n clips "c0" (newest) .. "c<n-1>".
@@ -42,6 +49,13 @@ class Recall : public test::MainWindowFixture {
     test::Pump();  // our own clipboard notice arrives and is skipped
   }
   std::string Line(int i) { return form->QvCheckListBox1->Items().Get(i); }
+  // The window up, as the hot key leaves it.
+  void ShowWindow() {
+    form->Show();  // first activation, then hidden
+    test::Pump();
+    form->GlobalHotKey1HotKey(nullptr);
+    ASSERT_EQ(WindowShown, 1);
+  }
   std::string ClipboardText() { return Clipboard().AsText(); }
 };
 
@@ -253,6 +267,90 @@ TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorde
   EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
   CloseHandle(opened);
   CloseHandle(release);
+}
+
+TEST_F(Recall, AClipboardThatRefusesTheWriteStopsTheRecallAsABusyOneDoes) {
+  StartWithClips(3);
+  ShowWindow();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = ClosingOwnerProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "QvClosingClipboardOwner";
+  RegisterClassA(&wc);
+  HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+  ASSERT_TRUE(OpenClipboard(owner));
+  ::EmptyClipboard();
+  CloseClipboard();
+  test::Pump();
+
+  WORD key = '2';
+  EXPECT_THROW(form->FormKeyDown(form, key, 0), EClipboardException);
+  EXPECT_EQ(SkipNextCapture, 0);
+  EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
+  EXPECT_EQ(WindowShown, 1);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  DestroyWindow(owner);
+  UnregisterClassA(wc.lpszClassName, wc.hInstance);
+}
+
+TEST_F(Recall, LinesWhoseTextIsGoneAreLeftOutAndARecallOfNothingStillEnds) {
+  // Lines 0, 1 and 3 have no block in the store.
+  std::string list, store;
+  for (int i = 0; i < 5; ++i) {
+    list += "c" + std::to_string(i) + ListLineMarker + IdOf(i) + "\r\n";
+    if (i == 2 || i == 4)
+      store += "/:hdr:\\" + IdOf(i) + "\r\nc" + std::to_string(i) + "\r\n/:tlr:\\" + IdOf(i) +
+               "\r\n";
+  }
+  folder.Write("Lb1.qvl", list);
+  folder.Write("vqclips.qvl", store);
+  Start();
+  test::Pump();
+  PasteDelay = 0;
+
+  form->SpeedButton1->Click();
+  Press('5');
+  EXPECT_EQ(ClipboardText(), "c4\r\nc2\r\n");
+
+  // A run of lines without text, and a single line without text: nothing is
+  // written or pasted, but the recall ends: no selection, range mode up, hidden.
+  for (bool range : {true, false}) {
+    SCOPED_TRACE(range ? "range" : "single");
+    ShowWindow();
+    form->SpeedButton1->SetDown(range);
+    const DWORD sequence = GetClipboardSequenceNumber();
+    Press(range ? '2' : '4');
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    EXPECT_EQ(ClipboardText(), "c4\r\nc2\r\n");
+    EXPECT_FALSE(form->SpeedButton1->Down());
+    EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
+    EXPECT_EQ(WindowShown, 0);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_EQ(Line(3).substr(0, 2), "c3");  // the order is left alone
+  }
+}
+
+TEST_F(Recall, ASlotKeyOnTheFocusedClipListRecallsOnce) {
+  StartWithClips(14);  // every line starts with "c", the letter of slot 12
+  ShowWindow();
+  // What one recall does to the clipboard, by the key alone.
+  DWORD before = GetClipboardSequenceNumber();
+  Press('C');
+  const DWORD one = GetClipboardSequenceNumber() - before;
+  ASSERT_GT(one, 0u);
+
+  // The key as typed: its character follows it to the focused list.
+  form->GlobalHotKey1HotKey(nullptr);
+  ASSERT_EQ(WindowShown, 1);
+  form->QvCheckListBox1->SetFocus();
+  ASSERT_EQ(GetFocus(), form->QvCheckListBox1->Handle());
+  before = GetClipboardSequenceNumber();
+  PostMessageA(form->QvCheckListBox1->Handle(), WM_KEYDOWN, 'C',
+               1 | (MapVirtualKeyA('C', MAPVK_VK_TO_VSC) << 16));
+  test::PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(GetClipboardSequenceNumber() - before, one);
+  EXPECT_EQ(Line(0).substr(0, 3), "c11");  // line 12 after the first recall moved c12 up
 }
 
 TEST_F(Recall, TheHotKeyShowsAndHidesTheWindow) {
