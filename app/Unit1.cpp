@@ -46,6 +46,7 @@ void LoadIconPicture(TImage* image, const char* name) {
   try {
     image->Icon().LoadFromResourceName(GetModuleHandleA(nullptr), name);
   } catch (const Exception&) {
+    // See above: an empty image.
   }
 }
 
@@ -53,6 +54,7 @@ void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
   try {
     bitmap.LoadFromResourceName(GetModuleHandleA(nullptr), name);
   } catch (const Exception&) {
+    // See above: an empty picture.
   }
 }
 
@@ -73,11 +75,17 @@ TForm1::TForm1(TComponent* owner)
   capture_retry_->SetInterval(0);
   capture_retry_->OnTimer = TNotifyEvent::Of<&TForm1::CaptureRetryTimer>(this);
   ApplyDesign([this] { ApplyFormDesign(); });
+  // The Settings dialog, made after this window, reaches it through the link.
+  SettingsLink.HotKey = GlobalHotKey1;
+  SettingsLink.OnApply = TNotifyEvent::Of<&TForm1::SettingsApply>(this);
+  SettingsLink.OnSuppressChange = TNotifyEvent::Of<&TForm1::SettingsSuppressChange>(this);
+  SettingsLink.OnSort = TNotifyEvent::Of<&TForm1::SettingsSort>(this);
 }
 
 TForm1::~TForm1() {
   measure_canvas_.SetHandle(nullptr);
   if (Form1 == this) Form1 = nullptr;
+  if (SettingsLink.HotKey == GlobalHotKey1) SettingsLink = TSettingsLink();
 }
 
 void TForm1::ApplyFormDesign() {
@@ -480,10 +488,7 @@ void TForm1::RunCapture() {
     return;
   }
   capturing_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{capturing_};
+  ScopeExit done([this] { capturing_ = false; });
   bool read = true;
   do {
     capture_again_ = false;
@@ -513,10 +518,7 @@ bool TForm1::CaptureOnce() {
   if (!clipboard.TryOpen()) return false;
   std::optional<std::string> text;
   {
-    struct Closer {
-      TClipboard& clipboard;
-      ~Closer() { clipboard.Close(); }
-    } closer{clipboard};
+    ScopeExit close([&clipboard] { clipboard.Close(); });
     if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return true;
     text = clipboard.ReadText();
   }
@@ -707,6 +709,25 @@ void TForm1::QvTrayIcon1DblClick(TObject*) {
   if (SettingsSuppressSaving()) return;
   ToggleCaching();
 }
+
+void TForm1::SettingsApply(TObject* sender) {
+  const auto* dialog = static_cast<TForm2*>(sender);
+  PasteDelay = dialog->PasteDelayValue();
+  Timer2->SetInterval(dialog->AutoSave() ? AutoSaveInterval : 0);
+}
+
+void TForm1::SettingsSuppressChange(TObject* sender) {
+  const bool suppress = static_cast<TForm2*>(sender)->SuppressSaving();
+  if (suppress) Timer2->SetInterval(0);
+  Caching1->SetChecked(!suppress);
+  Caching1->SetEnabled(!suppress);
+  SaveClips1->SetEnabled(!suppress);
+  ClearClips1->SetEnabled(!suppress);
+  if (!suppress) QvCheckListBox1->SetSorted(false);
+  ShowTrayIcon(suppress ? Image4 : Image3);
+}
+
+void TForm1::SettingsSort(TObject*) { QvCheckListBox1->SetSorted(true); }
 
 bool TForm1::SettingsSuppressSaving() { return Form2 && Form2->CheckBox2->Checked(); }
 

@@ -105,6 +105,10 @@ class TForm1 : public TForm {
   void NoTrayIcon1Click(TObject* sender);
   void QvTrayIcon1DblClick(TObject* sender);
   void SettingsClick(TObject* sender);
+  // What the Settings dialog changes.
+  void SettingsApply(TObject* sender);
+  void SettingsSuppressChange(TObject* sender);
+  void SettingsSort(TObject* sender);
 
   // Hot key, keyboard and dragging.
   void GlobalHotKey1HotKey(TObject* sender);

@@ -1,5 +1,7 @@
 #include "components/ClipboardWatcher.h"
 
+#include "framework/Win32Error.h"
+
 namespace qv {
 
 TClipboardWatcher::TClipboardWatcher(TComponent* owner) : TComponent(owner) {}
@@ -21,9 +23,8 @@ TClipboardWatcher::~TClipboardWatcher() {
   leaving_ = true;
   if (!Designing() && window_) {
     // The system splices the next viewer in where this one was.
-    ChangeClipboardChain(window_, next_viewer_);
-    DeallocateHWnd(window_);
-    window_ = nullptr;
+    ChangeClipboardChain(window_.Handle(), next_viewer_);
+    window_.Reset();
   }
 }
 
@@ -32,10 +33,20 @@ TClipboard& TClipboardWatcher::Clipboard() const { return qv::Clipboard(); }
 void TClipboardWatcher::Loaded() {
   TComponent::Loaded();
   if (Designing() || window_) return;
-  window_ = AllocateHWnd(TWndMethod::Of<&TClipboardWatcher::WatcherWndProc>(this));
+  window_ = TUtilityWindow(TWndMethod::Of<&TClipboardWatcher::WatcherWndProc>(this));
   // Joining delivers one WM_DRAWCLIPBOARD at once, inside this call, while
   // next_viewer_ still holds null: that first notice reaches nobody else.
-  next_viewer_ = SetClipboardViewer(window_);
+  SetLastError(0);
+  next_viewer_ = SetClipboardViewer(window_.Handle());
+  // Null is also the answer when the chain was empty; only an error code tells a failure.
+  // Without the chain nothing is recorded: say so, and let the rest of the start go on.
+  if (!next_viewer_ && GetLastError() != 0) {
+    try {
+      RaiseLastWin32Error("SetClipboardViewer");
+    } catch (const EWin32Error&) {
+      HandleWindowException();
+    }
+  }
 }
 
 void TClipboardWatcher::WatcherWndProc(TMessage& m) {
@@ -60,7 +71,7 @@ void TClipboardWatcher::WatcherWndProc(TMessage& m) {
       m.Result = 0;
       return;
     default:
-      m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+      m.Result = DefWindowProcA(window_.Handle(), m.Msg, m.WParam, m.LParam);
   }
 }
 

@@ -26,7 +26,7 @@ class TClipboardWatcher : public TComponent {
   void SetVersion(const std::string&) {}
   TClipboard& Clipboard() const;
 
-  HWND WindowHandle() const { return window_; }
+  HWND WindowHandle() const { return window_.Handle(); }
   HWND NextViewer() const { return next_viewer_; }
 
  protected:
@@ -37,7 +37,7 @@ class TClipboardWatcher : public TComponent {
 
   bool leaving_ = false;
   HWND next_viewer_ = nullptr;
-  HWND window_ = nullptr;
+  TUtilityWindow window_;
   std::string version_ = kVersion;
 };
 

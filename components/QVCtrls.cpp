@@ -49,6 +49,7 @@ TBitmap& CheckImages() {
     try {
       bitmap->LoadFromResourceName(GetModuleHandleA(nullptr), "CHECK_IMAGES");
     } catch (const Exception&) {
+      // No images: see above.
     }
     return bitmap;
   }();
@@ -483,11 +484,8 @@ void TQvCheckListBox::SetCheckedIndex(int index) {
 void TQvCheckListBox::ApplyRadioMode() {
   // A list without a window has no lines; asking would make the window early.
   if (check_kind_ != TCheckKind::ckRadioButtons || !HandleAllocated() || Count() == 0) return;
-  struct Forced {
-    bool& flag;
-    ~Forced() { flag = false; }
-  } forced{in_update_};
   in_update_ = true;
+  ScopeExit done([this] { in_update_ = false; });
   SetItemState(std::max(CheckedIndex(), 0), TCheckBoxState::cbChecked);
 }
 
@@ -527,22 +525,16 @@ void TQvCheckListBox::SaveChecks() {
   }
 }
 
-void TQvCheckListBox::DestroyWnd() {
-  if (HandleAllocated()) SaveChecks();
-  // The base keeps the lines and their objects, read through the records, then
-  // destroys the window; only then may the records go.
-  TQvCustomListBox::DestroyWnd();
-  records_.clear();
+void TQvCheckListBox::WindowDestroying() {
+  SaveChecks();
+  // The base keeps the lines and their objects, read through the records.
+  TQvCustomListBox::WindowDestroying();
 }
 
-void TQvCheckListBox::WndProc(TMessage& m) {
-  // Reached only when the system destroys the window on its own (with its
-  // parent); DestroyWnd detaches first.
-  if (m.Msg == WM_DESTROY) {
-    SaveChecks();
-    records_.clear();
-  }
-  TQvCustomListBox::WndProc(m);
+void TQvCheckListBox::WindowDestroyed() {
+  // Only once the window is gone may the records its lines point to go.
+  records_.clear();
+  TQvCustomListBox::WindowDestroyed();
 }
 
 bool TQvCheckListBox::KeyPress(char& key) {

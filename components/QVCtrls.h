@@ -166,8 +166,8 @@ class TQvCheckListBox : public TQvCustomListBox {
   void Loaded() override;
   void CreateParams(TCreateParams& params) override;
   void WindowCreated() override;
-  void DestroyWnd() override;
-  void WndProc(TMessage& m) override;
+  void WindowDestroying() override;
+  void WindowDestroyed() override;
   bool KeyPress(char& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DrawLine(const DRAWITEMSTRUCT& item) override;

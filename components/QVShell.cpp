@@ -93,7 +93,7 @@ void CancelFormMouseMode() {
 
 TQvTrayIcon::TQvTrayIcon(TComponent* owner)
     : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
-  window_ = AllocateHWnd(TWndMethod::Of<&TQvTrayIcon::TrayWndProc>(this));
+  window_ = TUtilityWindow(TWndMethod::Of<&TQvTrayIcon::TrayWndProc>(this));
   icon_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
   icons_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
   FillNotifyData(data_);
@@ -108,8 +108,7 @@ TQvTrayIcon::~TQvTrayIcon() {
   animation_timer_.reset();
   add_retry_timer_.reset();
   Delete();
-  DeallocateHWnd(window_);
-  window_ = nullptr;
+  window_.Reset();
 }
 
 void TQvTrayIcon::Loaded() {
@@ -208,7 +207,7 @@ const TIcon* TQvTrayIcon::CurrentIcon() const {
 void TQvTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
   data = NOTIFYICONDATAA{};
   data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  data.hWnd = window_;
+  data.hWnd = window_.Handle();
   data.uID = 0;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_QVTRAYICON;
@@ -284,7 +283,7 @@ void TQvTrayIcon::TrayWndProc(TMessage& m) {
     return;
   }
   if (m.Msg != WM_QVTRAYICON || !enabled_) {
-    m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+    m.Result = DefWindowProcA(window_.Handle(), m.Msg, m.WParam, m.LParam);
     return;
   }
   m.Result = 0;
@@ -378,15 +377,15 @@ bool TQvTrayIcon::ShowPopup(int x, int y) {
   if (!Destroying()) CancelFormMouseMode();
   // A background program's menu only closes when the user clicks elsewhere if
   // one of its windows is in front.
-  if (IsWindowEnabled(window_)) SetForegroundWindow(window_);
+  if (IsWindowEnabled(window_.Handle())) SetForegroundWindow(window_.Handle());
   PumpMessages();
   try {
     popup_menu_->Popup(x, y);
   } catch (...) {
-    if (IsWindowEnabled(window_)) SetForegroundWindow(window_);
+    if (IsWindowEnabled(window_.Handle())) SetForegroundWindow(window_.Handle());
     throw;
   }
-  if (IsWindowEnabled(window_)) SetForegroundWindow(window_);
+  if (IsWindowEnabled(window_.Handle())) SetForegroundWindow(window_.Handle());
   return true;
 }
 

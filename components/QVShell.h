@@ -95,7 +95,7 @@ class TQvTrayIcon : public TComponent {
   static constexpr int kAddRetries = 15;
   // The record last handed to the shell, and the window that gets its notices.
   const NOTIFYICONDATAA& NotifyData() const { return data_; }
-  HWND WindowHandle() const { return window_; }
+  HWND WindowHandle() const { return window_.Handle(); }
 
   TMouseEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -133,7 +133,7 @@ class TQvTrayIcon : public TComponent {
   void TrayWndProc(TMessage& m);
   void HandleMouse(UINT mouseMsg);
 
-  HWND window_ = nullptr;
+  TUtilityWindow window_;
   bool active_ = true;
   bool added_ = false;
   bool animated_ = false;

@@ -10,21 +10,20 @@ namespace qv {
 TClipboard::TClipboard() = default;
 
 TClipboard::~TClipboard() {
-  if (window_) DeallocateHWnd(window_);
 }
 
 void TClipboard::WndProc(TMessage& m) {
-  m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+  m.Result = DefWindowProcA(window_.Handle(), m.Msg, m.WParam, m.LParam);
 }
 
 void TClipboard::Open() {
   if (open_count_ == 0) {
-    if (!window_) window_ = AllocateHWnd(TWndMethod::Of<&TClipboard::WndProc>(this));
+    if (!window_) window_ = TUtilityWindow(TWndMethod::Of<&TClipboard::WndProc>(this));
     bool opened = false;
     // Other programs (and other viewers reacting to the last change) may hold
     // the clipboard for a moment.
     for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
-      opened = OpenClipboard(window_) != 0;
+      opened = OpenClipboard(window_.Handle()) != 0;
       if (!opened) Sleep(10);
     }
     if (!opened) throw EClipboardException(MsgCannotOpenClipboard());
@@ -35,8 +34,8 @@ void TClipboard::Open() {
 
 bool TClipboard::TryOpen() {
   if (open_count_ == 0) {
-    if (!window_) window_ = AllocateHWnd(TWndMethod::Of<&TClipboard::WndProc>(this));
-    if (!OpenClipboard(window_)) return false;
+    if (!window_) window_ = TUtilityWindow(TWndMethod::Of<&TClipboard::WndProc>(this));
+    if (!OpenClipboard(window_.Handle())) return false;
     emptied_ = false;
   }
   ++open_count_;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "framework/Controls.h"
+
 namespace qv {
 
 struct TMessage;
@@ -39,7 +41,7 @@ class TClipboard {
 
  private:
   void WndProc(TMessage& m);
-  HWND window_ = nullptr;
+  TUtilityWindow window_;
   int open_count_ = 0;
   bool emptied_ = false;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/SysUtils.h"
+#include "framework/Win32Error.h"
 
 namespace qv {
 
@@ -41,6 +42,7 @@ void HandleWindowException() {
     } catch (const std::exception& e) {
       MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
     } catch (...) {
+      // Not one of ours and no application to ask: nothing that could be shown.
     }
   }
 }
@@ -50,17 +52,15 @@ LRESULT CALLBACK QvWindowProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) 
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTA*>(lparam);
     control = static_cast<TWinControl*>(cs->lpCreateParams);
-    if (control) {
-      control->handle_ = wnd;
-      SetPropA(wnd, kObjectProp, control);
-    }
+    if (control) control->AttachHandle(wnd);
   } else {
     control = static_cast<TWinControl*>(GetPropA(wnd, kObjectProp));
   }
   if (!control) return DefWindowProcA(wnd, msg, wparam, lparam);
+  if (msg == WM_DESTROY) control->WindowDestroying();
   TMessage m{msg, wparam, lparam, 0};
   Dispatch(control, m);
-  if (msg == WM_NCDESTROY) control->DetachHandle();
+  if (msg == WM_NCDESTROY) control->HandleGone();
   return m.Result;
 }
 
@@ -68,10 +68,11 @@ LRESULT CALLBACK QvSubclassProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam
                                 DWORD_PTR ref) {
   auto* control = reinterpret_cast<TWinControl*>(ref);
   if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(wnd, QvSubclassProc, 0);
-    if (control) control->DetachHandle();
-    return DefSubclassProc(wnd, msg, wparam, lparam);
+    const LRESULT result = DefSubclassProc(wnd, msg, wparam, lparam);
+    control->HandleGone();
+    return result;
   }
+  if (msg == WM_DESTROY) control->WindowDestroying();
   TMessage m{msg, wparam, lparam, 0};
   Dispatch(control, m);
   return m.Result;
@@ -207,7 +208,7 @@ HWND TWinControl::Handle() {
     if (parent_ && !parent_->HandleAllocated()) parent_->Handle();
     if (!handle_) CreateWnd();
   }
-  return handle_;
+  return handle_.get();
 }
 
 void TWinControl::UpdateControlState() {
@@ -240,9 +241,8 @@ void TWinControl::CreateWnd() {
   if (!p.SysClassName.empty()) {
     HWND wnd = CreateWindowExA(p.ExStyle, p.SysClassName.c_str(), p.Caption.c_str(), p.Style, p.X,
                                p.Y, p.Width, p.Height, p.WndParent, id, Instance(), nullptr);
-    if (!wnd) throw EOutOfResources("Error creating window " + p.SysClassName);
-    handle_ = wnd;
-    SetPropA(wnd, kObjectProp, this);
+    Win32Check(wnd, "CreateWindowExA");
+    AttachHandle(wnd);
     SetWindowSubclass(wnd, QvSubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     subclassed_ = true;
     SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), 0);
@@ -257,11 +257,11 @@ void TWinControl::CreateWnd() {
       wc.hInstance = Instance();
       wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
       wc.lpszClassName = p.WinClassName.c_str();
-      if (!RegisterClassExA(&wc)) throw EOutOfResources("Error registering " + p.WinClassName);
+      Win32Check(RegisterClassExA(&wc), "RegisterClassExA");
     }
     HWND wnd = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X,
                                p.Y, p.Width, p.Height, p.WndParent, id, Instance(), this);
-    if (!wnd) throw EOutOfResources("Error creating window " + p.WinClassName);
+    Win32Check(wnd, "CreateWindowExA");
   }
   // Siblings overlap in creation order, the later one on top, also when a
   // window is made again later.
@@ -271,11 +271,11 @@ void TWinControl::CreateWnd() {
     for (auto it = std::find(siblings.begin(), siblings.end(), this); it != siblings.end(); ++it) {
       auto* win = dynamic_cast<TWinControl*>(*it);
       if (win && win != this && win->handle_) {
-        above = win->handle_;
+        above = win->handle_.get();
         break;
       }
     }
-    SetWindowPos(handle_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(handle_.get(), above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   WindowCreated();
   for (TControl* child : controls_)
@@ -283,23 +283,39 @@ void TWinControl::CreateWnd() {
       if (win->Visible() && !win->HandleAllocated()) win->Handle();
 }
 
+// One way down for every window of a control, whoever destroys it: WindowDestroying while
+// it still exists, then it is let go, then WindowDestroyed. When the system destroys it (with
+// its parent), the messages on the way bring the same steps.
 void TWinControl::DestroyWnd() {
   for (TControl* child : controls_)
     if (auto* win = dynamic_cast<TWinControl*>(child)) win->DestroyWnd();
   if (!handle_) return;
-  HWND wnd = handle_;
-  // Stop dispatching to the object, unsubclass, then destroy the window.
-  DetachHandle();
-  DestroyWindow(wnd);
+  WindowDestroying();
+  // Stop dispatching to the object and unsubclass before the window goes: the object may
+  // be half destroyed, and whoever replaced its WindowProc may be gone already.
+  UniqueWindow wnd = DetachHandle();
+  wnd.reset();
+  WindowDestroyed();
 }
 
-void TWinControl::DetachHandle() {
-  if (!handle_) return;
-  RemovePropA(handle_, kObjectProp);
-  if (subclassed_) RemoveWindowSubclass(handle_, QvSubclassProc, 0);
+void TWinControl::AttachHandle(HWND wnd) {
+  handle_.reset(wnd);
+  SetPropA(wnd, kObjectProp, this);
+}
+
+UniqueWindow TWinControl::DetachHandle() {
+  if (!handle_) return UniqueWindow();
+  RemovePropA(handle_.get(), kObjectProp);
+  if (subclassed_) RemoveWindowSubclass(handle_.get(), QvSubclassProc, 0);
   subclassed_ = false;
-  handle_ = nullptr;
   mouse_inside_ = false;
+  return std::move(handle_);
+}
+
+void TWinControl::HandleGone() {
+  // Already being destroyed by the system: let go without destroying it again.
+  DetachHandle().release();
+  WindowDestroyed();
 }
 
 void TWinControl::RecreateWnd() {
@@ -311,26 +327,26 @@ void TWinControl::RecreateWnd() {
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   TControl::SetBounds(left, top, width, height);
   if (handle_)
-    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(handle_.get(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 RECT TWinControl::ClientRect() const {
   RECT r{0, 0, width_, height_};
-  if (handle_) GetClientRect(handle_, &r);
+  if (handle_) GetClientRect(handle_.get(), &r);
   return r;
 }
 
 void TWinControl::SetVisible(bool visible) {
   TControl::SetVisible(visible);
   if (handle_)
-    ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(handle_.get(), visible ? SW_SHOWNA : SW_HIDE);
   else
     UpdateControlState();
 }
 
 void TWinControl::SetEnabled(bool enabled) {
   TControl::SetEnabled(enabled);
-  if (handle_) EnableWindow(handle_, enabled);
+  if (handle_) EnableWindow(handle_.get(), enabled);
 }
 
 void TWinControl::SetColor(TColor color) {
@@ -339,7 +355,7 @@ void TWinControl::SetColor(TColor color) {
 
 void TWinControl::SetCaption(const std::string& text) {
   caption_ = text;
-  if (handle_) SetWindowTextA(handle_, text.c_str());
+  if (handle_) SetWindowTextA(handle_.get(), text.c_str());
 }
 
 void TWinControl::BorderStyles(DWORD& style, DWORD& exStyle, bool ctl3d, TBorderStyle border) {
@@ -373,17 +389,17 @@ void TWinControl::SetCtl3D(bool value) {
   if (value == ctl3d_) return;
   ctl3d_ = value;
   Perform(CM_CTL3DCHANGED);
-  if (handle_ && subclassed_) RestyleBorder(handle_, ctl3d_, border_style_);
+  if (handle_ && subclassed_) RestyleBorder(handle_.get(), ctl3d_, border_style_);
 }
 
 void TWinControl::SetBorderStyle(TBorderStyle value) {
   if (value == border_style_) return;
   border_style_ = value;
-  if (handle_ && subclassed_) RestyleBorder(handle_, ctl3d_, border_style_);
+  if (handle_ && subclassed_) RestyleBorder(handle_.get(), ctl3d_, border_style_);
 }
 
 void TWinControl::Invalidate() {
-  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+  if (handle_) InvalidateRect(handle_.get(), nullptr, TRUE);
 }
 
 void TWinControl::Repaint() {
@@ -392,20 +408,20 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::Update() {
-  if (handle_) UpdateWindow(handle_);
+  if (handle_) UpdateWindow(handle_.get());
 }
 
 void TWinControl::SetFocus() {
   ::SetFocus(Handle());
 }
 
-bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_.get(); }
 
 void TWinControl::FontChanged(TObject* sender) {
   TControl::FontChanged(sender);
   if (handle_ && subclassed_) {
     // The new font handle is made after the change; post it once it exists.
-    PostMessageA(handle_, WM_SETFONT, 0, 0);
+    PostMessageA(handle_.get(), WM_SETFONT, 0, 0);
   }
   Invalidate();
 }
@@ -438,7 +454,7 @@ void TWinControl::KeyUp(WORD& key, TShiftState shift) { OnKeyUp(this, key, shift
 void TWinControl::TrackMouseLeave() {
   if (mouse_inside_) return;
   mouse_inside_ = true;
-  TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_, 0};
+  TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_.get(), 0};
   TrackMouseEvent(&tme);
   Perform(CM_MOUSEENTER);
 }
@@ -449,77 +465,46 @@ void TWinControl::DefaultHandler(TMessage& m) {
     return;
   }
   if (subclassed_)
-    m.Result = DefSubclassProc(handle_, m.Msg, m.WParam, m.LParam);
+    m.Result = DefSubclassProc(handle_.get(), m.Msg, m.WParam, m.LParam);
   else
-    m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+    m.Result = DefWindowProcA(handle_.get(), m.Msg, m.WParam, m.LParam);
 }
 
 void TWinControl::WndProc(TMessage& m) {
+  // Each family answers what it handles whole (true); the rest goes on to the default.
+  if (PaintMessage(m) || ReflectToChild(m) || MouseMessage(m) || KeyMessage(m)) return;
+  if (m.Msg == WM_WINDOWPOSCHANGED) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+    if (!(pos->flags & SWP_NOMOVE)) {
+      left_ = pos->x;
+      top_ = pos->y;
+    }
+    if (!(pos->flags & SWP_NOSIZE)) {
+      width_ = pos->cx;
+      height_ = pos->cy;
+    }
+  }
+  DefaultHandler(m);
+}
+
+bool TWinControl::PaintMessage(TMessage& m) {
   switch (m.Msg) {
-    case WM_PAINT:
-      if (!subclassed_) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle_, &ps);
-        {
-          TCanvas canvas;
-          canvas.SetHandle(dc);
-          canvas.Font().Assign(font_);
-          Paint(canvas);
-        }
-        EndPaint(handle_, &ps);
-        return;
-      }
-      break;
+    case WM_PAINT: {
+      if (subclassed_) return false;
+      PaintDc dc(handle_.get());
+      TCanvas canvas;
+      canvas.SetHandle(dc.get());
+      canvas.Font().Assign(font_);
+      Paint(canvas);
+      return true;
+    }
     case WM_ERASEBKGND:
-      if (!subclassed_) {
-        m.Result = 1;  // Paint covers the whole client area
-        return;
-      }
-      break;
+      if (subclassed_) return false;
+      m.Result = 1;  // Paint covers the whole client area
+      return true;
     case WM_SETFONT:
       if (subclassed_ && m.WParam == 0) m.WParam = reinterpret_cast<WPARAM>(font_.Handle());
-      break;
-    case WM_COMMAND:
-    case WM_NOTIFY: {
-      HWND from = m.Msg == WM_COMMAND ? reinterpret_cast<HWND>(m.LParam)
-                                      : reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom;
-      if (TWinControl* child = from ? FromHandle(from) : nullptr; child && child != this) {
-        m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-        return;
-      }
-      break;
-    }
-    case WM_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
-      if (dis->CtlType != ODT_MENU) {
-        if (TWinControl* child = FromHandle(dis->hwndItem); child && child != this) {
-          m.Result = child->Perform(CN_DRAWITEM, m.WParam, m.LParam);
-          return;
-        }
-      }
-      break;
-    }
-    case WM_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
-      if (mis->CtlType != ODT_MENU) {
-        HWND item = GetDlgItem(handle_, static_cast<int>(mis->CtlID));
-        if (TWinControl* child = FromHandle(item); child && child != this) {
-          m.Result = child->Perform(CN_MEASUREITEM, m.WParam, m.LParam);
-          return;
-        }
-      }
-      break;
-    }
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(m.LParam));
-          child && child != this) {
-        m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-        return;
-      }
-      break;
+      return false;
     case CN_CTLCOLORLISTBOX:
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORSTATIC:
@@ -529,8 +514,54 @@ void TWinControl::WndProc(TMessage& m) {
       SetTextColor(dc, ColorToRGB(font_.Color()));
       SetBkColor(dc, ColorToRGB(color_));
       m.Result = reinterpret_cast<LRESULT>(ColorBrush());
-      return;
+      return true;
     }
+    default:
+      return false;
+  }
+}
+
+// Notices the system sends a parent about its child controls go back to the child, as
+// CN_ messages.
+bool TWinControl::ReflectToChild(TMessage& m) {
+  HWND from = nullptr;
+  UINT reflected = CN_BASE + m.Msg;
+  switch (m.Msg) {
+    case WM_COMMAND:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      from = reinterpret_cast<HWND>(m.LParam);
+      break;
+    case WM_NOTIFY:
+      from = reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom;
+      break;
+    case WM_DRAWITEM: {
+      const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+      if (dis->CtlType == ODT_MENU) return false;
+      from = dis->hwndItem;
+      reflected = CN_DRAWITEM;
+      break;
+    }
+    case WM_MEASUREITEM: {
+      const auto* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(m.LParam);
+      if (mis->CtlType == ODT_MENU) return false;
+      from = GetDlgItem(handle_.get(), static_cast<int>(mis->CtlID));
+      reflected = CN_MEASUREITEM;
+      break;
+    }
+    default:
+      return false;
+  }
+  TWinControl* child = from ? FromHandle(from) : nullptr;
+  if (!child || child == this) return false;
+  m.Result = child->Perform(reflected, m.WParam, m.LParam);
+  return true;
+}
+
+bool TWinControl::MouseMessage(TMessage& m) {
+  switch (m.Msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -542,14 +573,14 @@ void TWinControl::WndProc(TMessage& m) {
       // hint pause when the hint changes or the pointer moves on.
       if (g_hint_host) g_hint_host->HintMouseDown(this);
       DefaultHandler(m);
-      if (!subclassed_ && button == mbLeft) SetCapture(handle_);
+      if (!subclassed_ && button == mbLeft) SetCapture(handle_.get());
       TShiftState shift = KeysToShiftState(m.WParam);
       if (m.Msg == WM_LBUTTONDBLCLK) {
         shift |= ssDouble;
         if (!NotifiesDoubleClicks()) OnDblClick(this);
       }
       MouseDown(button, shift, GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
-      return;
+      return true;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -559,7 +590,7 @@ void TWinControl::WndProc(TMessage& m) {
                                                           : mbLeft;
       const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
       DefaultHandler(m);
-      if (!subclassed_ && button == mbLeft && GetCapture() == handle_) {
+      if (!subclassed_ && button == mbLeft && GetCapture() == handle_.get()) {
         ReleaseCapture();
         RECT r = ClientRect();
         POINT pt{x, y};
@@ -567,73 +598,66 @@ void TWinControl::WndProc(TMessage& m) {
         if (PtInRect(&r, pt)) Click();
       }
       if (handle_) MouseUp(button, KeysToShiftState(m.WParam), x, y);
-      return;
+      return true;
     }
     case WM_MOUSEMOVE:
       DefaultHandler(m);
       TrackMouseLeave();
       MouseMove(KeysToShiftState(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
       if (g_hint_host && handle_) g_hint_host->HintMouseMove(this);
-      return;
+      return true;
     case WM_MOUSELEAVE:
       mouse_inside_ = false;
       Perform(CM_MOUSELEAVE);
       if (g_hint_host) g_hint_host->HintMouseLeave(this);
       DefaultHandler(m);
-      return;
+      return true;
     case CM_MOUSEENTER:
       OnMouseEnter(this);
-      return;
+      return true;
     case CM_MOUSELEAVE:
       OnMouseLeave(this);
-      return;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Keys go to the top-level control first when it previews them (a form's KeyPreview); a
+// handler that takes the key stops it there.
+bool TWinControl::KeyMessage(TMessage& m) {
+  if (m.Msg != WM_KEYDOWN && m.Msg != WM_SYSKEYDOWN && m.Msg != WM_KEYUP && m.Msg != WM_SYSKEYUP &&
+      m.Msg != WM_CHAR)
+    return false;
+  TWinControl* top = this;
+  while (top->parent_) top = top->parent_;
+  const bool preview = top != this && top->WantsKeyPreview();
+  switch (m.Msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       WORD key = static_cast<WORD>(m.WParam);
       const TShiftState shift = KeyboardShiftState();
-      TWinControl* top = this;
-      while (top->parent_) top = top->parent_;
-      if (top != this && top->WantsKeyPreview() && top->KeyDown(key, shift)) return;
-      if (KeyDown(key, shift)) return;
+      if ((preview && top->KeyDown(key, shift)) || KeyDown(key, shift)) return true;
       m.WParam = key;
-      break;
+      return false;
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
       WORD key = static_cast<WORD>(m.WParam);
       const TShiftState shift = KeyboardShiftState();
-      TWinControl* top = this;
-      while (top->parent_) top = top->parent_;
-      if (top != this && top->WantsKeyPreview()) top->KeyUp(key, shift);
+      if (preview) top->KeyUp(key, shift);
       if (key) KeyUp(key, shift);
-      if (!key) return;
-      break;
+      return key == 0;
     }
     case WM_CHAR: {
       char key = static_cast<char>(m.WParam);
-      TWinControl* top = this;
-      while (top->parent_) top = top->parent_;
-      if (top != this && top->WantsKeyPreview() && top->KeyPress(key)) return;
-      if (KeyPress(key)) return;
+      if ((preview && top->KeyPress(key)) || KeyPress(key)) return true;
       m.WParam = static_cast<unsigned char>(key);
-      break;
-    }
-    case WM_WINDOWPOSCHANGED: {
-      auto* pos = reinterpret_cast<WINDOWPOS*>(m.LParam);
-      if (!(pos->flags & SWP_NOMOVE)) {
-        left_ = pos->x;
-        top_ = pos->y;
-      }
-      if (!(pos->flags & SWP_NOSIZE)) {
-        width_ = pos->cx;
-        height_ = pos->cy;
-      }
-      break;
+      return false;
     }
     default:
-      break;
+      return false;
   }
-  DefaultHandler(m);
 }
 
 // ---- utility windows ----
@@ -654,7 +678,7 @@ LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam
 
 }  // namespace
 
-HWND AllocateHWnd(TWndMethod method) {
+TUtilityWindow::TUtilityWindow(TWndMethod method) : method_(std::make_unique<TWndMethod>(method)) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   if (!GetClassInfoExA(Instance(), kUtilClass, &wc)) {
@@ -663,21 +687,30 @@ HWND AllocateHWnd(TWndMethod method) {
     wc.lpfnWndProc = UtilWindowProc;
     wc.hInstance = Instance();
     wc.lpszClassName = kUtilClass;
-    RegisterClassExA(&wc);
+    Win32Check(RegisterClassExA(&wc), "RegisterClassExA");
   }
-  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                             nullptr, Instance(), nullptr);
-  if (!wnd) throw EOutOfResources("Error creating window " + std::string(kUtilClass));
-  SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(method)));
-  return wnd;
+  window_.reset(Win32Check(CreateWindowExA(WS_EX_TOOLWINDOW, kUtilClass, "", WS_POPUP, 0, 0, 0, 0,
+                                           nullptr, nullptr, Instance(), nullptr),
+                           "CreateWindowExA"));
+  SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(method_.get()));
 }
 
-void DeallocateHWnd(HWND wnd) {
-  if (!wnd) return;
-  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-  SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
-  delete method;
-  DestroyWindow(wnd);
+TUtilityWindow::TUtilityWindow(TUtilityWindow&& o) noexcept
+    : method_(std::move(o.method_)), window_(std::move(o.window_)) {}
+
+TUtilityWindow& TUtilityWindow::operator=(TUtilityWindow&& o) noexcept {
+  if (this != &o) {
+    Reset();
+    method_ = std::move(o.method_);
+    window_ = std::move(o.window_);
+  }
+  return *this;
+}
+
+void TUtilityWindow::Reset() {
+  if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+  window_.reset();
+  method_.reset();
 }
 
 }  // namespace qv

@@ -198,7 +198,7 @@ class TWinControl : public TControl {
 
   // The window, made on first use (the parent's first).
   HWND Handle();
-  bool HandleAllocated() const { return handle_ != nullptr; }
+  bool HandleAllocated() const { return static_cast<bool>(handle_); }
   void HandleNeeded() { Handle(); }
   // Destroys and makes the window again (window-style changes).
   void RecreateWnd();
@@ -247,7 +247,11 @@ class TWinControl : public TControl {
   virtual void CreateWnd();
   // Called once the window exists, before its children are made.
   virtual void WindowCreated() {}
-  virtual void DestroyWnd();
+  // Called while the window still exists, however it comes to be destroyed (DestroyWnd, or
+  // the system destroying it with its parent), and once it is gone.
+  virtual void WindowDestroying() {}
+  virtual void WindowDestroyed() {}
+  void DestroyWnd();
   // Paints the client area (own-class windows); the default fills with Color.
   virtual void Paint(TCanvas& canvas);
   // The top-level control sees keys first when this says so (a form's KeyPreview).
@@ -273,10 +277,18 @@ class TWinControl : public TControl {
   friend LRESULT CALLBACK QvSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
-  void DetachHandle();
+  // WndProc by message family.
+  bool PaintMessage(TMessage& m);
+  bool ReflectToChild(TMessage& m);
+  bool MouseMessage(TMessage& m);
+  bool KeyMessage(TMessage& m);
+  void AttachHandle(HWND wnd);
+  // Stops dispatching to this object and unsubclasses; hands the window over.
+  UniqueWindow DetachHandle();
+  void HandleGone();
   void TrackMouseLeave();
 
-  HWND handle_ = nullptr;
+  UniqueWindow handle_;
   bool subclassed_ = false;
   bool mouse_inside_ = false;
   std::vector<TControl*> controls_;
@@ -296,10 +308,27 @@ T* MakeComponent(TComponent* owner, const char* name, TWinControl* parent = null
   return c;
 }
 
-// Hidden utility windows whose messages go to a method: timers, the clipboard
-// watcher and the application use them.
-HWND AllocateHWnd(TWndMethod method);
-void DeallocateHWnd(HWND wnd);
+// A hidden utility window whose messages go to a method: timers, the clipboard, the
+// watcher, the tray icon, menus and the application use one. It stops dispatching to the
+// method before it is destroyed, so the method's object may already be half gone.
+class TUtilityWindow {
+ public:
+  TUtilityWindow() = default;
+  explicit TUtilityWindow(TWndMethod method);
+  ~TUtilityWindow() { Reset(); }
+  TUtilityWindow(TUtilityWindow&& o) noexcept;
+  TUtilityWindow& operator=(TUtilityWindow&& o) noexcept;
+  TUtilityWindow(const TUtilityWindow&) = delete;
+  TUtilityWindow& operator=(const TUtilityWindow&) = delete;
+
+  HWND Handle() const { return window_.get(); }
+  explicit operator bool() const { return static_cast<bool>(window_); }
+  void Reset();
+
+ private:
+  std::unique_ptr<TWndMethod> method_;
+  UniqueWindow window_;
+};
 
 // Runs a window-procedure body so that no exception crosses a Win32 frame: an
 // error is handed to the application's handler, which shows it.

@@ -152,13 +152,12 @@ void TImage::Paint(TCanvas& canvas) {
 }
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  window_ = AllocateHWnd(TWndMethod::Of<&TTimer::TimerWndProc>(this));
+  window_ = TUtilityWindow(TWndMethod::Of<&TTimer::TimerWndProc>(this));
 }
 
 TTimer::~TTimer() {
   enabled_ = false;
   Update();
-  DeallocateHWnd(window_);
 }
 
 void TTimer::SetEnabled(bool enabled) {
@@ -174,10 +173,10 @@ void TTimer::SetInterval(unsigned interval) {
 }
 
 void TTimer::Update() {
-  KillTimer(window_, 1);
+  KillTimer(window_.Handle(), 1);
   running_ = false;
   if (enabled_ && interval_ > 0) {
-    running_ = SetTimer(window_, 1, interval_, nullptr) != 0;
+    running_ = SetTimer(window_.Handle(), 1, interval_, nullptr) != 0;
   }
 }
 
@@ -187,7 +186,7 @@ void TTimer::TimerWndProc(TMessage& m) {
     m.Result = 0;
     return;
   }
-  m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+  m.Result = DefWindowProcA(window_.Handle(), m.Msg, m.WParam, m.LParam);
 }
 
 }  // namespace qv

@@ -132,7 +132,7 @@ class TTimer : public TComponent {
   bool enabled_ = true;
   unsigned interval_ = 1000;
   bool running_ = false;
-  HWND window_ = nullptr;
+  TUtilityWindow window_;
 };
 
 }  // namespace qv

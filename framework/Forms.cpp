@@ -327,8 +327,8 @@ TApplication::TApplication() : TComponent(nullptr) {
   GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
   exe_name_ = path;
   title_ = TitleFromExeName(exe_name_);
-  handle_ = AllocateHWnd(TWndMethod::Of<&TApplication::AppWndProc>(this));
-  SetWindowTextA(handle_, title_.c_str());
+  window_ = TUtilityWindow(TWndMethod::Of<&TApplication::AppWndProc>(this));
+  SetWindowTextA(window_.Handle(), title_.c_str());
   g_hint_host = this;
 }
 
@@ -346,7 +346,7 @@ TApplication::~TApplication() {
       ShowException(e);
     }
   }
-  DeallocateHWnd(handle_);
+  window_.Reset();
   if (Application == this) Application = nullptr;
   g_window_exception_handler = nullptr;
 }
@@ -356,7 +356,7 @@ void TApplication::Initialize() {}
 void TApplication::SetExeName(const std::string& path) {
   exe_name_ = path;
   title_ = TitleFromExeName(path);
-  SetWindowTextA(handle_, title_.c_str());
+  SetWindowTextA(window_.Handle(), title_.c_str());
 }
 
 std::string TApplication::TitleFromExeName(const std::string& exePath) {
@@ -434,6 +434,8 @@ void TApplication::UnhookMainWindow(int id) {
 namespace {
 constexpr UINT_PTR kHintShowTimer = 1;
 constexpr UINT_PTR kHintHideTimer = 2;
+// Posted to the application window: show the oldest error that waited for its sender.
+constexpr UINT kShowDeferredError = WM_APP + 0x51;
 
 HWND WindowOf(TControl* control) {
   auto* win = dynamic_cast<TWinControl*>(control);
@@ -448,8 +450,8 @@ std::string TApplication::ShownHint() const {
 }
 
 void TApplication::CancelHint() {
-  KillTimer(handle_, kHintShowTimer);
-  KillTimer(handle_, kHintHideTimer);
+  KillTimer(window_.Handle(), kHintShowTimer);
+  KillTimer(window_.Handle(), kHintHideTimer);
   if (hint_window_) hint_window_->ReleaseHint();
 }
 
@@ -457,11 +459,11 @@ void TApplication::StartHintTimer() {
   if (!ShowHint || !hint_control_ || hint_expired_ || !hint_control_->ShowHint() ||
       ShortHint(hint_control_->Hint()).empty())
     return;
-  SetTimer(handle_, kHintShowTimer, static_cast<UINT>(HintPause > 0 ? HintPause : 1), nullptr);
+  SetTimer(window_.Handle(), kHintShowTimer, static_cast<UINT>(HintPause > 0 ? HintPause : 1), nullptr);
 }
 
 void TApplication::ShowPendingHint() {
-  KillTimer(handle_, kHintShowTimer);
+  KillTimer(window_.Handle(), kHintShowTimer);
   if (!hint_control_ || !hint_control_->ShowHint()) return;
   const std::string text = ShortHint(hint_control_->Hint());
   if (text.empty()) return;
@@ -473,7 +475,7 @@ void TApplication::ShowPendingHint() {
       GetWindowRect(WindowOf(hint_control_), &control))
     at.x = std::max(at.x, control.right);
   hint_window_->ActivateHint(at, text, HintColor);
-  if (HintHidePause > 0) SetTimer(handle_, kHintHideTimer, static_cast<UINT>(HintHidePause), nullptr);
+  if (HintHidePause > 0) SetTimer(window_.Handle(), kHintHideTimer, static_cast<UINT>(HintHidePause), nullptr);
 }
 
 void TApplication::HintMouseMove(TControl* control) {
@@ -527,6 +529,14 @@ void TApplication::AppWndProc(TMessage& m) {
   for (auto& [id, hook] : hooks)
     if (hook(m)) return;
   if (m.Msg == WM_ACTIVATEAPP) NotifyActivation(m.WParam != 0);
+  if (m.Msg == kShowDeferredError) {
+    if (!deferred_errors_.empty()) {
+      const std::string text = deferred_errors_.front();
+      deferred_errors_.erase(deferred_errors_.begin());
+      ShowErrorBox(text);
+    }
+    return;
+  }
   if (m.Msg == WM_TIMER && m.WParam == kHintShowTimer) {
     ShowPendingHint();
     return;
@@ -536,17 +546,21 @@ void TApplication::AppWndProc(TMessage& m) {
     hint_expired_ = true;
     return;
   }
-  m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+  m.Result = DefWindowProcA(window_.Handle(), m.Msg, m.WParam, m.LParam);
 }
 
 void TApplication::HandleException() {
+  std::string text = "Unknown error";
   try {
     throw;
   } catch (const std::exception& e) {
-    ShowException(e);
+    if (!InSendMessage()) return ShowException(e);
+    text = e.what();
   } catch (...) {
-    ShowErrorBox("Unknown error");
+    if (!InSendMessage()) return ShowErrorBox(text);
   }
+  deferred_errors_.push_back(text);
+  PostMessageA(window_.Handle(), kShowDeferredError, 0, 0);
 }
 
 void TApplication::ShowException(const std::exception& e) { ShowErrorBox(e.what()); }

@@ -140,7 +140,7 @@ class TApplication : public TComponent, public THintHost {
   bool HandleMessage();
 
   // The hidden window that stands for the application (posted messages, hooks).
-  HWND Handle() const { return handle_; }
+  HWND Handle() const { return window_.Handle(); }
   // The executable's file name up to its first dot, letters after the first in lower case.
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title) { title_ = title; }
@@ -178,7 +178,9 @@ class TApplication : public TComponent, public THintHost {
   void HookMainWindow(int id, TWindowHook hook);
   void UnhookMainWindow(int id);
 
-  // Shows an error that escaped a handler; the loop then goes on.
+  // Shows an error that escaped a handler; the loop then goes on. Inside a message that
+  // another thread or program sent, the error is shown once the handler has answered:
+  // a modal box there would hold the sender until the user closes it.
   void HandleException();
   void ShowException(const std::exception& e);
 
@@ -187,8 +189,9 @@ class TApplication : public TComponent, public THintHost {
 
  private:
   void AppWndProc(TMessage& m);
+  std::vector<std::string> deferred_errors_;
 
-  HWND handle_ = nullptr;
+  TUtilityWindow window_;
   TCustomForm* main_form_ = nullptr;
   std::string title_;
   std::string exe_name_;

@@ -7,6 +7,7 @@
 
 namespace qv {
 
+// Null means none.
 template <class H, class Traits>
 class UniqueHandle {
  public:
@@ -48,7 +49,7 @@ struct MenuTraits {
 struct MemoryDcTraits {
   static void Close(HDC h) { DeleteDC(h); }
 };
-struct FileTraits {
+struct KernelObjectTraits {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
 
@@ -62,33 +63,40 @@ using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 // Mutexes, events, file mappings: null means none.
-using UniqueKernelObject = UniqueHandle<HANDLE, FileTraits>;
+using UniqueKernelObject = UniqueHandle<HANDLE, KernelObjectTraits>;
 
-// A file handle: INVALID_HANDLE_VALUE, not null, means none.
-class UniqueFile {
+// Runs a function when the scope ends, however it ends.
+template <class F>
+class ScopeExit {
  public:
-  UniqueFile() = default;
-  explicit UniqueFile(HANDLE h) : h_(h) {}
-  ~UniqueFile() { reset(); }
-  UniqueFile(UniqueFile&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
-  UniqueFile& operator=(UniqueFile&& o) noexcept {
-    if (this != &o) {
-      reset();
-      h_ = std::exchange(o.h_, INVALID_HANDLE_VALUE);
-    }
-    return *this;
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ~ScopeExit() {
+    if (armed_) f_();
   }
-  UniqueFile(const UniqueFile&) = delete;
-  UniqueFile& operator=(const UniqueFile&) = delete;
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-  void reset() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-  }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+  // The function will not run.
+  void Dismiss() { armed_ = false; }
 
  private:
-  HANDLE h_ = INVALID_HANDLE_VALUE;
+  F f_;
+  bool armed_ = true;
+};
+
+// A window's painting between BeginPaint and EndPaint.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND wnd) : wnd_(wnd), dc_(BeginPaint(wnd, &ps_)) {}
+  ~PaintDc() { EndPaint(wnd_, &ps_); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  HDC get() const { return dc_; }
+  const RECT& Area() const { return ps_.rcPaint; }
+
+ private:
+  HWND wnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
 };
 
 // A window's device context, released to its window at the end.

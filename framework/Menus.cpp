@@ -242,14 +242,14 @@ void TMainMenu::RepaintBarItem(HWND wnd, int position) {
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {
-  window_ = AllocateHWnd(TWndMethod::Of<&TPopupMenu::WndProc>(this));
+  window_ = TUtilityWindow(TWndMethod::Of<&TPopupMenu::WndProc>(this));
 }
 
-TPopupMenu::~TPopupMenu() { DeallocateHWnd(window_); }
+TPopupMenu::~TPopupMenu() = default;
 
 void TPopupMenu::WndProc(TMessage& m) {
   if (HandleMenuMessage(m)) return;
-  m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+  m.Result = DefWindowProcA(window_.Handle(), m.Msg, m.WParam, m.LParam);
 }
 
 void TPopupMenu::Popup(int x, int y) {
@@ -257,10 +257,10 @@ void TPopupMenu::Popup(int x, int y) {
   HMENU menu = Handle();
   // A menu opened for a background program closes properly only when its
   // window is in front while it shows, and a message follows it.
-  SetForegroundWindow(window_);
+  SetForegroundWindow(window_.Handle());
   const UINT command = static_cast<UINT>(TrackPopupMenu(
-      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, 0, window_, nullptr));
-  PostMessageA(window_, WM_NULL, 0, 0);
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, 0, window_.Handle(), nullptr));
+  PostMessageA(window_.Handle(), WM_NULL, 0, 0);
   if (command)
     if (TMenuItem* item = FindCommand(command)) item->Click();
 }

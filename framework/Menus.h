@@ -168,11 +168,11 @@ class TPopupMenu : public TMenu {
   bool AutoPopup = true;
   TNotifyEvent OnPopup;
   // The window that owns the menu while it is shown.
-  HWND WindowHandle() const { return window_; }
+  HWND WindowHandle() const { return window_.Handle(); }
 
  private:
   void WndProc(TMessage& m);
-  HWND window_ = nullptr;
+  TUtilityWindow window_;
 };
 
 }  // namespace qv

@@ -240,15 +240,14 @@ void TCustomListBox::WindowCreated() {
   ResetItemHeight();
 }
 
-void TCustomListBox::DestroyWnd() {
-  if (HandleAllocated() && items_->Count() > 0) {
+void TCustomListBox::WindowDestroying() {
+  if (items_->Count() > 0) {
     saved_items_ = std::make_unique<TStringList>();
     for (int i = 0; i < items_->Count(); ++i)
       saved_items_->AddObject(items_->Get(i), items_->GetObject(i));
     saved_top_index_ = TopIndex();
     saved_item_index_ = ItemIndex();
   }
-  TWinControl::DestroyWnd();
 }
 
 void TCustomListBox::ResetItemHeight() {

@@ -148,7 +148,7 @@ class TCustomListBox : public TWinControl {
   void SetItems(std::unique_ptr<TStrings> items) { items_ = std::move(items); }
   void CreateParams(TCreateParams& params) override;
   void WindowCreated() override;
-  void DestroyWnd() override;
+  void WindowDestroying() override;
   void WndProc(TMessage& m) override;
   bool NotifiesDoubleClicks() const override { return true; }
   virtual void DrawItem(int index, RECT rect, unsigned state);

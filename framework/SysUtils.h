@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace qv {
 
@@ -33,6 +34,19 @@ QV_EXCEPTION(EClipboardException, Exception)
 QV_EXCEPTION(EInvalidOperation, Exception)
 QV_EXCEPTION(EInvalidCast, Exception)
 #undef QV_EXCEPTION
+
+// A system call that failed: its name and the system's error code travel with the text.
+class EWin32Error : public Exception {
+ public:
+  EWin32Error(std::string call, unsigned long code, const std::string& message)
+      : Exception(message), call_(std::move(call)), code_(code) {}
+  const std::string& Call() const { return call_; }
+  unsigned long ErrorCode() const { return code_; }
+
+ private:
+  std::string call_;
+  unsigned long code_;
+};
 
 // The messages, built exactly as the user sees them.
 std::string MsgCannotOpenFile(const std::string& path);     // "Cannot open file %s"

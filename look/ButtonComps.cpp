@@ -171,12 +171,10 @@ void TVerivorButton::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_PAINT: {
       // The system's repaint shows the rest state, whatever the mouse does.
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      canvas_.SetHandle(dc);
+      PaintDc dc(Handle());
+      canvas_.SetHandle(dc.get());
       PaintRest();
       canvas_.SetHandle(nullptr);
-      EndPaint(Handle(), &ps);
       m.Result = 0;
       return;
     }

@@ -172,7 +172,7 @@ TMenuPainter::TMenuPainter(TComponent* owner)
 
 TMenuPainter::~TMenuPainter() {
   Release();
-  if (deferred_window_) DeallocateHWnd(deferred_window_);
+  deferred_window_.Reset();
 }
 
 // Items must not keep pointing at a painter that is gone, so the form is
@@ -227,8 +227,8 @@ constexpr UINT kHookInserted = WM_APP + 0x39;
 
 void TMenuPainter::DeferInserted(TComponent* component) {
   if (!deferred_window_)
-    deferred_window_ = AllocateHWnd(TWndMethod::Of<&TMenuPainter::DeferredWndProc>(this));
-  if (inserted_.empty()) PostMessageA(deferred_window_, kHookInserted, 0, 0);
+    deferred_window_ = TUtilityWindow(TWndMethod::Of<&TMenuPainter::DeferredWndProc>(this));
+  if (inserted_.empty()) PostMessageA(deferred_window_.Handle(), kHookInserted, 0, 0);
   inserted_.push_back(component);
 }
 
@@ -237,7 +237,7 @@ void TMenuPainter::DeferredWndProc(TMessage& m) {
     HookInserted();
     return;
   }
-  m.Result = DefWindowProcA(deferred_window_, m.Msg, m.WParam, m.LParam);
+  m.Result = DefWindowProcA(deferred_window_.Handle(), m.Msg, m.WParam, m.LParam);
 }
 
 // Of the kinds a newcomer may be, only a control bar is changed by the pass; a
@@ -558,30 +558,47 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
   // own coordinates start at x = 4; a bar item's starts at the item.
   RECT w = Rect(4, 0, Width(area) + 4, Height(area));
   POINT origin{area.left - 4, area.top};
-  int bufferWidth = w.right;
   if (topLevel) {
     w = Rect(0, 0, Width(area), Height(area) - 1);
     origin.x = area.left;
-    bufferWidth = w.right;
   }
-  TBitmap buffer(bufferWidth, Height(area));
+  TBitmap buffer(w.right, Height(area));
   TCanvas& canvas = buffer.Canvas();
-
-  const bool separator = item.Caption() == "-";
   const bool enabled = item.Enabled();
   TMenu* menu = item.GetParentMenu();
   const bool rtl = menu && menu->IsRightToLeft();
-
   if (palette_stale_) RefreshPalette(canvas);
-  const TPalette& p = palette_;
   canvas.Font().Assign(font_);
   w.bottom += 1;
 
-  const std::string caption = " " + item.Caption();
+  TBitmap icon;
+  const bool hasIcon = ItemIcon(item, icon);
+  const TItemLayout layout = LayOutItem(w, rtl, topLevel, hasIcon ? icon.Width() : -1);
+  const TColor barColor = PaintItemBackground(canvas, w, layout.column, topLevel, rtl);
+  const bool hot = PaintItemHighlight(item, canvas, target, area, w, selected, topLevel, barColor, rtl);
+  if (item.Checked() || item.RadioItem)
+    PaintCheckMark(item, canvas, selected, layout.check, hasIcon, enabled);
+  if (hasIcon)
+    PaintItemIcon(&item, canvas, icon, layout.column, selected || hot, false, enabled,
+                  item.Checked(), topLevel, rtl);
+  PaintItemCaption(item, canvas, layout.text, selected, topLevel, rtl);
 
+  target.Draw(origin.x, origin.y, buffer);
+  if (topLevel && draw_menu_bar_ && IsLastTopLevelItem(item)) {
+    // The rest of the bar, past the last item, in the bar colour too.
+    RECT client{};
+    if (form_ && form_->HandleAllocated()) GetClientRect(form_->Handle(), &client);
+    target.Brush().SetStyle(TBrushStyle::bsSolid);
+    target.Brush().SetColor(barColor);
+    target.FillRect(rtl ? Rect(3, area.top, area.left, area.bottom)
+                        : Rect(area.right, area.top, client.right + 5, area.bottom));
+  }
+  if (flat_menu_) RequestPopupFrame(item, target);
+}
+
+bool TMenuPainter::ItemIcon(TMenuItem& item, TBitmap& icon) {
   // A private copy of the picture on a uniform background: fading and greying
   // change it, and its bottom-left colour stays the transparent one.
-  TBitmap icon;
   bool hasIcon = false;
   if (!item.Bitmap().Empty() && item.Bitmap().Width() > 0 && item.Bitmap().Height() > 0) {
     TBitmap& picture = item.Bitmap();
@@ -598,45 +615,53 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     images->Draw(icon.Canvas(), 0, 0, item.ImageIndex);
     hasIcon = true;
   }
-  const int iconW = hasIcon ? icon.Width() : 0;
+  return hasIcon;
+}
 
-  const RECT column = rtl ? Rect(w.right - icon_width_, w.top, w.right, w.bottom)
-                          : Rect(w.left, w.top, w.left + icon_width_, w.bottom);
-
-  RECT check;
+TMenuPainter::TItemLayout TMenuPainter::LayOutItem(RECT w, bool rtl, bool topLevel,
+                                                   int iconWidth) const {
+  const bool hasIcon = iconWidth >= 0;
+  const int iconW = hasIcon ? iconWidth : 0;
+  TItemLayout l;
+  l.column = rtl ? Rect(w.right - icon_width_, w.top, w.right, w.bottom)
+                 : Rect(w.left, w.top, w.left + icon_width_, w.bottom);
   if (hasIcon) {
-    check = Rect(column.left + 1, column.top + 2, column.right - 3, column.bottom - 2);
+    l.check = Rect(l.column.left + 1, l.column.top + 2, l.column.right - 3, l.column.bottom - 2);
   } else {
-    const int left = column.left + (Width(column) - 10) / 2;
-    const int top = column.top + (Height(column) - 10) / 2;
-    check = Rect(left, top, left + 10, top + 10);
+    const int left = l.column.left + (Width(l.column) - 10) / 2;
+    const int top = l.column.top + (Height(l.column) - 10) / 2;
+    l.check = Rect(left, top, left + 10, top + 10);
   }
   if (iconW > icon_width_) {
     if (rtl)
-      check.left = check.right - iconW;
+      l.check.left = l.check.right - iconW;
     else
-      check.right = check.left + iconW;
+      l.check.right = l.check.left + iconW;
   }
-  if (topLevel) OffsetRect(&check, 0, -1);
+  if (topLevel) OffsetRect(&l.check, 0, -1);
 
-  RECT text = w;
+  l.text = w;
   if (rtl) {
-    text.left = w.left;
-    text.right = std::min<LONG>(topLevel ? w.right - 4 : w.right - icon_width_,
-                                w.right - iconW - 8);
+    l.text.right = std::min<LONG>(topLevel ? w.right - 4 : w.right - icon_width_,
+                                  w.right - iconW - 8);
   } else {
-    text.left = std::max<LONG>(topLevel ? w.left + 4 : w.left + icon_width_, w.left + iconW + 4);
-    text.right = w.right;
+    l.text.left =
+        std::max<LONG>(topLevel ? w.left + 4 : w.left + icon_width_, w.left + iconW + 4);
   }
   if (topLevel) {
     if (!hasIcon)
-      text = w;
+      l.text = w;
     else if (rtl)
-      text.right += 5;
+      l.text.right += 5;
     else
-      text.left -= 5;
+      l.text.left -= 5;
   }
+  return l;
+}
 
+TColor TMenuPainter::PaintItemBackground(TCanvas& canvas, RECT w, RECT column, bool topLevel,
+                                         bool rtl) {
+  const TPalette& p = palette_;
   TColor barColor = p.BarColor;
   if (topLevel) {
     if (draw_menu_bar_) barColor = menu_bar_color_;
@@ -652,8 +677,14 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
     canvas.Brush().SetColor(p.IconColumnColor);
     canvas.FillRect(column);
   }
+  return barColor;
+}
 
-  bool hot = false;
+bool TMenuPainter::PaintItemHighlight(TMenuItem& item, TCanvas& canvas, TCanvas& target,
+                                      RECT area, RECT w, bool selected, bool topLevel,
+                                      TColor barColor, bool rtl) {
+  const TPalette& p = palette_;
+  const bool enabled = item.Enabled();
   if (selected && draw_select_) {
     canvas.Brush().SetStyle(TBrushStyle::bsSolid);
     if (topLevel) {
@@ -666,26 +697,24 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
       canvas.Pen().SetColor(p.HighlightBorderColor);
       canvas.Rectangle(h.left, h.top, h.right, h.bottom);
     }
-    hot = true;
-  } else if (topLevel && enabled && is_win_nt_ && IsCursorOver(target, area)) {
+    return true;
+  }
+  if (topLevel && enabled && is_win_nt_ && IsCursorOver(target, area)) {
     // Hot tracking of the bar: the item under the mouse.
     canvas.Brush().SetStyle(TBrushStyle::bsSolid);
     canvas.Brush().SetColor(p.HighlightFillColor);
     canvas.Pen().SetColor(p.HighlightBorderColor);
     canvas.Rectangle(w.left, w.top, w.right - 7, w.bottom);
-    hot = true;
+    return true;
   }
+  return false;
+}
 
-  if (item.Checked() || item.RadioItem)
-    PaintCheckMark(item, canvas, selected, check, hasIcon, enabled);
-
-  if (hasIcon)
-    PaintItemIcon(&item, canvas, icon, column, selected || hot, false, enabled, item.Checked(),
-                  topLevel, rtl);
-
-  if (separator) {
+void TMenuPainter::PaintItemCaption(TMenuItem& item, TCanvas& canvas, RECT text, bool selected,
+                                    bool topLevel, bool rtl) {
+  if (item.Caption() == "-") {
     const int y = text.top + RoundEven(Height(text) / 2.0);
-    canvas.Pen().SetColor(p.SeparatorLineColor);
+    canvas.Pen().SetColor(palette_.SeparatorLineColor);
     if (rtl) {
       canvas.MoveTo(text.left, y);
       canvas.LineTo(text.right - 7, y);
@@ -693,31 +722,19 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
       canvas.MoveTo(text.left + 7, y);
       canvas.LineTo(text.right, y);
     }
+    return;
+  }
+  UINT format;
+  if (rtl) {
+    text.right -= 3;
+    format = DT_RIGHT | DT_RTLREADING;
   } else {
-    UINT format;
-    if (rtl) {
-      text.right -= 3;
-      format = DT_RIGHT | DT_RTLREADING;
-    } else {
-      text.left += 3;
-      format = DT_LEFT;
-    }
-    text.top += (Height(text) - canvas.TextHeight("W")) / 2;
-    PaintItemText(&item, caption, ShortCutToText(item.ShortCut), canvas, text, selected, enabled,
-                  item.Default, topLevel, rtl, font_, format);
+    text.left += 3;
+    format = DT_LEFT;
   }
-
-  target.Draw(origin.x, origin.y, buffer);
-  if (topLevel && draw_menu_bar_ && IsLastTopLevelItem(item)) {
-    // The rest of the bar, past the last item, in the bar colour too.
-    RECT client{};
-    if (form_ && form_->HandleAllocated()) GetClientRect(form_->Handle(), &client);
-    target.Brush().SetStyle(TBrushStyle::bsSolid);
-    target.Brush().SetColor(barColor);
-    target.FillRect(rtl ? Rect(3, area.top, area.left, area.bottom)
-                        : Rect(area.right, area.top, client.right + 5, area.bottom));
-  }
-  if (flat_menu_) RequestPopupFrame(item, target);
+  text.top += (Height(text) - canvas.TextHeight("W")) / 2;
+  PaintItemText(&item, " " + item.Caption(), ShortCutToText(item.ShortCut), canvas, text,
+                selected, item.Enabled(), item.Default, topLevel, rtl, font_, format);
 }
 
 // Whether the mouse is over `area` of the window the target canvas paints.
@@ -825,15 +842,17 @@ void TMenuPainter::PaintControlBarBand(TObject* sender, TControl* /*control*/, T
   }
 }
 
+namespace {
+// Marks a window that runs the frame (the import libraries lack GetWindowSubclass).
+const char kPopupFrameProp[] = "QvPopupFrame";
+}  // namespace
+
 void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   if (!flat_menu_ || !window || frame_painting_) return;
   WindowDc dc(window, true);
   if (!dc) return;
   frame_painting_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{frame_painting_};
+  ScopeExit done([this] { frame_painting_ = false; });
 
   TCanvas canvas;
   canvas.SetHandle(dc.get());
@@ -843,9 +862,10 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   GetWindowRect(window, &f);
   OffsetRect(&f, -f.left, -f.top);
 
-  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) != PopupFrameWndProc) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_WNDPROC));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PopupFrameWndProc));
+  // The menu window is the system's: subclassed the documented way, once.
+  if (!HasPopupFrame(window)) {
+    SetWindowSubclass(window, PopupFrameSubclassProc, kPopupFrameSubclassId, 0);
+    SetPropA(window, kPopupFrameProp, reinterpret_cast<HANDLE>(1));
   }
 
   if (!is_win_xp_) {
@@ -903,32 +923,29 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
   canvas.SetHandle(nullptr);
 }
 
-namespace {
-bool RunsFrameProc(HWND wnd) {
-  return wnd &&
-         reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == PopupFrameWndProc;
-}
-}  // namespace
+bool HasPopupFrame(HWND wnd) { return wnd && GetPropA(wnd, kPopupFrameProp) != nullptr; }
 
-LRESULT CALLBACK PopupFrameWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  auto saved = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+void RemovePopupFrame(HWND wnd) {
+  RemoveWindowSubclass(wnd, PopupFrameSubclassProc, kPopupFrameSubclassId);
+  RemovePropA(wnd, kPopupFrameProp);
+}
+
+LRESULT CALLBACK PopupFrameSubclassProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR, DWORD_PTR) {
   if (msg == WM_ERASEBKGND) return 1;
   if ((msg == WM_SHOWWINDOW && !wparam) || msg == WM_CLOSE || msg == WM_DESTROY) {
     RECT r{};
     GetWindowRect(wnd, &r);
     SetWindowRgn(wnd, nullptr, FALSE);
-    SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved));
-    SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
-    const LRESULT result = saved ? CallWindowProcA(saved, wnd, msg, wparam, lparam)
-                                 : DefWindowProcA(wnd, msg, wparam, lparam);
+    RemovePopupFrame(wnd);
+    const LRESULT result = DefSubclassProc(wnd, msg, wparam, lparam);
     // A cascade's parent popup lies beside this one; its frame showed through.
     HWND under = WindowFromPoint(POINT{r.right + 2, r.top + 2});
-    if (!RunsFrameProc(under)) under = WindowFromPoint(POINT{r.right + 2, r.bottom - 2});
-    if (RunsFrameProc(under)) InvalidateRect(under, nullptr, FALSE);
+    if (!HasPopupFrame(under)) under = WindowFromPoint(POINT{r.right + 2, r.bottom - 2});
+    if (HasPopupFrame(under)) InvalidateRect(under, nullptr, FALSE);
     return result;
   }
-  return saved ? CallWindowProcA(saved, wnd, msg, wparam, lparam)
-               : DefWindowProcA(wnd, msg, wparam, lparam);
+  return DefSubclassProc(wnd, msg, wparam, lparam);
 }
 
 void TMenuPainter::PaintCheckMark(TMenuItem& item, TCanvas& canvas, bool selected, RECT c,

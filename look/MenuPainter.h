@@ -21,6 +21,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -96,9 +98,13 @@ constexpr UINT MPM_FRAME_BY_ITEM = 0xBCB3;
 // ... or lParam the window and wParam 1 for right to left.
 constexpr UINT MPM_FRAME_BY_WINDOW = 0xBCB4;
 
-// The window procedure a framed popup window runs until it hides, closes or is
-// destroyed; the procedure it replaced is kept in the window's user-data slot.
-LRESULT CALLBACK PopupFrameWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam);
+// What a framed popup window runs, as a subclass, until it hides, closes or is destroyed.
+constexpr UINT_PTR kPopupFrameSubclassId = 0x51F;
+LRESULT CALLBACK PopupFrameSubclassProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR ref);
+// Whether a window runs the popup frame now, and taking it away.
+bool HasPopupFrame(HWND wnd);
+void RemovePopupFrame(HWND wnd);
 
 // The colour routines of the flat look. Each takes system colour constants too.
 TColor DarkenColor(TColor color, int n);
@@ -223,6 +229,23 @@ class TMenuPainter : public TComponent {
 
   // Paints one popup item into `rect` of the canvas, composed off-screen first.
   void PaintMenuItem(TMenuItem& item, TCanvas& canvas, RECT rect, bool selected);
+  // PaintMenuItem by item part.
+  struct TItemLayout {
+    RECT column;  // the icon column
+    RECT check;   // where a check mark goes
+    RECT text;    // caption and shortcut, or the separator line
+  };
+  // A private copy of the item's picture or image-list icon; false when it has none.
+  bool ItemIcon(TMenuItem& item, TBitmap& icon);
+  // iconWidth is -1 for an item without an icon.
+  TItemLayout LayOutItem(RECT w, bool rtl, bool topLevel, int iconWidth) const;
+  // Returns the bar colour used.
+  TColor PaintItemBackground(TCanvas& canvas, RECT w, RECT column, bool topLevel, bool rtl);
+  // Whether the item shows as hot (selected, or a bar item under the pointer).
+  bool PaintItemHighlight(TMenuItem& item, TCanvas& canvas, TCanvas& target, RECT area, RECT w,
+                          bool selected, bool topLevel, TColor barColor, bool rtl);
+  void PaintItemCaption(TMenuItem& item, TCanvas& canvas, RECT text, bool selected,
+                        bool topLevel, bool rtl);
   // Size the icon column needs for the item (at least IconWidth wide).
   SIZE GetIconSize(TMenuItem& item);
   // Draws the icon in column `column`, faded, greyed, lifted or shadowed as the
@@ -306,7 +329,7 @@ class TMenuPainter : public TComponent {
   bool managed_ = false;
   std::vector<TComponent*> inserted_;
   // Receives the message that brings the deferred look at new components.
-  HWND deferred_window_ = nullptr;
+  TUtilityWindow deferred_window_;
 };
 
 }  // namespace qv

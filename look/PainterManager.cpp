@@ -105,6 +105,7 @@ TControlSubClass::~TControlSubClass() {
   try {
     Restore();
   } catch (...) {
+    // A destructor must not throw; the control is going too, with whatever look it has.
   }
 }
 
@@ -155,6 +156,7 @@ void TControlSubClass::FreeSelf() {
   try {
     Free();
   } catch (...) {
+    // Called from inside the control's own message: an error here must not reach it.
   }
 }
 
@@ -176,6 +178,7 @@ void TControlSubClass::WindowProc(TMessage& m) {
     try {
       Restore();
     } catch (...) {
+      // Nothing more to undo: the subclass goes either way, and the message is answered.
     }
     FreeSelf();
     return;
@@ -188,6 +191,7 @@ void TControlSubClass::WindowProc(TMessage& m) {
         try {
           Restore();
         } catch (...) {
+          // The window is being destroyed: its look no longer matters, only letting go.
         }
         FreeSelf();
         return;
@@ -993,6 +997,7 @@ void TMenuPainterManager::ReleaseForm(TCustomForm* form) {
     try {
       if ((*it)->Control && LiesOn((*it)->Control, form)) (*it)->Restore();
     } catch (...) {
+      // One control that cannot be given back must not keep the others from it.
     }
   }
 }
@@ -1061,6 +1066,7 @@ void TMenuPainterManager::TakeOverPendingForms() {
     try {
       active_painter_->HookComponents(form, true, true);
     } catch (...) {
+      // A form that cannot take the flat look keeps the system's; the others still do.
     }
   }
 }
@@ -1076,6 +1082,7 @@ bool TMenuPainterManager::AppHook(TMessage& m) {
     NoticeNewForms();
     TakeOverPendingForms();
   } catch (...) {
+    // A hook of the application window: the look is not worth breaking its message.
   }
   return false;
 }

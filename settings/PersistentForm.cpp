@@ -258,6 +258,7 @@ void TPersistentForm::LoadComponentValues() {
     try {
       TextToPropValue(component, prop, text);
     } catch (const std::exception&) {
+      // Left at its design value, as the comment above says.
     }
   });
 }

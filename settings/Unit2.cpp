@@ -1,6 +1,5 @@
 #include "settings/Unit2.h"
 
-#include "app/Unit1.h"
 #include "framework/Dialogs.h"
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
@@ -9,6 +8,7 @@
 namespace qv {
 
 TForm2* Form2 = nullptr;
+TSettingsLink SettingsLink;
 
 namespace {
 
@@ -139,14 +139,15 @@ void TForm2::BitBtn1Click(TObject*) {
     return;
   }
   if (!TakeHotKey(key)) ShowMessage(HotKeyHeldMessage(keyText));
-  PasteDelay = delay;
-  Form1->Timer2->SetInterval(CheckBox1->Checked() ? AutoSaveInterval : 0);
+  paste_delay_ = delay;
+  SettingsLink.OnApply(this);
   ModalResult = TModalResult::mrOk;
   Close();
 }
 
 bool TForm2::TakeHotKey(TShortCut key) {
-  TGlobalHotKey& hotKey = *Form1->GlobalHotKey1;
+  if (!SettingsLink.HotKey) return true;
+  TGlobalHotKey& hotKey = *SettingsLink.HotKey;
   const TShortCut previous = hotKey.Key();
   if (key == previous) {
     hotKey.SetEnabled(true);  // not held yet: another try
@@ -169,33 +170,15 @@ std::string TForm2::HotKeyText(TShortCut key) {
 }
 
 void TForm2::CheckBox2Click(TObject*) {
-  if (!Form1) return;
-  if (CheckBox2->Checked()) {
-    CheckBox1->SetChecked(false);
-    CheckBox1->SetEnabled(false);
-    Form1->Timer2->SetInterval(0);
-    Form1->Caching1->SetChecked(false);
-    Form1->Caching1->SetEnabled(false);
-    Form1->SaveClips1->SetEnabled(false);
-    Form1->ClearClips1->SetEnabled(false);
-    VerivorButton2->SetEnabled(true);
-    VerivorButton2->Font().SetColor(kSortOnColor);
-    VerivorButton2->Font().SetStyle(0);
-    Form1->QvTrayIcon1->SetIcon(Form1->Image4->Icon());
-  } else {
-    CheckBox1->SetEnabled(true);
-    Form1->Caching1->SetChecked(true);
-    Form1->Caching1->SetEnabled(true);
-    Form1->SaveClips1->SetEnabled(true);
-    Form1->ClearClips1->SetEnabled(true);
-    VerivorButton2->SetEnabled(false);
-    VerivorButton2->Font().SetColor(kSortOffColor);
-    VerivorButton2->Font().SetStyle(fsItalic);
-    Form1->QvCheckListBox1->SetSorted(false);
-    Form1->QvTrayIcon1->SetIcon(Form1->Image3->Icon());
-  }
+  const bool suppress = CheckBox2->Checked();
+  if (suppress) CheckBox1->SetChecked(false);
+  CheckBox1->SetEnabled(!suppress);
+  VerivorButton2->SetEnabled(suppress);
+  VerivorButton2->Font().SetColor(suppress ? kSortOnColor : kSortOffColor);
+  VerivorButton2->Font().SetStyle(suppress ? 0 : fsItalic);
+  SettingsLink.OnSuppressChange(this);
 }
 
-void TForm2::VerivorButton2Click(TObject*) { Form1->QvCheckListBox1->SetSorted(true); }
+void TForm2::VerivorButton2Click(TObject*) { SettingsLink.OnSort(this); }
 
 }  // namespace qv

@@ -4,11 +4,25 @@
 
 #include "framework/ChoiceCtrls.h"
 #include "framework/ExtCtrls.h"
+#include "components/GlobalHotKey.h"
 #include "framework/ShortCuts.h"
 #include "look/ButtonComps.h"
 #include "settings/PersistentForm.h"
 
 namespace qv {
+
+// How the dialog reaches the window it configures without knowing it: the hot key it
+// chooses is the one it is given, and its changes go out as events (Sender: the dialog).
+struct TSettingsLink {
+  TGlobalHotKey* HotKey = nullptr;
+  // OK put the paste delay and auto save in force: PasteDelayValue() and AutoSave().
+  TNotifyEvent OnApply;
+  // "Suppress saving further clips." was switched: SuppressSaving().
+  TNotifyEvent OnSuppressChange;
+  // "Sort" was asked for.
+  TNotifyEvent OnSort;
+};
+extern TSettingsLink SettingsLink;
 
 class TForm2 : public TPersistentForm {
   QV_CLASS(TForm2)
@@ -40,12 +54,17 @@ class TForm2 : public TPersistentForm {
   bool TakeHotKey(TShortCut key);
   // How ComboBox1 writes a key.
   std::string HotKeyText(TShortCut key);
+  // The values the dialog holds, as OK checked them.
+  int PasteDelayValue() const { return paste_delay_; }
+  bool AutoSave() const { return CheckBox1->Checked(); }
+  bool SuppressSaving() const { return CheckBox2->Checked(); }
 
  protected:
   void CreateParams(TCreateParams& params) override;
 
  private:
   void ApplyFormDesign();
+  int paste_delay_ = 100;
 };
 
 extern TForm2* Form2;

@@ -14,14 +14,10 @@ namespace {
 
 // A plain viewer window joined before the watcher, so it sits behind it.
 struct ViewerBehind {
-  ViewerBehind() {
-    wnd = AllocateHWnd(TWndMethod::Of<&ViewerBehind::Proc>(this));
+  ViewerBehind() : window(TWndMethod::Of<&ViewerBehind::Proc>(this)), wnd(window.Handle()) {
     next = SetClipboardViewer(wnd);
   }
-  ~ViewerBehind() {
-    ChangeClipboardChain(wnd, next);
-    DeallocateHWnd(wnd);
-  }
+  ~ViewerBehind() { ChangeClipboardChain(wnd, next); }
   void Proc(TMessage& m) {
     if (m.Msg == WM_DRAWCLIPBOARD) ++draws;
     if (m.Msg == WM_CHANGECBCHAIN) {
@@ -30,6 +26,7 @@ struct ViewerBehind {
     }
     m.Result = DefWindowProcA(wnd, m.Msg, m.WParam, m.LParam);
   }
+  TUtilityWindow window;
   HWND wnd;
   HWND next;
   int draws = 0;
@@ -161,14 +158,10 @@ TEST_F(Watcher, AHungViewerBehindDoesNotStopTheNotices) {
 // A viewer in front of the watcher that, as the chain changes, passes a notice to the
 // window that is leaving, as a change arriving at that moment would.
 struct ViewerInFront {
-  ViewerInFront() {
-    wnd = AllocateHWnd(TWndMethod::Of<&ViewerInFront::Proc>(this));
+  ViewerInFront() : window(TWndMethod::Of<&ViewerInFront::Proc>(this)), wnd(window.Handle()) {
     next = SetClipboardViewer(wnd);
   }
-  ~ViewerInFront() {
-    ChangeClipboardChain(wnd, next);
-    DeallocateHWnd(wnd);
-  }
+  ~ViewerInFront() { ChangeClipboardChain(wnd, next); }
   void Proc(TMessage& m) {
     if (m.Msg == WM_CHANGECBCHAIN) {
       SendMessageA(reinterpret_cast<HWND>(m.WParam), WM_DRAWCLIPBOARD, 0, 0);
@@ -176,6 +169,7 @@ struct ViewerInFront {
     }
     m.Result = DefWindowProcA(wnd, m.Msg, m.WParam, m.LParam);
   }
+  TUtilityWindow window;
   HWND wnd;
   HWND next;
 };

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "framework/ChoiceCtrls.h"
 #include "framework/Clipbrd.h"
@@ -108,6 +110,19 @@ TEST_F(Framework, ReCreatingTheListWindowKeepsLinesObjectsAndSelection) {
   EXPECT_EQ(list->ItemIndex(), 1);  // restored by number
   list->Items().Insert(0, "zebra");  // an insert at an index is never sorted
   EXPECT_EQ(list->Items().Get(0), "zebra");
+
+  // The system destroying the window with its parent takes the same way down: the
+  // control lets go of it and keeps its lines for the next window.
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  list->SetParent(panel);
+  ASSERT_TRUE(list->HandleAllocated());
+  DestroyWindow(panel->Handle());
+  EXPECT_FALSE(list->HandleAllocated());
+  EXPECT_FALSE(panel->HandleAllocated());
+  ASSERT_EQ(list->Count(), 3);  // sorted again as they come back
+  EXPECT_EQ(list->Items().Get(1), "pear");
+  EXPECT_EQ(list->Items().GetObject(1), 1);
 }
 
 TEST_F(Framework, ListBoxFilesUseTheStringListFormat) {
@@ -150,6 +165,40 @@ TEST_F(Framework, TimersTickThroughTheLoopAndErrorsAreShownWithoutStoppingIt) {
   EXPECT_EQ(prompts.asked[0].Type, TMsgDlgType::mtError);
   timer->SetInterval(0);
   EXPECT_FALSE(timer->Running());
+}
+
+struct Thrower {
+  TWndMethod saved;
+  void Proc(TMessage& m) {
+    if (m.Msg == WM_USER + 9) throw Exception("failed while another thread waited");
+    saved(m);
+  }
+};
+
+TEST_F(Framework, AnErrorInAMessageFromAnotherThreadIsShownOnlyAfterTheSenderHasItsAnswer) {
+  auto* control = new TPanel(form);
+  control->SetParent(form);
+  Thrower thrower{control->WindowProc};
+  control->WindowProc = TWndMethod::Of<&Thrower::Proc>(&thrower);
+  std::atomic<bool> answered{false};
+  bool answeredWhenShown = false;
+  std::string shown;
+  DialogHook() = [&](const TDialogRequest& r) {
+    // A box shown inside the send would keep the sender waiting for as long as it is up.
+    test::PumpUntil([&] { return answered.load(); }, 2000);
+    answeredWhenShown = answered;
+    shown = r.Text;
+    return TModalResult::mrOk;
+  };
+  const HWND window = control->Handle();
+  std::thread sender([&] {
+    SendMessageA(window, WM_USER + 9, 0, 0);
+    answered = true;
+  });
+  ASSERT_TRUE(test::PumpUntil([&] { return !shown.empty(); }));
+  sender.join();
+  EXPECT_TRUE(answeredWhenShown);
+  EXPECT_EQ(shown, "failed while another thread waited");
 }
 
 TEST_F(Framework, ClipboardTextRoundTripsAsAnsiBytes) {

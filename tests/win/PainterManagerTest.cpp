@@ -200,7 +200,7 @@ TEST_F(PainterManager, PopupFrameOnNewerWindowsLeavesShadowAndRegionToTheSystem)
 
   p->SetFlatMenu(true);
   p->PaintPopupFrame(popup, false);
-  ASSERT_EQ(ProcOf(popup), &PopupFrameWndProc);
+  ASSERT_TRUE(HasPopupFrame(popup));
   const auto& pal = p->Palette();
   EXPECT_EQ(WindowPixel(popup, 0, 40), Rgb(pal.FrameColor));
   EXPECT_EQ(WindowPixel(popup, 50, 0), Rgb(pal.FrameColor));
@@ -213,8 +213,8 @@ TEST_F(PainterManager, PopupFrameOnNewerWindowsLeavesShadowAndRegionToTheSystem)
 
   // Hiding gives the window its own procedure back.
   ShowWindow(popup, SW_HIDE);
+  EXPECT_FALSE(HasPopupFrame(popup));
   EXPECT_EQ(ProcOf(popup), &WhiteProc);
-  EXPECT_EQ(GetWindowLongPtrA(popup, GWLP_USERDATA), 0);
   DeleteObject(rgn);
   DestroyWindow(popup);
   EXPECT_FALSE(p->FramePainting());
@@ -229,7 +229,7 @@ TEST_F(PainterManager, RightToLeftFrameContinuesTheColumnAtTheRight) {
   // The strip that closes the system's edge goes to the side the column is not on.
   EXPECT_EQ(WindowPixel(popup, 1, 40), Rgb(p->Palette().MenuBackColor));
   EXPECT_EQ(WindowPixel(popup, 2, 40), Rgb(p->Palette().MenuBackColor));
-  EXPECT_EQ(ProcOf(popup), &PopupFrameWndProc);
+  EXPECT_TRUE(HasPopupFrame(popup));
   DestroyWindow(popup);
 }
 
@@ -288,7 +288,7 @@ TEST_F(PainterManagerFrame, ItemPaintedOnAWindowGetsThatWindowFramedThroughTheHo
   EXPECT_EQ(m.wParam, 0u);
   ASSERT_EQ(TMenuPainterManager::Instance()->ActivePainter(), painter);
   test::Pump();
-  EXPECT_EQ(ProcOf(popup), &PopupFrameWndProc);
+  EXPECT_TRUE(HasPopupFrame(popup));
   EXPECT_EQ(WindowPixel(popup, 0, 30), Rgb(painter->Palette().FrameColor));
   DestroyWindow(popup);
 }
@@ -317,7 +317,7 @@ TEST_F(PainterManagerFrame, ARequestIsAnsweredByThePainterThatPostedIt) {
     ReleaseDC(popup, dc);
   }
   test::Pump();
-  ASSERT_EQ(ProcOf(popup), &PopupFrameWndProc);
+  ASSERT_TRUE(HasPopupFrame(popup));
   EXPECT_EQ(WindowPixel(popup, 1, 40), RGB(200, 40, 40));
   DestroyWindow(popup);
 
@@ -333,22 +333,21 @@ TEST_F(PainterManagerFrame, ARequestIsAnsweredByThePainterThatPostedIt) {
 // the frame is drawn before the menu closes.
 struct MenuProbe {
   static inline HWND menuWindow = nullptr;
-  static inline WNDPROC procWhileOpen = nullptr;
-  static inline WNDPROC procFirst = nullptr;
+  static inline bool framedWhileOpen = false;
+  static inline bool framedFirst = false;
   static inline TMenuItem* item = nullptr;
   static inline int ticks = 0;
   static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
     HWND w = FindWindowA("#32768", nullptr);
     if (++ticks == 3 && w) {
-      procFirst = ProcOf(w);
+      framedFirst = HasPopupFrame(w);
       // Ask by item too: the manager finds the item's window itself.
-      SetWindowLongPtrA(w, GWLP_WNDPROC, GetWindowLongPtrA(w, GWLP_USERDATA));
-      SetWindowLongPtrA(w, GWLP_USERDATA, 0);
+      RemovePopupFrame(w);
       PostMessageA(Application->Handle(), MPM_FRAME_BY_ITEM, 0, reinterpret_cast<LPARAM>(item));
     }
     if (ticks < 6) return;
     menuWindow = w;
-    if (w) procWhileOpen = ProcOf(w);
+    if (w) framedWhileOpen = HasPopupFrame(w);
     KillTimer(nullptr, id);
     EndMenu();
   }
@@ -359,13 +358,13 @@ TEST_F(PainterManagerFrame, OpenPopupMenuIsFramedByWindowAndByItem) {
   MenuProbe::item = item;
   MenuProbe::ticks = 0;
   MenuProbe::menuWindow = nullptr;
-  MenuProbe::procWhileOpen = nullptr;
-  MenuProbe::procFirst = nullptr;
+  MenuProbe::framedWhileOpen = false;
+  MenuProbe::framedFirst = false;
   SetTimer(nullptr, 0, 100, &MenuProbe::Tick);
   menu->Popup(300, 300);
   ASSERT_NE(MenuProbe::menuWindow, nullptr) << "the menu did not show";
-  EXPECT_EQ(MenuProbe::procFirst, &PopupFrameWndProc) << "asked for by the menu window";
-  EXPECT_EQ(MenuProbe::procWhileOpen, &PopupFrameWndProc) << "asked for by the item";
+  EXPECT_TRUE(MenuProbe::framedFirst) << "asked for by the menu window";
+  EXPECT_TRUE(MenuProbe::framedWhileOpen) << "asked for by the item";
 }
 
 // ---- the manager ----
