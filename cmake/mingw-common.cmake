@@ -12,10 +12,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # One self-contained exe: no libstdc++/libgcc/winpthread DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# The released exes leave out the functions and data nothing calls (most of the static
-# runtime): about an eighth of the 32-bit program.
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG -ffunction-sections -fdata-sections")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG -ffunction-sections -fdata-sections")
+# The released exes leave out the functions and data nothing calls.
+set(CMAKE_C_FLAGS_RELEASE_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_CXX_FLAGS_RELEASE_INIT "-ffunction-sections -fdata-sections")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-Wl,--gc-sections")
 
 # Test programs run under Wine with the project's private prefix.
