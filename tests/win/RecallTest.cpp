@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -29,13 +30,14 @@ LRESULT CALLBACK ClosingOwnerProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lpar
 
 class Recall : public test::MainWindowFixture {
  protected:
-  // A history of n clips "c0" (newest) .. "c<n-1>".
-  void StartWithClips(int n) {
+  // A history of n clips "c0" (newest) .. "c<n-1>"; those hasText refuses have no block.
+  void StartWithClips(int n, const std::function<bool(int)>& hasText = nullptr) {
     std::string list, store;
     for (int i = 0; i < n; ++i) {
       list += "c" + std::to_string(i) + ListLineMarker + IdOf(i) + "\r\n";
-      store += "/:hdr:\\" + IdOf(i) + "\r\nc" + std::to_string(i) + "\r\n/:tlr:\\" + IdOf(i) +
-               "\r\n";
+      if (!hasText || hasText(i))
+        store += "/:hdr:\\" + IdOf(i) + "\r\nc" + std::to_string(i) + "\r\n/:tlr:\\" +
+                 IdOf(i) + "\r\n";
     }
     folder.Write("Lb1.qvl", list);
     folder.Write("vqclips.qvl", store);
@@ -296,18 +298,7 @@ TEST_F(Recall, AClipboardThatRefusesTheWriteStopsTheRecallAsABusyOneDoes) {
 
 TEST_F(Recall, LinesWhoseTextIsGoneAreLeftOutAndARecallOfNothingStillEnds) {
   // Lines 0, 1 and 3 have no block in the store.
-  std::string list, store;
-  for (int i = 0; i < 5; ++i) {
-    list += "c" + std::to_string(i) + ListLineMarker + IdOf(i) + "\r\n";
-    if (i == 2 || i == 4)
-      store += "/:hdr:\\" + IdOf(i) + "\r\nc" + std::to_string(i) + "\r\n/:tlr:\\" + IdOf(i) +
-               "\r\n";
-  }
-  folder.Write("Lb1.qvl", list);
-  folder.Write("vqclips.qvl", store);
-  Start();
-  test::Pump();
-  PasteDelay = 0;
+  StartWithClips(5, [](int i) { return i == 2 || i == 4; });
 
   form->SpeedButton1->Click();
   Press('5');
