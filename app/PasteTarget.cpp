@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/Recall.h"
+#include "app/RecallRules.h"
 
 namespace qv {
 

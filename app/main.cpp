@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
+#include "app/MainWindow.h"
 #include "app/SingleInstance.h"
-#include "app/Unit1.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
-#include "settings/Unit2.h"
+#include "settings/SettingsDialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char exe[MAX_PATH * 2] = {0};
@@ -19,9 +19,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   qv::TApplication application;
   application.Initialize();
-  application.CreateForm<qv::TForm1>();
-  instance.Publish(qv::Form1->Handle());
-  application.CreateForm<qv::TForm2>();
+  qv::TMainWindow* mainWindow = application.CreateForm<qv::TMainWindow>();
+  instance.Publish(mainWindow->Handle());
+  application.CreateForm<qv::TSettingsDialog>();
   application.Run();
   return 0;
 }

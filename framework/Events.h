@@ -15,7 +15,7 @@ class TMethod {
   TMethod() = default;
   TMethod(std::nullptr_t) {}
 
-  // TMethod<...>::Of<&TForm1::FormCreate>(this)
+  // TMethod<...>::Of<&TMainWindow::FormCreate>(this)
   template <auto Method, class T>
   static TMethod Of(T* object) {
     TMethod m;

@@ -21,4 +21,10 @@ bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetNam
 // Replaces target by temporary in one step (platform-specific).
 bool ReplaceFileWith(const std::string& temporary, const std::string& target);
 
+// Whether anything (a file or a folder) is there (platform-specific).
+bool PathExists(const std::string& path);
+
+// Renames a file to a name that is not taken yet, never replacing one (platform-specific).
+bool RenameFileTo(const std::string& from, const std::string& to);
+
 }  // namespace qv

@@ -5,7 +5,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "app/Recall.h"
+#include "app/RecallRules.h"
 #include "framework/SysUtils.h"
 
 namespace qv {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/ClipStore.h"
-#include "app/Recall.h"
+#include "app/RecallRules.h"
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "qvclips/ClipFiles.h"

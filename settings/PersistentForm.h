@@ -8,7 +8,7 @@
 // LoadPersistentDesign, which runs the descendant's InitPersistentPropNames, loads
 // the design (the usual form creation, OnCreate included) and then reads the store:
 //
-//   TForm2::TForm2(TComponent* owner) : TPersistentForm(owner) {
+//   TSettingsDialog::TSettingsDialog(TComponent* owner) : TPersistentForm(owner) {
 //     LoadPersistentDesign([this] { ApplyFormDesign(); });
 //   }
 //

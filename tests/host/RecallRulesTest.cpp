@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/InstanceName.h"
-#include "app/Recall.h"
+#include "app/RecallRules.h"
 #include "components/CheckStates.h"
 
 namespace qv {

@@ -41,13 +41,13 @@ class Capture : public test::MainWindowFixture {
   void WaitForNotice(int before) {
     ASSERT_TRUE(test::PumpUntil([&] { return notices > before; })) << "no change notice";
   }
-  int Count() { return form->QvCheckListBox1->Count(); }
-  std::string Line(int i) { return form->QvCheckListBox1->Items().Get(i); }
+  int Count() { return form->ClipList->Count(); }
+  std::string Line(int i) { return form->ClipList->Items().Get(i); }
   std::string Display(int i) { return Line(i).substr(0, Line(i).size() - 90); }
 
   void Counting() {
-    counted_ = form->ClipboardWatcher1->OnChange;
-    form->ClipboardWatcher1->OnChange = TNotifyEvent::Of<&Capture::Notice>(this);
+    counted_ = form->Watcher->OnChange;
+    form->Watcher->OnChange = TNotifyEvent::Of<&Capture::Notice>(this);
   }
   void Notice(TObject* sender) {
     ++notices;
@@ -66,7 +66,7 @@ TEST_F(Capture, OneLineTextBecomesABlockAndAListLine) {
   ASSERT_EQ(line.size(), 5u + 77u + 13u);
   EXPECT_EQ(line.substr(0, 5 + 77), "hello" + ListLineMarker);
   const std::string id = line.substr(82);
-  EXPECT_EQ(form->QvRichEdit2.Text(), "/:hdr:\\" + id + "\r\nhello\r\n/:tlr:\\" + id);
+  EXPECT_EQ(form->History.Store().Text(), "/:hdr:\\" + id + "\r\nhello\r\n/:tlr:\\" + id);
   EXPECT_EQ(Text(0), "hello");
 }
 
@@ -102,10 +102,10 @@ TEST_F(Capture, AnOverWideLineIsCutToTheLongestStartThatFits) {
 TEST_F(Capture, RepeatsOfTheLastTextAreNotStoredButAreSeen) {
   Counting();
   Copy("A");
-  LastCaptureTime = 0;
+  const unsigned long seen = form->Capture.TextsSeen();
   Copy("A");
   EXPECT_EQ(Count(), 1);
-  EXPECT_GT(LastCaptureTime, 0);
+  EXPECT_EQ(form->Capture.TextsSeen(), seen + 1);
   Copy("B");
   Copy("A");
   EXPECT_EQ(Count(), 3);
@@ -127,7 +127,7 @@ TEST_F(Capture, AnEmptyTextIsNeverAClip) {
 
 TEST_F(Capture, AChangeWithoutTextChangesNothing) {
   Counting();
-  LastCaptureTime = 0;
+  const unsigned long seen = form->Capture.TextsSeen();
   const int before = notices;
   Clipboard().Open();
   EmptyClipboard();
@@ -135,16 +135,16 @@ TEST_F(Capture, AChangeWithoutTextChangesNothing) {
   Clipboard().Close();
   WaitForNotice(before);
   EXPECT_EQ(Count(), 0);
-  EXPECT_EQ(LastCaptureTime, 0);
+  EXPECT_EQ(form->Capture.TextsSeen(), seen);
 }
 
 TEST_F(Capture, CachingOffTakesNothingAndTheLastTextStillCounts) {
   Counting();
   Copy("kept");
-  form->Caching1Click(nullptr);
+  form->CachingClick(nullptr);
   Copy("missed");
   EXPECT_EQ(Count(), 1);
-  form->Caching1Click(nullptr);
+  form->CachingClick(nullptr);
   Copy("kept");  // equal to the last text stored before caching went off
   EXPECT_EQ(Count(), 1);
   Copy("new");
@@ -153,12 +153,12 @@ TEST_F(Capture, CachingOffTakesNothingAndTheLastTextStillCounts) {
 
 TEST_F(Capture, PrivateContentIsNeverRecorded) {
   Counting();
-  LastCaptureTime = 0;
+  const unsigned long seen = form->Capture.TextsSeen();
   Copy("secret1", "ExcludeClipboardContentFromMonitorProcessing");
   Copy("secret2", "Clipboard Viewer Ignore");
   Copy("secret3", "CanIncludeInClipboardHistory", 0);
   EXPECT_EQ(Count(), 0);
-  EXPECT_EQ(LastCaptureTime, 0);
+  EXPECT_EQ(form->Capture.TextsSeen(), seen);
   Copy("public", "CanIncludeInClipboardHistory", 1);
   EXPECT_EQ(Count(), 1);
   EXPECT_EQ(Text(0), "public");
@@ -166,10 +166,10 @@ TEST_F(Capture, PrivateContentIsNeverRecorded) {
 
 TEST_F(Capture, TheProgramsOwnWriteIsSkippedOnce) {
   Counting();
-  SkipNextCapture = 1;
+  form->Capture.SkipNextNotice();
   Copy("recalled");
   EXPECT_EQ(Count(), 0);
-  EXPECT_EQ(SkipNextCapture, 0);
+  EXPECT_FALSE(form->Capture.SkippingNextNotice());
   Copy("next");
   EXPECT_EQ(Count(), 1);
 }
@@ -297,7 +297,7 @@ TEST_F(Capture, ANoticeDuringALateRenderingNeverRunsTwoCopiesTogether) {
   OtherProgram other;
   for (const char* text : {"alpha", "burst-01", "burst-02"}) {
     const int before = notices;
-    other.CopyLate(text, form->ClipboardWatcher1->WindowHandle());
+    other.CopyLate(text, form->Watcher->WindowHandle());
     WaitForNotice(before);
     ASSERT_TRUE(test::PumpUntil([&] { return Count() > 0 && Text(0) == text; }))
         << "newest: " << (Count() ? Text(0) : "none");
@@ -308,7 +308,7 @@ TEST_F(Capture, ANoticeDuringALateRenderingNeverRunsTwoCopiesTogether) {
   EXPECT_EQ(Text(2), "alpha");
   EXPECT_GE(other.renders, 3);
   // The store holds exactly the three blocks the list names.
-  EXPECT_EQ(form->QvRichEdit2.Segments().size(), 3u);
+  EXPECT_EQ(form->History.Store().Segments().size(), 3u);
 }
 
 TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
@@ -325,28 +325,30 @@ TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
   EXPECT_EQ(Count(), 2);
 }
 
-TEST_F(Capture, AFullStoreLetsItsOldestGoAndKeepsRecording) {
-  Counting();
-  // Two large clips fill the store; only the newer one is on the list.
-  const size_t half = (kStoreCapacity - 2 - 2 * 44) / 2;
-  const std::string big(half, 'o');
-  ASSERT_TRUE(form->AddClip(big, "0000000000001", "old"));
-  ASSERT_TRUE(form->AddClip(big, "0000000000002", "newer"));
-  form->QvCheckListBox1->Items().Delete(1);
-  ASSERT_GT(form->QvRichEdit2.Size() + 1100, kStoreCapacity);
-
-  Copy(std::string(1000, 'k'));
-  ASSERT_EQ(Count(), 2);
-  EXPECT_EQ(Text(0), std::string(1000, 'k'));
-  EXPECT_EQ(Text(1), big);  // the listed clip stayed; the unlisted one made room
-  EXPECT_FALSE(form->QvRichEdit2.HasHeaderKey("0000000000001"));
-
-  // Room for a clip of half the store: the oldest listed clip goes, with its line.
-  Copy(std::string(half, 'n'));
-  ASSERT_EQ(Count(), 2);
-  EXPECT_EQ(Text(0), std::string(half, 'n'));
-  EXPECT_EQ(Text(1), std::string(1000, 'k'));
-  EXPECT_LE(form->QvRichEdit2.Size(), kStoreCapacity);
+// Capture needs no window: a history, a clipboard and an answer to "is capture on".
+TEST(CaptureUnit, WorksWithoutTheMainWindow) {
+  struct THost : TCaptureHost {
+    bool on = true;
+    TClipboard clipboard;
+    bool CaptureOn() override { return on; }
+    TClipboard& CaptureClipboard() override { return clipboard; }
+    int TextWidth(const std::string& text) override { return 6 * static_cast<int>(text.size()); }
+  } host;
+  TComponent owner(nullptr);
+  TClipHistory history;
+  TClipCapture capture(&owner, history, host);
+  Clipboard().SetAsText("alone");
+  capture.ClipboardChanged();  // the notice of joining the chain: skipped
+  EXPECT_EQ(history.Count(), 0);
+  capture.ClipboardChanged();
+  capture.ClipboardChanged();  // the same text again
+  ASSERT_EQ(history.Count(), 1);
+  EXPECT_EQ(history.TextOf(0), "alone");
+  EXPECT_EQ(capture.TextsSeen(), 2u);
+  host.on = false;
+  Clipboard().SetAsText("off");
+  capture.ClipboardChanged();
+  EXPECT_EQ(history.Count(), 1);
 }
 
 class StartUpCapture : public test::MainWindowFixture {};
@@ -356,10 +358,10 @@ TEST_F(StartUpCapture, TextOnTheClipboardAtStartBecomesTheNewestClipEvenIfItRepe
   folder.Write("vqclips.qvl", "/:hdr:\\0000100000001\r\nsame\r\n/:tlr:\\0000100000001\r\n");
   Clipboard().SetAsText("same");
   Start();
-  EXPECT_EQ(SkipNextCapture, 0);  // the joining notice only cleared it
-  ASSERT_EQ(form->QvCheckListBox1->Count(), 2);
+  EXPECT_FALSE(form->Capture.SkippingNextNotice());  // the joining notice only cleared it
+  ASSERT_EQ(form->ClipList->Count(), 2);
   EXPECT_EQ(Text(0), "same");
-  EXPECT_NE(form->QvCheckListBox1->Items().Get(0), form->QvCheckListBox1->Items().Get(1));
+  EXPECT_NE(form->ClipList->Items().Get(0), form->ClipList->Items().Get(1));
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ class FlatButton : public ::testing::Test {
     form->BorderStyle = TFormBorderStyle::bsNone;
     form->SetBounds(50, 50, 240, 120);
     ok = new TVerivorButton(form);
-    ok->SetName("VerivorButton1");
+    ok->SetName("OkButton");
     ok->SetParent(form);
     ok->SetBounds(71, 36, 86, 22);
     ok->SetColor(11395047);

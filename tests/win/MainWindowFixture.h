@@ -6,20 +6,23 @@
 
 #include <memory>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "framework/Clipbrd.h"
 #include "tests/win/WinTestSupport.h"
+
+namespace qv {
+// A list line's spaces and header marker, between its display text and its id.
+inline const std::string ListLineMarker{kListLineMarker};
+// The shortcut value's modifier bits, as hot keys are stored: Ctrl and Alt.
+inline constexpr unsigned kCtrlBit = 0x4000, kAltBit = 0x8000;
+inline constexpr unsigned kCtrlAltDown = VK_DOWN | kCtrlBit | kAltBit;
+}  // namespace qv
 
 namespace qv::test {
 
 class MainWindowFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    FirstActivationDone = 0;
-    WindowShown = 0;
-    SkipNextCapture = 1;
-    PasteDelay = 0;
-    CapturesSinceAutoSave = 0;
     // Nothing on the clipboard: the start-up capture then takes nothing.
     Clipboard().Clear();
     app = std::make_unique<TApplication>();
@@ -27,15 +30,13 @@ class MainWindowFixture : public ::testing::Test {
   }
   void TearDown() override { app.reset(); }
 
-  TForm1* Start() { return form = app->CreateForm<TForm1>(); }
-  std::string Text(int listIndex) {
-    return *form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(listIndex));
-  }
+  TMainWindow* Start() { return form = app->CreateForm<TMainWindow>(); }
+  std::string Text(int listIndex) { return *form->History.TextOf(listIndex); }
 
   ScratchFolder folder;
   PromptRecorder prompts;
   std::unique_ptr<TApplication> app;
-  TForm1* form = nullptr;
+  TMainWindow* form = nullptr;
 };
 
 }  // namespace qv::test

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/SingleInstance.h"
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "framework/SysUtils.h"
 #include "framework/Clipbrd.h"
 #include "tests/win/MainWindowFixture.h"
@@ -32,12 +32,13 @@ TEST_F(MainWindow, FirstRunShowsTheMissingListAndSavesEmptyFilesOnClose) {
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Text, "Cannot open file " + folder.File("Lb1.qvl"));
   EXPECT_EQ(prompts.asked[0].Caption, "qvavad");  // the title: the exe name, the rest lower case
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
-  EXPECT_TRUE(form->QvRichEdit2.Empty());
-  EXPECT_EQ(form->Width(), 249);
+  EXPECT_EQ(form->ClipList->Count(), 0);
+  EXPECT_TRUE(form->History.Store().Empty());
+  // Only the panel shows: no hidden part of the window sticks out beside it.
+  EXPECT_EQ(form->ClientRect().right, form->Panel->Left() + form->Panel->Width());
   EXPECT_EQ(form->Caption(), "Quorvel Vavad");
   // The rest of creation still ran up to the failing load.
-  EXPECT_EQ(form->GlobalHotKey1->Key(), TextToShortCut("F5"));
+  EXPECT_EQ(form->HotKey->Key(), TextToShortCut("F5"));
 
   form->Close();
   EXPECT_TRUE(app->Terminated());
@@ -50,7 +51,7 @@ TEST_F(MainWindow, PreparedFilesLoadAndCloseWritesThemBackByteForByte) {
   folder.Write("vqclips.qvl", kStore);
   Start();
   EXPECT_TRUE(prompts.asked.empty());
-  ASSERT_EQ(form->QvCheckListBox1->Count(), 2);
+  ASSERT_EQ(form->ClipList->Count(), 2);
   EXPECT_EQ(Text(0), "second");
   EXPECT_EQ(Text(1), "first line\r\nsecond line");
   SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -65,10 +66,10 @@ TEST_F(MainWindow, AMissingStoreFileKeepsTheListAndSkipsTheRest) {
   Start();
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Text, "Cannot open file " + folder.File("vqclips.qvl"));
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
-  EXPECT_FALSE(form->QvRichEdit2.Locate(form->QvCheckListBox1->Items().Get(0)).has_value());
+  EXPECT_EQ(form->ClipList->Count(), 2);
+  EXPECT_FALSE(form->History.Store().Locate(form->ClipList->Items().Get(0)).has_value());
   // The start-up capture was skipped with the rest: the clipboard's text is no clip.
-  EXPECT_EQ(form->QvRichEdit2.Text().find("would be captured"), std::string::npos);
+  EXPECT_EQ(form->History.Store().Text().find("would be captured"), std::string::npos);
 }
 
 TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
@@ -76,7 +77,7 @@ TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
   folder.Write("vqclips.qvl", kStore);
   Start();
   prompts.answers = {TModalResult::mrNo};
-  form->Quit1Click(nullptr);
+  form->QuitClick(nullptr);
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Caption, "Confirm");
   EXPECT_EQ(prompts.asked[0].Text, "Quit Quorel Vavad?");
@@ -86,11 +87,11 @@ TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
   EXPECT_EQ(cursor.y, Screen->DesktopHeight() / 2 + 32);
   EXPECT_FALSE(app->Terminated());
   EXPECT_FALSE(form->Visible());
-  EXPECT_EQ(WindowShown, 0);
+  EXPECT_FALSE(form->Shown());
 
   folder.Write("Lb1.qvl", "");  // shows whether quitting writes
   prompts.answers = {TModalResult::mrYes};
-  form->Quit1Click(nullptr);
+  form->QuitClick(nullptr);
   EXPECT_TRUE(app->Terminated());
   EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
 }
@@ -106,31 +107,6 @@ TEST_F(MainWindow, ACloseThatCannotSaveIsAbandonedAndTheProgramRuns) {
   EXPECT_FALSE(app->Terminated());
 }
 
-TEST_F(MainWindow, TheStoreIsWrittenFirstAndWhenItCannotBeTheListIsLeftAsItWas) {
-  folder.Write("Lb1.qvl", kList);
-  folder.Write("vqclips.qvl", kStore);
-  Start();
-  ASSERT_TRUE(form->AddClip("new", "0000000000777", "new"));
-  // A folder where the store file should be: the store cannot be replaced.
-  ASSERT_TRUE(DeleteFileA(folder.File("vqclips.qvl").c_str()));
-  ASSERT_TRUE(CreateDirectoryA(folder.File("vqclips.qvl").c_str(), nullptr));
-  try {
-    form->SaveClips1Click(nullptr);
-    ADD_FAILURE() << "the save succeeded";
-  } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Cannot create file " + folder.File("vqclips.qvl"));
-  }
-  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
-  RemoveDirectoryA(folder.File("vqclips.qvl").c_str());
-
-  // The list cannot be written: the store already holds every text the list will name.
-  ASSERT_TRUE(DeleteFileA(folder.File("Lb1.qvl").c_str()));
-  ASSERT_TRUE(CreateDirectoryA(folder.File("Lb1.qvl").c_str(), nullptr));
-  EXPECT_THROW(form->SaveClips1Click(nullptr), EFCreateError);
-  EXPECT_NE(folder.Read("vqclips.qvl").value_or("").find("\r\nnew\r\n"), std::string::npos);
-  RemoveDirectoryA(folder.File("Lb1.qvl").c_str());
-}
-
 TEST_F(MainWindow, ClipFilesThatCouldNotBeReadAtStartAreSetAsideNotOverwritten) {
   folder.Write("Lb1.qvl", kList);
   folder.Write("vqclips.qvl", kStore);
@@ -140,18 +116,18 @@ TEST_F(MainWindow, ClipFilesThatCouldNotBeReadAtStartAreSetAsideNotOverwritten) 
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   Start();
   ASSERT_EQ(prompts.asked.size(), 1u);
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
+  EXPECT_EQ(form->ClipList->Count(), 0);
   // While it is still held, a save cannot set it aside and is refused; nothing is lost.
-  EXPECT_THROW(form->Housekeeping(nullptr), EFCreateError);
+  EXPECT_THROW(form->SaveClips(), EFCreateError);
   EXPECT_EQ(folder.Read("vqclips.qvl.bak"), kStore);
   CloseHandle(lock);
 
-  form->Housekeeping(nullptr);
+  form->SaveClips();
   EXPECT_EQ(folder.Read("Lb1.qvl.bak"), kList);
   EXPECT_EQ(folder.Read("vqclips.qvl.bak"), kStore);
   EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
   // Only once: the next save simply writes.
-  form->Housekeeping(nullptr);
+  form->SaveClips();
   EXPECT_FALSE(folder.Exists("Lb1.qvl.bak1"));
 }
 
@@ -165,7 +141,7 @@ TEST_F(MainWindow, TemporaryFilesOfAKilledSaveAreRemovedAtStartAndNothingElse) {
   Start();
   for (const char* name : leftovers) EXPECT_FALSE(folder.Exists(name)) << name;
   for (const char* name : others) EXPECT_EQ(folder.Read(name), "keep") << name;
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
+  EXPECT_EQ(form->ClipList->Count(), 2);
 }
 
 TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
@@ -175,11 +151,14 @@ TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
   EXPECT_TRUE(folder.Exists("vqclips.qvl"));
   EXPECT_FALSE(app->Terminated());
 
-  app->SetExeName(folder.File("gone\\qvavad.exe"));
+  // A folder where the store file should be: it cannot be replaced.
+  ASSERT_TRUE(DeleteFileA(folder.File("vqclips.qvl").c_str()));
+  ASSERT_TRUE(CreateDirectoryA(folder.File("vqclips.qvl").c_str(), nullptr));
   prompts.asked.clear();
   EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), 0);
   ASSERT_EQ(prompts.asked.size(), 1u);
-  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("gone\\vqclips.qvl"));
+  EXPECT_EQ(prompts.asked[0].Text, "Cannot create file " + folder.File("vqclips.qvl"));
+  RemoveDirectoryA(folder.File("vqclips.qvl").c_str());
 }
 
 TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
@@ -187,58 +166,55 @@ TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
   folder.Write("vqclips.qvl", kStore);
   Start();
   prompts.answers = {TModalResult::mrNo};
-  form->ClearClips1Click(nullptr);
+  form->ClearClick(nullptr);
   EXPECT_EQ(prompts.asked.back().Text, "Clear all current clips?");
   EXPECT_EQ(CursorPosition().y, Screen->DesktopHeight() / 2 + 33);
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 2);
+  EXPECT_EQ(form->ClipList->Count(), 2);
 
   prompts.answers = {TModalResult::mrYes};
-  form->ClearClips1Click(nullptr);
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 0);
-  EXPECT_TRUE(form->QvRichEdit2.Empty());
+  form->ClearClick(nullptr);
+  EXPECT_EQ(form->ClipList->Count(), 0);
+  EXPECT_TRUE(form->History.Store().Empty());
   EXPECT_EQ(folder.Read("Lb1.qvl"), kList);  // the files wait for the next save
-  form->SaveClips1Click(nullptr);
+  form->SaveClick(nullptr);
   EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
 }
 
 TEST_F(MainWindow, FirstActivationTakesTheSettingsAndHidesTheWindow) {
   Start();
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 116);  // F5 after creation
+  EXPECT_EQ(form->HotKey->Key(), VK_F5);  // after creation
   form->Show();
   test::Pump();
-  EXPECT_EQ(FirstActivationDone, 1);
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);  // Ctrl+Alt+Down
-  EXPECT_EQ(PasteDelay, 100);
-  EXPECT_EQ(form->Timer2->Interval(), 0u);  // auto save off
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_EQ(form->Recall.PasteDelay(), 100);
+  EXPECT_EQ(form->AutoSaveTimer->Interval(), 0u);  // auto save off
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
 TEST_F(MainWindow, AutoSaveWritesOnlyAfterAChangeWasSeen) {
   Start();
-  form->Timer2Timer(nullptr);
+  form->AutoSaveTimerTick(nullptr);
   EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 
-  // A change within the second of the last auto save still gets saved.
-  LastCaptureTime = LastSaveTime;
-  CapturesSinceAutoSave = 1;
-  form->Timer2Timer(nullptr);
+  Clipboard().SetAsText("seen");
+  form->ClipboardChanged(nullptr);
+  form->AutoSaveTimerTick(nullptr);
   EXPECT_TRUE(folder.Exists("Lb1.qvl"));
-  EXPECT_EQ(CapturesSinceAutoSave, 0);
 
   DeleteFileA(folder.File("Lb1.qvl").c_str());
-  form->Timer2Timer(nullptr);
+  form->AutoSaveTimerTick(nullptr);
   EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 }
 
 TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
   Start();
-  EXPECT_TRUE(form->Caching1->Checked());
-  EXPECT_TRUE(form->QvTrayIcon1->Added());
+  EXPECT_TRUE(form->CachingItem->Checked());
+  EXPECT_TRUE(form->TrayIcon->Added());
   // Which picture the tray shows, told by the icons' images.
   const auto shows = [&](TImage* image) {
     ICONINFO a{}, b{};
-    GetIconInfo(form->QvTrayIcon1->NotifyData().hIcon, &a);
+    GetIconInfo(form->TrayIcon->NotifyData().hIcon, &a);
     GetIconInfo(image->Icon().Handle(), &b);
     BITMAP ba{}, bb{};
     GetObjectA(a.hbmColor, sizeof ba, &ba);
@@ -249,15 +225,15 @@ TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
     for (HBITMAP h : {a.hbmColor, a.hbmMask, b.hbmColor, b.hbmMask}) DeleteObject(h);
     return !pa.empty() && pa == pb;
   };
-  ASSERT_FALSE(shows(form->Image2));  // the pictures differ
-  EXPECT_TRUE(shows(form->Image3));
-  form->Caching1Click(nullptr);
-  EXPECT_FALSE(form->Caching1->Checked());
-  EXPECT_TRUE(shows(form->Image2));
-  EXPECT_EQ(WindowShown, 0);
-  form->Caching1Click(nullptr);
-  EXPECT_TRUE(form->Caching1->Checked());
-  EXPECT_TRUE(shows(form->Image3));
+  ASSERT_FALSE(shows(form->CachingOffIcon));  // the pictures differ
+  EXPECT_TRUE(shows(form->CachingOnIcon));
+  form->CachingClick(nullptr);
+  EXPECT_FALSE(form->CachingItem->Checked());
+  EXPECT_TRUE(shows(form->CachingOffIcon));
+  EXPECT_FALSE(form->Shown());
+  form->CachingClick(nullptr);
+  EXPECT_TRUE(form->CachingItem->Checked());
+  EXPECT_TRUE(shows(form->CachingOnIcon));
 }
 
 TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
@@ -275,24 +251,24 @@ TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
 
   form->Show();  // first activation, then hidden
   test::Pump();
-  ASSERT_EQ(WindowShown, 0);
+  ASSERT_FALSE(form->Shown());
   EXPECT_TRUE(again.ShowRunning(0));
-  ASSERT_TRUE(test::PumpUntil([] { return WindowShown == 1; }));
+  ASSERT_TRUE(test::PumpUntil([this] { return form->Shown(); }));
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
   // Shown already: a further start leaves it up rather than hiding it as the hot key would.
   EXPECT_TRUE(again.ShowRunning(0));
   test::Pump();
-  EXPECT_EQ(WindowShown, 1);
+  EXPECT_TRUE(form->Shown());
 }
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
   Start();
-  TMenuItem& items = form->PopupMenu1->Items();
+  TMenuItem& items = form->TrayMenu->Items();
   ASSERT_EQ(items.Count(), 6);
   const char* captions[] = {"Settings...", "Save Vavad", "Clear Vavad",
                             "Tray Icon",   " Caching",   " Quit"};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
-  EXPECT_TRUE(form->NoTrayIcon1->Checked());
+  EXPECT_TRUE(form->TrayIconItem->Checked());
 }
 
 }  // namespace

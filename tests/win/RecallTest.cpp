@@ -43,23 +43,48 @@ class Recall : public test::MainWindowFixture {
     folder.Write("vqclips.qvl", store);
     Start();
     test::Pump();
-    PasteDelay = 0;
+    form->Recall.SetPasteDelay(0);
   }
   void Press(WORD key) {
     WORD k = key;
     form->FormKeyDown(form, k, 0);
     test::Pump();  // our own clipboard notice arrives and is skipped
   }
-  std::string Line(int i) { return form->QvCheckListBox1->Items().Get(i); }
+  std::string Line(int i) { return form->ClipList->Items().Get(i); }
   // The window up, as the hot key leaves it.
   void ShowWindow() {
     form->Show();  // first activation, then hidden
     test::Pump();
-    form->GlobalHotKey1HotKey(nullptr);
-    ASSERT_EQ(WindowShown, 1);
+    form->HotKeyPressed(nullptr);
+    ASSERT_TRUE(form->Shown());
   }
   std::string ClipboardText() { return Clipboard().AsText(); }
 };
+
+// Recall needs no window: a history, capture (to skip its own write) and a host that hides.
+TEST(RecallUnit, WorksWithoutTheMainWindow) {
+  struct THost : TCaptureHost, TRecallHost {
+    TClipboard clipboard;
+    std::vector<std::string> calls;
+    bool CaptureOn() override { return true; }
+    TClipboard& CaptureClipboard() override { return clipboard; }
+    int TextWidth(const std::string&) override { return 0; }
+    void HideForPaste() override { calls.push_back("hide"); }
+    void RecallEnded() override { calls.push_back("ended"); }
+  } host;
+  TComponent owner(nullptr);
+  TClipHistory history;
+  TClipCapture capture(&owner, history, host);
+  capture.CancelSkip();
+  TClipRecall recall(history, capture, host);
+  history.AddClip("older", "0000000000001", "older");
+  history.AddClip("newer", "0000000000002", "newer");
+  recall.Recall(1, TRecallChoice{false, true, false});
+  EXPECT_EQ(Clipboard().AsText(), "older\r\n");
+  EXPECT_EQ(history.Display(0), "older");
+  EXPECT_TRUE(capture.SkippingNextNotice());
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"hide", "ended"}));
+}
 
 TEST_F(Recall, ASlotKeyRecallsItsLineAndMovesItToTheTop) {
   StartWithClips(5);
@@ -67,10 +92,10 @@ TEST_F(Recall, ASlotKeyRecallsItsLineAndMovesItToTheTop) {
   EXPECT_EQ(ClipboardText(), "c2");
   EXPECT_EQ(Line(0).substr(0, 2), "c2");
   EXPECT_EQ(Line(1).substr(0, 2), "c0");
-  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
-  EXPECT_EQ(WindowShown, 0);
-  EXPECT_EQ(SkipNextCapture, 0);  // the program's own write was skipped...
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 5);  // ...and not captured
+  EXPECT_EQ(form->ClipList->ItemIndex(), -1);
+  EXPECT_FALSE(form->Shown());
+  EXPECT_FALSE(form->Capture.SkippingNextNotice());  // the program's own write was skipped...
+  EXPECT_EQ(form->ClipList->Count(), 5);  // ...and not captured
   Press('1');  // the top line: order unchanged
   EXPECT_EQ(ClipboardText(), "c2");
   EXPECT_EQ(Line(0).substr(0, 2), "c2");
@@ -81,62 +106,53 @@ TEST_F(Recall, SlotKeysFollowTheLabelsAndIgnoreModifiersAndOtherKeys) {
   Press('0');
   EXPECT_EQ(ClipboardText(), "c9");
   Press(VK_F1);
-  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
-  form->QvCheckListBox1->SetTopIndex(5);
-  ASSERT_EQ(form->QvCheckListBox1->TopIndex(), 5);
+  EXPECT_EQ(form->ClipList->ItemIndex(), -1);
+  form->ClipList->SetTopIndex(5);
+  ASSERT_EQ(form->ClipList->TopIndex(), 5);
   WORD key = '6';
   form->FormKeyDown(form, key, ssCtrl);  // line 5 carries label "6"
   EXPECT_EQ(ClipboardText(), "c4");      // c9 moved to the top earlier: line 5 is c4
-  form->QvCheckListBox1->SetTopIndex(5);
+  form->ClipList->SetTopIndex(5);
   Press('1');  // label "1" of the second column: line 36
   EXPECT_EQ(ClipboardText(), "c36");
-}
-
-TEST_F(Recall, ASingleRecallTrimsTheListToOneLineLessOnlyPastTheLimit) {
-  StartWithClips(80);
-  Press('F');  // slot 15
-  EXPECT_EQ(form->QvCheckListBox1->Count(), 79);
-  // The trimmed line's block stays in the store.
-  EXPECT_NE(form->QvRichEdit2.Text().find("\r\nc72\r\n"), std::string::npos);
-  EXPECT_EQ(Line(72).substr(0, 3), "c73");
 }
 
 TEST_F(Recall, ASlotWithoutALineRecallsNothing) {
   StartWithClips(3);
   Clipboard().SetAsText("kept");
   test::Pump();
-  const int count = form->QvCheckListBox1->Count();
+  const int count = form->ClipList->Count();
   Press('Z');
-  EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
+  EXPECT_EQ(form->ClipList->ItemIndex(), -1);
   EXPECT_EQ(Clipboard().AsText(), "kept");
-  EXPECT_GE(form->QvCheckListBox1->Count(), count);
+  EXPECT_GE(form->ClipList->Count(), count);
 }
 
 TEST_F(Recall, RangeModeTakesTheRunToTheTopOldestFirstOnce) {
   StartWithClips(6);
-  form->SpeedButton1->Click();
-  ASSERT_TRUE(form->SpeedButton1->Down());
+  form->RangeButton->Click();
+  ASSERT_TRUE(form->RangeButton->Down());
   Press('4');
   EXPECT_EQ(ClipboardText(), "c3\r\nc2\r\nc1\r\nc0\r\n");
   EXPECT_EQ(Line(0).substr(0, 2), "c0");  // the order is left alone
-  EXPECT_FALSE(form->SpeedButton1->Down());
+  EXPECT_FALSE(form->RangeButton->Down());
 
-  form->SpeedButton1->Click();
-  form->SpeedButton2->Click();  // "+cR"
+  form->RangeButton->Click();
+  form->PlusCrLfButton->Click();  // "+cR"
   Press('1');
   EXPECT_EQ(ClipboardText(), "c0\r\n\r\n");
-  form->SpeedButton3->Click();  // "+CR" takes the group's place
-  EXPECT_FALSE(form->SpeedButton2->Down());
-  form->SpeedButton1->Click();
+  form->PlusCrLfLfButton->Click();  // "+CR" takes the group's place
+  EXPECT_FALSE(form->PlusCrLfButton->Down());
+  form->RangeButton->Click();
   Press('1');
   EXPECT_EQ(ClipboardText(), "c0\r\n\r\n\n");
 }
 
 TEST_F(Recall, RangeModeCannotBeArmedWhileTheListIsScrolled) {
   StartWithClips(80);
-  form->QvCheckListBox1->SetTopIndex(3);
-  form->SpeedButton1->Click();
-  EXPECT_FALSE(form->SpeedButton1->Down());
+  form->ClipList->SetTopIndex(3);
+  form->RangeButton->Click();
+  EXPECT_FALSE(form->RangeButton->Down());
 }
 
 TEST_F(Recall, AClickOnALineWithoutTheMarkerRecallsNothing) {
@@ -144,14 +160,14 @@ TEST_F(Recall, AClickOnALineWithoutTheMarkerRecallsNothing) {
   folder.Write("Lb1.qvl", "typed by hand " + IdOf(0) + "\r\n");
   folder.Write("vqclips.qvl", "/:hdr:\\" + IdOf(0) + "\r\nhidden\r\n/:tlr:\\" + IdOf(0) + "\r\n");
   Start();
-  form->Caching1->SetChecked(false);  // the next copy is not recorded
+  form->CachingItem->SetChecked(false);  // the next copy is not recorded
   Clipboard().SetAsText("kept");
   test::Pump();
-  form->QvCheckListBox1->SetItemIndex(0);
-  form->QvCheckListBox1Click(form->QvCheckListBox1);
+  form->ClipList->SetItemIndex(0);
+  form->ClipListClick(form->ClipList);
   EXPECT_EQ(Clipboard().AsText(), "kept");
-  EXPECT_EQ(SkipNextCapture, 0);
-  ASSERT_EQ(form->QvCheckListBox1->Count(), 1);
+  EXPECT_FALSE(form->Capture.SkippingNextNotice());
+  ASSERT_EQ(form->ClipList->Count(), 1);
   EXPECT_EQ(Line(0), "typed by hand " + IdOf(0));
 }
 
@@ -210,7 +226,7 @@ TEST_F(Recall, ASlotKeyWithShiftHeldStillPastesWithExactlyCtrlV) {
   test::PumpUntil([] { return false; }, 200);  // the focus change is over
   // The target stays in front throughout: under Wine a change of focus would
   // itself let go of a Shift that only SendInput holds.
-  form->PasteTarget = target.window;
+  form->Recall.SetPasteTarget(target.window);
   HoldKey(VK_LSHIFT, true);
   test::Pump();
   ASSERT_LT(GetKeyState(VK_SHIFT), 0);
@@ -230,7 +246,7 @@ TEST_F(Recall, WhenTheRememberedWindowIsGoneNothingIsTyped) {
   auto gone = std::make_unique<PasteTarget>();
   SetForegroundWindow(gone->window);
   test::Pump();
-  form->GlobalHotKey1HotKey(nullptr);
+  form->HotKeyPressed(nullptr);
   gone.reset();
   PasteTarget bystander;
   SetForegroundWindow(bystander.window);
@@ -265,7 +281,7 @@ TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorde
   SetEvent(release);
   test::PumpUntil([&] { return done.load(); });
   holder.join();
-  EXPECT_EQ(SkipNextCapture, 0);
+  EXPECT_FALSE(form->Capture.SkippingNextNotice());
   EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
   CloseHandle(opened);
   CloseHandle(release);
@@ -288,9 +304,9 @@ TEST_F(Recall, AClipboardThatRefusesTheWriteStopsTheRecallAsABusyOneDoes) {
 
   WORD key = '2';
   EXPECT_THROW(form->FormKeyDown(form, key, 0), EClipboardException);
-  EXPECT_EQ(SkipNextCapture, 0);
+  EXPECT_FALSE(form->Capture.SkippingNextNotice());
   EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
-  EXPECT_EQ(WindowShown, 1);
+  EXPECT_TRUE(form->Shown());
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
   DestroyWindow(owner);
   UnregisterClassA(wc.lpszClassName, wc.hInstance);
@@ -300,7 +316,7 @@ TEST_F(Recall, LinesWhoseTextIsGoneAreLeftOutAndARecallOfNothingStillEnds) {
   // Lines 0, 1 and 3 have no block in the store.
   StartWithClips(5, [](int i) { return i == 2 || i == 4; });
 
-  form->SpeedButton1->Click();
+  form->RangeButton->Click();
   Press('5');
   EXPECT_EQ(ClipboardText(), "c4\r\nc2\r\n");
 
@@ -309,14 +325,14 @@ TEST_F(Recall, LinesWhoseTextIsGoneAreLeftOutAndARecallOfNothingStillEnds) {
   for (bool range : {true, false}) {
     SCOPED_TRACE(range ? "range" : "single");
     ShowWindow();
-    form->SpeedButton1->SetDown(range);
+    form->RangeButton->SetDown(range);
     const DWORD sequence = GetClipboardSequenceNumber();
     Press(range ? '2' : '4');
     EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
     EXPECT_EQ(ClipboardText(), "c4\r\nc2\r\n");
-    EXPECT_FALSE(form->SpeedButton1->Down());
-    EXPECT_EQ(form->QvCheckListBox1->ItemIndex(), -1);
-    EXPECT_EQ(WindowShown, 0);
+    EXPECT_FALSE(form->RangeButton->Down());
+    EXPECT_EQ(form->ClipList->ItemIndex(), -1);
+    EXPECT_FALSE(form->Shown());
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_EQ(Line(3).substr(0, 2), "c3");  // the order is left alone
   }
@@ -332,12 +348,12 @@ TEST_F(Recall, ASlotKeyOnTheFocusedClipListRecallsOnce) {
   ASSERT_GT(one, 0u);
 
   // The key as typed: its character follows it to the focused list.
-  form->GlobalHotKey1HotKey(nullptr);
-  ASSERT_EQ(WindowShown, 1);
-  form->QvCheckListBox1->SetFocus();
-  ASSERT_EQ(GetFocus(), form->QvCheckListBox1->Handle());
+  form->HotKeyPressed(nullptr);
+  ASSERT_TRUE(form->Shown());
+  form->ClipList->SetFocus();
+  ASSERT_EQ(GetFocus(), form->ClipList->Handle());
   before = GetClipboardSequenceNumber();
-  PostMessageA(form->QvCheckListBox1->Handle(), WM_KEYDOWN, 'C',
+  PostMessageA(form->ClipList->Handle(), WM_KEYDOWN, 'C',
                1 | (MapVirtualKeyA('C', MAPVK_VK_TO_VSC) << 16));
   test::PumpUntil([] { return false; }, 200);
   EXPECT_EQ(GetClipboardSequenceNumber() - before, one);
@@ -348,25 +364,25 @@ TEST_F(Recall, TheHotKeyShowsAndHidesTheWindow) {
   StartWithClips(3);
   form->Show();  // first activation, then hidden
   test::Pump();
-  form->GlobalHotKey1HotKey(nullptr);
-  EXPECT_EQ(WindowShown, 1);
+  form->HotKeyPressed(nullptr);
+  EXPECT_TRUE(form->Shown());
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
-  EXPECT_EQ(form->Timer3->Interval(), 100u);
+  EXPECT_EQ(form->ListFollowTimer->Interval(), 100u);
   const POINT cursor = CursorPosition();
   EXPECT_EQ(cursor.x, form->Left() + 246);
   EXPECT_EQ(cursor.y, form->Top() + 119);
-  form->GlobalHotKey1HotKey(nullptr);
-  EXPECT_EQ(WindowShown, 0);
+  form->HotKeyPressed(nullptr);
+  EXPECT_FALSE(form->Shown());
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
 TEST_F(Recall, ThePanelDragsTheWindowWithTheLeftButtonOnly) {
   StartWithClips(1);
   const int left = form->Left(), top = form->Top();
-  form->Panel1MouseDown(form->Panel1, mbLeft, ssLeft, 10, 10);
-  form->Panel1MouseMove(form->Panel1, ssLeft | ssCtrl, 30, 30);
+  form->PanelMouseDown(form->Panel, mbLeft, ssLeft, 10, 10);
+  form->PanelMouseMove(form->Panel, ssLeft | ssCtrl, 30, 30);
   EXPECT_EQ(form->Left(), left);
-  form->Panel1MouseMove(form->Panel1, ssLeft, 15, 12);
+  form->PanelMouseMove(form->Panel, ssLeft, 15, 12);
   EXPECT_EQ(form->Left(), left + 5);
   EXPECT_EQ(form->Top(), top + 2);
 }

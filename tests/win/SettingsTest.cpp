@@ -7,11 +7,15 @@
 
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
-#include "settings/Unit2.h"
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsRules.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
 namespace {
+
+// What the auto-save box promises: "every 5 minutes".
+constexpr unsigned kFiveMinutes = 5 * 60 * 1000;
 
 class Settings : public test::MainWindowFixture {
  protected:
@@ -20,83 +24,86 @@ class Settings : public test::MainWindowFixture {
     folder.Write("Lb1.qvl", "");
     folder.Write("vqclips.qvl", "");
     Start();
-    dialog = app->CreateForm<TForm2>();
+    dialog = app->CreateForm<TSettingsDialog>();
   }
   void FirstActivation() {
     form->Show();
     test::Pump();
   }
-  TForm2* dialog = nullptr;
+  TSettingsDialog* dialog = nullptr;
 };
 
 TEST_F(Settings, WithoutAnIniFileTheDesignValuesApply) {
   StartBoth();
   FirstActivation();
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
-  EXPECT_EQ(PasteDelay, 100);
-  EXPECT_EQ(form->Timer2->Interval(), 0u);
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_EQ(form->Recall.PasteDelay(), 100);
+  EXPECT_EQ(form->AutoSaveTimer->Interval(), 0u);
   EXPECT_EQ(dialog->Caption(), "Settings");
-  EXPECT_EQ(dialog->ComboBox1->Items().Count(), 16);
+  // Every key offered can be chosen.
+  for (int i = 0; i < dialog->HotKeyChoice->Items().Count(); ++i)
+    EXPECT_EQ(CheckHotKey(TextToShortCut(dialog->HotKeyChoice->Items().Get(i))), THotKeyProblem::hkOk)
+        << dialog->HotKeyChoice->Items().Get(i);
 }
 
 TEST_F(Settings, StoredValuesTakeEffectAtTheFirstActivation) {
   StartBoth("[Form2]\r\nComboBox1.Text=F12\r\nComboBox2.Text=250\r\nCheckBox1.Checked=TRUE\r\n");
-  EXPECT_EQ(dialog->ComboBox1->Text(), "F12");
+  EXPECT_EQ(dialog->HotKeyChoice->Text(), "F12");
   FirstActivation();
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 123);
-  EXPECT_EQ(PasteDelay, 250);
-  EXPECT_EQ(form->Timer2->Interval(), AutoSaveInterval);
+  EXPECT_EQ(form->HotKey->Key(), VK_F12);
+  EXPECT_EQ(form->Recall.PasteDelay(), 250);
+  EXPECT_EQ(form->AutoSaveTimer->Interval(), kFiveMinutes);
 }
 
 TEST_F(Settings, AStoredSuppressionStartsWithCaptureOffAndTheCommandsGreyed) {
   StartBoth("[Form2]\r\nCheckBox2.Checked=TRUE\r\n");
-  EXPECT_TRUE(dialog->CheckBox2->Checked());
-  EXPECT_FALSE(form->Caching1->Checked());
-  EXPECT_FALSE(form->Caching1->Enabled());
-  EXPECT_FALSE(form->SaveClips1->Enabled());
-  EXPECT_FALSE(form->ClearClips1->Enabled());
-  EXPECT_FALSE(dialog->CheckBox1->Enabled());
+  EXPECT_TRUE(dialog->SuppressBox->Checked());
+  EXPECT_FALSE(form->CachingItem->Checked());
+  EXPECT_FALSE(form->CachingItem->Enabled());
+  EXPECT_FALSE(form->SaveItem->Enabled());
+  EXPECT_FALSE(form->ClearItem->Enabled());
+  EXPECT_FALSE(dialog->AutoSaveBox->Enabled());
   // A double click on the tray icon changes nothing while saving is suppressed.
-  form->QvTrayIcon1DblClick(nullptr);
-  EXPECT_FALSE(form->Caching1->Checked());
+  form->TrayIconDblClick(nullptr);
+  EXPECT_FALSE(form->CachingItem->Checked());
 }
 
 TEST_F(Settings, OkAppliesTheHotKeyTheDelayAndAutoSave) {
   StartBoth();
   FirstActivation();
-  dialog->ComboBox1->SetText("F12");
-  dialog->ComboBox2->SetText("5000");
-  dialog->CheckBox1->SetChecked(true);
-  dialog->BitBtn1Click(nullptr);
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 123);
-  EXPECT_EQ(PasteDelay, 5000);
-  EXPECT_EQ(form->Timer2->Interval(), AutoSaveInterval);
+  dialog->HotKeyChoice->SetText("F12");
+  dialog->PasteDelayChoice->SetText("5000");
+  dialog->AutoSaveBox->SetChecked(true);
+  dialog->OkClick(nullptr);
+  EXPECT_EQ(form->HotKey->Key(), VK_F12);
+  EXPECT_EQ(form->Recall.PasteDelay(), 5000);
+  EXPECT_EQ(form->AutoSaveTimer->Interval(), kFiveMinutes);
 }
 
 TEST_F(Settings, ABadDelayRefusesOkBeforeAnythingIsApplied) {
   StartBoth();
   FirstActivation();
-  dialog->ComboBox1->SetText("F9");
-  dialog->ComboBox2->SetText("soon");
-  dialog->CheckBox1->SetChecked(true);
+  dialog->HotKeyChoice->SetText("F9");
+  dialog->PasteDelayChoice->SetText("soon");
+  dialog->AutoSaveBox->SetChecked(true);
   try {
-    dialog->BitBtn1Click(nullptr);
+    dialog->OkClick(nullptr);
     ADD_FAILURE() << "a bad delay was accepted";
   } catch (const EConvertError& e) {
     EXPECT_EQ(e.Message(), "'soon' is not a valid integer value");
   }
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
-  EXPECT_EQ(form->Timer2->Interval(), 0u);
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_EQ(form->AutoSaveTimer->Interval(), 0u);
 
   // A delay that would hold the program up for days is refused too.
-  dialog->ComboBox2->SetText("99999999");
-  dialog->BitBtn1Click(nullptr);
+  dialog->PasteDelayChoice->SetText("99999999");
+  dialog->OkClick(nullptr);
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Text,
             "The paste delay 99999999 is not between 0 and 5000 milliseconds.");
   EXPECT_EQ(dialog->ModalResult, TModalResult::mrNone);  // the dialog stays open
-  EXPECT_EQ(PasteDelay, 100);
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
+  EXPECT_EQ(form->Recall.PasteDelay(), 100);
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
 }
 
 TEST_F(Settings, OkRefusesTextsThatMakeNoUsableHotKey) {
@@ -117,23 +124,23 @@ TEST_F(Settings, OkRefusesTextsThatMakeNoUsableHotKey) {
   for (const auto& [text, why] : refused) {
     SCOPED_TRACE(text);
     prompts.asked.clear();
-    dialog->ComboBox1->SetText(text);
-    dialog->BitBtn1Click(nullptr);
+    dialog->HotKeyChoice->SetText(text);
+    dialog->OkClick(nullptr);
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].Text, "'" + std::string(text) + "' cannot be the hot key: " + why);
-    EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
-    EXPECT_TRUE(form->GlobalHotKey1->Registered());
+    EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+    EXPECT_TRUE(form->HotKey->Registered());
     EXPECT_EQ(dialog->ModalResult, TModalResult::mrNone);
   }
   // Function and navigation keys alone are fine.
   for (const char* text : {"F9", "Home", "Shift+F4"}) {
     SCOPED_TRACE(text);
     prompts.asked.clear();
-    dialog->ComboBox1->SetText(text);
-    dialog->BitBtn1Click(nullptr);
+    dialog->HotKeyChoice->SetText(text);
+    dialog->OkClick(nullptr);
     EXPECT_TRUE(prompts.asked.empty());
-    EXPECT_EQ(form->GlobalHotKey1->Key(), TextToShortCut(text));
-    EXPECT_TRUE(form->GlobalHotKey1->Registered());
+    EXPECT_EQ(form->HotKey->Key(), TextToShortCut(text));
+    EXPECT_TRUE(form->HotKey->Registered());
   }
 }
 
@@ -158,19 +165,19 @@ TEST_F(Settings, AKeyHeldElsewhereIsReportedAndTheKeyInForceStays) {
   ASSERT_TRUE(prompts.asked.empty());
   HeldKey other(MOD_CONTROL | MOD_SHIFT, VK_UP);
   ASSERT_TRUE(other.held());
-  dialog->ComboBox1->SetText("Ctrl+Shift+Up");
-  dialog->ComboBox2->SetText("250");
-  dialog->BitBtn1Click(nullptr);
+  dialog->HotKeyChoice->SetText("Ctrl+Shift+Up");
+  dialog->PasteDelayChoice->SetText("250");
+  dialog->OkClick(nullptr);
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Text,
             "Another program holds the hot key Ctrl+Shift+Up, so it cannot bring up the clips."
             "\r\nChoose another hot key in Settings.");
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
-  EXPECT_TRUE(form->GlobalHotKey1->Registered());
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_TRUE(form->HotKey->Registered());
   // The dialog shows the key in force again, so the file never stores a dead key;
   // the other values still apply.
-  EXPECT_EQ(dialog->ComboBox1->Text(), "Ctrl+Alt+Down");
-  EXPECT_EQ(PasteDelay, 250);
+  EXPECT_EQ(dialog->HotKeyChoice->Text(), "Ctrl+Alt+Down");
+  EXPECT_EQ(form->Recall.PasteDelay(), 250);
 }
 
 TEST_F(Settings, AKeyHeldAtStartIsReportedAndOkWithItTriesAgain) {
@@ -182,17 +189,17 @@ TEST_F(Settings, AKeyHeldAtStartIsReportedAndOkWithItTriesAgain) {
   EXPECT_EQ(prompts.asked[0].Text,
             "Another program holds the hot key Ctrl+Alt+Down, so it cannot bring up the clips."
             "\r\nChoose another hot key in Settings.");
-  EXPECT_FALSE(form->GlobalHotKey1->Registered());
+  EXPECT_FALSE(form->HotKey->Registered());
 
   // Still held: OK with the same key says so again.
-  dialog->BitBtn1Click(nullptr);
+  dialog->OkClick(nullptr);
   EXPECT_EQ(prompts.asked.size(), 2u);
-  EXPECT_FALSE(form->GlobalHotKey1->Registered());
+  EXPECT_FALSE(form->HotKey->Registered());
   other.Release();
-  dialog->BitBtn1Click(nullptr);
+  dialog->OkClick(nullptr);
   EXPECT_EQ(prompts.asked.size(), 2u);
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
-  EXPECT_TRUE(form->GlobalHotKey1->Registered());
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_TRUE(form->HotKey->Registered());
 }
 
 TEST_F(Settings, StoredValuesThatCannotWorkAreReplacedAndSaidOnce) {
@@ -206,12 +213,12 @@ TEST_F(Settings, StoredValuesThatCannotWorkAreReplacedAndSaidOnce) {
             "program. Ctrl+Alt+Down is used instead.");
   EXPECT_EQ(prompts.asked[1].Text,
             "The paste delay 'soon' is not a whole number of milliseconds; 100 is used instead.");
-  EXPECT_EQ(form->GlobalHotKey1->Key(), 49192);
-  EXPECT_EQ(PasteDelay, 100);
-  EXPECT_EQ(form->Timer2->Interval(), AutoSaveInterval);  // the rest still applies
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_EQ(form->Recall.PasteDelay(), 100);
+  EXPECT_EQ(form->AutoSaveTimer->Interval(), kFiveMinutes);  // the rest still applies
   // The dialog holds what is in force, so the file is mended at the end.
-  EXPECT_EQ(dialog->ComboBox1->Text(), "Ctrl+Alt+Down");
-  EXPECT_EQ(dialog->ComboBox2->Text(), "100");
+  EXPECT_EQ(dialog->HotKeyChoice->Text(), "Ctrl+Alt+Down");
+  EXPECT_EQ(dialog->PasteDelayChoice->Text(), "100");
   form->Hide();
   form->Show();  // later activations say nothing
   test::Pump();
@@ -225,7 +232,7 @@ TEST_F(Settings, AStoredDelayIsKeptWithinFiveSeconds) {
   EXPECT_EQ(prompts.asked[0].Text,
             "The paste delay 99999999 is not between 0 and 5000 milliseconds; 5000 is used "
             "instead.");
-  EXPECT_EQ(PasteDelay, 5000);
+  EXPECT_EQ(form->Recall.PasteDelay(), 5000);
 }
 
 TEST_F(Settings, AStoredPlaceWinsOverCentringWhileItCanBeReached) {
@@ -253,23 +260,32 @@ TEST_F(Settings, AStoredPlaceWinsOverCentringWhileItCanBeReached) {
 
 TEST_F(Settings, SuppressingAndLiftingItSwitchesCaptureAndSorting) {
   StartBoth();
-  dialog->CheckBox1->SetChecked(true);
-  dialog->CheckBox2->SetChecked(true);
-  EXPECT_FALSE(dialog->CheckBox1->Checked());
-  EXPECT_FALSE(form->Caching1->Checked());
-  dialog->VerivorButton2Click(nullptr);
-  EXPECT_TRUE(form->QvCheckListBox1->Sorted());
-  dialog->CheckBox2->SetChecked(false);
-  EXPECT_TRUE(dialog->CheckBox1->Enabled());
-  EXPECT_FALSE(dialog->CheckBox1->Checked());  // auto save stays off until OK
-  EXPECT_TRUE(form->Caching1->Checked());
-  EXPECT_TRUE(form->SaveClips1->Enabled());
-  EXPECT_FALSE(form->QvCheckListBox1->Sorted());
+  dialog->AutoSaveBox->SetChecked(true);
+  dialog->SuppressBox->SetChecked(true);
+  EXPECT_FALSE(dialog->AutoSaveBox->Checked());
+  EXPECT_FALSE(form->CachingItem->Checked());
+  for (const char* text : {"b", "C", "a"}) form->History.AddClip(text, std::string(12, '0') + text, text);
+  dialog->SortClick(nullptr);
+  // Letter case ignored; every line keeps its own text.
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(form->History.Display(i), std::string(1, "abC"[i]));
+    EXPECT_EQ(form->ClipList->Items().Get(i), form->History.Line(i));
+    EXPECT_EQ(Text(i), std::string(form->History.Display(i)));
+  }
+  dialog->SuppressBox->SetChecked(false);
+  EXPECT_TRUE(dialog->AutoSaveBox->Enabled());
+  EXPECT_FALSE(dialog->AutoSaveBox->Checked());  // auto save stays off until OK
+  EXPECT_TRUE(form->CachingItem->Checked());
+  EXPECT_TRUE(form->SaveItem->Enabled());
+  // Sorting is over: a new clip goes to the top, the order before the sort is not restored.
+  form->History.AddClip("B2", "000000000000d", "B2");
+  EXPECT_EQ(form->History.Display(0), "B2");
+  EXPECT_EQ(form->History.Display(1), "a");
 }
 
 TEST_F(Settings, TheEndOfTheProgramWritesExactlyTheDialogsKeys) {
   StartBoth();
-  dialog->ComboBox1->SetText("F7");
+  dialog->HotKeyChoice->SetText("F7");
   app.reset();
   const std::string ini = folder.Read("qvavad.ini").value_or("");
   for (const char* key : {"Top=", "Left=", "Width=", "Height=", "ComboBox1.Text=F7",

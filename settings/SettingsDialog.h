@@ -24,40 +24,40 @@ struct TSettingsLink {
 };
 extern TSettingsLink SettingsLink;
 
-class TForm2 : public TPersistentForm {
-  QV_CLASS(TForm2)
+class TSettingsDialog : public TPersistentForm {
+  QV_CLASS(TSettingsDialog)
  public:
-  explicit TForm2(TComponent* owner);
-  ~TForm2() override;
+  explicit TSettingsDialog(TComponent* owner);
+  ~TSettingsDialog() override;
 
-  TLabel* Label1;
-  TLabel* Label2;
-  TVerivorButton* VerivorButton1;
-  TVerivorButton* VerivorButton2;
-  TComboBox* ComboBox1;
-  TPanel* Panel2;
-  TLabel* Label6;
-  TLabel* QvLabel3;
-  TComboBox* ComboBox2;
-  TCheckBox* CheckBox1;
-  TCheckBox* CheckBox2;
+  TLabel* HotKeyLabel;
+  TLabel* PasteDelayLabel;
+  TVerivorButton* OkButton;
+  TVerivorButton* SortButton;
+  TComboBox* HotKeyChoice;
+  TPanel* TitlePanel;
+  TLabel* TitleLabel;
+  TLabel* MakerLabel;
+  TComboBox* PasteDelayChoice;
+  TCheckBox* AutoSaveBox;
+  TCheckBox* SuppressBox;
 
   void FormCreate(TObject* sender);
   void FormActivate(TObject* sender);
-  void BitBtn1Click(TObject* sender);
-  void CheckBox2Click(TObject* sender);
-  void VerivorButton2Click(TObject* sender);
+  void OkClick(TObject* sender);
+  void SuppressClick(TObject* sender);
+  void SortClick(TObject* sender);
 
   // Makes key the global hot key. When it cannot be held, the key in force before
-  // stays, ComboBox1 shows it again, and the result is false. The same key as
+  // stays, HotKeyChoice shows it again, and the result is false. The same key as
   // before is tried again.
   bool TakeHotKey(TShortCut key);
-  // How ComboBox1 writes a key.
+  // How HotKeyChoice writes a key.
   std::string HotKeyText(TShortCut key);
   // The values the dialog holds, as OK checked them.
   int PasteDelayValue() const { return paste_delay_; }
-  bool AutoSave() const { return CheckBox1->Checked(); }
-  bool SuppressSaving() const { return CheckBox2->Checked(); }
+  bool AutoSave() const { return AutoSaveBox->Checked(); }
+  bool SuppressSaving() const { return SuppressBox->Checked(); }
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -67,6 +67,6 @@ class TForm2 : public TPersistentForm {
   int paste_delay_ = 100;
 };
 
-extern TForm2* Form2;
+extern TSettingsDialog* SettingsDialog;
 
 }  // namespace qv

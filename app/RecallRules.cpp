@@ -1,4 +1,4 @@
-#include "app/Recall.h"
+#include "app/RecallRules.h"
 
 #include "framework/TextBuffer.h"
 

@@ -1,0 +1,116 @@
+#include "app/ClipCapture.h"
+
+#include <cstring>
+#include <optional>
+
+#include "framework/SysUtils.h"
+
+namespace qv {
+
+namespace {
+
+// About two seconds of tries for a clipboard that another program holds or whose owner is
+// slow to render a large text.
+constexpr unsigned kRetryInterval = 100;
+constexpr int kRetries = 20;
+
+// Content its source marks as not to be recorded (password managers and the
+// like) is left alone, exactly as if the clipboard held no text.
+bool IsPrivateClipboardContent(TClipboard& clipboard) {
+  static const UINT exclude =
+      TClipboard::RegisterFormat("ExcludeClipboardContentFromMonitorProcessing");
+  static const UINT ignore = TClipboard::RegisterFormat("Clipboard Viewer Ignore");
+  static const UINT history = TClipboard::RegisterFormat("CanIncludeInClipboardHistory");
+  if (clipboard.HasFormat(exclude) || clipboard.HasFormat(ignore)) return true;
+  if (clipboard.HasFormat(history)) {
+    try {
+      const std::optional<std::string> data = clipboard.FormatData(history);
+      if (data && data->size() >= 4) {
+        uint32_t value = 0;
+        std::memcpy(&value, data->data(), 4);
+        return value == 0;
+      }
+    } catch (const EClipboardException&) {
+      return true;  // cannot tell: err on the side of not recording
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+TClipCapture::TClipCapture(TComponent* owner, TClipHistory& history, TCaptureHost& host)
+    : history_(history),
+      host_(host),
+      ids_([] { return static_cast<uint32_t>(GetTickCount()); }),
+      retry_timer_(MakeComponent<TTimer>(owner, "CaptureRetryTimer")) {
+  retry_timer_->SetInterval(0);
+  retry_timer_->OnTimer = TNotifyEvent::Of<&TClipCapture::RetryTimerTick>(this);
+}
+
+void TClipCapture::ClipboardChanged() {
+  if (skip_next_) {
+    skip_next_ = false;
+    return;
+  }
+  retry_timer_->SetInterval(0);  // this run reads the newest content itself
+  retry_attempts_ = 0;
+  Run();
+}
+
+void TClipCapture::Run() {
+  // One run at a time: a notice that arrives while a run waits for a late-rendered text
+  // asks for one more run afterwards instead of running inside it.
+  if (capturing_) {
+    capture_again_ = true;
+    return;
+  }
+  capturing_ = true;
+  ScopeExit done([this] { capturing_ = false; });
+  bool read = true;
+  do {
+    capture_again_ = false;
+    read = CaptureOnce();
+  } while (capture_again_);
+  if (read) return;
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (sequence != retry_sequence_) retry_attempts_ = 0;
+  retry_sequence_ = sequence;
+  if (retry_attempts_++ < kRetries) retry_timer_->SetInterval(kRetryInterval);
+}
+
+void TClipCapture::RetryTimerTick(TObject*) {
+  retry_timer_->SetInterval(0);
+  // A newer content brings a notice of its own.
+  if (GetClipboardSequenceNumber() != retry_sequence_) return;
+  Run();
+}
+
+bool TClipCapture::CaptureOnce() {
+  if (!host_.CaptureOn()) return true;
+  TClipboard& clipboard = host_.CaptureClipboard();
+  // Notices arrive after the fact: by now the source may be placing its next content.
+  // Holding the clipboard open while it is examined and read means the text and its
+  // private marks are from one and the same content. No waiting here: the retry timer
+  // waits, so the hot key and the other notices are answered meanwhile.
+  if (!clipboard.TryOpen()) return false;
+  std::optional<std::string> text;
+  {
+    ScopeExit close([&clipboard] { clipboard.Close(); });
+    if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return true;
+    text = clipboard.ReadText();
+  }
+  if (!text) return false;
+  // An empty text is nothing to paste back: never a clip.
+  if (text->empty()) return true;
+  ++texts_seen_;
+  // The store keeps hard lines: lone CR and LF become CR LF, as a paste into a text
+  // control makes them, so the duplicate rule compares what the store would hold.
+  std::string captured = TTextBuffer::NormalizeLineBreaks(*text);
+  if (captured == last_text_) return true;
+  const auto width = [this](const std::string& t) { return host_.TextWidth(t); };
+  if (history_.AddClip(captured, ids_, width)) last_text_ = std::move(captured);
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,107 @@
+#pragma once
+// The clip history: the list lines the user picks from (newest first) and the text store
+// behind them, with the rules that tie them together, and the two clip files. Every part
+// of the program that reads or changes the history does it here; the clip list on screen
+// only shows these lines.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/ClipStore.h"
+
+namespace qv {
+
+// What a view of the lines is told after each change, so that it can follow without
+// reading every line again. Indexes are those of the lines after the change.
+class TClipHistoryView {
+ public:
+  virtual ~TClipHistoryView() = default;
+  virtual void LineInserted(int index) = 0;
+  virtual void LineRemoved(int index) = 0;
+  virtual void LineMoved(int from, int to) = 0;
+  // The lines were put in a new order: line i was line oldIndexOf[i] before.
+  virtual void LinesReordered(const std::vector<int>& oldIndexOf) = 0;
+  // Every line may have changed (load, clear).
+  virtual void LinesReset() = 0;
+};
+
+// The order the list is sorted into: whether a goes before b.
+using TLineOrder = std::function<bool(const std::string& a, const std::string& b)>;
+
+class TClipHistory {
+ public:
+  explicit TClipHistory(size_t capacity = kStoreCapacity) : store_(capacity) {}
+  TClipHistory(const TClipHistory&) = delete;
+  TClipHistory& operator=(const TClipHistory&) = delete;
+
+  // One view at a time; null for none.
+  void SetView(TClipHistoryView* view) { view_ = view; }
+
+  // ---- the questions ----
+  int Count() const { return static_cast<int>(lines_.size()); }
+  const std::vector<std::string>& Lines() const { return lines_; }
+  // Raises EStringListError for an index the list does not have.
+  const std::string& Line(int index) const;
+  // What the line shows, without the id that follows it out of sight.
+  std::string_view Display(int index) const { return ListLineDisplay(Line(index)); }
+  std::optional<std::string> IdOf(int index) const { return ListLineId(Line(index)); }
+  // The clip's text; none when the line has no id or the store has no text for it.
+  std::optional<std::string> TextOf(int index) const;
+  // What a range recall pastes: the line's text first and the newest last, each followed
+  // by CR LF; lines whose text is gone are left out. Empty when none has a text.
+  std::string RunText(int index) const;
+  // A single pick's text, or the run from it when range is on; empty for nothing.
+  std::string Gather(int index, bool range) const;
+  const TClipStore& Store() const { return store_; }
+
+  // ---- the changes ----
+  // A new clip at the top: a fresh id, its block in the store, its line (display cut to
+  // width) in the list. Lines of clips the store let go to make room go too. None, and
+  // nothing changed, when the store cannot take it.
+  std::optional<std::string> AddClip(std::string_view text, TClipIdGenerator& ids,
+                                     const TTextWidthFunction& width);
+  // The same with the id and display line given.
+  bool AddClip(std::string_view text, std::string_view id, std::string_view display);
+  // A single recall: the line goes to the top; then, when the list holds more than
+  // kClipListLimit lines, the one at that index goes.
+  void MoveToTop(int index);
+  // Clear Vavad: no lines, no texts.
+  void Clear();
+  // The lines in the given order (stable: equal lines keep theirs). The store is not
+  // touched: every line still finds its own text through its id.
+  void Sort(const TLineOrder& before);
+
+  // ---- the files ----
+  // Lb1.qvl and vqclips.qvl in that folder (with its trailing separator).
+  void SetFolder(std::string folder) { folder_ = std::move(folder); }
+  const std::string& Folder() const { return folder_; }
+  std::string ListPath() const { return folder_ + kClipListFile; }
+  std::string StorePath() const { return folder_ + kClipStoreFile; }
+  // The list first, then the store; raises EFOpenError naming the file that could not be
+  // read, and what comes after it is not read. A file that was there but not read is set
+  // aside at the next save, so that its clips are not overwritten.
+  void Load();
+  // The store first, then the list: the store only gains blocks between saves, so a stop
+  // between the two leaves every list line with its text. Raises EFCreateError naming the
+  // file that could not be written; when that is the store, the list is left alone.
+  void Save();
+
+ private:
+  void Notify(const std::function<void(TClipHistoryView&)>& tell) {
+    if (view_) tell(*view_);
+  }
+  // Renames a file that was there at start but not read to "<name>.bak" (or .bak1 ...).
+  static void SetAside(const std::string& path, bool& unread);
+
+  std::vector<std::string> lines_;
+  TClipStore store_;
+  TClipHistoryView* view_ = nullptr;
+  std::string folder_;
+  bool list_unread_ = false;
+  bool store_unread_ = false;
+};
+
+}  // namespace qv

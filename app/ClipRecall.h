@@ -1,0 +1,57 @@
+#pragma once
+// Recall: a picked clip (or the run from it up to the newest) goes back on the clipboard,
+// the clip window goes away, and after the paste delay exactly Ctrl+V is sent to the
+// window that was in front when the clip window came up.
+
+#include <windows.h>
+
+#include "app/ClipCapture.h"
+#include "app/ClipHistory.h"
+
+namespace qv {
+
+// What a recall needs of the window it works for.
+class TRecallHost {
+ public:
+  virtual ~TRecallHost() = default;
+  // The clip window goes away before the paste: range mode off, no line selected,
+  // application minimised, window hidden.
+  virtual void HideForPaste() = 0;
+  // The recall is over, pasted or not.
+  virtual void RecallEnded() = 0;
+};
+
+// How the window's buttons shape a recall.
+struct TRecallChoice {
+  bool Range = false;       // the run from the picked line up to the newest
+  bool PlusCrLf = false;    // "+cR"
+  bool PlusCrLfLf = false;  // "+CR"
+};
+
+class TClipRecall {
+ public:
+  TClipRecall(TClipHistory& history, TClipCapture& capture, TRecallHost& host)
+      : history_(history), capture_(capture), host_(host) {}
+
+  // Milliseconds between the window going away and Ctrl+V.
+  int PasteDelay() const { return paste_delay_; }
+  void SetPasteDelay(int milliseconds) { paste_delay_ = milliseconds; }
+  // The window in front when the clip window came up: the paste goes there, or nowhere.
+  HWND PasteTarget() const { return paste_target_; }
+  void SetPasteTarget(HWND target) { paste_target_ = target; }
+
+  // Recalls line index. With nothing to recall (no text for the line, or for any line of
+  // the run) the clipboard keeps what it holds and nothing is pasted, but the recall still
+  // ends as one does. A clipboard that refuses the text raises EClipboardException, and
+  // the window stays as it was.
+  void Recall(int index, const TRecallChoice& choice);
+
+ private:
+  TClipHistory& history_;
+  TClipCapture& capture_;
+  TRecallHost& host_;
+  int paste_delay_ = 0;
+  HWND paste_target_ = nullptr;
+};
+
+}  // namespace qv

@@ -1,0 +1,603 @@
+#include "app/MainWindow.h"
+
+#include <vector>
+
+#include "app/PasteTarget.h"
+#include "app/RecallRules.h"
+#include "app/SingleInstance.h"
+#include "framework/Clipbrd.h"
+#include "framework/Dialogs.h"
+#include "framework/FileIO.h"
+#include "framework/SysUtils.h"
+#include "settings/SettingsRules.h"
+#include "settings/SettingsDialog.h"
+
+namespace qv {
+
+namespace {
+
+// The Settings dialog's values; its design values while it does not exist.
+std::string SettingsHotKey() {
+  return SettingsDialog ? SettingsDialog->HotKeyChoice->Text() : "Ctrl+Alt+Down";
+}
+std::string SettingsPasteDelay() {
+  return SettingsDialog ? SettingsDialog->PasteDelayChoice->Text() : "100";
+}
+bool SettingsAutoSave() { return SettingsDialog && SettingsDialog->AutoSaveBox->Checked(); }
+
+// Loads a picture of the program's own; a missing one leaves the image empty.
+void LoadIconPicture(TImage* image, const char* name) {
+  try {
+    image->Icon().LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const Exception&) {
+    // See above: an empty image.
+  }
+}
+
+void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
+  try {
+    bitmap.LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const Exception&) {
+    // See above: an empty picture.
+  }
+}
+
+TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const char* caption) {
+  TMenuItem* item = MakeComponent<TMenuItem>(owner, name);
+  item->SetCaption(caption);
+  menu->Items().Add(item);
+  return item;
+}
+
+}  // namespace
+
+TMainWindow::TMainWindow(TComponent* owner)
+    : TForm(owner), Capture(this, History, *this), Recall(History, Capture, *this) {
+  ApplyDesign([this] { ApplyFormDesign(); });
+  // The Settings dialog, made after this window, reaches it through the link.
+  SettingsLink.HotKey = HotKey;
+  SettingsLink.OnApply = TNotifyEvent::Of<&TMainWindow::SettingsApply>(this);
+  SettingsLink.OnSuppressChange = TNotifyEvent::Of<&TMainWindow::SettingsSuppressChange>(this);
+  SettingsLink.OnSort = TNotifyEvent::Of<&TMainWindow::SettingsSort>(this);
+}
+
+void TMainWindow::BeforeDestruction() {
+  // The clip list goes with the other controls; the history must not reach it then.
+  list_view_.reset();
+  TForm::BeforeDestruction();
+}
+
+TMainWindow::~TMainWindow() {
+  measure_canvas_.SetHandle(nullptr);
+  if (SettingsLink.HotKey == HotKey) SettingsLink = TSettingsLink();
+}
+
+void TMainWindow::CreateParams(TCreateParams& params) {
+  TForm::CreateParams(params);
+  // Other programs and older copies find the window by this class name.
+  params.WinClassName = "TForm1";
+}
+
+void TMainWindow::ApplyFormDesign() {
+  SetName("MainWindow");
+  SetCaption("Quorvel Vavad");
+  BorderStyle = TFormBorderStyle::bsNone;
+  SetClientSize(379, 496);
+  Position = TPosition::poDesktopCenter;
+  SetColor(clBtnFace);
+  Font().SetName("MS Sans Serif");
+  Font().SetHeight(-11);
+  KeyPreview = true;
+
+  Panel = MakeComponent<TPanel>(this, "Panel", this);
+  Panel->SetBounds(0, 0, 249, 496);
+  Panel->SetColor(11395047);
+  Panel->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
+  Panel->OnMouseDown = TMouseEvent::Of<&TMainWindow::PanelMouseDown>(this);
+  Panel->OnMouseMove = TMouseMoveEvent::Of<&TMainWindow::PanelMouseMove>(this);
+
+  Logo = MakeComponent<TImage>(this, "Logo", Panel);
+  Logo->SetBounds(4, 1, 94, 16);
+  LoadBitmapPicture(Logo->Picture(), "LOGO");
+
+  // The three mode buttons: bold maroon captions, groups whose buttons may all be up.
+  auto modeButton = [this](const char* name, int left, int width, int group,
+                           const char* caption) {
+    TSpeedButton* b = MakeComponent<TSpeedButton>(this, name, Panel);
+    b->SetBounds(left, 2, width, 16);
+    b->GroupIndex = group;
+    b->AllowAllUp = true;
+    b->SetCaption(caption);
+    b->Font().SetStyle(fsBold);
+    b->Font().SetColor(clMaroon);
+    b->SetHint("Paste from clicked line to top.");
+    return b;
+  };
+  // Three upward arrows in the Symbol font.
+  RangeButton = modeButton("RangeButton", 128, 34, 1, "\xAD\xAD\xAD");
+  RangeButton->Font().SetName("Symbol");
+  RangeButton->OnClick = TNotifyEvent::Of<&TMainWindow::RangeButtonClick>(this);
+  PlusCrLfLfButton = modeButton("PlusCrLfLfButton", 163, 29, 2, "+CR");
+  PlusCrLfButton = modeButton("PlusCrLfButton", 192, 29, 2, "+cR");
+  HideButton = MakeComponent<TSpeedButton>(this, "HideButton", Panel);
+  HideButton->SetBounds(221, 3, 25, 14);
+  LoadBitmapPicture(HideButton->Glyph(), "HIDE_GLYPH");
+  HideButton->OnClick = TNotifyEvent::Of<&TMainWindow::HideButtonClick>(this);
+  for (TSpeedButton* b : {RangeButton, PlusCrLfLfButton, PlusCrLfButton, HideButton})
+    b->ParentColor = true;
+
+  ClipList = MakeComponent<TQvCheckListBox>(this, "ClipList", Panel);
+  ClipList->SetBounds(8, 18, 233, 473);
+  ClipList->SetColor(13434879);
+  ClipList->Font().SetName("MS Sans Serif");
+  ClipList->Font().SetHeight(-11);
+  ClipList->Font().SetColor(clNavy);
+  ClipList->SetItemHeight(13);
+  ClipList->OnClick = TNotifyEvent::Of<&TMainWindow::ClipListClick>(this);
+  ClipList->OnMouseUp = TMouseEvent::Of<&TMainWindow::ListMouseUp>(this);
+  ClipList->OnKeyPress = TKeyPressEvent::Of<&TMainWindow::ClipListKeyPress>(this);
+
+  SlotLabels = MakeComponent<TListBox>(this, "SlotLabels", Panel);
+  SlotLabels->SetBounds(10, 20, 15, 470);
+  SlotLabels->BorderSingle = false;
+  SlotLabels->SetItemHeight(13);
+  SlotLabels->SetColor(11395047);
+  SlotLabels->OnMouseUp = TMouseEvent::Of<&TMainWindow::ListMouseUp>(this);
+  SlotLabels->OnClick = TNotifyEvent::Of<&TMainWindow::SlotLabelClick>(this);
+  SlotLabels->HintBesideControl = true;  // the preview leaves the other labels clickable
+  for (int round = 0; round < 2; ++round) {
+    for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
+      SlotLabels->Items().Add(label);
+    for (char c = 'A'; c <= 'Z'; ++c) SlotLabels->Items().Add(std::string(1, c));
+  }
+
+  SlotStrip = MakeComponent<TPanel>(this, "SlotStrip", Panel);
+  SlotStrip->SetBounds(5, 19, 3, 472);
+  SlotStrip->BevelOuter = TBevelCut::bvNone;
+  SlotStrip->SetColor(39423);
+
+  CachingOffIcon = MakeComponent<TImage>(this, "CachingOffIcon", this);
+  CachingOffIcon->SetBounds(264, 40, 32, 32);
+  LoadIconPicture(CachingOffIcon, "TRAY_OFF");
+  CachingOnIcon = MakeComponent<TImage>(this, "CachingOnIcon", this);
+  CachingOnIcon->SetBounds(304, 40, 32, 32);
+  LoadIconPicture(CachingOnIcon, "TRAY_ON");
+  SuppressedIcon = MakeComponent<TImage>(this, "SuppressedIcon", this);
+  SuppressedIcon->SetBounds(344, 40, 32, 32);
+  LoadIconPicture(SuppressedIcon, "TRAY_SUPPRESSED");
+
+  TrayIcon = MakeComponent<TQvTrayIcon>(this, "TrayIcon");
+  TrayIcon->SetIcon(CachingOnIcon->Icon());
+
+  HotKey = MakeComponent<TGlobalHotKey>(this, "HotKey");
+  HotKey->SetKey(49192);  // Ctrl+Alt+Down
+  HotKey->OnHotKey = TNotifyEvent::Of<&TMainWindow::HotKeyPressed>(this);
+
+  Watcher = MakeComponent<TClipboardWatcher>(this, "Watcher");
+  Watcher->OnChange = TNotifyEvent::Of<&TMainWindow::ClipboardChanged>(this);
+
+  TrayMenu = MakeComponent<TPopupMenu>(this, "TrayMenu");
+  SettingsItem = MakeItem(this, TrayMenu, "SettingsItem", "Settings...");
+  SettingsItem->OnClick = TNotifyEvent::Of<&TMainWindow::SettingsItemClick>(this);
+  LoadBitmapPicture(SettingsItem->Bitmap(), "MENU_SETTINGS");
+  SaveItem = MakeItem(this, TrayMenu, "SaveItem", "Save Vavad");
+  SaveItem->OnClick = TNotifyEvent::Of<&TMainWindow::SaveClick>(this);
+  LoadBitmapPicture(SaveItem->Bitmap(), "MENU_SAVE");
+  ClearItem = MakeItem(this, TrayMenu, "ClearItem", "Clear Vavad");
+  ClearItem->OnClick = TNotifyEvent::Of<&TMainWindow::ClearClick>(this);
+  LoadBitmapPicture(ClearItem->Bitmap(), "MENU_CLEAR");
+  TrayIconItem = MakeItem(this, TrayMenu, "TrayIconItem", "Tray Icon");
+  TrayIconItem->SetChecked(true);
+  TrayIconItem->OnClick = TNotifyEvent::Of<&TMainWindow::TrayIconItemClick>(this);
+  CachingItem = MakeItem(this, TrayMenu, "CachingItem", " Caching");
+  CachingItem->SetChecked(true);
+  CachingItem->OnClick = TNotifyEvent::Of<&TMainWindow::CachingClick>(this);
+  QuitItem = MakeItem(this, TrayMenu, "QuitItem", " Quit");
+  QuitItem->OnClick = TNotifyEvent::Of<&TMainWindow::QuitClick>(this);
+  LoadBitmapPicture(QuitItem->Bitmap(), "MENU_QUIT");
+
+  TrayIcon->SetPopupMenu(TrayMenu);
+  TrayIcon->OnDblClick = TNotifyEvent::Of<&TMainWindow::TrayIconDblClick>(this);
+
+  HintTimer = MakeComponent<TTimer>(this, "HintTimer");
+  HintTimer->SetInterval(0);
+  HintTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::HintTimerTick>(this);
+  AutoSaveTimer = MakeComponent<TTimer>(this, "AutoSaveTimer");
+  AutoSaveTimer->SetInterval(3000);
+  AutoSaveTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::AutoSaveTimerTick>(this);
+  ListFollowTimer = MakeComponent<TTimer>(this, "ListFollowTimer");
+  ListFollowTimer->SetInterval(0);
+  ListFollowTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::ListFollowTimerTick>(this);
+
+  // The flat look of the menu; its Active hooks TrayMenu.
+  MenuPainter = MakeComponent<TMenuPainter>(this, "MenuPainter");
+  MenuPainter->SetDimLevel(30);
+  MenuPainter->SetGrayLevel(10);
+  MenuPainter->Font().SetName("Tahoma");
+  MenuPainter->Font().SetHeight(-11);
+  MenuPainter->Font().SetColor(clMenuText);
+  MenuPainter->SetColor(clBtnFace);
+  MenuPainter->SetDrawMenuBar(false);
+  MenuPainter->SetIconBackColor(clBtnFace);
+  MenuPainter->SetMenuBarColor(clBtnFace);
+  MenuPainter->SetSelectColor(clHighlight);
+  MenuPainter->SetSelectBorderColor(clHighlight);
+  MenuPainter->SetSelectFontColor(clMenuText);
+  MenuPainter->SetDisabledColor(clInactiveCaption);
+  MenuPainter->SetSeparatorColor(clBtnFace);
+  MenuPainter->SetCheckedColor(clHighlight);
+  MenuPainter->SetIconWidth(24);
+  MenuPainter->SetDrawSelect(true);
+  MenuPainter->SetUseSystemColors(true);
+  MenuPainter->SetUseDimColor(false);
+  MenuPainter->SetOverrideOwnerDraw(false);
+  MenuPainter->SetGradient(false);
+  MenuPainter->SetFlatMenu(false);
+  MenuPainter->SetAutoDetect(true);
+  MenuPainter->SetFlatContainers(0);
+  MenuPainter->SetFlatControls(FlatBit(xcPopupMenu) | FlatBit(xcCheckBox));
+  MenuPainter->SetActive(true);
+
+  OnCreate = TNotifyEvent::Of<&TMainWindow::FormCreate>(this);
+  OnActivate = TNotifyEvent::Of<&TMainWindow::FormActivate>(this);
+  OnClose = TCloseEvent::Of<&TMainWindow::FormClose>(this);
+  OnKeyDown = TKeyEvent::Of<&TMainWindow::FormKeyDown>(this);
+}
+
+std::string TMainWindow::ClipFolder() {
+  return ExtractFilePath(Application ? Application->ExeName() : std::string());
+}
+
+void TMainWindow::FormCreate(TObject*) {
+  list_view_ = std::make_unique<TClipListView>(History, *ClipList);
+  SetWidth(249);
+  Application->OnDeactivate = TNotifyEvent::Of<&TMainWindow::AppDeactivate>(this);
+  Application->HintColor = RGBColor(255, 255, 0);
+  Application->HintPause = 1;
+  Application->HintHidePause = 30000;
+  HotKey->SetKey(TextToShortCut("F5"));
+  // A save that was killed half-way left its temporary file behind.
+  RemoveLeftoverTemporaryFiles();
+  // A file that cannot be opened ends creation here with "Cannot open file";
+  // the history then starts empty, or with the list but no texts.
+  History.SetFolder(ClipFolder());
+  History.Load();
+  ClipboardChanged(nullptr);
+}
+
+void TMainWindow::FormActivate(TObject*) {
+  if (first_activation_done_) return;
+  // Set first: closing a message box below activates the window again.
+  first_activation_done_ = true;
+  // A stored value that cannot work is replaced, in the dialog too, so the
+  // settings file is mended at the end and the user is told only once.
+  std::vector<std::string> notes;
+  std::string keyText = SettingsHotKey();
+  const THotKeyProblem problem = CheckHotKey(TextToShortCut(keyText));
+  if (problem != THotKeyProblem::hkOk) {
+    notes.push_back(HotKeyRefusedMessage(keyText, problem) + " " + kDesignHotKeyText +
+                    " is used instead.");
+    keyText = kDesignHotKeyText;
+    if (SettingsDialog) SettingsDialog->HotKeyChoice->SetText(keyText);
+  }
+  HotKey->SetKey(TextToShortCut(keyText));
+  const std::string delayText = SettingsPasteDelay();
+  const TPasteDelayChoice delay = ReadPasteDelay(delayText);
+  if (!delay.Valid) {
+    notes.push_back(PasteDelayReplacedMessage(delayText, delay));
+    if (SettingsDialog) SettingsDialog->PasteDelayChoice->SetText(IntToStr(delay.Milliseconds));
+  }
+  Recall.SetPasteDelay(delay.Milliseconds);
+  AutoSaveTimer->SetInterval(SettingsAutoSave() ? kAutoSaveInterval : 0);
+  SendMessageA(ClipList->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
+  Application->Minimize();
+  if (!HotKey->Registered()) notes.push_back(HotKeyHeldMessage(keyText));
+  for (const std::string& note : notes) ShowMessage(note);
+}
+
+void TMainWindow::AppDeactivate(TObject*) {
+  ClipList->SetTopIndex(0);
+  shown_ = false;
+  ShowWindow(Application->Handle(), SW_HIDE);
+  Hide();
+  ListFollowTimer->SetInterval(0);
+  ListFollowTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::ListFollowTimerTick>(this);
+}
+
+void TMainWindow::FormClose(TObject*, TCloseAction&) { SaveClips(); }
+
+void TMainWindow::SaveClips() { History.Save(); }
+
+void TMainWindow::RemoveLeftoverTemporaryFiles() {
+  const std::string folder = ClipFolder();
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*.tmp*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  const std::string settings = Application ? Application->Title() + ".ini" : std::string();
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    for (const std::string& target : {std::string(kClipListFile), std::string(kClipStoreFile), settings})
+      if (!target.empty() && IsTemporaryFileOf(found.cFileName, target)) {
+        DeleteFileA((folder + found.cFileName).c_str());
+        break;
+      }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void TMainWindow::AutoSaveTimerTick(TObject*) {
+  // Idle since the last auto save: nothing to write.
+  const unsigned long seen = Capture.TextsSeen();
+  if (seen == texts_seen_at_save_) return;
+  SaveClips();
+  texts_seen_at_save_ = seen;
+}
+
+void TMainWindow::ToggleCaching() {
+  if (CachingItem->Checked()) {
+    CachingItem->SetChecked(false);
+    ShowTrayIcon(CachingOffIcon);
+  } else {
+    CachingItem->SetChecked(true);
+    ShowTrayIcon(CachingOnIcon);
+  }
+}
+
+void TMainWindow::CachingClick(TObject*) {
+  ToggleCaching();
+  Hide();
+  shown_ = false;
+}
+
+static void PlaceCursorForPrompt(int below) {
+  SetCursorPosition(Screen->DesktopWidth() / 2 - 20, Screen->DesktopHeight() / 2 + below);
+}
+
+void TMainWindow::QuitClick(TObject*) {
+  PlaceCursorForPrompt(32);
+  if (MessageDlg("Quit Quorel Vavad?", TMsgDlgType::mtConfirmation, mbYes | mbNo) ==
+      TModalResult::mrYes)
+    Close();
+  Hide();
+  shown_ = false;
+}
+
+void TMainWindow::SaveClick(TObject*) {
+  SaveClips();
+  Hide();
+}
+
+void TMainWindow::ClearClick(TObject*) {
+  Hide();
+  PlaceCursorForPrompt(33);
+  if (MessageDlg("Clear all current clips?", TMsgDlgType::mtConfirmation, mbYes | mbNo) !=
+      TModalResult::mrYes)
+    return;
+  History.Clear();
+  Capture.ForgetLastText();
+}
+
+void TMainWindow::ShowTrayIcon(TImage* image) { TrayIcon->SetIcon(image->Icon()); }
+
+int TMainWindow::DisplayTextWidth(const std::string& text) {
+  if (!measure_dc_) {
+    measure_dc_.reset(CreateCompatibleDC(nullptr));
+    measure_canvas_.SetHandle(measure_dc_.get());
+    measure_canvas_.Font().SetName("MS Sans Serif");
+    measure_canvas_.Font().SetHeight(-11);
+  }
+  return measure_canvas_.TextWidth(text);
+}
+
+void TMainWindow::ClipboardChanged(TObject*) { Capture.ClipboardChanged(); }
+
+bool TMainWindow::CaptureOn() { return CachingItem->Checked(); }
+
+TClipboard& TMainWindow::CaptureClipboard() { return Watcher->Clipboard(); }
+
+// ---- recall and paste ----
+
+void TMainWindow::RecallSelected() {
+  TRecallChoice choice;
+  choice.Range = RangeButton->Down();
+  choice.PlusCrLf = PlusCrLfButton->Down();
+  choice.PlusCrLfLf = PlusCrLfLfButton->Down();
+  Recall.Recall(ClipList->ItemIndex(), choice);
+}
+
+void TMainWindow::HideForPaste() {
+  RangeButton->SetDown(false);
+  ClipList->SetItemIndex(-1);
+  Application->Minimize();
+  Hide();
+}
+
+void TMainWindow::RecallEnded() {
+  shown_ = false;
+  ClipList->SetTopIndex(0);
+}
+
+void TMainWindow::ClipListClick(TObject*) {
+  const int selected = ClipList->ItemIndex();
+  if (selected >= 0 &&
+      ClipList->Items().Get(selected).find(kHeaderMarker) != std::string::npos) {
+    RecallSelected();
+  }
+  ClipList->SetTopIndex(0);
+}
+
+void TMainWindow::ListMouseUp(TObject*, TMouseButton button, TShiftState, int, int) {
+  if (button != mbRight) return;
+  // Both lists stay disabled until the hot key next shows the window.
+  ClipList->SetEnabled(false);
+  SlotLabels->SetEnabled(false);
+  TrayMenu->Popup(Left() + 60, Top() + 50);
+}
+
+void TMainWindow::RangeButtonClick(TObject*) {
+  // Range mode can only be armed while the list shows its top line.
+  if (ClipList->TopIndex() != 0) RangeButton->SetDown(false);
+}
+
+void TMainWindow::HideButtonClick(TObject*) {
+  shown_ = false;
+  Hide();
+  ClipList->SetTopIndex(0);
+}
+
+// ---- hints and tray commands ----
+
+void TMainWindow::SlotLabelClick(TObject*) { ShowPreview(); }
+
+void TMainWindow::ShowPreview() {
+  SlotLabels->SetHint("");
+  // The labels scroll with the list, so a label's row is its line's index.
+  const int k = SlotLabels->ItemIndex();
+  if (k >= 0 && k < History.Count()) {
+    ClipList->SetItemIndex(k);
+    SlotLabels->SetHint(PreviewHintText(History.Gather(k, RangeButton->Down())));
+    SlotLabels->SetShowHint(true);
+    HintTimer->SetInterval(100);
+  }
+  SlotLabels->SetItemIndex(-1);
+  ClipList->SetItemIndex(-1);
+}
+
+void TMainWindow::HintTimerTick(TObject*) {
+  const POINT p = CursorPosition();
+  const int left = Left() + SlotLabels->Left(), top = Top() + SlotLabels->Top();
+  if (p.x > left && p.x < left + SlotLabels->Width() && p.y > top &&
+      p.y < top + SlotLabels->Height())
+    return;
+  HintTimer->SetInterval(0);
+  SlotLabels->SetShowHint(false);
+}
+
+void TMainWindow::TrayIconItemClick(TObject*) {
+  TrayIconItem->SetChecked(!TrayIconItem->Checked());
+  TrayIcon->SetActive(TrayIconItem->Checked());
+  Hide();
+  shown_ = false;
+}
+
+void TMainWindow::TrayIconDblClick(TObject*) {
+  if (SettingsSuppressSaving()) return;
+  ToggleCaching();
+}
+
+void TMainWindow::SettingsApply(TObject* sender) {
+  const auto* dialog = static_cast<TSettingsDialog*>(sender);
+  Recall.SetPasteDelay(dialog->PasteDelayValue());
+  AutoSaveTimer->SetInterval(dialog->AutoSave() ? kAutoSaveInterval : 0);
+}
+
+void TMainWindow::SettingsSuppressChange(TObject* sender) {
+  const bool suppress = static_cast<TSettingsDialog*>(sender)->SuppressSaving();
+  if (suppress) AutoSaveTimer->SetInterval(0);
+  CachingItem->SetChecked(!suppress);
+  CachingItem->SetEnabled(!suppress);
+  SaveItem->SetEnabled(!suppress);
+  ClearItem->SetEnabled(!suppress);
+  ShowTrayIcon(suppress ? SuppressedIcon : CachingOnIcon);
+}
+
+void TMainWindow::SettingsSort(TObject*) {
+  // Alphabetically, letter case ignored, in the user's language: as a sorted list box
+  // orders its lines.
+  History.Sort([](const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                          static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_LESS_THAN;
+  });
+}
+
+bool TMainWindow::SettingsSuppressSaving() {
+  return SettingsDialog && SettingsDialog->SuppressBox->Checked();
+}
+
+void TMainWindow::SettingsItemClick(TObject*) {
+  Hide();
+  if (SettingsDialog) SettingsDialog->ShowModal();
+}
+
+// ---- hot key, keyboard, dragging ----
+
+void TMainWindow::HotKeyPressed(TObject*) {
+  if (shown_) {
+    Hide();
+    shown_ = false;
+    return;
+  }
+  Recall.SetPasteTarget(PasteTargetAtShow(Handle()));
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  AttachThreadInput(foreground, own, TRUE);
+  SetForegroundWindow(Application->Handle());
+  AttachThreadInput(foreground, own, FALSE);
+  ClipList->SetEnabled(true);
+  SlotLabels->SetEnabled(true);
+  ListFollowTimer->SetInterval(100);
+  Application->Restore();
+  Show();
+  ClipList->SetTopIndex(0);
+  Panel->SetFocus();
+  SetCursorPosition(Left() + Panel->Left() + Panel->Width() - 3, Top() + SlotStrip->Top() + 100);
+  SendMessageA(ClipList->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  shown_ = true;
+}
+
+void TMainWindow::FormKeyDown(TObject*, WORD& key, TShiftState) {
+  ClipList->SetItemIndex(-1);
+  const int slot = SlotOfKey(key);
+  slot_key_char_pending_ = slot >= 0;
+  if (slot < 0) return;
+  const int line = SlotLine(slot, ClipList->TopIndex());
+  if (line < ClipList->Count()) ClipList->SetItemIndex(line);
+  if (ClipList->ItemIndex() >= 0) RecallSelected();
+}
+
+void TMainWindow::ClipListKeyPress(TObject*, char& key) {
+  // The character of a slot key would make the list select a line starting with
+  // it and raise its click: a second recall. The key itself was not consumed.
+  if (!slot_key_char_pending_) return;
+  slot_key_char_pending_ = false;
+  key = 0;
+}
+
+void TMainWindow::ListFollowTimerTick(TObject*) {
+  const int top = ClipList->TopIndex();
+  SlotLabels->SetTopIndex(top);
+  if (top != 0) RangeButton->SetDown(false);
+}
+
+void TMainWindow::PanelMouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
+  drag_start_x_ = x;
+  drag_start_y_ = y;
+}
+
+void TMainWindow::PanelMouseMove(TObject*, TShiftState shift, int x, int y) {
+  if (shift != ssLeft) return;
+  SetTop(Top() + (y - drag_start_y_));
+  SetLeft(Left() + (x - drag_start_x_));
+}
+
+void TMainWindow::WndProc(TMessage& m) {
+  if (m.Msg == TSingleInstance::ShowMessage()) {
+    // A second start from this folder: bring the clips up as the hot key would.
+    if (!shown_) HotKeyPressed(nullptr);
+    m.Result = 0;
+    return;
+  }
+  if (m.Msg == WM_QUERYENDSESSION) {
+    // No consent unless both files are written; an error is shown by the caller.
+    m.Result = 0;
+    SaveClips();
+    m.Result = 1;
+    return;
+  }
+  TForm::WndProc(m);
+}
+
+}  // namespace qv

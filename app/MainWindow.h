@@ -1,0 +1,150 @@
+#pragma once
+// The main window: the clip window the hot key brings up, the tray icon and its menu,
+// and the program's lifecycle. The history is the model; capture and recall are units
+// of their own; this window wires them to its controls.
+
+#include <memory>
+#include <string>
+
+#include "app/ClipCapture.h"
+#include "app/ClipHistory.h"
+#include "app/ClipListView.h"
+#include "app/ClipRecall.h"
+#include "components/ClipboardWatcher.h"
+#include "components/GlobalHotKey.h"
+#include "components/QVCtrls.h"
+#include "components/QVShell.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "look/MenuPainter.h"
+
+namespace qv {
+
+// Auto save writes the clip files this often while it is on.
+constexpr unsigned kAutoSaveInterval = 300000;
+
+class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
+  QV_CLASS(TMainWindow)
+ public:
+  explicit TMainWindow(TComponent* owner);
+  ~TMainWindow() override;
+  void BeforeDestruction() override;
+
+  // Declared before the controls: the units and the view outlive every control event.
+  TClipHistory History;
+  TClipCapture Capture;
+  TClipRecall Recall;
+
+  TPanel* Panel;
+  TImage* Logo;
+  TSpeedButton* RangeButton;
+  TSpeedButton* PlusCrLfLfButton;  // "+CR"
+  TSpeedButton* PlusCrLfButton;    // "+cR"
+  TSpeedButton* HideButton;
+  TQvCheckListBox* ClipList;
+  TListBox* SlotLabels;
+  TPanel* SlotStrip;
+  TImage* CachingOffIcon;
+  TImage* CachingOnIcon;
+  TImage* SuppressedIcon;
+  TQvTrayIcon* TrayIcon;
+  TGlobalHotKey* HotKey;
+  TClipboardWatcher* Watcher;
+  TPopupMenu* TrayMenu;
+  TMenuItem* SettingsItem;
+  TMenuItem* SaveItem;
+  TMenuItem* ClearItem;
+  TMenuItem* TrayIconItem;
+  TMenuItem* CachingItem;
+  TMenuItem* QuitItem;
+  TTimer* HintTimer;
+  TTimer* AutoSaveTimer;
+  TTimer* ListFollowTimer;
+  TMenuPainter* MenuPainter;
+
+  // Whether the clip window is up after a hot-key press.
+  bool Shown() const { return shown_; }
+
+  void FormCreate(TObject* sender);
+  void FormActivate(TObject* sender);
+  void AppDeactivate(TObject* sender);
+  void FormClose(TObject* sender, TCloseAction& action);
+  void AutoSaveTimerTick(TObject* sender);
+  void CachingClick(TObject* sender);
+  void QuitClick(TObject* sender);
+  void SaveClick(TObject* sender);
+  void ClearClick(TObject* sender);
+  // Writes both clip files.
+  void SaveClips();
+  void ClipboardChanged(TObject* sender);
+
+  // Recall and paste.
+  void RecallSelected();
+  void ClipListClick(TObject* sender);
+  void ListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void RangeButtonClick(TObject* sender);
+  void HideButtonClick(TObject* sender);
+
+  // Preview and tray commands.
+  void SlotLabelClick(TObject* sender);
+  void ShowPreview();
+  void HintTimerTick(TObject* sender);
+  void TrayIconItemClick(TObject* sender);
+  void TrayIconDblClick(TObject* sender);
+  void SettingsItemClick(TObject* sender);
+  // What the Settings dialog changes.
+  void SettingsApply(TObject* sender);
+  void SettingsSuppressChange(TObject* sender);
+  void SettingsSort(TObject* sender);
+
+  // Hot key, keyboard and dragging.
+  void HotKeyPressed(TObject* sender);
+  void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void ClipListKeyPress(TObject* sender, char& key);
+  void ListFollowTimerTick(TObject* sender);
+  void PanelMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void PanelMouseMove(TObject* sender, TShiftState shift, int x, int y);
+
+  // The folder of the executable, where the clip files live.
+  static std::string ClipFolder();
+  // Width in pixels of a text in the list's font, as the display cut measures it.
+  int DisplayTextWidth(const std::string& text);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  void ApplyFormDesign();
+  // Capture's needs.
+  bool CaptureOn() override;
+  TClipboard& CaptureClipboard() override;
+  int TextWidth(const std::string& text) override { return DisplayTextWidth(text); }
+  // Recall's needs.
+  void HideForPaste() override;
+  void RecallEnded() override;
+  // Shows one of the hidden images' icons in the notification area.
+  void ShowTrayIcon(TImage* image);
+  // Capture on or off, with the tray picture that says so.
+  void ToggleCaching();
+  // Temporary files of the clip and settings files that a killed save left beside the exe.
+  void RemoveLeftoverTemporaryFiles();
+  // The Settings dialog's "Suppress saving further clips." (off while it does not exist).
+  static bool SettingsSuppressSaving();
+
+  std::unique_ptr<TClipListView> list_view_;
+  bool first_activation_done_ = false;
+  bool shown_ = false;
+  // Texts capture had seen at the last auto save: the next one saves only after more.
+  unsigned long texts_seen_at_save_ = 0;
+  int drag_start_x_ = 0;
+  int drag_start_y_ = 0;
+  // A slot key was pressed: its character must not reach the list's type-ahead.
+  bool slot_key_char_pending_ = false;
+  TCanvas measure_canvas_;
+  UniqueMemoryDc measure_dc_;
+};
+
+}  // namespace qv
