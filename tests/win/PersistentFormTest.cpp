@@ -100,10 +100,10 @@ class TTestForm : public TPersistentForm {
     LoadPersistentDesign([this] { Design(); });
   }
 
-  TTestCombo* ComboBox1 = nullptr;
-  TTestCombo* ComboBox2 = nullptr;
-  TTestCheck* CheckBox1 = nullptr;
-  TTestCheck* CheckBox2 = nullptr;
+  TTestCombo* HotKeyChoice = nullptr;
+  TTestCombo* PasteDelayChoice = nullptr;
+  TTestCheck* AutoSaveBox = nullptr;
+  TTestCheck* SuppressBox = nullptr;
   TTestSpin* Spin1 = nullptr;
 
   int componentsAtInit = -1;
@@ -118,23 +118,23 @@ class TTestForm : public TPersistentForm {
     if (options_.registry) UseIniFile = false;
   }
 
-  void FormCreate(TObject*) { comboTextAtCreate = ComboBox1->Text; }
-  void CheckBox2Click(TObject*) { ++check2Clicks; }
+  void FormCreate(TObject*) { comboTextAtCreate = HotKeyChoice->Text; }
+  void SuppressClick(TObject*) { ++check2Clicks; }
 
  private:
   void Design() {
     SetName("Form2");
     SetBounds(100, 120, 240, 190);
     OnCreate = TNotifyEvent::Of<&TTestForm::FormCreate>(this);
-    ComboBox1 = Make<TTestCombo>("ComboBox1");
-    ComboBox1->Text = "Ctrl+Alt+Down";
-    ComboBox1->Tag2 = 5;
-    ComboBox2 = Make<TTestCombo>("ComboBox2");
-    ComboBox2->Text = "200";
-    CheckBox1 = Make<TTestCheck>("CheckBox1");
-    CheckBox1->SetChecked(true);
-    CheckBox2 = Make<TTestCheck>("CheckBox2");
-    CheckBox2->OnClick = TNotifyEvent::Of<&TTestForm::CheckBox2Click>(this);
+    HotKeyChoice = Make<TTestCombo>("ComboBox1");
+    HotKeyChoice->Text = "Ctrl+Alt+Down";
+    HotKeyChoice->Tag2 = 5;
+    PasteDelayChoice = Make<TTestCombo>("ComboBox2");
+    PasteDelayChoice->Text = "200";
+    AutoSaveBox = Make<TTestCheck>("CheckBox1");
+    AutoSaveBox->SetChecked(true);
+    SuppressBox = Make<TTestCheck>("CheckBox2");
+    SuppressBox->OnClick = TNotifyEvent::Of<&TTestForm::SuppressClick>(this);
     Spin1 = Make<TTestSpin>("Spin1");
     Spin1->Position = 3;
     Spin1->Tag2 = 9;
@@ -184,9 +184,9 @@ TEST_F(PersistentForm, MissingFileGivesDesignAndSectionHoldsExactlyTheKeptKeys) 
   EXPECT_EQ(form->SectionName, "Form2");
   EXPECT_EQ(form->Top(), 120);
   EXPECT_EQ(form->Left(), 100);
-  EXPECT_EQ(form->ComboBox1->Text, "Ctrl+Alt+Down");
-  EXPECT_TRUE(form->CheckBox1->Checked());
-  EXPECT_FALSE(form->CheckBox2->Checked());
+  EXPECT_EQ(form->HotKeyChoice->Text, "Ctrl+Alt+Down");
+  EXPECT_TRUE(form->AutoSaveBox->Checked());
+  EXPECT_FALSE(form->SuppressBox->Checked());
   EXPECT_EQ(form->check2Clicks, 0);
   // Nothing is written while the form lives.
   EXPECT_FALSE(folder.Exists("qvavad.ini"));
@@ -212,9 +212,9 @@ TEST_F(PersistentForm, MissingFileGivesDesignAndSectionHoldsExactlyTheKeptKeys) 
 TEST_F(PersistentForm, ValuesComeBackAtTheNextCreation) {
   TTestForm* form = Create();
   form->SetBounds(30, 40, 300, 210);
-  form->ComboBox1->Text = "F12";
-  form->ComboBox2->Text = "5000";
-  form->CheckBox1->SetChecked(false);
+  form->HotKeyChoice->Text = "F12";
+  form->PasteDelayChoice->Text = "5000";
+  form->AutoSaveBox->SetChecked(false);
   form->Spin1->Position = 8;
   form->Free();
 
@@ -225,12 +225,12 @@ TEST_F(PersistentForm, ValuesComeBackAtTheNextCreation) {
   EXPECT_EQ(form->Top(), 40);
   EXPECT_EQ(form->Width(), 300);
   EXPECT_EQ(form->Height(), 210);
-  EXPECT_EQ(form->ComboBox1->Text, "F12");
-  EXPECT_EQ(form->ComboBox2->Text, "5000");
-  EXPECT_FALSE(form->CheckBox1->Checked());
+  EXPECT_EQ(form->HotKeyChoice->Text, "F12");
+  EXPECT_EQ(form->PasteDelayChoice->Text, "5000");
+  EXPECT_FALSE(form->AutoSaveBox->Checked());
   EXPECT_EQ(form->Spin1->Position, 8);
   // Not in the list: the design's value.
-  EXPECT_EQ(form->ComboBox1->Tag2, 5);
+  EXPECT_EQ(form->HotKeyChoice->Tag2, 5);
   form->Free();
 }
 
@@ -251,28 +251,28 @@ TEST_F(PersistentForm, ZeroOrNonNumericPlacementCountsAsAbsent) {
 TEST_F(PersistentForm, EmptiedTextKeepsTheOneStoredBefore) {
   Store("ComboBox1.Text=F12\r\n");
   TTestForm* form = Create();
-  ASSERT_EQ(form->ComboBox1->Text, "F12");
-  form->ComboBox1->Text.clear();
+  ASSERT_EQ(form->HotKeyChoice->Text, "F12");
+  form->HotKeyChoice->Text.clear();
   form->Free();
   EXPECT_EQ(Stored("ComboBox1.Text"), "F12");
 
   form = Create();
-  EXPECT_EQ(form->ComboBox1->Text, "F12");
+  EXPECT_EQ(form->HotKeyChoice->Text, "F12");
   form->Free();
 }
 
 TEST_F(PersistentForm, CheckStatesNeedExactCapitalsAndClickWhileCreating) {
   Store("CheckBox1.Checked=false\r\nCheckBox2.Checked=TRUE\r\n");
   TTestForm* form = Create();
-  EXPECT_TRUE(form->CheckBox1->Checked());
-  EXPECT_TRUE(form->CheckBox2->Checked());
+  EXPECT_TRUE(form->AutoSaveBox->Checked());
+  EXPECT_TRUE(form->SuppressBox->Checked());
   // Raised by the restore itself, before the constructor returned.
   EXPECT_EQ(form->check2Clicks, 1);
   form->Free();
 
   Store("CheckBox2.Checked=true\r\n");
   form = Create();
-  EXPECT_FALSE(form->CheckBox2->Checked());
+  EXPECT_FALSE(form->SuppressBox->Checked());
   EXPECT_EQ(form->check2Clicks, 0);
   form->Free();
 }
@@ -282,7 +282,7 @@ TEST_F(PersistentForm, ListLookupsIgnoreLetterCase) {
   EXPECT_TRUE(form->IsPersistentProperty("TAnything", "TAG2"));
   EXPECT_TRUE(form->IsPersistentProperty("TAnything", "text"));
   EXPECT_FALSE(form->IsPersistentProperty("TAnything", "Tag"));
-  form->ComboBox1->Tag2 = 6;
+  form->HotKeyChoice->Tag2 = 6;
   form->Free();
   // The key is spelled as the property is, whatever the list entry's spelling.
   EXPECT_EQ(Stored("ComboBox1.Tag2"), "6");
@@ -296,17 +296,17 @@ TEST_F(PersistentForm, ClassQualifiedEntriesApplyToThatClassOnly) {
       "Spin1.Tag2=12\r\nSpin1.Ratio=2.5\r\n");
   TTestForm* form =
       Create(WithNames({"TTestCombo.Tag2", "ttestcombo.color", "TTestSpin.Ratio", "Alignment"}));
-  EXPECT_EQ(form->ComboBox1->Tag2, 5);
-  EXPECT_EQ(form->ComboBox2->Tag2, 11);
-  EXPECT_EQ(form->ComboBox2->Color, clRed);
+  EXPECT_EQ(form->HotKeyChoice->Tag2, 5);
+  EXPECT_EQ(form->PasteDelayChoice->Tag2, 11);
+  EXPECT_EQ(form->PasteDelayChoice->Color, clRed);
   // Stored but not kept for this class.
   EXPECT_EQ(form->Spin1->Tag2, 9);
   // Floats are candidates but have no stored form.
   EXPECT_EQ(form->Spin1->Ratio, 0.5);
   // One of a component's kept values missing from the file: the design's value.
-  EXPECT_EQ(form->ComboBox2->Text, "200");
+  EXPECT_EQ(form->PasteDelayChoice->Text, "200");
 
-  form->ComboBox1->Color = RGBColor(0xE7, 0xE0, 0xAD);  // has no name: not written
+  form->HotKeyChoice->Color = RGBColor(0xE7, 0xE0, 0xAD);  // has no name: not written
   form->Free();
   const std::vector<std::string> expected{"ComboBox1.Tag2",
                                           "ComboBox2.Tag2",
@@ -349,7 +349,7 @@ TEST_F(PersistentForm, StoreNameSetByTheDescendantIsUsed) {
   const std::string other = folder.File("Other.ini");
   TTestForm* form = Create(AtStore(other));
   EXPECT_EQ(form->StoreName, other);
-  form->ComboBox1->Text = "F9";
+  form->HotKeyChoice->Text = "F9";
   form->Free();
   EXPECT_FALSE(folder.Exists("qvavad.ini"));
   EXPECT_EQ(TIniFile(other).ReadString("Form2", "ComboBox1.Text", ""), "F9");
@@ -379,10 +379,10 @@ TEST_F(PersistentForm, RegistryVariantRoundTrip) {
   TTestForm* form = Create(AtStore(storeName, true));
   HKEY probe = nullptr;
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS);
-  EXPECT_EQ(form->ComboBox1->Text, "Ctrl+Alt+Down");
+  EXPECT_EQ(form->HotKeyChoice->Text, "Ctrl+Alt+Down");
   form->SetBounds(30, 40, 300, 210);
-  form->ComboBox1->Text = "F12";
-  form->CheckBox2->SetChecked(true);
+  form->HotKeyChoice->Text = "F12";
+  form->SuppressBox->SetChecked(true);
   form->Free();
   EXPECT_FALSE(folder.Exists("qvavad.ini"));
 
@@ -401,8 +401,8 @@ TEST_F(PersistentForm, RegistryVariantRoundTrip) {
   form = Create(AtStore(storeName, true));
   EXPECT_EQ(form->Top(), 40);
   EXPECT_EQ(form->Height(), 210);
-  EXPECT_EQ(form->ComboBox1->Text, "F12");
-  EXPECT_TRUE(form->CheckBox2->Checked());
+  EXPECT_EQ(form->HotKeyChoice->Text, "F12");
+  EXPECT_TRUE(form->SuppressBox->Checked());
   EXPECT_EQ(form->check2Clicks, 1);
   form->Free();
   RegDeleteTreeA(HKEY_CURRENT_USER, storeName.c_str());
