@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 
 namespace qv {
 
@@ -94,22 +95,32 @@ bool TClipCapture::CaptureOnce() {
   // private marks are from one and the same content. No waiting here: the retry timer
   // waits, so the hot key and the other notices are answered meanwhile.
   if (!clipboard.TryOpen()) return false;
-  std::optional<std::string> text;
+  std::optional<std::wstring> text;
   {
     ScopeExit close([&clipboard] { clipboard.Close(); });
-    if (!clipboard.HasFormat(CF_TEXT) || IsPrivateClipboardContent(clipboard)) return true;
-    text = clipboard.ReadText();
+    if (!clipboard.HasFormat(CF_UNICODETEXT) && !clipboard.HasFormat(CF_TEXT)) return true;
+    if (IsPrivateClipboardContent(clipboard)) return true;
+    // The system offers every text as UTF-16; the 8-bit form only where it does not.
+    if (clipboard.HasFormat(CF_UNICODETEXT)) {
+      text = clipboard.ReadUnicodeText();
+    } else if (const auto ansi = clipboard.ReadText()) {
+      text = AnsiToWide(*ansi);
+    }
   }
   if (!text) return false;
   // An empty text is nothing to paste back: never a clip.
   if (text->empty()) return true;
   ++texts_seen_;
   // The store keeps hard lines: lone CR and LF become CR LF, as a paste into a text
-  // control makes them, so the duplicate rule compares what the store would hold.
-  std::string captured = TTextBuffer::NormalizeLineBreaks(*text);
-  if (captured == last_text_) return true;
+  // control makes them, so the duplicate rule compares what the history would hold.
+  std::string exact = TTextBuffer::NormalizeLineBreaks(WideToUtf8(*text));
+  if (exact == last_text_) return true;
+  // The list and the store hold the ANSI rendering, as other programs read them; the exact
+  // text goes beside them only where that rendering lost something.
+  const TAnsiRendering ansi = WideToAnsi(Utf8ToWide(exact));
   const auto width = [this](const std::string& t) { return host_.TextWidth(t); };
-  if (history_.AddClip(captured, ids_, width)) last_text_ = std::move(captured);
+  if (history_.AddClip(ansi.text, ids_, width, ansi.exact ? std::string_view() : exact))
+    last_text_ = std::move(exact);
   return true;
 }
 

@@ -41,7 +41,7 @@ class TClipCapture {
   void CancelSkip() { skip_next_ = false; }
   bool SkippingNextNotice() const { return skip_next_; }
 
-  // The text the duplicate rule compares with; forgotten by Clear Vavad.
+  // The exact text (UTF-8) the duplicate rule compares with; forgotten by Clear Vavad.
   const std::string& LastText() const { return last_text_; }
   void ForgetLastText() { last_text_.clear(); }
   // Texts seen with capture on, repeats of the last one included: auto save compares.

@@ -1,6 +1,7 @@
 #include "app/ClipHistory.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <numeric>
 #include <unordered_set>
 
@@ -33,14 +34,42 @@ std::string TClipHistory::Gather(int index, bool range) const {
   return range ? RunText(index) : TextOf(index).value_or("");
 }
 
+const std::string* TClipHistory::ExactTextOfId(std::string_view id) const {
+  if (exact_.empty()) return nullptr;
+  const auto found = exact_.find(UpperCase(std::string(id)));
+  return found == exact_.end() ? nullptr : &found->second;
+}
+
+const std::string* TClipHistory::ExactTextOf(int index) const {
+  const auto id = IdOf(index);
+  return id ? ExactTextOfId(*id) : nullptr;
+}
+
+std::string TClipHistory::GatherExact(int index, bool range, const TAnsiToUtf8& convert) const {
+  if (index < 0 || index >= Count()) return {};
+  std::string text;
+  for (int i = index; i >= (range ? 0 : index); --i) {
+    const auto id = ListLineId(lines_[static_cast<size_t>(i)]);
+    if (!id) continue;
+    const auto ansi = store_.TextOf(*id);
+    if (!ansi) continue;
+    const std::string* exact = ExactTextOfId(*id);
+    text += exact ? *exact : convert(*ansi);
+    if (range) text += "\r\n";
+  }
+  return text;
+}
+
 std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdGenerator& ids,
-                                                 const TTextWidthFunction& width) {
+                                                 const TTextWidthFunction& width,
+                                                 std::string_view exact) {
   std::string id = NextUniqueClipId(ids, store_, text);
-  if (!AddClip(text, id, BuildDisplayText(text, width))) return std::nullopt;
+  if (!AddClip(text, id, BuildDisplayText(text, width), exact)) return std::nullopt;
   return id;
 }
 
-bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::string_view display) {
+bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::string_view display,
+                           std::string_view exact) {
   // Which clips the list shows matters only when the store must make room.
   std::unordered_set<std::string> listed;
   bool listRead = false;
@@ -53,7 +82,12 @@ bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::stri
     return listed.count(key) != 0;
   };
   std::vector<std::string> evicted;
+  const size_t before = store_.Size();
   if (!store_.AddClip(text, id, isListed, &evicted)) return false;
+  // A block adds more than its text; growing by no more than that, the store let clips go.
+  if (!exact_.empty() && store_.Size() <= before + text.size())
+    std::erase_if(exact_, [this](const auto& entry) { return !store_.HasHeaderKey(entry.first); });
+  if (!exact.empty()) exact_[UpperCase(std::string(id))] = std::string(exact);
   if (!evicted.empty()) {
     const std::unordered_set<std::string> gone(evicted.begin(), evicted.end());
     for (int i = Count() - 1; i >= 0; --i) {
@@ -81,6 +115,7 @@ void TClipHistory::MoveToTop(int index) {
 void TClipHistory::Clear() {
   lines_.clear();
   store_.Clear();
+  exact_.clear();
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
 }
 
@@ -101,6 +136,9 @@ void TClipHistory::Load() {
   const std::string listPath = ListPath(), storePath = StorePath();
   list_unread_ = PathExists(listPath);
   store_unread_ = PathExists(storePath);
+  exact_unread_ = PathExists(ExactPath());
+  exact_lost_ = false;
+  exact_.clear();
   // The list file is read as a list of lines is: CR LF, a lone CR or a lone LF ends a line.
   TStringList list;
   list.LoadFromFile(listPath);
@@ -111,16 +149,44 @@ void TClipHistory::Load() {
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
   store_.LoadFromFile(storePath);
   store_unread_ = false;
+  if (!exact_unread_) return;
+  std::string bytes;
+  if (!ReadWholeFile(ExactPath(), bytes)) {
+    exact_lost_ = true;  // set aside at the save, like the other two
+    return;
+  }
+  exact_unread_ = false;
+  exact_lost_ = ReadExactTexts(bytes, exact_).damaged;
 }
 
 void TClipHistory::Save() {
   const std::string listPath = ListPath(), storePath = StorePath();
   SetAside(storePath, store_unread_);
   store_.SaveToFile(storePath);
+  SaveExactTexts();
   SetAside(listPath, list_unread_);
   std::string image;
   for (const std::string& line : lines_) image.append(line).append("\r\n");
   if (!WriteFileAtomically(listPath, image)) throw EFCreateError(MsgCannotCreateFile(listPath));
+}
+
+void TClipHistory::SaveExactTexts() {
+  const std::string path = ExactPath();
+  SetAside(path, exact_unread_);
+  // Store order, so the file reads like the store; only clips the store still holds.
+  std::vector<std::pair<std::string, std::string>> blocks;
+  std::unordered_set<std::string> taken;
+  if (!exact_.empty())
+    for (const TStoreSegment& segment : store_.Segments())
+      if (const std::string* text = segment.key.empty() ? nullptr : ExactTextOfId(segment.key))
+        if (taken.insert(segment.key).second) blocks.emplace_back(segment.key, *text);
+  if (blocks.empty()) {
+    if (PathExists(path) && std::remove(path.c_str()) != 0)
+      throw EFCreateError(MsgCannotCreateFile(path));
+    return;
+  }
+  if (!WriteFileAtomically(path, ExactTextsImage(blocks)))
+    throw EFCreateError(MsgCannotCreateFile(path));
 }
 
 void TClipHistory::SetAside(const std::string& path, bool& unread) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ClipStore.h"
+#include "app/ExactTexts.h"
 
 namespace qv {
 
@@ -27,6 +28,9 @@ class TClipHistoryView {
   // Every line may have changed (load, clear).
   virtual void LinesReset() = 0;
 };
+
+// A text in the ANSI code page as UTF-8 (the system's own conversion).
+using TAnsiToUtf8 = std::function<std::string(std::string_view)>;
 
 // The order the list is sorted into: whether a goes before b.
 using TLineOrder = std::function<bool(const std::string& a, const std::string& b)>;
@@ -55,16 +59,24 @@ class TClipHistory {
   std::string RunText(int index) const;
   // A single pick's text, or the run from it when range is on; empty for nothing.
   std::string Gather(int index, bool range) const;
+  // The clip's exact text (UTF-8) where the ANSI text lost characters; null elsewhere.
+  const std::string* ExactTextOf(int index) const;
+  const std::string* ExactTextOfId(std::string_view id) const;
+  // Gather in UTF-8: exact texts as they are, the other texts converted.
+  std::string GatherExact(int index, bool range, const TAnsiToUtf8& convert) const;
   const TClipStore& Store() const { return store_; }
 
   // ---- the changes ----
   // A new clip at the top: a fresh id, its block in the store, its line (display cut to
   // width) in the list. Lines of clips the store let go to make room go too. None, and
   // nothing changed, when the store cannot take it.
+  // exact: the UTF-8 text where text (its ANSI rendering) lost characters; empty for none.
   std::optional<std::string> AddClip(std::string_view text, TClipIdGenerator& ids,
-                                     const TTextWidthFunction& width);
+                                     const TTextWidthFunction& width,
+                                     std::string_view exact = {});
   // The same with the id and display line given.
-  bool AddClip(std::string_view text, std::string_view id, std::string_view display);
+  bool AddClip(std::string_view text, std::string_view id, std::string_view display,
+               std::string_view exact = {});
   // A single recall: the line goes to the top; then, when the list holds more than
   // kClipListLimit lines, the one at that index goes.
   void MoveToTop(int index);
@@ -80,13 +92,20 @@ class TClipHistory {
   const std::string& Folder() const { return folder_; }
   std::string ListPath() const { return folder_ + kClipListFile; }
   std::string StorePath() const { return folder_ + kClipStoreFile; }
+  std::string ExactPath() const { return folder_ + kExactTextFile; }
   // The list first, then the store; raises EFOpenError naming the file that could not be
   // read, and what comes after it is not read. A file that was there but not read is set
-  // aside at the next save, so that its clips are not overwritten.
+  // aside at the next save, so that its clips are not overwritten. The exact texts come
+  // last and never raise: what cannot be read of them only costs those texts (see
+  // ExactTextsLost).
   void Load();
+  // The last Load found exact texts it could not read (those clips keep their ANSI text).
+  bool ExactTextsLost() const { return exact_lost_; }
   // The store first, then the list: the store only gains blocks between saves, so a stop
-  // between the two leaves every list line with its text. Raises EFCreateError naming the
-  // file that could not be written; when that is the store, the list is left alone.
+  // between the two leaves every list line with its text. The exact texts go between them,
+  // only those of clips the store holds; with none, there is no such file. Raises
+  // EFCreateError naming the file that could not be written; the files after it are left
+  // alone.
   void Save();
 
  private:
@@ -95,13 +114,17 @@ class TClipHistory {
   }
   // Renames a file that was there at start but not read to "<name>.bak" (or .bak1 ...).
   static void SetAside(const std::string& path, bool& unread);
+  void SaveExactTexts();
 
   std::vector<std::string> lines_;
   TClipStore store_;
+  TExactTextMap exact_;
   TClipHistoryView* view_ = nullptr;
   std::string folder_;
   bool list_unread_ = false;
   bool store_unread_ = false;
+  bool exact_unread_ = false;
+  bool exact_lost_ = false;
 };
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include "app/RecallRules.h"
 #include "framework/Clipbrd.h"
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 
 namespace qv {
 
@@ -16,7 +17,10 @@ constexpr unsigned kActivationWait = 1000;
 }  // namespace
 
 void TClipRecall::Recall(int index, const TRecallChoice& choice) {
-  const std::string gathered = history_.Gather(index, choice.Range);
+  // Exact texts as they are; the others from the ANSI code page, so what is pasted does
+  // not depend on the keyboard layout in force.
+  const std::string gathered =
+      history_.GatherExact(index, choice.Range, [](std::string_view t) { return AnsiToUtf8(t); });
   const bool found =
       choice.Range ? !gathered.empty() : index >= 0 && index < history_.Count() &&
                                              history_.TextOf(index).has_value();
@@ -28,7 +32,8 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   // Our own write raises a notice like any other copy: it is not a new clip.
   capture_.SkipNextNotice();
   try {
-    Clipboard().SetAsText(WithRecallSuffix(gathered, choice.PlusCrLf, choice.PlusCrLfLf));
+    Clipboard().SetAsUnicodeText(
+        Utf8ToWide(WithRecallSuffix(gathered, choice.PlusCrLf, choice.PlusCrLfLf)));
   } catch (const EClipboardException&) {
     // Nothing was written, so no notice of ours will come: the user's next copy
     // must still be recorded.

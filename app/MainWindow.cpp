@@ -9,6 +9,7 @@
 #include "framework/Dialogs.h"
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 #include "settings/SettingsRules.h"
 #include "settings/SettingsDialog.h"
 
@@ -136,6 +137,7 @@ void TMainWindow::ApplyFormDesign() {
   ClipList->OnClick = TNotifyEvent::Of<&TMainWindow::ClipListClick>(this);
   ClipList->OnMouseUp = TMouseEvent::Of<&TMainWindow::ListMouseUp>(this);
   ClipList->OnKeyPress = TKeyPressEvent::Of<&TMainWindow::ClipListKeyPress>(this);
+  ClipList->OnGetWideText = TGetWideTextEvent::Of<&TMainWindow::ClipListWideText>(this);
 
   SlotLabels = MakeComponent<TListBox>(this, "SlotLabels", Panel);
   SlotLabels->SetBounds(10, 20, 15, 470);
@@ -262,6 +264,9 @@ void TMainWindow::FormCreate(TObject*) {
   // the history then starts empty, or with the list but no texts.
   History.SetFolder(ClipFolder());
   History.Load();
+  if (History.ExactTextsLost())
+    ShowMessage("Some exact texts in " + History.ExactPath() +
+                " could not be read; those clips keep the text of the clip list.");
   ClipboardChanged(nullptr);
 }
 
@@ -379,14 +384,46 @@ void TMainWindow::ClearClick(TObject*) {
 
 void TMainWindow::ShowTrayIcon(TImage* image) { TrayIcon->SetIcon(image->Icon()); }
 
-int TMainWindow::DisplayTextWidth(const std::string& text) {
+TCanvas& TMainWindow::MeasureCanvas() {
   if (!measure_dc_) {
     measure_dc_.reset(CreateCompatibleDC(nullptr));
     measure_canvas_.SetHandle(measure_dc_.get());
     measure_canvas_.Font().SetName("MS Sans Serif");
     measure_canvas_.Font().SetHeight(-11);
   }
-  return measure_canvas_.TextWidth(text);
+  return measure_canvas_;
+}
+
+int TMainWindow::DisplayTextWidth(const std::string& text) {
+  return MeasureCanvas().TextWidth(text);
+}
+
+std::wstring TMainWindow::ExactDisplayText(const std::string& exact) {
+  // The rule of the ANSI display line, on the exact text: its first line that is not
+  // blank, cut to the width, "..." when cut or when more lines follow.
+  const TDisplayLine chosen = ChooseDisplayLine(exact);
+  std::wstring line = Utf8ToWide(chosen.line);
+  TCanvas& canvas = MeasureCanvas();
+  size_t fits = line.size();
+  if (canvas.TextExtent(line).cx > kDisplayWidthLimit) {
+    size_t low = 0, high = line.size();  // low fits, high does not
+    while (high - low > 1) {
+      const size_t middle = (low + high) / 2;
+      (canvas.TextExtent(line.substr(0, middle)).cx > kDisplayWidthLimit ? high : low) = middle;
+    }
+    fits = low;
+    // Never half of a character outside the basic plane.
+    if (fits > 0 && line[fits - 1] >= 0xD800 && line[fits - 1] <= 0xDBFF) --fits;
+  }
+  const bool cut = fits < line.size();
+  line.resize(fits);
+  if (cut || chosen.lineCount >= 2) line += L"...";
+  return line;
+}
+
+void TMainWindow::ClipListWideText(TObject*, int index, std::wstring& text) {
+  if (index < 0 || index >= History.Count()) return;
+  if (const std::string* exact = History.ExactTextOf(index)) text = ExactDisplayText(*exact);
 }
 
 void TMainWindow::ClipboardChanged(TObject*) { Capture.ClipboardChanged(); }
@@ -455,7 +492,8 @@ void TMainWindow::ShowPreview() {
   const int k = SlotLabels->ItemIndex();
   if (k >= 0 && k < History.Count()) {
     ClipList->SetItemIndex(k);
-    SlotLabels->SetHint(PreviewHintText(History.Gather(k, RangeButton->Down())));
+    SlotLabels->SetHint(PreviewHintText(History.GatherExact(
+        k, RangeButton->Down(), [](std::string_view t) { return AnsiToUtf8(t); })));
     SlotLabels->SetShowHint(true);
     HintTimer->SetInterval(100);
   }

@@ -111,6 +111,9 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   static std::string ClipFolder();
   // Width in pixels of a text in the list's font, as the display cut measures it.
   int DisplayTextWidth(const std::string& text);
+  // What the clip list shows for a clip with an exact text (the rule of the ANSI line).
+  std::wstring ExactDisplayText(const std::string& exact);
+  void ClipListWideText(TObject* sender, int index, std::wstring& text);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -118,6 +121,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
 
  private:
   void ApplyFormDesign();
+  TCanvas& MeasureCanvas();
   // Capture's needs.
   bool CaptureOn() override;
   TClipboard& CaptureClipboard() override;

@@ -46,9 +46,14 @@ std::string WithRecallSuffix(std::string text, bool plusCrLf, bool plusCrLfLf) {
 
 std::string PreviewHintText(const std::string& gathered) {
   constexpr size_t kHintLines = 45;
-  std::string text = gathered;
-  for (char& c : text)
-    if (c == '|') c = '\xA6';
+  // The broken bar U+00A6, in UTF-8.
+  std::string text;
+  for (char c : gathered) {
+    if (c == '|')
+      text.append("\xC2\xA6");
+    else
+      text.push_back(c);
+  }
   TTextBuffer lines;
   lines.SetText(text);
   std::string hint;

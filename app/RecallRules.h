@@ -30,7 +30,7 @@ int SlotLine(int slot, int topIndex);
 // CR LF LF.
 std::string WithRecallSuffix(std::string text, bool plusCrLf, bool plusCrLfLf);
 
-// A preview hint: "|" (the end of a short hint) shown as a broken bar, at most
+// A preview hint (UTF-8 in and out): "|" (the end of a short hint) shown as a broken bar, at most
 // 45 lines, the 45th ending with "..." whenever the text has that many.
 std::string PreviewHintText(const std::string& gathered);
 

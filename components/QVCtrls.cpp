@@ -285,9 +285,17 @@ void TQvCustomListBox::DrawItem(int index, RECT rect, unsigned state) {
   TCanvas& canvas = *canvas_;
   canvas.FillRect(rect);
   if (index >= Count()) return;
-  const std::string text = items_->Get(index);
   const int x = rect.left + 2;
   const int y = std::max<int>(rect.top, (rect.top + rect.bottom - canvas.TextHeight("Wy")) / 2);
+  if (OnGetWideText) {
+    std::wstring wide;
+    OnGetWideText(this, index, wide);
+    if (!wide.empty()) {
+      canvas.TextOut(x, y, wide);
+      return;
+    }
+  }
+  const std::string text = items_->Get(index);
   if (tab_width_ > 0) {
     INT stop = static_cast<INT>(std::lround(canvas.TextWidth("0") * tab_width_ / 4.0));
     TabbedTextOutA(canvas.Handle(), x, y, text.data(), static_cast<int>(text.size()), 1, &stop, x);

@@ -17,6 +17,9 @@
 namespace qv {
 
 using TMeasureItemEvent = TMethod<TObject*, int, int&>;
+// Control, line index, out: the text to draw in place of the line's own (UTF-16); left
+// empty, the line's own text is drawn.
+using TGetWideTextEvent = TMethod<TObject*, int, std::wstring&>;
 // Control, line index, in-out width of the line's text part in pixels.
 using TGetItemWidthEvent = TMethod<TObject*, int, int&>;
 
@@ -55,6 +58,7 @@ class TQvCustomListBox : public TCustomListBox {
   const TGetItemWidthEvent& OnGetItemWidth() const { return on_get_item_width_; }
   void SetOnGetItemWidth(TGetItemWidthEvent handler);
   TMeasureItemEvent OnMeasureItem;
+  TGetWideTextEvent OnGetWideText;
 
  protected:
   void CreateParams(TCreateParams& params) override;

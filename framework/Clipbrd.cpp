@@ -1,6 +1,7 @@
 #include "framework/Clipbrd.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "framework/Controls.h"
 #include "framework/SysUtils.h"
@@ -92,6 +93,46 @@ void TClipboard::SetAsText(const std::string& text) {
     throw;
   }
   Close();
+}
+
+std::optional<std::wstring> TClipboard::ReadUnicodeText() {
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return std::nullopt;
+  const SIZE_T size = GlobalSize(data) / sizeof(wchar_t);
+  const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data));
+  if (!p) return std::nullopt;
+  std::wstring text(p, wcsnlen(p, size));
+  GlobalUnlock(data);
+  return text;
+}
+
+void TClipboard::SetAsUnicodeText(const std::wstring& text) {
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!mem) throw EClipboardException(MsgCannotWriteClipboard());
+  auto* p = static_cast<wchar_t*>(GlobalLock(mem));
+  if (!p) {
+    GlobalFree(mem);
+    throw EClipboardException(MsgCannotWriteClipboard());
+  }
+  std::memcpy(p, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(mem);
+  try {
+    Open();
+  } catch (...) {
+    GlobalFree(mem);
+    throw;
+  }
+  ScopeExit close([this] { Close(); });
+  if (!emptied_) {
+    EmptyClipboard();
+    emptied_ = true;
+  }
+  // A refused write is an error like a refused open: the caller must not go on as if
+  // the text were there.
+  if (!SetClipboardData(CF_UNICODETEXT, mem)) {
+    GlobalFree(mem);
+    throw EClipboardException(MsgCannotWriteClipboard());
+  }
 }
 
 void TClipboard::Clear() {

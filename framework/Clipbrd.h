@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "framework/Controls.h"
 
@@ -33,6 +34,13 @@ class TClipboard {
   // is no text or its owner could not hand it over (a late rendering that failed).
   std::optional<std::string> ReadText();
   void SetAsText(const std::string& text);
+  // The text as UTF-16 (CF_UNICODETEXT, which the system offers for every text) up to its
+  // terminator, with the clipboard open; nullopt as ReadText.
+  std::optional<std::wstring> ReadUnicodeText();
+  // Puts text on the clipboard as CF_UNICODETEXT (readers of CF_TEXT get the system's
+  // conversion). The memory is filled before the clipboard is opened and emptied, so a
+  // failure leaves the clipboard as it was; it raises EClipboardException.
+  void SetAsUnicodeText(const std::wstring& text);
   void Clear();
   // Registers a named format (or finds it) and returns its number.
   static UINT RegisterFormat(const char* name);

@@ -92,4 +92,38 @@ std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    size_t length;
+    uint32_t c;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      length = 2;
+      c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      length = 3;
+      c = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      length = 4;
+      c = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = (c << 6) | (next & 0x3F);
+    }
+    const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
 }  // namespace qv

@@ -19,5 +19,8 @@ bool IsBuiltInCodePage(unsigned codePage);
 // bytes of 65001 text that are not UTF-8 become U+FFFD, so the result is always UTF-8.
 std::string AnsiToUtf8(std::string_view text, unsigned codePage = kCodePageWestern);
 void AppendUtf8(std::string& out, uint32_t codePoint);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool IsValidUtf8(std::string_view text);
 
 }  // namespace qv

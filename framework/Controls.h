@@ -121,6 +121,7 @@ class TControl : public TComponent {
   TFont& Font() { return font_; }
   const std::string& Caption() const { return caption_; }
   virtual void SetCaption(const std::string& text);
+  // UTF-8, as the hint window draws it.
   const std::string& Hint() const { return hint_; }
   // A hint that changes while it is shown is followed: the new one shows after
   // the hint pause, an empty one takes the shown hint away.

@@ -7,6 +7,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 
 namespace qv {
 
@@ -278,7 +279,7 @@ void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) 
     // Measured the way Paint draws it.
     TBitmap scratch(1, 1);
     scratch.Canvas().Font().Assign(font_);
-    scratch.Canvas().DrawText(text, r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    scratch.Canvas().DrawText(Utf8ToWide(text), r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
   }
   const int width = r.right + 8, height = r.bottom + 6;
   RECT work{};
@@ -290,7 +291,7 @@ void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) 
   if (y < work.top) y = work.top;
   SetBounds(x, y, width, height);
   // Readable from outside, as tools that read screens expect.
-  SetWindowTextA(wnd, text.c_str());
+  SetWindowTextW(wnd, Utf8ToWide(text).c_str());
   visible_ = true;
   SetWindowPos(wnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   InvalidateRect(wnd, nullptr, TRUE);
@@ -309,7 +310,7 @@ void THintWindow::Paint(TCanvas& canvas) {
   canvas.Font().SetColor(clInfoText);
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
   InflateRect(&r, -3, -2);
-  canvas.DrawText(text_, r, DT_NOPREFIX | DT_EXPANDTABS);
+  canvas.DrawText(Utf8ToWide(text_), r, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 // ---- TApplication ----

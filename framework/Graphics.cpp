@@ -233,6 +233,23 @@ int TCanvas::DrawText(const std::string& text, RECT& rect, UINT format) {
   return ::DrawTextA(Handle(), text.data(), static_cast<int>(text.size()), &rect, format);
 }
 
+void TCanvas::TextOut(int x, int y, const std::wstring& text) {
+  RequireState();
+  ::TextOutW(Handle(), x, y, text.data(), static_cast<int>(text.size()));
+}
+
+int TCanvas::DrawText(const std::wstring& text, RECT& rect, UINT format) {
+  RequireState();
+  return ::DrawTextW(Handle(), text.data(), static_cast<int>(text.size()), &rect, format);
+}
+
+SIZE TCanvas::TextExtent(const std::wstring& text) {
+  RequireState();
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(Handle(), text.data(), static_cast<int>(text.size()), &size);
+  return size;
+}
+
 SIZE TCanvas::TextExtent(const std::string& text) {
   RequireState();
   SIZE size{0, 0};

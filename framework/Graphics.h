@@ -123,6 +123,10 @@ class TCanvas : public TObject {
   // DrawText with the canvas's font and colours; `rect` may be updated (DT_CALCRECT).
   int DrawText(const std::string& text, RECT& rect, UINT format);
   SIZE TextExtent(const std::string& text);
+  // The same for UTF-16 text.
+  void TextOut(int x, int y, const std::wstring& text);
+  int DrawText(const std::wstring& text, RECT& rect, UINT format);
+  SIZE TextExtent(const std::wstring& text);
   int TextWidth(const std::string& text) { return TextExtent(text).cx; }
   int TextHeight(const std::string& text) { return TextExtent(text).cy; }
   // A bitmap marked Transparent leaves the pixels of its transparent colour out.

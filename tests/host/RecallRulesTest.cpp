@@ -63,7 +63,7 @@ TEST(RecallRules, PreviewsKeep45LinesAndShowBarsAsBrokenBars) {
   EXPECT_EQ(PreviewHintText(Lines(44)), Lines(44));
   EXPECT_EQ(PreviewHintText(Lines(45)), Lines(45) + "...");
   EXPECT_EQ(PreviewHintText(Lines(100)), Lines(45) + "...");
-  EXPECT_EQ(PreviewHintText("a|b||"), "a\xA6" "b\xA6\xA6");
+  EXPECT_EQ(PreviewHintText("a|b||"), "a\xC2\xA6" "b\xC2\xA6\xC2\xA6");
   EXPECT_EQ(PreviewHintText("one\r\ntwo\r\n"), "one\r\ntwo");  // a range ends with a break
   EXPECT_EQ(PreviewHintText(""), "");
 }

@@ -47,7 +47,7 @@ TEST_F(Hints, APreviewShowsAtMost45LinesTheLastEndingWithDots) {
 
 TEST_F(Hints, VerticalBarsShowAsBrokenBarsButPasteUnchanged) {
   StartWithClips({"a|b"});
-  EXPECT_EQ(Preview(0), "a\xA6" "b");
+  EXPECT_EQ(Preview(0), "a\xC2\xA6" "b");
   EXPECT_EQ(*form->History.Store().Locate(form->ClipList->Items().Get(0)), "a|b");
 }
 

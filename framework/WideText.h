@@ -1,0 +1,24 @@
+#pragma once
+// Text between the forms' 8-bit strings and the clipboard's and the screen's UTF-16: exact
+// texts travel as UTF-8, the clip files hold the system's ANSI code page.
+
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+// The system's ANSI code page, both ways.
+std::wstring AnsiToWide(std::string_view text);
+std::string AnsiToUtf8(std::string_view text);
+
+struct TAnsiRendering {
+  std::string text;
+  bool exact;  // converting back gives the same text: nothing was lost
+};
+// The text in the ANSI code page; a character the code page lacks becomes "?", never a
+// look-alike of another letter.
+TAnsiRendering WideToAnsi(std::wstring_view text);
+
+}  // namespace qv
