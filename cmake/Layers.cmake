@@ -1,5 +1,6 @@
-# The layers, from the bottom, and for each the layers below it that it may use: the
-# libraries of the top CMakeLists.txt are linked by this table.
+# The layers, from the bottom, and for each the layers below it that it may use. The include
+# check (CheckLayers.cmake) and the libraries of the top CMakeLists.txt both read this table,
+# so what may be included and what may be linked never differ.
 set(QV_LAYERS framework components look settings app qvclips)
 set(QV_BELOW_framework "")
 set(QV_BELOW_components framework)
