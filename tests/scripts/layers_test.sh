@@ -38,17 +38,17 @@ planted framework/Strings.h '#include "../app/ClipStore.h"' 'framework/Strings.h
 planted framework/Strings.cpp '#include <app/x.h>' 'framework/Strings.cpp: #include <app/x.h>'
 planted look/MenuColors.h '# include "../components/CheckStates.h"' 'look/MenuColors.h: # include "../components/CheckStates.h"'
 # Downwards, however written, is allowed.
-planted app/Recall.h '#include "../framework/Strings.h"' pass
+planted app/RecallRules.h '#include "../framework/Strings.h"' pass
 planted settings/SettingsRules.h '#include <look/MenuColors.h>' pass
 
 # The core's Windows headers: in a portable file, in a header it reaches, and through a
 # Win32 header of a lower layer. Win32 files include them freely.
-planted app/Recall.cpp '#include <windows.h>' 'app/Recall.cpp: #include <windows.h>'
+planted app/RecallRules.cpp '#include <windows.h>' 'app/RecallRules.cpp: #include <windows.h>'
 planted framework/TextBuffer.h '#include <Windows.h>' 'framework/TextBuffer.h: #include <Windows.h> (a Windows header in the portable core, reached from framework/TextBuffer.cpp)'
 planted settings/SettingsRules.cpp '#include "framework/Controls.h"' 'framework/Handles.h: #include <windows.h> (a Windows header in the portable core, reached from settings/SettingsRules.cpp)'
 planted settings/PersistentForm.h '#include <shellapi.h>' pass
 # A header of our own is no Windows header for sharing a name with one.
-planted app/Recall.h '#include "framework/RichEdit.h"' pass
+planted app/RecallRules.h '#include "framework/RichEdit.h"' pass
 
 [ "$failures" -eq 0 ] || exit 1
 echo "layers: the tree passes and every planted include is caught"
