@@ -3,7 +3,7 @@
 // its own; OnHotKey is raised whenever the user presses it, whatever program is
 // in front.
 
-#include <memory>
+#include <windows.h>
 
 #include "framework/Controls.h"
 #include "framework/ShortCuts.h"
@@ -24,7 +24,7 @@ class TGlobalHotKey : public TComponent {
   void SetEnabled(bool enabled);
   bool Registered() const { return registered_; }
   // The window that receives WM_HOTKEY (null in design mode).
-  TWinControl* HotKeyWindow() const { return window_.get(); }
+  HWND HotKeyWindow() const { return window_.Handle(); }
 
   TNotifyEvent OnHotKey;
 
@@ -38,9 +38,8 @@ class TGlobalHotKey : public TComponent {
 
   bool enabled_ = true;
   bool registered_ = false;
-  TWndMethod saved_window_proc_;
   TShortCut key_ = 0;
-  std::unique_ptr<TWinControl, ComponentDeleter> window_;
+  TUtilityWindow window_;
 };
 
 }  // namespace qv
