@@ -151,3 +151,74 @@ TEST_F(ClipHistoryFiles, AFileThatWasThereButCouldNotBeReadIsSetAsideAtTheSave) 
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(ExactTexts, BlocksReadBackAndDamageCostsOnlyWhatItTouches) {
+  const std::string good = ExactTextsImage({{Id(1), "Gr\xC3\xBC\xC3\x9F" "e\r\n/:utf:\\x 3"}, {Id(2), ""}});
+  TExactTextMap texts;
+  TExactTextsRead read = ReadExactTexts(good, texts);
+  EXPECT_FALSE(read.damaged);
+  EXPECT_EQ(read.blocks, 2u);
+  EXPECT_EQ(texts[Id(1)], "Gr\xC3\xBC\xC3\x9F" "e\r\n/:utf:\\x 3");  // the length, not a line, ends it
+
+  // Bad UTF-8 in one block: that block only. A block cut short: the blocks before it.
+  const std::string bad = ExactTextsImage({{Id(3), "\xC3("}, {Id(4), "ok"}});
+  texts.clear();
+  read = ReadExactTexts(bad + good.substr(0, good.size() - 3), texts);
+  EXPECT_TRUE(read.damaged);
+  EXPECT_EQ(texts.count(Id(3)), 0u);
+  EXPECT_EQ(texts[Id(4)], "ok");
+  EXPECT_EQ(texts.count(Id(1)), 1u);
+  EXPECT_EQ(texts.count(Id(2)), 0u);
+  texts.clear();
+  EXPECT_TRUE(ReadExactTexts("not a header\r\n", texts).damaged);
+  EXPECT_TRUE(texts.empty());
+}
+
+TEST_F(ClipHistoryFiles, ExactTextsLiveBesideTheTwoFilesOnlyWhileAClipNeedsOne) {
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  const std::string exact = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x86\x92 A";  // "Grüße → A"
+  ASSERT_TRUE(history.AddClip("Gr\xFC\xDF" "e ? A", Id(1), "Gr\xFC\xDF" "e ? A", exact));
+  ASSERT_TRUE(history.AddClip("plain", Id(2), "plain"));
+  EXPECT_EQ(*history.ExactTextOf(1), exact);
+  EXPECT_EQ(history.ExactTextOf(0), nullptr);
+  const auto upper = [](std::string_view t) { return "<" + std::string(t) + ">"; };
+  EXPECT_EQ(history.GatherExact(1, true, upper), exact + "\r\n<plain>\r\n");
+  history.Save();
+  // The two files as always: the ANSI rendering.
+  EXPECT_NE(ReadFile(Path("vqclips.qvl")).find("\r\nGr\xFC\xDF" "e ? A\r\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(Path("vqclips.qvu")), ExactTextsImage({{Id(1), exact}}));
+
+  TClipHistory loaded;
+  loaded.SetFolder(history.Folder());
+  loaded.Load();
+  EXPECT_FALSE(loaded.ExactTextsLost());
+  ASSERT_NE(loaded.ExactTextOf(1), nullptr);
+  EXPECT_EQ(*loaded.ExactTextOf(1), exact);
+
+  // A damaged file costs its texts only, and is said; the next save writes what is left.
+  WriteFile(Path("vqclips.qvu"), ExactTextsImage({{Id(9), "no such clip"}}) + "/:utf:\\cut");
+  loaded.Load();
+  EXPECT_TRUE(loaded.ExactTextsLost());
+  EXPECT_EQ(loaded.ExactTextOf(1), nullptr);
+  EXPECT_EQ(loaded.TextOf(1), "Gr\xFC\xDF" "e ? A");
+  loaded.Save();  // the block of a clip the store lacks goes; none left: no file
+  EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvu")));
+}
+
+TEST(ClipHistory, ExactTextsGoWithTheClipsTheStoreLetsGoAndWithClear) {
+  TClipHistory history(2 * 1044 + 500);
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'a'), Id(1), "a", "exact a"));
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'b'), Id(2), "b", "exact b"));
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'c'), Id(3), "c"));
+  EXPECT_EQ(history.ExactTextOfId(Id(1)), nullptr);
+  ASSERT_NE(history.ExactTextOfId(Id(2)), nullptr);
+  history.Clear();
+  EXPECT_EQ(history.ExactTextOfId(Id(2)), nullptr);
+}
+
+}  // namespace
+}  // namespace qv

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "framework/WideText.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -30,6 +31,12 @@ class Capture : public test::MainWindowFixture {
     Clipboard().SetAsText(text);
     if (extraFormat) Put(extraFormat, extraValue);
     Clipboard().Close();
+    WaitForNotice(before);
+  }
+  // As a Unicode program copies: UTF-16 only; the system makes the 8-bit forms.
+  void CopyWide(const std::wstring& text) {
+    const int before = notices;
+    Clipboard().SetAsUnicodeText(text);
     WaitForNotice(before);
   }
   void Put(const char* format, DWORD value) {
@@ -323,6 +330,33 @@ TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
   EXPECT_EQ(Text(1), "before");
   test::PumpUntil([] { return false; }, 300);  // no late second clip, no empty one
   EXPECT_EQ(Count(), 2);
+}
+
+TEST_F(Capture, TextOutsideTheCodePageIsKeptExactlyBesideItsAnsiRendering) {
+  Counting();
+  // "Grüße → 日本語 ✓ 😀 Ελληνικά"
+  const std::wstring wide = L"Gr\u00FC\u00DFe \u2192 \u65E5\u672C\u8A9E \u2713 \U0001F600 "
+                            L"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC";
+  CopyWide(wide);
+  ASSERT_EQ(Count(), 1);
+  // The two files keep the system's 8-bit rendering, no look-alikes.
+  EXPECT_EQ(Text(0), WideToAnsi(wide).text);
+  EXPECT_NE(Text(0).find('?'), std::string::npos);
+  ASSERT_NE(form->History.ExactTextOf(0), nullptr);
+  EXPECT_EQ(Utf8ToWide(*form->History.ExactTextOf(0)), wide);
+  // The list draws the exact line.
+  std::wstring shown;
+  form->ClipList->OnGetWideText(form->ClipList, 0, shown);
+  EXPECT_EQ(shown.substr(0, 7), L"Gr\u00FC\u00DFe \u2192");
+
+  // Exact texts decide what repeats: both render alike, but they are two clips.
+  CopyWide(L"Gr\u00FC\u00DFe \u2192 A");
+  CopyWide(L"Gr\u00FC\u00DFe \u2192 B");
+  CopyWide(L"Gr\u00FC\u00DFe \u2192 B");
+  EXPECT_EQ(Count(), 3);
+  // A text the code page holds whole has no exact text beside it.
+  CopyWide(L"plain");
+  EXPECT_EQ(form->History.ExactTextOf(0), nullptr);
 }
 
 // Capture needs no window: a history, a clipboard and an answer to "is capture on".

@@ -72,6 +72,21 @@ TEST_F(MainWindow, AMissingStoreFileKeepsTheListAndSkipsTheRest) {
   EXPECT_EQ(form->History.Store().Text().find("would be captured"), std::string::npos);
 }
 
+TEST_F(MainWindow, ADamagedExactTextFileCostsOnlyItsTextsAndIsSaidOnce) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  folder.Write("vqclips.qvu", "/:utf:\\0000200000002 99\r\nhalf a bl");
+  Start();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_NE(prompts.asked[0].Text.find(folder.File("vqclips.qvu")), std::string::npos);
+  EXPECT_EQ(Text(0), "second");
+  EXPECT_EQ(form->History.ExactTextOf(0), nullptr);
+  form->SaveClips();
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
+  EXPECT_EQ(folder.Read("vqclips.qvl"), kStore);
+  EXPECT_FALSE(folder.Exists("vqclips.qvu"));
+}
+
 TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
   folder.Write("Lb1.qvl", kList);
   folder.Write("vqclips.qvl", kStore);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -84,6 +85,27 @@ TEST(RecallUnit, WorksWithoutTheMainWindow) {
   EXPECT_EQ(history.Display(0), "older");
   EXPECT_TRUE(capture.SkippingNextNotice());
   EXPECT_EQ(host.calls, (std::vector<std::string>{"hide", "ended"}));
+}
+
+TEST_F(Recall, TheExactTextGoesBackAsUnicodeAndAnsiTextsFromTheCodePage) {
+  StartWithClips(0);
+  const std::string exact = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x86\x92 \xF0\x9F\x98\x80";  // Grüße → 😀
+  ASSERT_TRUE(form->History.AddClip("caf\xE9", "0000000000001", "caf\xE9"));
+  ASSERT_TRUE(form->History.AddClip("Gr\xFC\xDF" "e ? ?", "0000000000002", "x", exact));
+  Press('1');
+  Clipboard().Open();
+  const std::optional<std::wstring> pasted = Clipboard().ReadUnicodeText();
+  Clipboard().Close();
+  EXPECT_EQ(pasted, Utf8ToWide(exact));
+  // Readers of 8-bit text get the system's rendering of it.
+  EXPECT_EQ(ClipboardText().substr(0, 5), "Gr\xFC\xDF" "e");
+
+  form->RangeButton->Click();
+  form->PlusCrLfButton->Click();
+  Press('2');  // "café" first, then the exact text; é as the code page means it
+  Clipboard().Open();
+  EXPECT_EQ(Clipboard().ReadUnicodeText(), L"caf\u00E9\r\n" + Utf8ToWide(exact) + L"\r\n\r\n");
+  Clipboard().Close();
 }
 
 TEST_F(Recall, ASlotKeyRecallsItsLineAndMovesItToTheTop) {
