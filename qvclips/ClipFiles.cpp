@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/RecallRules.h"
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -80,6 +81,16 @@ constexpr int kMaxFreshIdRounds = 100;
 TClipPair::TClipPair(std::string folder) : folder_(std::move(folder)) {
   list_.LoadFromFile(ListPath());
   store_.LoadFromFile(StorePath());
+  std::string bytes;
+  if (ReadWholeFile(ExactPath(), bytes))
+    exact_damaged_ = ReadExactTexts(bytes, exact_).damaged;
+  else
+    exact_damaged_ = PathExists(ExactPath());
+}
+
+const std::string* TClipPair::ExactOf(std::string_view id) const {
+  const auto found = exact_.find(UpperCase(std::string(id)));
+  return found == exact_.end() ? nullptr : &found->second;
 }
 
 std::vector<TClip> ClipsOf(const TClipPair& pair) {
@@ -90,6 +101,7 @@ std::vector<TClip> ClipsOf(const TClipPair& pair) {
     TClip clip{i, LineLabel(i), list.Get(i), std::nullopt, std::nullopt};
     clip.id = ListLineId(clip.line);
     if (clip.id) clip.text = pair.Store().TextOf(*clip.id);
+    if (clip.text) clip.exact = pair.ExactOf(*clip.id);
     clips.push_back(std::move(clip));
   }
   return clips;
@@ -184,6 +196,18 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
     findings.push_back({true, std::string(kClipStoreFile) + ": " +
                                   std::to_string(pair.Store().Size()) +
                                   " characters, over the limit of " + std::to_string(kStoreCapacity)});
+  if (pair.ExactDamaged())
+    findings.push_back({true, std::string(kExactTextFile) +
+                                  ": damaged; the clips whose exact texts it cannot give paste "
+                                  "their text from " + kClipStoreFile});
+  std::vector<std::string> orphans;
+  for (const auto& entry : pair.Exact())
+    if (!pair.Store().HasHeaderKey(entry.first)) orphans.push_back(entry.first);
+  std::sort(orphans.begin(), orphans.end());
+  for (const std::string& id : orphans)
+    findings.push_back({false, std::string(kExactTextFile) + ": the exact text of clip " + id +
+                                   " has no clip text in " + kClipStoreFile +
+                                   " (the program drops it at its next save)"});
   return findings;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/ClipStore.h"
+#include "app/ExactTexts.h"
 #include "framework/Strings.h"
 
 namespace qv {
@@ -16,7 +17,8 @@ namespace qv {
 class TClipPair {
  public:
   // folder ends with its separator. Loads the list, then the store; raises EFOpenError
-  // ("Cannot open file <path>") when either cannot be read.
+  // ("Cannot open file <path>") when either cannot be read. Then the exact texts, where
+  // there are any: what cannot be read of them is only noted (ExactDamaged).
   explicit TClipPair(std::string folder);
 
   const std::string& Folder() const { return folder_; }
@@ -24,11 +26,17 @@ class TClipPair {
   std::string StorePath() const { return folder_ + kClipStoreFile; }
   const TStringList& List() const { return list_; }
   const TClipStore& Store() const { return store_; }
+  std::string ExactPath() const { return folder_ + kExactTextFile; }
+  const TExactTextMap& Exact() const { return exact_; }
+  const std::string* ExactOf(std::string_view id) const;
+  bool ExactDamaged() const { return exact_damaged_; }
 
  private:
   std::string folder_;
   TStringList list_;
   TClipStore store_;
+  TExactTextMap exact_;
+  bool exact_damaged_ = false;
 };
 
 // One line of the list.
@@ -38,6 +46,7 @@ struct TClip {
   std::string line;                      // the list line as stored
   std::optional<std::string> id;         // none: the line carries no id
   std::optional<std::string_view> text;  // none: no block has the id (a view into the store)
+  const std::string* exact = nullptr;    // the exact text (UTF-8) where the clip has one
 };
 std::vector<TClip> ClipsOf(const TClipPair& pair);
 

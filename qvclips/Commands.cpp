@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
@@ -48,10 +49,19 @@ int List(const TClipPair& pair, std::ostream& out) {
   return kExitOk;
 }
 
-int Show(const TClipPair& pair, const std::string& which, std::ostream& out, std::ostream& err) {
+// A clip's text in UTF-8, as a paste gives it: its exact text where it has one, else its
+// 8-bit text from the code page.
+std::string Utf8Text(std::string_view text, const std::string* exact, const TClipsHost& host) {
+  return exact ? *exact : host.toUtf8(text, 0);
+}
+
+int Show(const TClipPair& pair, const std::string& which, std::ostream& out, std::ostream& err,
+         const TClipsHost& host) {
   std::optional<std::string_view> text;
+  const std::string* exact = nullptr;
   if (which.size() == kClipIdLength) {
     text = pair.Store().TextOf(which);
+    exact = pair.ExactOf(which);
     if (!text) {
       err << "No clip has the id " << which << " in " << pair.StorePath() << '\n';
       return kExitNotFound;
@@ -79,8 +89,9 @@ int Show(const TClipPair& pair, const std::string& which, std::ostream& out, std
       return kExitNotFound;
     }
     text = clip.text;
+    exact = clip.exact;
   }
-  out.write(text->data(), static_cast<std::streamsize>(text->size()));
+  out << Utf8Text(*text, exact, host);
   return kExitOk;
 }
 
@@ -88,9 +99,11 @@ int Search(const TClipPair& pair, const std::string& needle, std::ostream& out) 
   int found = 0;
   for (const TClip& clip : ClipsOf(pair)) {
     if (!clip.text) continue;
-    const size_t at = FindIgnoringCase(*clip.text, needle);
+    // The exact text where there is one: what the user copied.
+    const std::string_view text = clip.exact ? std::string_view(*clip.exact) : *clip.text;
+    const size_t at = FindIgnoringCase(text, needle);
     if (at == std::string_view::npos) continue;
-    out << ClipRow(clip, LineAround(*clip.text, at)) << '\n';
+    out << ClipRow(clip, LineAround(text, at)) << '\n';
     ++found;
   }
   return found ? kExitOk : kExitNotFound;
@@ -102,7 +115,7 @@ int Export(const TClipPair& pair, bool json, unsigned codePage, std::ostream& ou
   if (!json) {
     for (const TClip& clip : clips) {
       out << "=== " << clip.label << ' ' << clip.id.value_or("-") << '\n';
-      if (clip.text) out.write(clip.text->data(), static_cast<std::streamsize>(clip.text->size()));
+      if (clip.text) out << Utf8Text(*clip.text, clip.exact, host);
       out << '\n';
     }
     return kExitOk;
@@ -114,7 +127,9 @@ int Export(const TClipPair& pair, bool json, unsigned codePage, std::ostream& ou
     item["slot"] = clip.label;
     // An id is digits as the program writes it, but a list edited by hand may hold anything.
     item["id"] = clip.id ? nlohmann::ordered_json(host.toUtf8(*clip.id, codePage)) : nullptr;
-    item["text"] = clip.text ? nlohmann::ordered_json(host.toUtf8(*clip.text, codePage)) : nullptr;
+    item["text"] = clip.exact  ? nlohmann::ordered_json(*clip.exact)
+                   : clip.text ? nlohmann::ordered_json(host.toUtf8(*clip.text, codePage))
+                               : nullptr;
     all.push_back(std::move(item));
   }
   out << all.dump(2) << '\n';
@@ -163,8 +178,27 @@ int Repair(const TClipPair& pair, std::ostream& out, std::ostream& err, const TC
   TClipIdGenerator ids(TickCount);
   const TRepairedPair repaired = RepairClipPair(pair, ids);
   const bool overLimit = pair.Store().Size() > kStoreCapacity;
+  const bool exactUnsound = pair.ExactDamaged() ||
+                            std::any_of(pair.Exact().begin(), pair.Exact().end(), [&](const auto& e) {
+                              return !pair.Store().HasHeaderKey(e.first);
+                            });
+  if (exactUnsound) {
+    // The sound blocks of the clips the store holds; none left, no file.
+    const std::string aside = SetAside(pair.ExactPath(), host);
+    std::vector<std::pair<std::string, std::string>> blocks;
+    for (const auto& [id, text] : pair.Exact())
+      if (pair.Store().HasHeaderKey(id)) blocks.emplace_back(id, text);
+    std::sort(blocks.begin(), blocks.end());
+    if (blocks.empty()) {
+      std::remove(pair.ExactPath().c_str());
+    } else if (!WriteFileAtomically(pair.ExactPath(), ExactTextsImage(blocks))) {
+      throw EFCreateError(MsgCannotCreateFile(pair.ExactPath()));
+    }
+    out << "kept " << blocks.size() << " exact texts of " << kExactTextFile
+        << "; the original is in " << aside << '\n';
+  }
   if (!repaired.Changed()) {
-    out << "nothing to repair\n";
+    if (!exactUnsound) out << "nothing to repair\n";
   } else {
     const std::string listAside = SetAside(pair.ListPath(), host);
     const std::string storeAside = SetAside(pair.StorePath(), host);
@@ -214,7 +248,8 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
   CLI::App* list = app.add_subcommand("list", "One line per clip, top of the list first: slot, "
                                               "id, the text the list shows");
   CLI::App* show = app.add_subcommand(
-      "show", "A clip's full text, byte for byte as the program pastes it");
+      "show", "A clip's full text in UTF-8, exactly as the program pastes it (its exact text, "
+              "else its text from the system's code page)");
   std::string which;
   show->add_option("slot", which, "A slot (1-9, 0, A-Z), a line number or a clip id")->required();
   CLI::App* search = app.add_subcommand(
@@ -252,7 +287,7 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
     const TClipPair pair(WithSeparator(folder, host.separator));
     int code = kExitError;
     if (*list) code = List(pair, out);
-    if (*show) code = Show(pair, which, out, err);
+    if (*show) code = Show(pair, which, out, err, host);
     if (*search) code = Search(pair, needle, out);
     if (*exportAll) code = Export(pair, json, codePage, out, host);
     if (*check) code = Check(pair, out);

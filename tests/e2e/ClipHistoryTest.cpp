@@ -319,6 +319,43 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
   EXPECT_EQ(StoreFile(), store);
 }
 
+TEST_F(ClipHistory, AUnicodeCopyPastesBackExactlyAlsoAfterARestart) {
+  // "Grüße → 日本語 ✓ 😀 Ελληνικά", as a Unicode program copies it: UTF-16 only.
+  const std::wstring wide = L"Gr\u00FC\u00DFe \u2192 \u65E5\u672C\u8A9E \u2713 \U0001F600 "
+                            L"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC";
+  std::string utf16(reinterpret_cast<const char*>(wide.c_str()), (wide.size() + 1) * 2);
+  for (bool restart : {false, true}) {
+    SCOPED_TRACE(restart ? "after a restart" : "as copied");
+    if (restart) {
+      StartWithFiles(ListFile(), StoreFile());
+    } else {
+      StartWithFiles("", "");
+      ASSERT_TRUE(SetClipboardFormats({ClipboardItem{CF_UNICODETEXT, utf16}}));
+      ASSERT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the clip", kTimeout));
+    }
+    WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+    TargetWindow target;
+    ASSERT_TRUE(target.BringToFront());
+    ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                           kTimeout));
+    ASSERT_TRUE(PressKey('1'));
+    const auto pasted = [&] {
+      std::wstring text(static_cast<size_t>(GetWindowTextLengthW(target.Edit())) + 1, L'\0');
+      text.resize(static_cast<size_t>(GetWindowTextW(target.Edit(), text.data(),
+                                                     static_cast<int>(text.size()))));
+      return text;
+    };
+    ASSERT_TRUE(Eventually([&] { return pasted() == wide; }, "the exact paste", kTimeout));
+    EXPECT_EQ(program.Close(), 0u);
+    // The two files stay 8-bit: the characters the code page lacks are "?" there.
+    const std::string store = StoreFile();
+    EXPECT_NE(store.find("\r\nGr\xFC\xDF" "e ? ??? ? ?? ????????\r\n"), std::string::npos) << store;
+    EXPECT_EQ(ListFile().substr(0, 5), "Gr\xFC\xDF" "e");
+    EXPECT_TRUE(folder.ReadFile("vqclips.qvu").has_value());
+  }
+}
+
 TEST_F(ClipHistory, ALabelClickPreviewsItsClipAndTheNextLabelClickReplacesThePreview) {
   auto rows = [](int n) {
     std::string text;

@@ -8,6 +8,7 @@
 
 #include "app/ClipStore.h"
 #include "framework/CodePage.h"
+#include "app/ExactTexts.h"
 #include "qvclips/ClipFiles.h"
 #include "qvclips/Commands.h"
 #include "tests/host/ScratchDir.h"
@@ -144,7 +145,23 @@ TEST_F(QvClips, ExportGivesEveryListLineAndItsTextInJsonAsUtf8) {
   EXPECT_EQ(Run({"export", "--codepage", "1252"}), kExitError);  // only with --json
 
   ASSERT_EQ(Run({"export"}), kExitOk);
-  EXPECT_EQ(out, "=== 1 " + Id(1) + "\n5 \x80 caf\xE9\r\n\"quoted\"\t\n=== 2 -\n\n=== 3 " + Id(9) + "\n\n");
+  EXPECT_EQ(out, "=== 1 " + Id(1) + "\n5 \xE2\x82\xAC caf\xC3\xA9\r\n\"quoted\"\t\n=== 2 -\n\n=== 3 " +
+                     Id(9) + "\n\n");
+
+  // A clip with an exact text: show, search and export give it; check names a damaged file
+  // and notes an exact text whose clip is gone; repair keeps only what is sound.
+  const std::string exact = "5 \xE2\x82\xAC \xE2\x86\x92";
+  WriteFile(Path("vqclips.qvu"), ExactTextsImage({{Id(1), exact}, {Id(7), "orphan"}}) + "/:utf:\\cut");
+  ASSERT_EQ(Run({"show", "1"}), kExitOk);
+  EXPECT_EQ(out, exact);
+  ASSERT_EQ(Run({"search", "\xE2\x86\x92"}), kExitOk);
+  ASSERT_EQ(Run({"export", "--json"}), kExitOk);
+  EXPECT_NE(out.find("5 \u20AC \u2192"), std::string::npos);
+  EXPECT_EQ(Run({"check"}), kExitNotFound);
+  EXPECT_NE(out.find("vqclips.qvu: damaged"), std::string::npos);
+  EXPECT_NE(out.find("exact text of clip " + Id(7)), std::string::npos);
+  ASSERT_EQ(Run({"repair"}), kExitOk);
+  EXPECT_EQ(ReadFile(Path("vqclips.qvu")), ExactTextsImage({{Id(1), exact}}));
 }
 
 TEST_F(QvClips, CheckNamesEachProblemOnALineAndNotesWhatTheProgramLeavesOnPurpose) {
