@@ -61,6 +61,17 @@ HWND FindPopupMenu(DWORD processId) {
   return found;
 }
 
+// The pointer at a place the program puts it. The test puts it elsewhere first, so that
+// its arrival tells.
+::testing::AssertionResult PointerReaches(int x, int y, const std::string& what) {
+  return Eventually(
+      [&] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == x && p.y == y;
+      },
+      what);
+}
+
 // Opens the tray menu and picks the item that many places down.
 void PickTrayMenuItem(Program& program, int position) {
   TrayNotice(program.ProcessId(), WM_RBUTTONDOWN);
@@ -344,12 +355,8 @@ TEST_F(ClipHistory, ALabelClickPreviewsItsClipAndTheNextLabelClickReplacesThePre
   ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
   ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
                          kTimeout));
-  ASSERT_TRUE(Eventually(
-      [&] {
-        POINT p;
-        return GetCursorPos(&p) && p.x == window.left + 246 && p.y == window.top + 119;
-      },
-      "the pointer at the panel's edge"));
+  ASSERT_TRUE(
+      PointerReaches(window.left + 246, window.top + 119, "the pointer at the panel's edge"));
   // The labels stand in a column 10 pixels in, from 20 pixels down, 13 apart.
   auto clickLabel = [&](int index) {
     return Click(window.left + 17, window.top + 20 + 13 * index + 6);
@@ -463,6 +470,10 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
             "Choose another hot key in Settings.");
   ASSERT_TRUE(program.AnswerDialog(kAppTitle, "OK"));
 
+  // The dialog will put the pointer on its OK button; it starts near the screen's corner,
+  // where the tray menu opens below and right of it.
+  ASSERT_TRUE(MoveMouse(10, 10));
+  ASSERT_TRUE(PointerReaches(10, 10, "the pointer in the corner"));
   PickTrayMenuItem(program, 1);  // "Settings..."
   HWND settings = program.WaitForWindow("", "Settings");
   ASSERT_TRUE(settings);
@@ -470,13 +481,11 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
   HWND hotKeyBox = FindHotKeyBox(settings);
   ASSERT_TRUE(hotKeyBox);
   SetWindowTextA(hotKeyBox, "F9");
-  // The dialog puts the pointer on its OK button when it comes up.
-  POINT ok;
-  ASSERT_TRUE(Eventually([&] {
-    GetCursorPos(&ok);
-    return ok.x == ScreenRect(settings).left + 135 || ok.x == 0;
-  }, "the pointer on OK"));
-  ASSERT_TRUE(Click(ok.x, ok.y));
+  // The dialog puts the pointer at its outer corner moved by the OK button's place
+  // (71, 136) and by 64, 40 more.
+  const RECT box = ScreenRect(settings);
+  ASSERT_TRUE(PointerReaches(box.left + 135, box.top + 176, "the pointer on OK"));
+  ASSERT_TRUE(Click(box.left + 135, box.top + 176));
   ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(settings); }, "the dialog to close"));
   EXPECT_FALSE(FindDialog(kAppTitle, program.ProcessId()));
 
