@@ -49,13 +49,47 @@ TClipCapture::TClipCapture(TComponent* owner, TClipHistory& history, TCaptureHos
 }
 
 void TClipCapture::ClipboardChanged() {
-  if (skip_next_) {
+  if (writing_) {
+    notice_in_write_ = true;
+    return;
+  }
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (skip_next_ || (own_sequence_ != 0 && sequence == own_sequence_)) {
     skip_next_ = false;
+    seen_sequence_ = sequence;
     return;
   }
   retry_timer_->SetInterval(0);  // this run reads the newest content itself
   retry_attempts_ = 0;
   Run();
+}
+
+void TClipCapture::CatchUp() {
+  if (writing_) return;
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (sequence != seen_sequence_ && sequence != own_sequence_) ClipboardChanged();
+}
+
+void TClipCapture::OwnWrite(const std::function<void()>& write) {
+  writing_ = true;
+  notice_in_write_ = false;
+  try {
+    write();
+  } catch (...) {
+    writing_ = false;
+    // Nothing of ours is there: a notice that came meanwhile was someone else's change.
+    if (notice_in_write_) ClipboardChanged();
+    throw;
+  }
+  own_sequence_ = GetClipboardSequenceNumber();
+  writing_ = false;
+  if (notice_in_write_) ClipboardChanged();
+}
+
+void TClipCapture::Report(DWORD sequence, const std::string& what) {
+  if (sequence == reported_sequence_) return;
+  reported_sequence_ = sequence;
+  host_.NotKept(what);
 }
 
 void TClipCapture::Run() {
@@ -76,7 +110,10 @@ void TClipCapture::Run() {
   const DWORD sequence = GetClipboardSequenceNumber();
   if (sequence != retry_sequence_) retry_attempts_ = 0;
   retry_sequence_ = sequence;
-  if (retry_attempts_++ < kRetries) retry_timer_->SetInterval(kRetryInterval);
+  if (retry_attempts_++ < kRetries)
+    retry_timer_->SetInterval(kRetryInterval);
+  else
+    Report(sequence, "A copied text was not kept: the clipboard stayed busy.");
 }
 
 void TClipCapture::RetryTimerTick(TObject*) {
@@ -87,6 +124,8 @@ void TClipCapture::RetryTimerTick(TObject*) {
 }
 
 bool TClipCapture::CaptureOnce() {
+  const DWORD sequence = GetClipboardSequenceNumber();
+  seen_sequence_ = sequence;
   if (!host_.CaptureOn()) return true;
   TClipboard& clipboard = host_.CaptureClipboard();
   // Notices arrive after the fact: by now the source may be placing its next content.
@@ -109,7 +148,15 @@ bool TClipCapture::CaptureOnce() {
   std::string captured = TTextBuffer::NormalizeLineBreaks(*text);
   if (captured == last_text_) return true;
   const auto width = [this](const std::string& t) { return host_.TextWidth(t); };
-  if (history_.AddClip(captured, ids_, width)) last_text_ = std::move(captured);
+  if (history_.AddClip(captured, ids_, width)) {
+    last_text_ = std::move(captured);
+  } else if (MakeBlock(std::string(kClipIdLength, '0'), captured).size() >
+             history_.Store().Capacity()) {
+    Report(sequence, Format("A copied text of %.1f MB was not kept: the history holds at most "
+                            "%.0f MB.",
+                            static_cast<double>(captured.size()) / (1 << 20),
+                            static_cast<double>(history_.Store().Capacity()) / (1 << 20)));
+  }
   return true;
 }
 

@@ -35,7 +35,13 @@ std::string TClipHistory::Gather(int index, bool range) const {
 
 std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdGenerator& ids,
                                                  const TTextWidthFunction& width) {
-  std::string id = NextUniqueClipId(ids, store_, text);
+  // A line whose text is gone still carries its id: a new clip with that id would be
+  // what the old line recalls.
+  std::unordered_set<std::string> listed;
+  for (const std::string& line : lines_)
+    if (auto lineId = ListLineId(line)) listed.insert(UpperCase(*lineId));
+  std::string id = NextUniqueClipId(ids, store_, text,
+                                    [&listed](const std::string& key) { return listed.count(key) != 0; });
   if (!AddClip(text, id, BuildDisplayText(text, width))) return std::nullopt;
   return id;
 }
@@ -127,10 +133,26 @@ void TClipHistory::SetAside(const std::string& path, bool& unread) {
   if (!unread) return;
   // It was there at start but was not read (locked or unreadable): it holds clips
   // this run never saw, and replacing it would lose them.
-  std::string aside = path + ".bak";
-  for (int n = 1; PathExists(aside) && n < 100; ++n) aside = path + ".bak" + std::to_string(n);
-  if (!RenameFileTo(path, aside) && PathExists(path))
-    throw EFCreateError(MsgCannotCreateFile(path));
+  auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
+  std::string aside = asideName(0);
+  for (int n = 1; PathExists(aside) && n < 100; ++n) aside = asideName(n);
+  bool done = false;
+  if (!PathExists(aside)) {
+    done = RenameFileTo(path, aside);
+  } else {
+    // Every name is taken: the copy last written longest ago holds the oldest clips and
+    // goes, so that a save never fails for ever. Equal times: the lowest number.
+    int64_t oldest = 0;
+    for (int n = 0; n < 100; ++n) {
+      int64_t time = 0;
+      if (FileModifiedTime(asideName(n), time) && (n == 0 || time < oldest)) {
+        oldest = time;
+        aside = asideName(n);
+      }
+    }
+    done = ReplaceFileWith(path, aside);
+  }
+  if (!done && PathExists(path)) throw EFCreateError(MsgCannotCreateFile(path));
   unread = false;
 }
 

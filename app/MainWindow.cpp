@@ -395,6 +395,8 @@ bool TMainWindow::CaptureOn() { return CachingItem->Checked(); }
 
 TClipboard& TMainWindow::CaptureClipboard() { return Watcher->Clipboard(); }
 
+void TMainWindow::NotKept(const std::string& what) { TrayIcon->ShowBalloon(Caption(), what); }
+
 // ---- recall and paste ----
 
 void TMainWindow::RecallSelected() {

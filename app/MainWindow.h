@@ -122,6 +122,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   bool CaptureOn() override;
   TClipboard& CaptureClipboard() override;
   int TextWidth(const std::string& text) override { return DisplayTextWidth(text); }
+  void NotKept(const std::string& what) override;
   // Recall's needs.
   void HideForPaste() override;
   void RecallEnded() override;

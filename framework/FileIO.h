@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads and crash-safe whole-file writes.
 
+#include <cstdint>
 #include <string>
 
 namespace qv {
@@ -26,5 +27,9 @@ bool PathExists(const std::string& path);
 
 // Renames a file to a name that is not taken yet, never replacing one (platform-specific).
 bool RenameFileTo(const std::string& from, const std::string& to);
+
+// When the file was last written, in the platform's own units (only compared with other
+// such times); false when it cannot be told (platform-specific).
+bool FileModifiedTime(const std::string& path, int64_t& time);
 
 }  // namespace qv

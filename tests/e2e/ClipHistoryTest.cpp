@@ -242,6 +242,24 @@ TEST_F(ClipHistory, CopiedTextsBecomeClipsNewestFirst) {
   EXPECT_NE(store.find("\r\nbeta\r\ngamma\r\n"), std::string::npos);
 }
 
+TEST_F(ClipHistory, CopiesBehindAViewerThatPassesNothingOnAreStillRecorded) {
+  StartWithFiles("", "");
+  CopyAndWait("before");
+  SwallowingViewer swallower;  // joins after the program, so it hears of copies first
+  for (const char* text : {"behind it", "behind it again"}) {
+    swallower.Rejoin();  // in front of the program every time
+    const int swallowed = swallower.Swallowed();
+    CopyAndWait(text);
+    EXPECT_GT(swallower.Swallowed(), swallowed);
+  }
+  EXPECT_EQ(program.Close(), 0u);
+  const std::vector<std::string> ids = ListFileIds(ListFile());
+  const StoreFileBlocks store = ReadStoreFile(StoreFile());
+  ASSERT_EQ(ids.size(), 3u);
+  EXPECT_EQ(store.texts.at(ids[0]), "behind it again");
+  EXPECT_EQ(store.texts.at(ids[1]), "behind it");
+}
+
 TEST_F(ClipHistory, ABurstOfCopiesGivesWholeCopiesOnlyAndTheLastOneOnTop) {
   StartWithFiles("", "");
   std::set<std::string> copied;

@@ -149,5 +149,39 @@ TEST_F(ClipHistoryFiles, AFileThatWasThereButCouldNotBeReadIsSetAsideAtTheSave) 
   EXPECT_FALSE(std::filesystem::exists(Path("Lb1.qvl.bak1")));
 }
 
+TEST_F(ClipHistoryFiles, ANewClipNeverTakesTheIdOfALineWhoseTextIsGone) {
+  const std::string gone = TClipIdGenerator([] { return 1000000u; }).Next();
+  WriteFile(Path("Lb1.qvl"), MakeListLine("old", gone) + "\r\n");
+  WriteFile(Path("vqclips.qvl"), "");
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  history.Load();
+  TClipIdGenerator ids([] { return 1000000u; });  // its first id is the old line's
+  const auto id = history.AddClip("new", ids, [](const std::string&) { return 0; });
+  ASSERT_TRUE(id);
+  EXPECT_NE(*id, gone);
+  EXPECT_FALSE(history.TextOf(1));  // the old line still recalls nothing
+}
+
+TEST_F(ClipHistoryFiles, WithEveryAsideNameTakenTheOldestCopyMakesRoom) {
+  std::filesystem::create_directory(Path("Lb1.qvl"));
+  WriteFile(Path("vqclips.qvl"), "unread\r\n");
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (int n = 0; n < 100; ++n) {
+    const std::string name = Path("vqclips.qvl.bak" + (n ? std::to_string(n) : ""));
+    WriteFile(name, "copy " + std::to_string(n));
+    // .bak57 was written longest ago; the names' order says nothing about age.
+    std::filesystem::last_write_time(name, now - std::chrono::hours(n == 57 ? 500 : 100 - n));
+  }
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  EXPECT_THROW(history.Load(), EFOpenError);
+  history.Save();
+  EXPECT_EQ(ReadFile(Path("vqclips.qvl.bak57")), "unread\r\n");
+  EXPECT_EQ(ReadFile(Path("vqclips.qvl.bak")), "copy 0");
+  EXPECT_EQ(ReadFile(Path("vqclips.qvl.bak99")), "copy 99");
+  EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvl.bak100")));
+}
+
 }  // namespace
 }  // namespace qv

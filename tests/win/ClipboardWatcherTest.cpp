@@ -184,6 +184,28 @@ TEST_F(Watcher, AWatcherThatIsLeavingRaisesNoMoreChanges) {
   EXPECT_EQ(front.next, behind.wnd);  // the chain was still mended
 }
 
+TEST_F(Watcher, ACopyBehindAViewerThatPassesNothingOnIsFoundByTheCheck) {
+  Load();
+  test::SwallowingViewer swallower;
+  test::Pump();
+  const int before = changes.count, swallowed = swallower.swallowed;
+  watcher->CheckChain();  // nothing missed yet
+  EXPECT_EQ(watcher->MissedNotices(), 0);
+  Clipboard().SetAsText("behind a swallower");
+  ASSERT_TRUE(test::PumpUntil([&] { return swallower.swallowed > swallowed; }));
+  EXPECT_EQ(changes.count, before);
+  watcher->CheckChain();
+  EXPECT_EQ(changes.count, before + 1);
+  EXPECT_EQ(watcher->MissedNotices(), 1);
+  EXPECT_EQ(GetClipboardViewer(), watcher->WindowHandle());  // the head again
+  EXPECT_EQ(watcher->NextViewer(), swallower.wnd);
+  // Later copies bring their notices again; the check finds nothing missed.
+  Clipboard().SetAsText("in front of it");
+  ASSERT_TRUE(test::PumpUntil([&] { return changes.count == before + 2; }));
+  watcher->CheckChain();
+  EXPECT_EQ(watcher->MissedNotices(), 1);
+}
+
 TEST_F(Watcher, VersionIgnoresWritesAndADesignedWatcherNeverJoins) {
   Load();
   const std::string version = watcher->Version();

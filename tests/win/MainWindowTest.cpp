@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "framework/SysUtils.h"
 #include "framework/Clipbrd.h"
+#include "app/InstanceNameWin.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -259,6 +260,31 @@ TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
   EXPECT_TRUE(again.ShowRunning(0));
   test::Pump();
   EXPECT_TRUE(form->Shown());
+}
+
+TEST_F(MainWindow, ACopyInAnotherSessionOrWithMoreRightsHoldsTheFolderToo) {
+  // Another logon session's copy: only the machine-wide name is there.
+  test::ScratchFolder other;
+  UniqueKernelObject session(
+      CreateMutexA(nullptr, FALSE, InstanceNameOfFolder(other.Path(), true).c_str()));
+  ASSERT_TRUE(session);
+  EXPECT_FALSE(TSingleInstance(other.Path()).First());
+
+  // An elevated copy: the name is there, but this copy may not open it.
+  test::ScratchFolder elevated;
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  ACL noAccess;
+  InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, &noAccess, FALSE);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &sd, FALSE};
+  const std::string name = InstanceNameOfFolder(elevated.Path(), true);
+  UniqueKernelObject held(CreateMutexA(&attributes, FALSE, name.c_str()));
+  ASSERT_TRUE(held);
+  UniqueKernelObject probe(CreateMutexA(nullptr, FALSE, name.c_str()));
+  if (probe || GetLastError() != ERROR_ACCESS_DENIED)
+    GTEST_SKIP() << "this system does not refuse the object";
+  EXPECT_FALSE(TSingleInstance(elevated.Path()).First());
 }
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
