@@ -177,20 +177,15 @@ TEST_F(QvClips, CheckReportsAJournalWithUnsavedChangesAndWhereItIsDamagedOrCut) 
   WriteFile(Path("vqclips.qvj"), journal.substr(0, journal.size() - 1));
   EXPECT_EQ(Run({"check"}), kExitNotFound);
   EXPECT_EQ(out, "vqclips.qvj: 1 change(s) not saved in the two files yet; the program's next "
-                 "start puts them there
-"
+                 "start puts them there\n"
                  "note: vqclips.qvj: its last change was cut short at byte 13 (a write the "
-                 "program did not finish) and is left out
-"
-                 "1 problem
-");
+                 "program did not finish) and is left out\n"
+                 "1 problem\n");
   journal[12] ^= 1;
   WriteFile(Path("vqclips.qvj"), journal);
   EXPECT_EQ(Run({"check"}), kExitNotFound);
-  EXPECT_EQ(out, "vqclips.qvj: damaged at byte 0; the changes from there on cannot be read
-"
-                 "1 problem
-");
+  EXPECT_EQ(out, "vqclips.qvj: damaged at byte 0; the changes from there on cannot be read\n"
+                 "1 problem\n");
 }
 
 TEST_F(QvClips, CheckFindsAStoreOverItsLimit) {
