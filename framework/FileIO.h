@@ -14,6 +14,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // false when any step fails; the temporary file is then removed.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
+// Appends bytes to the end of the file (made when missing) and pushes them to the disk;
+// false when any step fails.
+bool AppendToFileDurably(const std::string& path, const std::string& bytes);
+
 // Whether fileName is a temporary file that WriteFileAtomically makes for a file named
 // targetName ("<targetName>.tmp<process>-<count>", letter case of the name ignored): one
 // that a killed writer left behind.

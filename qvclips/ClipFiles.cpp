@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/RecallRules.h"
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -184,6 +185,23 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
     findings.push_back({true, std::string(kClipStoreFile) + ": " +
                                   std::to_string(pair.Store().Size()) +
                                   " characters, over the limit of " + std::to_string(kStoreCapacity)});
+
+  std::string journal;
+  if (ReadWholeFile(pair.JournalPath(), journal) && !journal.empty()) {
+    const TJournalRead read = ReadJournal(journal);
+    const std::string name = kClipJournalFile;
+    if (!read.entries.empty())
+      findings.push_back({true, name + ": " + std::to_string(read.entries.size()) +
+                                    " change(s) not saved in the two files yet; the program's "
+                                    "next start puts them there"});
+    if (read.end == TJournalEnd::Damaged)
+      findings.push_back({true, name + ": damaged at byte " + std::to_string(read.soundLength) +
+                                    "; the changes from there on cannot be read"});
+    else if (read.end == TJournalEnd::CutShort)
+      findings.push_back({false, name + ": its last change was cut short at byte " +
+                                     std::to_string(read.soundLength) +
+                                     " (a write the program did not finish) and is left out"});
+  }
   return findings;
 }
 

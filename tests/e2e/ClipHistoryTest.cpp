@@ -300,6 +300,46 @@ TEST_F(ClipHistory, ATenMegabyteCopyBecomesOneWholeClip) {
   EXPECT_TRUE(store.texts.at(ids[0]) == big) << store.texts.at(ids[0]).size();
 }
 
+TEST_F(ClipHistory, FiveCopiesSurviveAKillAndTheNextStartShowsAndRecallsThem) {
+  StartWithFiles("", "");
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  for (int i = 1; i <= 5; ++i) CopyAndWait("copy " + std::to_string(i));
+  ASSERT_TRUE(Eventually(
+      [&] {
+        const auto journal = folder.ReadFile("vqclips.qvj");
+        return journal && journal->find("copy 5") != std::string::npos;
+      },
+      "the journal on the disk", kTimeout));
+  program.Kill();
+  EXPECT_EQ(ListFile(), "");  // never saved
+
+  ASSERT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  main = program.MainWindow();
+  clipList = FindClipList(main);
+  ASSERT_TRUE(clipList);
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 5; }, "the five clips", kTimeout));
+  // Replayed, saved into the two files at once, newest first.
+  std::vector<std::string> shown;
+  for (const std::string& id : ListFileIds(ListFile()))
+    shown.push_back(ReadStoreFile(StoreFile()).texts[id]);
+  EXPECT_EQ(shown, (std::vector<std::string>{"copy 5", "copy 4", "copy 3", "copy 2", "copy 1"}));
+  EXPECT_FALSE(folder.ReadFile("vqclips.qvj").has_value());
+
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                         kTimeout));
+  ASSERT_TRUE(PressKey('3'));
+  ASSERT_TRUE(Eventually([&] { return target.Text() == "copy 3"; }, "the paste", kTimeout))
+      << "target holds: " << target.Text();
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(ListFileIds(ListFile()).size(), 5u);
+  EXPECT_EQ(ReadStoreFile(StoreFile()).texts[ListFileIds(ListFile())[0]], "copy 3");
+}
+
 TEST_F(ClipHistory, ASecondStartBringsTheClipsUpAndLeavesTheFilesAlone) {
   const std::string list = "kept" + kMarker + "0000100000001\r\n";
   const std::string store = "/:hdr:\\0000100000001\r\nkept\r\n/:tlr:\\0000100000001\r\n";
