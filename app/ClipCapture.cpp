@@ -50,13 +50,47 @@ TClipCapture::TClipCapture(TComponent* owner, TClipHistory& history, TCaptureHos
 }
 
 void TClipCapture::ClipboardChanged() {
-  if (skip_next_) {
+  if (writing_) {
+    notice_in_write_ = true;
+    return;
+  }
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (skip_next_ || (own_sequence_ != 0 && sequence == own_sequence_)) {
     skip_next_ = false;
+    seen_sequence_ = sequence;
     return;
   }
   retry_timer_->SetInterval(0);  // this run reads the newest content itself
   retry_attempts_ = 0;
   Run();
+}
+
+void TClipCapture::CatchUp() {
+  if (writing_) return;
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (sequence != seen_sequence_ && sequence != own_sequence_) ClipboardChanged();
+}
+
+void TClipCapture::OwnWrite(const std::function<void()>& write) {
+  writing_ = true;
+  notice_in_write_ = false;
+  try {
+    write();
+  } catch (...) {
+    writing_ = false;
+    // Nothing of ours is there: a notice that came meanwhile was someone else's change.
+    if (notice_in_write_) ClipboardChanged();
+    throw;
+  }
+  own_sequence_ = GetClipboardSequenceNumber();
+  writing_ = false;
+  if (notice_in_write_) ClipboardChanged();
+}
+
+void TClipCapture::Report(DWORD sequence, const std::string& what) {
+  if (sequence == reported_sequence_) return;
+  reported_sequence_ = sequence;
+  host_.NotKept(what);
 }
 
 void TClipCapture::Run() {
@@ -77,7 +111,10 @@ void TClipCapture::Run() {
   const DWORD sequence = GetClipboardSequenceNumber();
   if (sequence != retry_sequence_) retry_attempts_ = 0;
   retry_sequence_ = sequence;
-  if (retry_attempts_++ < kRetries) retry_timer_->SetInterval(kRetryInterval);
+  if (retry_attempts_++ < kRetries)
+    retry_timer_->SetInterval(kRetryInterval);
+  else
+    Report(sequence, "A copied text was not kept: the clipboard stayed busy.");
 }
 
 void TClipCapture::RetryTimerTick(TObject*) {
@@ -88,6 +125,8 @@ void TClipCapture::RetryTimerTick(TObject*) {
 }
 
 bool TClipCapture::CaptureOnce() {
+  const DWORD sequence = GetClipboardSequenceNumber();
+  seen_sequence_ = sequence;
   if (!host_.CaptureOn()) return true;
   TClipboard& clipboard = host_.CaptureClipboard();
   // Notices arrive after the fact: by now the source may be placing its next content.
@@ -119,8 +158,15 @@ bool TClipCapture::CaptureOnce() {
   // text goes beside them only where that rendering lost something.
   const TAnsiRendering ansi = WideToAnsi(Utf8ToWide(exact));
   const auto width = [this](const std::string& t) { return host_.TextWidth(t); };
-  if (history_.AddClip(ansi.text, ids_, width, ansi.exact ? std::string_view() : exact))
+  if (history_.AddClip(ansi.text, ids_, width, ansi.exact ? std::string_view() : exact)) {
     last_text_ = std::move(exact);
+  } else if (MakeBlock(std::string(kClipIdLength, '0'), ansi.text).size() >
+             history_.Store().Capacity()) {
+    Report(sequence, Format("A copied text of %.1f MB was not kept: the history holds at most "
+                            "%.0f MB.",
+                            static_cast<double>(ansi.text.size()) / (1 << 20),
+                            static_cast<double>(history_.Store().Capacity()) / (1 << 20)));
+  }
   return true;
 }
 

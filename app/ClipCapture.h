@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/ClipHistory.h"
@@ -23,6 +24,9 @@ class TCaptureHost {
   virtual TClipboard& CaptureClipboard() = 0;
   // Width in pixels of a text in the list's font, for the display line's cut.
   virtual int TextWidth(const std::string& text) = 0;
+  // A copied text was not kept (too large, or the clipboard never came free): what is
+  // to be said, once per copy.
+  virtual void NotKept(const std::string& what) = 0;
 };
 
 class TClipCapture {
@@ -35,11 +39,19 @@ class TClipCapture {
   // A clipboard notice, or the start's look at what the clipboard holds.
   void ClipboardChanged();
 
-  // The next notice is the program's own write (or the one raised by joining the viewer
-  // chain): it is not captured. Cancelled when the write did not happen after all.
+  // The next notice brings nothing new (the one raised by joining the viewer chain): it
+  // is not captured.
   void SkipNextNotice() { skip_next_ = true; }
   void CancelSkip() { skip_next_ = false; }
   bool SkippingNextNotice() const { return skip_next_; }
+
+  // A change whose notice has not come (still on its way, or kept back by another viewer)
+  // is captured now, before a write of the program's own replaces it.
+  void CatchUp();
+  // The program's own clipboard write. Its notices are told apart by the sequence number
+  // the write gave the clipboard, not captured; notices that arrive during the write are
+  // handled after it, so a change of someone else's is never taken for ours.
+  void OwnWrite(const std::function<void()>& write);
 
   // The exact text (UTF-8) the duplicate rule compares with; forgotten by Clear Vavad.
   const std::string& LastText() const { return last_text_; }
@@ -55,6 +67,7 @@ class TClipCapture {
   // failed to render the text): the capture is then tried again shortly.
   bool CaptureOnce();
   void RetryTimerTick(TObject* sender);
+  void Report(DWORD sequence, const std::string& what);
 
   TClipHistory& history_;
   TCaptureHost& host_;
@@ -64,6 +77,13 @@ class TClipCapture {
   unsigned long texts_seen_ = 0;
   // Starts set: joining the viewer chain raises a notice of nothing new.
   bool skip_next_ = true;
+  // The clipboard's sequence number when capture last looked, and after our last write.
+  DWORD seen_sequence_ = 0;
+  DWORD own_sequence_ = 0;
+  // The copy last said to be not kept: said once, not again for further notices of it.
+  DWORD reported_sequence_ = 0;
+  bool writing_ = false;
+  bool notice_in_write_ = false;
   bool capturing_ = false;
   bool capture_again_ = false;
   DWORD retry_sequence_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <numeric>
 #include <unordered_set>
 
@@ -63,13 +64,24 @@ std::string TClipHistory::GatherExact(int index, bool range, const TAnsiToUtf8& 
 std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdGenerator& ids,
                                                  const TTextWidthFunction& width,
                                                  std::string_view exact) {
-  std::string id = NextUniqueClipId(ids, store_, text);
+  // A line whose text is gone still carries its id: a new clip with that id would be
+  // what the old line recalls.
+  std::unordered_set<std::string> listed;
+  for (const std::string& line : lines_)
+    if (auto lineId = ListLineId(line)) listed.insert(UpperCase(*lineId));
+  std::string id = NextUniqueClipId(ids, store_, text,
+                                    [&listed](const std::string& key) { return listed.count(key) != 0; });
   if (!AddClip(text, id, BuildDisplayText(text, width), exact)) return std::nullopt;
   return id;
 }
 
 bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::string_view display,
                            std::string_view exact) {
+  return AddClipLine(text, id, MakeListLine(display, id), exact);
+}
+
+bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::string line,
+                               std::string_view exact) {
   // Which clips the list shows matters only when the store must make room.
   std::unordered_set<std::string> listed;
   bool listRead = false;
@@ -97,8 +109,15 @@ bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::stri
       Notify([i](TClipHistoryView& v) { v.LineRemoved(i); });
     }
   }
-  lines_.insert(lines_.begin(), MakeListLine(display, id));
+  lines_.insert(lines_.begin(), std::move(line));
   Notify([](TClipHistoryView& v) { v.LineInserted(0); });
+  // The lines the store's room-making took are not journaled: replaying the capture onto
+  // the same history makes the same room.
+  // The exact text, where there is one, rides along as a fourth field.
+  if (exact.empty())
+    Journal(TJournalKind::Capture, {id, lines_.front(), text});
+  else
+    Journal(TJournalKind::Capture, {id, lines_.front(), text, exact});
   return true;
 }
 
@@ -106,7 +125,10 @@ void TClipHistory::MoveToTop(int index) {
   Line(index);  // the index check
   std::rotate(lines_.begin(), lines_.begin() + index, lines_.begin() + index + 1);
   Notify([index](TClipHistoryView& v) { v.LineMoved(index, 0); });
+  Journal(TJournalKind::Move, {JournalIndexField(static_cast<uint32_t>(index)), lines_.front()});
   if (Count() > kClipListLimit) {
+    Journal(TJournalKind::Remove, {JournalIndexField(kClipListLimit),
+                                   lines_[static_cast<size_t>(kClipListLimit)]});
     lines_.erase(lines_.begin() + kClipListLimit);
     Notify([](TClipHistoryView& v) { v.LineRemoved(kClipListLimit); });
   }
@@ -117,6 +139,7 @@ void TClipHistory::Clear() {
   store_.Clear();
   exact_.clear();
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
+  Journal(TJournalKind::Clear, {});
 }
 
 void TClipHistory::Sort(const TLineOrder& before) {
@@ -130,25 +153,55 @@ void TClipHistory::Sort(const TLineOrder& before) {
   for (int i : order) sorted.push_back(std::move(lines_[static_cast<size_t>(i)]));
   lines_ = std::move(sorted);
   Notify([&order](TClipHistoryView& v) { v.LinesReordered(order); });
+  // Rare (only while saving is suppressed, when nothing is journaled): the whole list.
+  if (journaling_) {
+    const bool first = journal_pending_.empty();
+    AppendJournalEntry(journal_pending_, TJournalKind::Lines, lines_);
+    if (first && OnJournalPending) OnJournalPending();
+  }
 }
 
 void TClipHistory::Load() {
   const std::string listPath = ListPath(), storePath = StorePath();
+  journaling_ = false;
+  journal_pending_.clear();
+  replayed_ = {};
   list_unread_ = PathExists(listPath);
   store_unread_ = PathExists(storePath);
   exact_unread_ = PathExists(ExactPath());
   exact_lost_ = false;
   exact_.clear();
-  // The list file is read as a list of lines is: CR LF, a lone CR or a lone LF ends a line.
-  TStringList list;
-  list.LoadFromFile(listPath);
-  lines_.clear();
-  lines_.reserve(static_cast<size_t>(list.Count()));
-  for (int i = 0; i < list.Count(); ++i) lines_.push_back(list.Get(i));
-  list_unread_ = false;
-  Notify([](TClipHistoryView& v) { v.LinesReset(); });
-  store_.LoadFromFile(storePath);
-  store_unread_ = false;
+  std::exception_ptr failed;
+  bool missing = false;
+  const bool* reading = &list_unread_;
+  try {
+    // The list file is read as a list of lines is: CR LF, a lone CR or a lone LF ends a line.
+    TStringList list;
+    list.LoadFromFile(listPath);
+    lines_.clear();
+    lines_.reserve(static_cast<size_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i) lines_.push_back(list.Get(i));
+    list_unread_ = false;
+    Notify([](TClipHistoryView& v) { v.LinesReset(); });
+    reading = &store_unread_;
+    store_.LoadFromFile(storePath);
+    store_unread_ = false;
+    LoadExactTexts();
+  } catch (const EFOpenError&) {
+    failed = std::current_exception();
+    missing = !*reading;
+  }
+  const bool replayed = ReplayJournal();
+  journaling_ = true;
+  if (replayed) {
+    Save();
+    // The file is there now; one that was there but could not be read is still worth a word.
+    if (missing) failed = nullptr;
+  }
+  if (failed) std::rethrow_exception(failed);
+}
+
+void TClipHistory::LoadExactTexts() {
   if (!exact_unread_) return;
   std::string bytes;
   if (!ReadWholeFile(ExactPath(), bytes)) {
@@ -157,17 +210,6 @@ void TClipHistory::Load() {
   }
   exact_unread_ = false;
   exact_lost_ = ReadExactTexts(bytes, exact_).damaged;
-}
-
-void TClipHistory::Save() {
-  const std::string listPath = ListPath(), storePath = StorePath();
-  SetAside(storePath, store_unread_);
-  store_.SaveToFile(storePath);
-  SaveExactTexts();
-  SetAside(listPath, list_unread_);
-  std::string image;
-  for (const std::string& line : lines_) image.append(line).append("\r\n");
-  if (!WriteFileAtomically(listPath, image)) throw EFCreateError(MsgCannotCreateFile(listPath));
 }
 
 void TClipHistory::SaveExactTexts() {
@@ -189,14 +231,141 @@ void TClipHistory::SaveExactTexts() {
     throw EFCreateError(MsgCannotCreateFile(path));
 }
 
+bool TClipHistory::ReplayJournal() {
+  const std::string path = JournalPath();
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes) || bytes.empty()) return false;
+  const TJournalRead read = ReadJournal(bytes);
+  for (const TJournalEntry& entry : read.entries) Apply(entry);
+  replayed_.replayed = static_cast<int>(read.entries.size());
+  replayed_.damaged = read.end == TJournalEnd::Damaged;
+  if (read.end != TJournalEnd::Whole) {
+    // Entries appended after a broken one would never be read: the journal keeps only
+    // its sound entries, until the save that follows empties it. A damaged one is kept
+    // aside whole for whoever wants to look.
+    if (replayed_.damaged) {
+      bool aside = true;
+      try {
+        SetAside(path, aside);
+      } catch (const EFCreateError&) {
+        // Not kept; the sound part is written over it below.
+      }
+    }
+    WriteFileAtomically(path, bytes.substr(0, read.soundLength));
+  }
+  return true;
+}
+
+int TClipHistory::FindLine(const std::string& indexField, const std::string& line) const {
+  const uint32_t at = JournalIndexOf(indexField);
+  if (at < lines_.size() && lines_[at] == line) return static_cast<int>(at);
+  const auto found = std::find(lines_.begin(), lines_.end(), line);
+  return found == lines_.end() ? -1 : static_cast<int>(found - lines_.begin());
+}
+
+void TClipHistory::Apply(const TJournalEntry& e) {
+  switch (e.kind) {
+    case TJournalKind::Capture:
+      // A block with its id is already there: this journal was saved before.
+      if (!store_.HasHeaderKey(e.fields[0]))
+        AddClipLine(e.fields[2], e.fields[0], e.fields[1],
+                    e.fields.size() > 3 ? std::string_view(e.fields[3]) : std::string_view());
+      break;
+    case TJournalKind::Move: {
+      // Looked for by its text, so that a list ordered while nothing was journaled
+      // still moves the right line.
+      const int i = FindLine(e.fields[0], e.fields[1]);
+      if (i < 0) break;
+      std::rotate(lines_.begin(), lines_.begin() + i, lines_.begin() + i + 1);
+      Notify([i](TClipHistoryView& v) { v.LineMoved(i, 0); });
+      break;
+    }
+    case TJournalKind::Remove: {
+      const int i = FindLine(e.fields[0], e.fields[1]);
+      if (i < 0) break;
+      lines_.erase(lines_.begin() + i);
+      Notify([i](TClipHistoryView& v) { v.LineRemoved(i); });
+      break;
+    }
+    case TJournalKind::Clear:
+      Clear();
+      break;
+    case TJournalKind::Lines:
+      lines_ = e.fields;
+      Notify([](TClipHistoryView& v) { v.LinesReset(); });
+      break;
+  }
+}
+
+void TClipHistory::Journal(TJournalKind kind, std::initializer_list<std::string_view> fields) {
+  if (!journaling_) return;
+  const bool first = journal_pending_.empty();
+  AppendJournalEntry(journal_pending_, kind, fields);
+  if (first && OnJournalPending) OnJournalPending();
+}
+
+bool TClipHistory::FlushJournal() {
+  if (journal_pending_.empty()) return true;
+  if (!AppendToFileDurably(JournalPath(), journal_pending_)) return false;
+  journal_pending_.clear();
+  return true;
+}
+
+void TClipHistory::EmptyJournal() {
+  journal_pending_.clear();
+  const std::string path = JournalPath();
+  if (std::remove(path.c_str()) == 0 || !PathExists(path)) return;
+  // Held open by another program: emptied is as good as gone.
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) throw EFCreateError(MsgCannotCreateFile(path));
+  std::fclose(file);
+}
+
+std::string TClipHistory::ReplayNote() const {
+  if (!replayed_.damaged) return {};
+  return Format(
+      "Part of the record of clips not yet saved (%s) was damaged and could not be read. "
+      "%d change(s) before the damaged part were restored; the damaged record was kept as a "
+      ".bak file beside it.",
+      kClipJournalFile, replayed_.replayed);
+}
+
+void TClipHistory::Save() {
+  const std::string listPath = ListPath(), storePath = StorePath();
+  SetAside(storePath, store_unread_);
+  store_.SaveToFile(storePath);
+  SaveExactTexts();
+  SetAside(listPath, list_unread_);
+  std::string image;
+  for (const std::string& line : lines_) image.append(line).append("\r\n");
+  if (!WriteFileAtomically(listPath, image)) throw EFCreateError(MsgCannotCreateFile(listPath));
+  EmptyJournal();
+}
+
 void TClipHistory::SetAside(const std::string& path, bool& unread) {
   if (!unread) return;
   // It was there at start but was not read (locked or unreadable): it holds clips
   // this run never saw, and replacing it would lose them.
-  std::string aside = path + ".bak";
-  for (int n = 1; PathExists(aside) && n < 100; ++n) aside = path + ".bak" + std::to_string(n);
-  if (!RenameFileTo(path, aside) && PathExists(path))
-    throw EFCreateError(MsgCannotCreateFile(path));
+  auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
+  std::string aside = asideName(0);
+  for (int n = 1; PathExists(aside) && n < 100; ++n) aside = asideName(n);
+  bool done = false;
+  if (!PathExists(aside)) {
+    done = RenameFileTo(path, aside);
+  } else {
+    // Every name is taken: the copy last written longest ago holds the oldest clips and
+    // goes, so that a save never fails for ever. Equal times: the lowest number.
+    int64_t oldest = 0;
+    for (int n = 0; n < 100; ++n) {
+      int64_t time = 0;
+      if (FileModifiedTime(asideName(n), time) && (n == 0 || time < oldest)) {
+        oldest = time;
+        aside = asideName(n);
+      }
+    }
+    done = ReplaceFileWith(path, aside);
+  }
+  if (!done && PathExists(path)) throw EFCreateError(MsgCannotCreateFile(path));
   unread = false;
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ClipJournal.h"
 #include "app/ClipStore.h"
 #include "app/ExactTexts.h"
 
@@ -95,9 +96,13 @@ class TClipHistory {
   std::string ExactPath() const { return folder_ + kExactTextFile; }
   // The list first, then the store; raises EFOpenError naming the file that could not be
   // read, and what comes after it is not read. A file that was there but not read is set
-  // aside at the next save, so that its clips are not overwritten. The exact texts come
-  // last and never raise: what cannot be read of them only costs those texts (see
-  // ExactTextsLost).
+  // aside at the next save, so that its clips are not overwritten.
+  // Then a journal left behind is replayed onto what was read (it holds the changes made
+  // since the files were last saved, and a file that could not be read was not read by
+  // the run that wrote it either), the result saved and the journal emptied. After such a
+  // save a file that was simply missing is no error any more. Changes are journaled from
+  // here on. The exact texts are read after the two files and never raise: what cannot be
+  // read of them only costs those texts (see ExactTextsLost).
   void Load();
   // The last Load found exact texts it could not read (those clips keep their ANSI text).
   bool ExactTextsLost() const { return exact_lost_; }
@@ -105,26 +110,60 @@ class TClipHistory {
   // between the two leaves every list line with its text. The exact texts go between them,
   // only those of clips the store holds; with none, there is no such file. Raises
   // EFCreateError naming the file that could not be written; the files after it are left
-  // alone.
+  // alone. Then the journal is emptied: the files hold everything it held.
   void Save();
+
+  // ---- the journal ----
+  std::string JournalPath() const { return folder_ + kClipJournalFile; }
+  // Off while saving is suppressed: nothing is journaled then. Load() turns it on.
+  void SetJournaling(bool on) { journaling_ = on; }
+  bool Journaling() const { return journaling_; }
+  // Entries collected since the last flush or save.
+  const std::string& JournalPending() const { return journal_pending_; }
+  // Called when the first entry after a flush or save is collected.
+  std::function<void()> OnJournalPending;
+  // Appends the collected entries to the journal file and pushes them to the disk. False
+  // when the file cannot be written; they are kept for the next try.
+  bool FlushJournal();
+  // What the start's replay did.
+  struct TJournalReplay {
+    int replayed = 0;      // entries replayed
+    bool damaged = false;  // an entry after those was damaged; the journal was set aside
+  };
+  const TJournalReplay& Replayed() const { return replayed_; }
+  // The one message the user gets about the replay; empty when there is nothing to say.
+  std::string ReplayNote() const;
 
  private:
   void Notify(const std::function<void(TClipHistoryView&)>& tell) {
     if (view_) tell(*view_);
   }
+  bool AddClipLine(std::string_view text, std::string_view id, std::string line,
+                   std::string_view exact);
+  void LoadExactTexts();
+  void SaveExactTexts();
+  void Journal(TJournalKind kind, std::initializer_list<std::string_view> fields);
+  // Replays the journal file, if any; true when there was one to replay.
+  bool ReplayJournal();
+  void Apply(const TJournalEntry& entry);
+  // The line, looked for at index first: -1 when the list does not hold it.
+  int FindLine(const std::string& indexField, const std::string& line) const;
+  void EmptyJournal();
   // Renames a file that was there at start but not read to "<name>.bak" (or .bak1 ...).
   static void SetAside(const std::string& path, bool& unread);
-  void SaveExactTexts();
 
   std::vector<std::string> lines_;
   TClipStore store_;
-  TExactTextMap exact_;
   TClipHistoryView* view_ = nullptr;
   std::string folder_;
   bool list_unread_ = false;
   bool store_unread_ = false;
   bool exact_unread_ = false;
   bool exact_lost_ = false;
+  TExactTextMap exact_;
+  bool journaling_ = false;
+  std::string journal_pending_;
+  TJournalReplay replayed_;
 };
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 #include "app/ClipRecall.h"
 
+#include <algorithm>
+
 #include "app/PasteTarget.h"
 #include "app/RecallRules.h"
 #include "framework/Clipbrd.h"
@@ -17,6 +19,17 @@ constexpr unsigned kActivationWait = 1000;
 }  // namespace
 
 void TClipRecall::Recall(int index, const TRecallChoice& choice) {
+  // A copy whose notice has not come yet is recorded before our write replaces it; it
+  // becomes the newest line, so the picked one moves down with it.
+  const std::string picked =
+      index >= 0 && index < history_.Count() ? history_.Line(index) : std::string();
+  const int countBefore = history_.Count();
+  capture_.CatchUp();
+  if (history_.Count() != countBefore && !picked.empty()) {
+    const auto& lines = history_.Lines();
+    const auto at = std::find(lines.begin(), lines.end(), picked);
+    index = at == lines.end() ? -1 : static_cast<int>(at - lines.begin());
+  }
   // Exact texts as they are; the others from the ANSI code page, so what is pasted does
   // not depend on the keyboard layout in force.
   const std::string gathered =
@@ -29,17 +42,11 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
     host_.RecallEnded();
     return;
   }
-  // Our own write raises a notice like any other copy: it is not a new clip.
-  capture_.SkipNextNotice();
-  try {
-    Clipboard().SetAsUnicodeText(
-        Utf8ToWide(WithRecallSuffix(gathered, choice.PlusCrLf, choice.PlusCrLfLf)));
-  } catch (const EClipboardException&) {
-    // Nothing was written, so no notice of ours will come: the user's next copy
-    // must still be recorded.
-    capture_.CancelSkip();
-    throw;
-  }
+  // Our own write raises a notice like any other copy: it is not a new clip. A refused
+  // write raises EClipboardException and leaves the window as it was.
+  const std::wstring text =
+      Utf8ToWide(WithRecallSuffix(gathered, choice.PlusCrLf, choice.PlusCrLfLf));
+  capture_.OwnWrite([&text] { Clipboard().SetAsUnicodeText(text); });
   if (!choice.Range) history_.MoveToTop(index);
   host_.HideForPaste();
   // The paste goes where the user was, or nowhere: the text stays on the clipboard.

@@ -365,9 +365,9 @@ void TClipStore::LoadFromFile(const std::string& path) {
 }
 
 std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store,
-                             std::string_view text) {
+                             std::string_view text, const TClipStore::TListedFunction& listed) {
   auto taken = [&](const std::string& id) {
-    return store.HasHeaderKey(id) || HasTrailerLine(text, id);
+    return store.HasHeaderKey(id) || HasTrailerLine(text, id) || (listed && listed(UpperCase(id)));
   };
   std::string id = generator.Next();
   for (int round = 1; round < kMaxIdRounds && taken(id); ++round) id = generator.Next();

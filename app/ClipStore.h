@@ -189,11 +189,13 @@ class TClipStore {
   int64_t origin_ = 0;
 };
 
-// A fresh id that no block has yet and whose trailer line the text does not hold, drawing
-// again (three more draws) while it is not; two clips with one id would make the older
-// one recall the newer text. With a tick count so small that few ids exist, gives up after
-// many rounds and returns the last id drawn rather than hang.
+// A fresh id that no block has yet, no list line carries (listed, given the id in upper
+// case) and whose trailer line the text does not hold, drawing again (three more draws)
+// while it is not; two clips with one id would make the older one recall the newer text.
+// With a tick count so small that few ids exist, gives up after many rounds and returns
+// the last id drawn rather than hang.
 std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store,
-                             std::string_view text = {});
+                             std::string_view text = {},
+                             const TClipStore::TListedFunction& listed = nullptr);
 
 }  // namespace qv

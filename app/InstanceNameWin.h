@@ -26,8 +26,8 @@ inline std::string CanonicalFolder(const std::string& folder) {
   return path;
 }
 
-inline std::string InstanceNameOfFolder(const std::string& folder) {
-  return InstanceObjectName(CanonicalFolder(folder));
+inline std::string InstanceNameOfFolder(const std::string& folder, bool global = false) {
+  return InstanceObjectName(CanonicalFolder(folder), global);
 }
 
 }  // namespace qv

@@ -210,6 +210,9 @@ void TMainWindow::ApplyFormDesign() {
   ListFollowTimer = MakeComponent<TTimer>(this, "ListFollowTimer");
   ListFollowTimer->SetInterval(0);
   ListFollowTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::ListFollowTimerTick>(this);
+  JournalTimer = MakeComponent<TTimer>(this, "JournalTimer");
+  JournalTimer->SetInterval(0);
+  JournalTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::JournalTimerTick>(this);
 
   // The flat look of the menu; its Active hooks TrayMenu.
   MenuPainter = MakeComponent<TMenuPainter>(this, "MenuPainter");
@@ -263,7 +266,15 @@ void TMainWindow::FormCreate(TObject*) {
   // A file that cannot be opened ends creation here with "Cannot open file";
   // the history then starts empty, or with the list but no texts.
   History.SetFolder(ClipFolder());
-  History.Load();
+  // The first change after a flush starts the timer; later ones join that flush.
+  History.OnJournalPending = [this] { JournalTimer->SetInterval(kJournalFlushDelay); };
+  try {
+    History.Load();
+  } catch (const Exception&) {
+    if (!History.ReplayNote().empty()) ShowMessage(History.ReplayNote());
+    throw;
+  }
+  if (!History.ReplayNote().empty()) ShowMessage(History.ReplayNote());
   if (History.ExactTextsLost())
     ShowMessage("Some exact texts in " + History.ExactPath() +
                 " could not be read; those clips keep the text of the clip list.");
@@ -336,6 +347,11 @@ void TMainWindow::AutoSaveTimerTick(TObject*) {
   if (seen == texts_seen_at_save_) return;
   SaveClips();
   texts_seen_at_save_ = seen;
+}
+
+void TMainWindow::JournalTimerTick(TObject*) {
+  // One flush; a journal that cannot be written is tried again each second.
+  if (History.FlushJournal()) JournalTimer->SetInterval(0);
 }
 
 void TMainWindow::ToggleCaching() {
@@ -431,6 +447,8 @@ void TMainWindow::ClipboardChanged(TObject*) { Capture.ClipboardChanged(); }
 bool TMainWindow::CaptureOn() { return CachingItem->Checked(); }
 
 TClipboard& TMainWindow::CaptureClipboard() { return Watcher->Clipboard(); }
+
+void TMainWindow::NotKept(const std::string& what) { TrayIcon->ShowBalloon(Caption(), what); }
 
 // ---- recall and paste ----
 
@@ -532,6 +550,8 @@ void TMainWindow::SettingsApply(TObject* sender) {
 void TMainWindow::SettingsSuppressChange(TObject* sender) {
   const bool suppress = static_cast<TSettingsDialog*>(sender)->SuppressSaving();
   if (suppress) AutoSaveTimer->SetInterval(0);
+  // Nothing is recorded then, not even the order a Sort gives the list.
+  History.SetJournaling(!suppress);
   CachingItem->SetChecked(!suppress);
   CachingItem->SetEnabled(!suppress);
   SaveItem->SetEnabled(!suppress);

@@ -24,6 +24,8 @@ namespace qv {
 
 // Auto save writes the clip files this often while it is on.
 constexpr unsigned kAutoSaveInterval = 300000;
+// A change reaches the journal on disk at most this long after it was made.
+constexpr unsigned kJournalFlushDelay = 1000;
 
 class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   QV_CLASS(TMainWindow)
@@ -62,6 +64,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   TTimer* HintTimer;
   TTimer* AutoSaveTimer;
   TTimer* ListFollowTimer;
+  TTimer* JournalTimer;
   TMenuPainter* MenuPainter;
 
   // Whether the clip window is up after a hot-key press.
@@ -72,6 +75,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   void AppDeactivate(TObject* sender);
   void FormClose(TObject* sender, TCloseAction& action);
   void AutoSaveTimerTick(TObject* sender);
+  void JournalTimerTick(TObject* sender);
   void CachingClick(TObject* sender);
   void QuitClick(TObject* sender);
   void SaveClick(TObject* sender);
@@ -126,6 +130,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   bool CaptureOn() override;
   TClipboard& CaptureClipboard() override;
   int TextWidth(const std::string& text) override { return DisplayTextWidth(text); }
+  void NotKept(const std::string& what) override;
   // Recall's needs.
   void HideForPaste() override;
   void RecallEnded() override;

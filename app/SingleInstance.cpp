@@ -7,10 +7,28 @@
 
 namespace qv {
 
+namespace {
+
+enum class TClaim { Claimed, Taken, Failed };
+
+TClaim ClaimName(const std::string& name, UniqueKernelObject& held) {
+  held.reset(CreateMutexA(nullptr, FALSE, name.c_str()));
+  const DWORD error = GetLastError();
+  if (held) return error == ERROR_ALREADY_EXISTS ? TClaim::Taken : TClaim::Claimed;
+  // Access denied: the name is there, held by a copy with more rights (an elevated one).
+  return error == ERROR_ACCESS_DENIED ? TClaim::Taken : TClaim::Failed;
+}
+
+}  // namespace
+
 TSingleInstance::TSingleInstance(const std::string& folder) : name_(InstanceNameOfFolder(folder)) {
-  mutex_.reset(CreateMutexA(nullptr, FALSE, name_.c_str()));
-  // Without the object the folder cannot be guarded; recording alone beats not recording.
-  first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+  // The machine's name keeps a copy in another logon session out of the folder; the
+  // session's name is what older versions hold, and stands in where the machine's
+  // namespace is refused.
+  const TClaim machine = ClaimName(InstanceNameOfFolder(folder, true), global_mutex_);
+  const TClaim session = ClaimName(name_, mutex_);
+  // Without either object the folder cannot be guarded; recording alone beats not recording.
+  first_ = machine != TClaim::Taken && session != TClaim::Taken;
 }
 
 UINT TSingleInstance::ShowMessage() {

@@ -30,6 +30,7 @@ class TSingleInstance {
  private:
   std::string name_;
   UniqueKernelObject mutex_;
+  UniqueKernelObject global_mutex_;
   UniqueKernelObject window_record_;
   bool first_ = false;
 };

@@ -21,6 +21,7 @@ void Forward(HWND next, UINT message, WPARAM wParam, LPARAM lParam) {
 TClipboardWatcher::~TClipboardWatcher() {
   // Leaving the chain sends messages; the owner's other components may be gone already.
   leaving_ = true;
+  check_timer_.reset();
   if (!Designing() && window_) {
     // The system splices the next viewer in where this one was.
     ChangeClipboardChain(window_.Handle(), next_viewer_);
@@ -34,6 +35,14 @@ void TClipboardWatcher::Loaded() {
   TComponent::Loaded();
   if (Designing() || window_) return;
   window_ = TUtilityWindow(TWndMethod::Of<&TClipboardWatcher::WatcherWndProc>(this));
+  noticed_sequence_ = GetClipboardSequenceNumber();
+  Join();
+  check_timer_.reset(new TTimer(nullptr));
+  check_timer_->SetInterval(kCheckInterval);
+  check_timer_->OnTimer = TNotifyEvent::Of<&TClipboardWatcher::CheckTimerTick>(this);
+}
+
+void TClipboardWatcher::Join() {
   // Joining delivers one WM_DRAWCLIPBOARD at once, inside this call, while
   // next_viewer_ still holds null: that first notice reaches nobody else.
   SetLastError(0);
@@ -49,6 +58,24 @@ void TClipboardWatcher::Loaded() {
   }
 }
 
+void TClipboardWatcher::Rejoin() {
+  if (!window_ || leaving_) return;
+  ChangeClipboardChain(window_.Handle(), next_viewer_);
+  next_viewer_ = nullptr;
+  notice_came_ = false;
+  Join();
+  if (!notice_came_) {
+    noticed_sequence_ = GetClipboardSequenceNumber();
+    OnChange(this);
+  }
+}
+
+void TClipboardWatcher::CheckChain() {
+  if (!window_ || leaving_ || GetClipboardSequenceNumber() == noticed_sequence_) return;
+  ++missed_notices_;
+  Rejoin();
+}
+
 void TClipboardWatcher::WatcherWndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_CHANGECBCHAIN:
@@ -59,6 +86,8 @@ void TClipboardWatcher::WatcherWndProc(TMessage& m) {
       m.Result = 0;
       return;
     case WM_DRAWCLIPBOARD:
+      notice_came_ = true;
+      noticed_sequence_ = GetClipboardSequenceNumber();
       // The next viewer hears of the change only after the handler is done, and
       // hears of it even when the handler fails.
       try {

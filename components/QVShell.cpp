@@ -217,6 +217,23 @@ void TQvTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
   std::memcpy(data.szTip, tip.c_str(), tip.size() + 1);
 }
 
+bool TQvTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+  balloon_ = NOTIFYICONDATAA{};
+  // The icon's own record keeps the shell's first layout, which has no balloon; the
+  // balloon goes in the second, which every shell since Windows 2000 takes.
+  balloon_.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  balloon_.hWnd = window_.Handle();
+  balloon_.uID = 0;
+  balloon_.uFlags = NIF_INFO;
+  balloon_.dwInfoFlags = NIIF_WARNING;
+  balloon_.uTimeout = 10000;
+  const std::string info = text.substr(0, sizeof balloon_.szInfo - 1);
+  const std::string caption = title.substr(0, sizeof balloon_.szInfoTitle - 1);
+  std::memcpy(balloon_.szInfo, info.c_str(), info.size() + 1);
+  std::memcpy(balloon_.szInfoTitle, caption.c_str(), caption.size() + 1);
+  return added_ && Shell_NotifyIconA(NIM_MODIFY, &balloon_) != FALSE;
+}
+
 void TQvTrayIcon::Add() {
   Delete();
   const TIcon* icon = CurrentIcon();

@@ -95,6 +95,11 @@ class TQvTrayIcon : public TComponent {
   static constexpr int kAddRetries = 15;
   // The record last handed to the shell, and the window that gets its notices.
   const NOTIFYICONDATAA& NotifyData() const { return data_; }
+  // A warning balloon from the icon (title up to 63 characters, text up to 255). False
+  // when the shell does not hold the icon or refused the balloon.
+  bool ShowBalloon(const std::string& title, const std::string& text);
+  // The record of the last balloon.
+  const NOTIFYICONDATAA& BalloonData() const { return balloon_; }
   HWND WindowHandle() const { return window_.Handle(); }
 
   TMouseEvent OnClick;
@@ -142,6 +147,7 @@ class TQvTrayIcon : public TComponent {
   int frame_index_ = -1;
   uint16_t interval_ = 150;
   NOTIFYICONDATAA data_{};
+  NOTIFYICONDATAA balloon_{};
   std::unique_ptr<TIcon> icon_;
   std::unique_ptr<TIconList> icons_;
   // Animation runs on the UI thread, so frame steps never race a hint or icon change.

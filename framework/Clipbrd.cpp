@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "framework/Handles.h"
 #include "framework/Controls.h"
 #include "framework/SysUtils.h"
 
@@ -70,29 +71,34 @@ std::string TClipboard::AsText() {
 }
 
 void TClipboard::SetAsText(const std::string& text) {
-  Open();
+  // The text is made ready before the clipboard is emptied: a failure leaves the user's
+  // clipboard as it was.
+  HGLOBAL mem = AllocateGlobal(text.size() + 1);
+  char* p = mem ? static_cast<char*>(GlobalLock(mem)) : nullptr;
+  if (!p) {
+    if (mem) GlobalFree(mem);
+    throw EClipboardException(MsgCannotWriteClipboard());
+  }
+  std::memcpy(p, text.data(), text.size());
+  p[text.size()] = '\0';
+  GlobalUnlock(mem);
   try {
-    if (!emptied_) {
-      EmptyClipboard();
-      emptied_ = true;
-    }
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!mem) throw EOutOfResources("Out of memory");
-    char* p = static_cast<char*>(GlobalLock(mem));
-    std::memcpy(p, text.data(), text.size());
-    p[text.size()] = '\0';
-    GlobalUnlock(mem);
-    // A refused write is an error like a refused open: the caller must not go
-    // on as if the text were there.
-    if (!SetClipboardData(CF_TEXT, mem)) {
-      GlobalFree(mem);
-      throw EClipboardException(MsgCannotWriteClipboard());
-    }
+    Open();
   } catch (...) {
-    Close();
+    GlobalFree(mem);
     throw;
   }
-  Close();
+  ScopeExit close([this] { Close(); });
+  if (!emptied_) {
+    EmptyClipboard();
+    emptied_ = true;
+  }
+  // A refused write is an error like a refused open: the caller must not go
+  // on as if the text were there.
+  if (!SetClipboardData(CF_TEXT, mem)) {
+    GlobalFree(mem);
+    throw EClipboardException(MsgCannotWriteClipboard());
+  }
 }
 
 std::optional<std::wstring> TClipboard::ReadUnicodeText() {
@@ -107,7 +113,7 @@ std::optional<std::wstring> TClipboard::ReadUnicodeText() {
 }
 
 void TClipboard::SetAsUnicodeText(const std::wstring& text) {
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  HGLOBAL mem = AllocateGlobal((text.size() + 1) * sizeof(wchar_t));
   if (!mem) throw EClipboardException(MsgCannotWriteClipboard());
   auto* p = static_cast<wchar_t*>(GlobalLock(mem));
   if (!p) {

@@ -16,7 +16,7 @@ struct TMessage;
 class TClipboard {
  public:
   TClipboard();
-  ~TClipboard();
+  virtual ~TClipboard();
   TClipboard(const TClipboard&) = delete;
   TClipboard& operator=(const TClipboard&) = delete;
 
@@ -46,6 +46,10 @@ class TClipboard {
   static UINT RegisterFormat(const char* name);
   // The bytes of a format on the clipboard, if present.
   std::optional<std::string> FormatData(UINT format);
+
+ protected:
+  // The block a write hands to the clipboard; null when there is no memory for it.
+  virtual HGLOBAL AllocateGlobal(SIZE_T size) { return GlobalAlloc(GMEM_MOVEABLE, size); }
 
  private:
   void WndProc(TMessage& m);

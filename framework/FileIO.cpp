@@ -99,6 +99,26 @@ bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetNam
          digits(rest.substr(dash + 1));
 }
 
+bool AppendToFileDurably(const std::string& path, const std::string& bytes) {
+  FilePtr file(std::fopen(path.c_str(), "ab"));
+  if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+  const long before = std::ftell(file.get());
+  if (before < 0) return false;
+  if ((bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size()) &&
+      std::fflush(file.get()) == 0 && SyncToDisk(file.get()))
+    return std::fclose(file.release()) == 0;
+  // Half an append would hide whatever is appended after it: the file goes back to what
+  // it held.
+  std::clearerr(file.get());
+  std::fflush(file.get());
+#if defined(_WIN32)
+  (void)_chsize(_fileno(file.get()), before);
+#else
+  (void)ftruncate(fileno(file.get()), before);
+#endif
+  return false;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const std::string temporary = TemporaryNameFor(path);
   FilePtr file(std::fopen(temporary.c_str(), "wb"));

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads and crash-safe whole-file writes.
 
+#include <cstdint>
 #include <string>
 
 namespace qv {
@@ -12,6 +13,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // place with one replace, so a crash or a full disk leaves the old file whole.
 // false when any step fails; the temporary file is then removed.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Appends bytes to the end of the file (made when missing) and pushes them to the disk;
+// false when any step fails.
+bool AppendToFileDurably(const std::string& path, const std::string& bytes);
 
 // Whether fileName is a temporary file that WriteFileAtomically makes for a file named
 // targetName ("<targetName>.tmp<process>-<count>", letter case of the name ignored): one
@@ -26,5 +31,9 @@ bool PathExists(const std::string& path);
 
 // Renames a file to a name that is not taken yet, never replacing one (platform-specific).
 bool RenameFileTo(const std::string& from, const std::string& to);
+
+// When the file was last written, in the platform's own units (only compared with other
+// such times); false when it cannot be told (platform-specific).
+bool FileModifiedTime(const std::string& path, int64_t& time);
 
 }  // namespace qv

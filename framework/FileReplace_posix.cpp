@@ -21,4 +21,11 @@ bool RenameFileTo(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool FileModifiedTime(const std::string& path, int64_t& time) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  time = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
 }  // namespace qv

@@ -17,4 +17,12 @@ bool RenameFileTo(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool FileModifiedTime(const std::string& path, int64_t& time) {
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
+  time = static_cast<int64_t>((static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                              info.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
 }  // namespace qv

@@ -62,8 +62,9 @@ bool TryStrToInt(const std::string& text, int& value) {
     if (!negative && acc > INT_MAX) return false;
     value = negative ? static_cast<int>(-static_cast<long long>(acc)) : static_cast<int>(acc);
   } else {
-    const int v = static_cast<int>(static_cast<unsigned>(acc));
-    value = negative ? -v : v;
+    // Negated as a bit pattern: "-$80000000" is INT_MIN, which an int cannot negate.
+    const unsigned pattern = static_cast<unsigned>(acc);
+    value = static_cast<int>(negative ? 0u - pattern : pattern);
   }
   return true;
 }

@@ -208,6 +208,23 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
     findings.push_back({false, std::string(kExactTextFile) + ": the exact text of clip " + id +
                                    " has no clip text in " + kClipStoreFile +
                                    " (the program drops it at its next save)"});
+
+  std::string journal;
+  if (ReadWholeFile(pair.JournalPath(), journal) && !journal.empty()) {
+    const TJournalRead read = ReadJournal(journal);
+    const std::string name = kClipJournalFile;
+    if (!read.entries.empty())
+      findings.push_back({true, name + ": " + std::to_string(read.entries.size()) +
+                                    " change(s) not saved in the two files yet; the program's "
+                                    "next start puts them there"});
+    if (read.end == TJournalEnd::Damaged)
+      findings.push_back({true, name + ": damaged at byte " + std::to_string(read.soundLength) +
+                                    "; the changes from there on cannot be read"});
+    else if (read.end == TJournalEnd::CutShort)
+      findings.push_back({false, name + ": its last change was cut short at byte " +
+                                     std::to_string(read.soundLength) +
+                                     " (a write the program did not finish) and is left out"});
+  }
   return findings;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ClipJournal.h"
 #include "app/ClipStore.h"
 #include "app/ExactTexts.h"
 #include "framework/Strings.h"
@@ -24,6 +25,7 @@ class TClipPair {
   const std::string& Folder() const { return folder_; }
   std::string ListPath() const { return folder_ + kClipListFile; }
   std::string StorePath() const { return folder_ + kClipStoreFile; }
+  std::string JournalPath() const { return folder_ + kClipJournalFile; }
   const TStringList& List() const { return list_; }
   const TClipStore& Store() const { return store_; }
   std::string ExactPath() const { return folder_ + kExactTextFile; }
@@ -60,6 +62,7 @@ struct TFinding {
   bool problem;  // false: worth knowing, but the program works with it as it is
   std::string text;
 };
+// The pair, then the journal beside it: changes it holds are not in the two files yet.
 std::vector<TFinding> CheckClipPair(const TClipPair& pair);
 inline bool IsSound(const std::vector<TFinding>& findings) {
   for (const TFinding& f : findings)

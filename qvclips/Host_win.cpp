@@ -60,10 +60,15 @@ TClipsHost SystemHost() {
   };
   host.separator = '\\';
   host.toUtf8 = ToUtf8;
-  // The running program holds an object named after its folder.
+  // The running program holds an object named after its folder: in the machine's namespace,
+  // in its session's, or both (older versions only the latter).
   host.programRunning = [](const std::string& folder) {
-    UniqueKernelObject held(OpenMutexA(SYNCHRONIZE, FALSE, InstanceNameOfFolder(folder).c_str()));
-    return held || GetLastError() == ERROR_ACCESS_DENIED;
+    for (bool global : {true, false}) {
+      UniqueKernelObject held(
+          OpenMutexA(SYNCHRONIZE, FALSE, InstanceNameOfFolder(folder, global).c_str()));
+      if (held || GetLastError() == ERROR_ACCESS_DENIED) return true;
+    }
+    return false;
   };
   host.codePageHelp = "any code page Windows has (default: the system's ANSI code page)";
   return host;

@@ -61,6 +61,17 @@ HWND FindPopupMenu(DWORD processId) {
   return found;
 }
 
+// The pointer at a place the program puts it. The test puts it elsewhere first, so that
+// its arrival tells.
+::testing::AssertionResult PointerReaches(int x, int y, const std::string& what) {
+  return Eventually(
+      [&] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == x && p.y == y;
+      },
+      what);
+}
+
 // Opens the tray menu and picks the item that many places down.
 void PickTrayMenuItem(Program& program, int position) {
   TrayNotice(program.ProcessId(), WM_RBUTTONDOWN);
@@ -231,6 +242,24 @@ TEST_F(ClipHistory, CopiedTextsBecomeClipsNewestFirst) {
   EXPECT_NE(store.find("\r\nbeta\r\ngamma\r\n"), std::string::npos);
 }
 
+TEST_F(ClipHistory, CopiesBehindAViewerThatPassesNothingOnAreStillRecorded) {
+  StartWithFiles("", "");
+  CopyAndWait("before");
+  SwallowingViewer swallower;  // joins after the program, so it hears of copies first
+  for (const char* text : {"behind it", "behind it again"}) {
+    swallower.Rejoin();  // in front of the program every time
+    const int swallowed = swallower.Swallowed();
+    CopyAndWait(text);
+    EXPECT_GT(swallower.Swallowed(), swallowed);
+  }
+  EXPECT_EQ(program.Close(), 0u);
+  const std::vector<std::string> ids = ListFileIds(ListFile());
+  const StoreFileBlocks store = ReadStoreFile(StoreFile());
+  ASSERT_EQ(ids.size(), 3u);
+  EXPECT_EQ(store.texts.at(ids[0]), "behind it again");
+  EXPECT_EQ(store.texts.at(ids[1]), "behind it");
+}
+
 TEST_F(ClipHistory, ABurstOfCopiesGivesWholeCopiesOnlyAndTheLastOneOnTop) {
   StartWithFiles("", "");
   std::set<std::string> copied;
@@ -269,6 +298,46 @@ TEST_F(ClipHistory, ATenMegabyteCopyBecomesOneWholeClip) {
   ASSERT_EQ(ids.size(), 1u);
   ASSERT_TRUE(store.texts.count(ids[0]));
   EXPECT_TRUE(store.texts.at(ids[0]) == big) << store.texts.at(ids[0]).size();
+}
+
+TEST_F(ClipHistory, FiveCopiesSurviveAKillAndTheNextStartShowsAndRecallsThem) {
+  StartWithFiles("", "");
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  for (int i = 1; i <= 5; ++i) CopyAndWait("copy " + std::to_string(i));
+  ASSERT_TRUE(Eventually(
+      [&] {
+        const auto journal = folder.ReadFile("vqclips.qvj");
+        return journal && journal->find("copy 5") != std::string::npos;
+      },
+      "the journal on the disk", kTimeout));
+  program.Kill();
+  EXPECT_EQ(ListFile(), "");  // never saved
+
+  ASSERT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  main = program.MainWindow();
+  clipList = FindClipList(main);
+  ASSERT_TRUE(clipList);
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 5; }, "the five clips", kTimeout));
+  // Replayed, saved into the two files at once, newest first.
+  std::vector<std::string> shown;
+  for (const std::string& id : ListFileIds(ListFile()))
+    shown.push_back(ReadStoreFile(StoreFile()).texts[id]);
+  EXPECT_EQ(shown, (std::vector<std::string>{"copy 5", "copy 4", "copy 3", "copy 2", "copy 1"}));
+  EXPECT_FALSE(folder.ReadFile("vqclips.qvj").has_value());
+
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                         kTimeout));
+  ASSERT_TRUE(PressKey('3'));
+  ASSERT_TRUE(Eventually([&] { return target.Text() == "copy 3"; }, "the paste", kTimeout))
+      << "target holds: " << target.Text();
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(ListFileIds(ListFile()).size(), 5u);
+  EXPECT_EQ(ReadStoreFile(StoreFile()).texts[ListFileIds(ListFile())[0]], "copy 3");
 }
 
 TEST_F(ClipHistory, ASecondStartBringsTheClipsUpAndLeavesTheFilesAlone) {
@@ -381,12 +450,8 @@ TEST_F(ClipHistory, ALabelClickPreviewsItsClipAndTheNextLabelClickReplacesThePre
   ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
   ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
                          kTimeout));
-  ASSERT_TRUE(Eventually(
-      [&] {
-        POINT p;
-        return GetCursorPos(&p) && p.x == window.left + 246 && p.y == window.top + 119;
-      },
-      "the pointer at the panel's edge"));
+  ASSERT_TRUE(
+      PointerReaches(window.left + 246, window.top + 119, "the pointer at the panel's edge"));
   // The labels stand in a column 10 pixels in, from 20 pixels down, 13 apart.
   auto clickLabel = [&](int index) {
     return Click(window.left + 17, window.top + 20 + 13 * index + 6);
@@ -500,6 +565,10 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
             "Choose another hot key in Settings.");
   ASSERT_TRUE(program.AnswerDialog(kAppTitle, "OK"));
 
+  // The dialog will put the pointer on its OK button; it starts near the screen's corner,
+  // where the tray menu opens below and right of it.
+  ASSERT_TRUE(MoveMouse(10, 10));
+  ASSERT_TRUE(PointerReaches(10, 10, "the pointer in the corner"));
   PickTrayMenuItem(program, 1);  // "Settings..."
   HWND settings = program.WaitForWindow("", "Settings");
   ASSERT_TRUE(settings);
@@ -507,13 +576,11 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
   HWND hotKeyBox = FindHotKeyBox(settings);
   ASSERT_TRUE(hotKeyBox);
   SetWindowTextA(hotKeyBox, "F9");
-  // The dialog puts the pointer on its OK button when it comes up.
-  POINT ok;
-  ASSERT_TRUE(Eventually([&] {
-    GetCursorPos(&ok);
-    return ok.x == ScreenRect(settings).left + 135 || ok.x == 0;
-  }, "the pointer on OK"));
-  ASSERT_TRUE(Click(ok.x, ok.y));
+  // The dialog puts the pointer at its outer corner moved by the OK button's place
+  // (71, 136) and by 64, 40 more.
+  const RECT box = ScreenRect(settings);
+  ASSERT_TRUE(PointerReaches(box.left + 135, box.top + 176, "the pointer on OK"));
+  ASSERT_TRUE(Click(box.left + 135, box.top + 176));
   ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(settings); }, "the dialog to close"));
   EXPECT_FALSE(FindDialog(kAppTitle, program.ProcessId()));
 

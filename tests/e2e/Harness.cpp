@@ -424,6 +424,44 @@ UINT RegisteredFormat(const std::string& formatName) {
   return RegisterClipboardFormatA(formatName.c_str());
 }
 
+SwallowingViewer::SwallowingViewer() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &SwallowingViewer::Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "QvE2eSwallowingViewer";
+  RegisterClassA(&wc);
+  wnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         wc.hInstance, nullptr);
+  SetWindowLongPtrA(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  next_ = SetClipboardViewer(wnd_);
+}
+
+SwallowingViewer::~SwallowingViewer() {
+  ChangeClipboardChain(wnd_, next_);
+  DestroyWindow(wnd_);
+}
+
+void SwallowingViewer::Rejoin() {
+  ChangeClipboardChain(wnd_, next_);
+  next_ = SetClipboardViewer(wnd_);
+}
+
+LRESULT CALLBACK SwallowingViewer::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* me = reinterpret_cast<SwallowingViewer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  if (me && msg == WM_DRAWCLIPBOARD) {
+    ++me->swallowed_;
+    return 0;
+  }
+  if (me && msg == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wParam) == me->next_)
+      me->next_ = reinterpret_cast<HWND>(lParam);
+    else if (me->next_)
+      SendMessageA(me->next_, msg, wParam, lParam);
+    return 0;
+  }
+  return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
 bool SetClipboardFormats(const std::vector<ClipboardItem>& items) {
   ClipboardLock lock;
   if (!lock || !::EmptyClipboard()) return false;

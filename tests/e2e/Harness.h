@@ -120,6 +120,25 @@ std::optional<std::string> ClipboardBytes(UINT format);
 std::optional<DWORD> ClipboardDword(const std::string& formatName);
 DWORD ClipboardSequence();
 
+// A clipboard viewer of this thread that takes the head of the chain and passes no change
+// notice on, as faulty viewers of other programs do (it keeps the chain itself whole).
+class SwallowingViewer {
+ public:
+  SwallowingViewer();
+  ~SwallowingViewer();
+  SwallowingViewer(const SwallowingViewer&) = delete;
+  SwallowingViewer& operator=(const SwallowingViewer&) = delete;
+  // Leaves the chain and joins it again: the head once more.
+  void Rejoin();
+  int Swallowed() const { return swallowed_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  HWND wnd_ = nullptr;
+  HWND next_ = nullptr;
+  int swallowed_ = 0;
+};
+
 // ---------------------------------------------------------------- input
 // Injected with SendInput: the events go to the foreground window, like typing.
 

@@ -149,6 +149,175 @@ TEST_F(ClipHistoryFiles, AFileThatWasThereButCouldNotBeReadIsSetAsideAtTheSave) 
   EXPECT_FALSE(std::filesystem::exists(Path("Lb1.qvl.bak1")));
 }
 
+TEST_F(ClipHistoryFiles, ANewClipNeverTakesTheIdOfALineWhoseTextIsGone) {
+  const std::string gone = TClipIdGenerator([] { return 1000000u; }).Next();
+  WriteFile(Path("Lb1.qvl"), MakeListLine("old", gone) + "\r\n");
+  WriteFile(Path("vqclips.qvl"), "");
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  history.Load();
+  TClipIdGenerator ids([] { return 1000000u; });  // its first id is the old line's
+  const auto id = history.AddClip("new", ids, [](const std::string&) { return 0; });
+  ASSERT_TRUE(id);
+  EXPECT_NE(*id, gone);
+  EXPECT_FALSE(history.TextOf(1));  // the old line still recalls nothing
+}
+
+TEST_F(ClipHistoryFiles, WithEveryAsideNameTakenTheOldestCopyMakesRoom) {
+  std::filesystem::create_directory(Path("Lb1.qvl"));
+  WriteFile(Path("vqclips.qvl"), "unread\r\n");
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (int n = 0; n < 100; ++n) {
+    const std::string name = Path("vqclips.qvl.bak" + (n ? std::to_string(n) : ""));
+    WriteFile(name, "copy " + std::to_string(n));
+    // .bak57 was written longest ago; the names' order says nothing about age.
+    std::filesystem::last_write_time(name, now - std::chrono::hours(n == 57 ? 500 : 100 - n));
+  }
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  EXPECT_THROW(history.Load(), EFOpenError);
+  history.Save();
+  EXPECT_EQ(ReadFile(Path("vqclips.qvl.bak57")), "unread\r\n");
+  EXPECT_EQ(ReadFile(Path("vqclips.qvl.bak")), "copy 0");
+  EXPECT_EQ(ReadFile(Path("vqclips.qvl.bak99")), "copy 99");
+  EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvl.bak100")));
+}
+
+TEST(ClipJournal, EntriesReadBackUpToTheFirstOneCutShortOrDamaged) {
+  std::string bytes;
+  AppendJournalEntry(bytes, TJournalKind::Capture, {Id(1), "line", std::string("a\0b\r\n", 5)});
+  AppendJournalEntry(bytes, TJournalKind::Clear, {});
+  const size_t two = bytes.size();
+  // A field a later writer adds is passed over.
+  AppendJournalEntry(bytes, TJournalKind::Move, {JournalIndexField(300), "moved", "later"});
+  TJournalRead read = ReadJournal(bytes);
+  ASSERT_EQ(read.entries.size(), 3u);
+  EXPECT_EQ(read.end, TJournalEnd::Whole);
+  EXPECT_EQ(read.entries[0].fields[2], std::string("a\0b\r\n", 5));
+  EXPECT_EQ(read.entries[1].kind, TJournalKind::Clear);
+  EXPECT_EQ(JournalIndexOf(read.entries[2].fields[0]), 300u);
+
+  // Cut anywhere inside the third entry: the first two, and the cut is told apart.
+  for (size_t cut = two + 1; cut < bytes.size(); ++cut) {
+    read = ReadJournal(std::string_view(bytes).substr(0, cut));
+    ASSERT_EQ(read.entries.size(), 2u) << cut;
+    EXPECT_EQ(read.end, TJournalEnd::CutShort) << cut;
+    EXPECT_EQ(read.soundLength, two);
+  }
+  // Any byte of the second entry changed: only the first.
+  for (size_t at = two - 13; at < two; ++at) {
+    std::string damaged = bytes;
+    damaged[at] ^= 0x20;
+    read = ReadJournal(damaged);
+    EXPECT_EQ(read.entries.size(), 1u) << at;
+    EXPECT_EQ(read.end, TJournalEnd::Damaged) << at;
+  }
+  // Sound checks but a kind no writer makes, or too few fields for its kind.
+  for (const auto& [kind, fields] : std::vector<std::pair<char, std::vector<std::string>>>{
+           {'Z', {}}, {'A', {Id(1), "line"}}, {'M', {"12", "line"}}}) {
+    std::string odd;
+    AppendJournalEntry(odd, static_cast<TJournalKind>(kind), fields);
+    EXPECT_EQ(ReadJournal(odd).end, TJournalEnd::Damaged) << kind;
+  }
+}
+
+// Captures past the list limit, recalls that trim it, a clear and a sort, journaled and
+// flushed but never saved: the next start shows what the killed one showed.
+TEST_F(ClipHistoryFiles, AJournalReplayedAtStartGivesBackWhatAKilledRunHad) {
+  const std::string folder = dir_.string() + "/";
+  // Small, so that the store makes room too.
+  const size_t capacity = 6000;
+  TClipHistory before(capacity);
+  before.SetFolder(folder);
+  EXPECT_THROW(before.Load(), EFOpenError);  // a first start
+  before.AddClip("saved", Id(1), "saved");
+  before.Save();
+  int pending = 0;
+  before.OnJournalPending = [&pending] { ++pending; };
+  for (int i = 2; i < 80; ++i) before.AddClip("text " + std::to_string(i), Id(i), "c" + std::to_string(i));
+  before.MoveToTop(75);
+  ASSERT_TRUE(before.FlushJournal());
+  before.MoveToTop(3);
+  before.Clear();
+  for (int i = 100; i < 110; ++i) before.AddClip(std::string(700, static_cast<char>('a' + i % 26)), Id(i), "d" + std::to_string(i));
+  before.MoveToTop(5);
+  before.Sort([](const std::string& a, const std::string& b) { return a > b; });
+  ASSERT_TRUE(before.FlushJournal());
+  EXPECT_EQ(pending, 2);  // once per flush
+  ASSERT_EQ(before.Count(), 8);  // the store made room
+
+  TClipHistory after(capacity);
+  TMirrorView afterView(after);
+  after.SetView(&afterView);
+  after.SetFolder(folder);
+  after.Load();
+  EXPECT_EQ(after.Lines(), before.Lines());
+  EXPECT_EQ(after.Store().Text(), before.Store().Text());
+  EXPECT_EQ(afterView.lines, after.Lines());
+  // Captures, two moves that each trimmed a line, the clear, captures, a move, the sort.
+  EXPECT_EQ(after.Replayed().replayed, 78 + 2 + 2 + 1 + 10 + 1 + 1);
+  EXPECT_EQ(after.ReplayNote(), "");
+  // Saved and emptied: a third start reads the same from the two files alone.
+  EXPECT_FALSE(std::filesystem::exists(after.JournalPath()));
+  TClipHistory third(capacity);
+  third.SetFolder(folder);
+  third.Load();
+  EXPECT_EQ(third.Lines(), before.Lines());
+  EXPECT_EQ(third.Replayed().replayed, 0);
+
+  // Saving suppressed: nothing is collected.
+  third.SetJournaling(false);
+  third.AddClip("x", Id(500), "x");
+  third.MoveToTop(3);
+  third.Sort([](const std::string& a, const std::string& b) { return a < b; });
+  EXPECT_EQ(third.JournalPending(), "");
+  // A journal that cannot be written keeps its entries for the next try.
+  third.SetJournaling(true);
+  third.Clear();
+  std::filesystem::create_directory(third.JournalPath());
+  EXPECT_FALSE(third.FlushJournal());
+  EXPECT_NE(third.JournalPending(), "");
+}
+
+TEST_F(ClipHistoryFiles, AJournalWithoutFilesCutShortOrDamagedNeverStopsTheStart) {
+  const std::string folder = dir_.string() + "/";
+  std::string journal;
+  for (int i = 1; i <= 4; ++i)
+    AppendJournalEntry(journal, TJournalKind::Capture,
+                       {Id(i), MakeListLine("c" + std::to_string(i), Id(i)), "t" + std::to_string(i)});
+  const size_t entry = journal.size() / 4;  // all four are of one size
+
+  // Killed before its first save, in the middle of an append: no files, no error, the
+  // whole entries.
+  WriteFile(Path("vqclips.qvj"), journal.substr(0, journal.size() - 3));
+  TClipHistory cut;
+  cut.SetFolder(folder);
+  cut.Load();
+  ASSERT_EQ(cut.Count(), 3);
+  EXPECT_EQ(cut.TextOf(0), "t3");
+  EXPECT_EQ(cut.ReplayNote(), "");
+  EXPECT_EQ(ReadFile(Path("Lb1.qvl")).size(), 3 * (MakeListLine("c1", Id(1)).size() + 2));
+
+  // The third entry damaged: two replayed onto the saved files, the user told once, the
+  // journal kept aside.
+  std::string damaged = journal;
+  damaged[2 * entry + 10] ^= 1;
+  WriteFile(Path("vqclips.qvj"), damaged);
+  TClipHistory hurt;
+  hurt.SetFolder(folder);
+  hurt.Load();
+  EXPECT_EQ(hurt.Count(), 3);  // the two replayed again are known by their ids
+  EXPECT_TRUE(hurt.Replayed().damaged);
+  EXPECT_NE(hurt.ReplayNote().find("2 change(s)"), std::string::npos) << hurt.ReplayNote();
+  EXPECT_EQ(ReadFile(Path("vqclips.qvj.bak")), damaged);
+  EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvj")));
+  TClipHistory again;
+  again.SetFolder(folder);
+  again.Load();
+  EXPECT_EQ(again.ReplayNote(), "");
+  EXPECT_EQ(again.Lines(), cut.Lines());
+}
+
 }  // namespace
 }  // namespace qv
 
@@ -207,6 +376,21 @@ TEST_F(ClipHistoryFiles, ExactTextsLiveBesideTheTwoFilesOnlyWhileAClipNeedsOne) 
   EXPECT_EQ(loaded.TextOf(1), "Gr\xFC\xDF" "e ? A");
   loaded.Save();  // the block of a clip the store lacks goes; none left: no file
   EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvu")));
+}
+
+TEST_F(ClipHistoryFiles, AJournaledCaptureKeepsItsExactText) {
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  history.Save();
+  history.Load();
+  ASSERT_TRUE(history.AddClip("? A", Id(1), "? A", "\xE2\x86\x92 A"));
+  ASSERT_TRUE(history.FlushJournal());
+  TClipHistory restarted;  // after a crash: only the journal knows the clip
+  restarted.SetFolder(history.Folder());
+  restarted.Load();
+  ASSERT_NE(restarted.ExactTextOf(0), nullptr);
+  EXPECT_EQ(*restarted.ExactTextOf(0), "\xE2\x86\x92 A");
+  EXPECT_EQ(ReadFile(Path("vqclips.qvu")), ExactTextsImage({{Id(1), "\xE2\x86\x92 A"}}));
 }
 
 TEST(ClipHistory, ExactTextsGoWithTheClipsTheStoreLetsGoAndWithClear) {

@@ -76,6 +76,15 @@ TEST(ClipStore, ATakenIdIsDrawnAgain) {
   store.Clear();
   EXPECT_FALSE(store.HasHeaderKey(taken));
 
+  // An id a list line carries is taken even when the store has no block for it.
+  TClipIdGenerator listedAgain([] { return 1000000u; });
+  const std::string firstDrawn = listedAgain.Next();
+  TClipIdGenerator listed([] { return 1000000u; });
+  const std::string chosen = NextUniqueClipId(
+      listed, TClipStore(), {}, [&](const std::string& key) { return key == firstDrawn; });
+  EXPECT_NE(chosen, firstDrawn);
+  EXPECT_EQ(chosen, listedAgain.Next());
+
   // A clock stuck at zero has a single id; the redraw gives up rather than hang.
   TClipIdGenerator stuck([] { return 0u; });
   ASSERT_TRUE(store.AddClip("x", "0000000000000"));

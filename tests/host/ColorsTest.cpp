@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "framework/Colors.h"
 #include "framework/SysUtils.h"
 
@@ -7,20 +9,52 @@ namespace qv {
 namespace {
 
 TEST(Colors, PackingAndSystemValues) {
+  // A COLORREF: 0x00bbggrr.
   const TColor c = RGBColor(0x12, 0x34, 0x56);
   EXPECT_EQ(c, 0x00563412);
   EXPECT_EQ(GetRValue(c), 0x12);
   EXPECT_EQ(GetGValue(c), 0x34);
   EXPECT_EQ(GetBValue(c), 0x56);
-  EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0x8000000Fu);
-  EXPECT_EQ(static_cast<std::uint32_t>(clHighlight), 0x8000000Du);
-  EXPECT_EQ(static_cast<std::uint32_t>(clInfoBk), 0x80000018u);
   EXPECT_TRUE(IsSystemColor(clBtnText));
   EXPECT_FALSE(IsSystemColor(clWhite));
   EXPECT_FALSE(IsSystemColor(clNone));
-  EXPECT_EQ(SystemColorIndex(clInactiveCaptionText), 19);
-  EXPECT_EQ(clSkyBlue, 0x00F0CAA6);
-  EXPECT_EQ(clNavy, 0x00800000);
+
+  // winuser.h's COLOR_ constants in order, from COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30);
+  // 25 has no name. Stored designs and other programs read the colours by that index.
+  std::istringstream system(
+      "clScrollBar clBackground clActiveCaption clInactiveCaption clMenu clWindow "
+      "clWindowFrame clMenuText clWindowText clCaptionText clActiveBorder clInactiveBorder "
+      "clAppWorkSpace clHighlight clHighlightText clBtnFace clBtnShadow clGrayText clBtnText "
+      "clInactiveCaptionText clBtnHighlight cl3DDkShadow cl3DLight clInfoText clInfoBk - "
+      "clHotLight clGradientActiveCaption clGradientInactiveCaption clMenuHighlight clMenuBar");
+  unsigned index = 0;
+  for (std::string name; system >> name; ++index) {
+    TColor v = 0;
+    if (name == "-") continue;
+    ASSERT_TRUE(IdentToColor(name, v)) << name;
+    EXPECT_EQ(static_cast<std::uint32_t>(v), 0x80000000u + index) << name;
+  }
+  EXPECT_EQ(index, 31u);
+
+  // The named colours: the sixteen VGA colours and the four the Windows 20-colour
+  // palette adds (money green, sky blue, cream, medium grey).
+  struct Rgb {
+    const char* name;
+    int r, g, b;
+  };
+  const Rgb named[] = {
+      {"clBlack", 0, 0, 0},       {"clMaroon", 128, 0, 0},         {"clGreen", 0, 128, 0},
+      {"clOlive", 128, 128, 0},   {"clNavy", 0, 0, 128},           {"clPurple", 128, 0, 128},
+      {"clTeal", 0, 128, 128},    {"clGray", 128, 128, 128},       {"clSilver", 192, 192, 192},
+      {"clRed", 255, 0, 0},       {"clLime", 0, 255, 0},           {"clYellow", 255, 255, 0},
+      {"clBlue", 0, 0, 255},      {"clFuchsia", 255, 0, 255},      {"clAqua", 0, 255, 255},
+      {"clWhite", 255, 255, 255}, {"clMoneyGreen", 192, 220, 192}, {"clSkyBlue", 166, 202, 240},
+      {"clCream", 255, 251, 240}, {"clMedGray", 160, 160, 164}};
+  for (const Rgb& n : named) {
+    TColor v = -1;
+    ASSERT_TRUE(IdentToColor(n.name, v)) << n.name;
+    EXPECT_EQ(v, n.r | n.g << 8 | n.b << 16) << n.name;
+  }
 }
 
 TEST(Colors, NamesBothWays) {

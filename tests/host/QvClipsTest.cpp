@@ -186,6 +186,25 @@ TEST_F(QvClips, CheckNamesEachProblemOnALineAndNotesWhatTheProgramLeavesOnPurpos
                  "5 problems\n");
 }
 
+TEST_F(QvClips, CheckReportsAJournalWithUnsavedChangesAndWhereItIsDamagedOrCut) {
+  WritePair("", "");
+  std::string journal;
+  AppendJournalEntry(journal, TJournalKind::Clear, {});
+  AppendJournalEntry(journal, TJournalKind::Clear, {});
+  WriteFile(Path("vqclips.qvj"), journal.substr(0, journal.size() - 1));
+  EXPECT_EQ(Run({"check"}), kExitNotFound);
+  EXPECT_EQ(out, "vqclips.qvj: 1 change(s) not saved in the two files yet; the program's next "
+                 "start puts them there\n"
+                 "note: vqclips.qvj: its last change was cut short at byte 13 (a write the "
+                 "program did not finish) and is left out\n"
+                 "1 problem\n");
+  journal[12] ^= 1;
+  WriteFile(Path("vqclips.qvj"), journal);
+  EXPECT_EQ(Run({"check"}), kExitNotFound);
+  EXPECT_EQ(out, "vqclips.qvj: damaged at byte 0; the changes from there on cannot be read\n"
+                 "1 problem\n");
+}
+
 TEST_F(QvClips, CheckFindsAStoreOverItsLimit) {
   WritePair("", Block(Id(1), std::string(kStoreCapacity, 'x')));
   EXPECT_EQ(Run({"check"}), kExitNotFound);

@@ -44,6 +44,7 @@ TEST(RecallRules, LinesAreNamedByTheirLabelThenByTheirNumber) {
 TEST(InstanceName, IsAFixedHashOfTheFolder) {
   EXPECT_EQ(InstanceObjectName(""), "Local\\QuorvelVavad.cbf29ce484222325");
   EXPECT_EQ(InstanceObjectName("C:\\QV"), "Local\\QuorvelVavad.59307a5b364caf83");
+  EXPECT_EQ(InstanceObjectName("C:\\QV", true), "Global\\QuorvelVavad.59307a5b364caf83");
 }
 
 TEST(RecallRules, SuffixesAddTheirBreaksOnePreferredOverTheOther) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "framework/WideText.h"
 #include "tests/win/MainWindowFixture.h"
@@ -171,13 +173,14 @@ TEST_F(Capture, PrivateContentIsNeverRecorded) {
   EXPECT_EQ(Text(0), "public");
 }
 
-TEST_F(Capture, TheProgramsOwnWriteIsSkippedOnce) {
+TEST_F(Capture, TheProgramsOwnWriteIsToldApartByItsSequenceNumber) {
   Counting();
-  form->Capture.SkipNextNotice();
-  Copy("recalled");
+  const int before = notices;
+  form->Capture.OwnWrite([] { Clipboard().SetAsText("recalled"); });
+  WaitForNotice(before);
+  form->Capture.ClipboardChanged();  // any further notice of the same write
   EXPECT_EQ(Count(), 0);
-  EXPECT_FALSE(form->Capture.SkippingNextNotice());
-  Copy("next");
+  Copy("recalled");  // someone else's copy of the same text is a copy like any other
   EXPECT_EQ(Count(), 1);
 }
 
@@ -191,6 +194,21 @@ TEST_F(Capture, CapturesSurviveAQuitAndARestartNewestFirst) {
   EXPECT_EQ(list.substr(0, 6), "second");
   EXPECT_EQ(store.substr(20, 10), "\r\nsecond\r\n");
   EXPECT_EQ(store.substr(store.size() - 2), "\r\n");
+}
+
+TEST_F(Capture, CopiesBehindAViewerThatPassesNothingOnAreRecordedAfterTheCheck) {
+  Counting();
+  Copy("seen");
+  test::SwallowingViewer swallower;
+  for (const char* text : {"behind it", "and after"}) {
+    const int swallowed = swallower.swallowed;
+    Clipboard().SetAsText(text);
+    ASSERT_TRUE(test::PumpUntil([&] { return swallower.swallowed > swallowed; }));
+    form->Watcher->CheckChain();
+    test::Pump();
+    ASSERT_EQ(Text(0), text);
+  }
+  EXPECT_EQ(Count(), 3);
 }
 
 // Another program's clipboard work on a thread of its own: a window that owns what it
@@ -330,6 +348,33 @@ TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
   EXPECT_EQ(Text(1), "before");
   test::PumpUntil([] { return false; }, 300);  // no late second clip, no empty one
   EXPECT_EQ(Count(), 2);
+  EXPECT_EQ(form->TrayIcon->BalloonData().szInfo[0], '\0');  // nothing to say
+}
+
+TEST_F(Capture, AClipboardNeverFreedIsSaidByABalloonAndNothingElseChanges) {
+  Counting();
+  Copy("before");
+  HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread holder([&] {
+    OpenClipboard(nullptr);
+    SetEvent(opened);
+    WaitForSingleObject(release, 15000);
+    CloseClipboard();
+  });
+  WaitForSingleObject(opened, 5000);
+  // A notice that arrives while another program holds the clipboard past every retry.
+  SendMessageA(form->Watcher->WindowHandle(), WM_DRAWCLIPBOARD, 0, 0);
+  EXPECT_TRUE(form->Capture.RetryPending());
+  const bool gaveUp = test::PumpUntil([&] { return !form->Capture.RetryPending(); }, 10000);
+  SetEvent(release);
+  holder.join();
+  CloseHandle(opened);
+  CloseHandle(release);
+  ASSERT_TRUE(gaveUp);
+  EXPECT_STREQ(form->TrayIcon->BalloonData().szInfo,
+               "A copied text was not kept: the clipboard stayed busy.");
+  EXPECT_EQ(Count(), 1);
 }
 
 TEST_F(Capture, TextOutsideTheCodePageIsKeptExactlyBesideItsAnsiRendering) {
@@ -367,9 +412,11 @@ TEST(CaptureUnit, WorksWithoutTheMainWindow) {
     bool CaptureOn() override { return on; }
     TClipboard& CaptureClipboard() override { return clipboard; }
     int TextWidth(const std::string& text) override { return 6 * static_cast<int>(text.size()); }
+    void NotKept(const std::string& what) override { said.push_back(what); }
+    std::vector<std::string> said;
   } host;
   TComponent owner(nullptr);
-  TClipHistory history;
+  TClipHistory history(3 << 20);
   TClipCapture capture(&owner, history, host);
   Clipboard().SetAsText("alone");
   capture.ClipboardChanged();  // the notice of joining the chain: skipped
@@ -379,10 +426,18 @@ TEST(CaptureUnit, WorksWithoutTheMainWindow) {
   ASSERT_EQ(history.Count(), 1);
   EXPECT_EQ(history.TextOf(0), "alone");
   EXPECT_EQ(capture.TextsSeen(), 2u);
+  // Larger than the whole history: said once, however many notices the copy brings.
+  Clipboard().SetAsText(std::string(7 << 19, 'x'));
+  capture.ClipboardChanged();
+  capture.ClipboardChanged();
+  EXPECT_EQ(history.Count(), 1);
+  EXPECT_EQ(host.said, std::vector<std::string>{
+                           "A copied text of 3.5 MB was not kept: the history holds at most 3 MB."});
   host.on = false;
   Clipboard().SetAsText("off");
   capture.ClipboardChanged();
   EXPECT_EQ(history.Count(), 1);
+  EXPECT_EQ(host.said.size(), 1u);
 }
 
 class StartUpCapture : public test::MainWindowFixture {};

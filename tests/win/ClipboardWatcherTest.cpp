@@ -99,8 +99,7 @@ TEST_F(Watcher, AChainChangeNamingTheNextViewerReplacesItAndGoesNoFurther) {
   test::PumpUntil([&] { return changes.count > changesBefore; });
   EXPECT_EQ(changes.count, changesBefore + 1);
   EXPECT_EQ(behind.draws, drawsBefore);
-  SendMessageA(watcher->WindowHandle(), WM_CHANGECBCHAIN, 0,
-               reinterpret_cast<LPARAM>(behind.wnd));
+  SendMessageA(watcher->WindowHandle(), WM_CHANGECBCHAIN, 0, reinterpret_cast<LPARAM>(behind.wnd));
 }
 
 TEST_F(Watcher, FreeingTheWatcherSplicesTheChain) {
@@ -185,17 +184,48 @@ TEST_F(Watcher, AWatcherThatIsLeavingRaisesNoMoreChanges) {
   EXPECT_EQ(front.next, behind.wnd);  // the chain was still mended
 }
 
+TEST_F(Watcher, ACopyBehindAViewerThatPassesNothingOnIsFoundByTheCheck) {
+  Load();
+  test::SwallowingViewer swallower;
+  test::Pump();
+  const int before = changes.count, swallowed = swallower.swallowed;
+  watcher->CheckChain();  // nothing missed yet
+  EXPECT_EQ(watcher->MissedNotices(), 0);
+  Clipboard().SetAsText("behind a swallower");
+  ASSERT_TRUE(test::PumpUntil([&] { return swallower.swallowed > swallowed; }));
+  EXPECT_EQ(changes.count, before);
+  watcher->CheckChain();
+  EXPECT_EQ(changes.count, before + 1);
+  EXPECT_EQ(watcher->MissedNotices(), 1);
+  EXPECT_EQ(GetClipboardViewer(), watcher->WindowHandle());  // the head again
+  EXPECT_EQ(watcher->NextViewer(), swallower.wnd);
+  // Later copies bring their notices again; the check finds nothing missed.
+  Clipboard().SetAsText("in front of it");
+  ASSERT_TRUE(test::PumpUntil([&] { return changes.count == before + 2; }));
+  watcher->CheckChain();
+  EXPECT_EQ(watcher->MissedNotices(), 1);
+}
+
 TEST_F(Watcher, VersionIgnoresWritesAndADesignedWatcherNeverJoins) {
   Load();
+  const std::string version = watcher->Version();
+  ASSERT_NE(version, "9.9");
   watcher->SetVersion("9.9");
-  EXPECT_EQ(watcher->Version(), "1.20.00.00");
+  EXPECT_EQ(watcher->Version(), version);
+  watcher->SetVersion("");
+  EXPECT_EQ(watcher->Version(), version);
 
+  HWND viewer = GetClipboardViewer();
   TComponent designer(nullptr);
   designer.SetDesigning(true);
   designer.BeginLoading();
   auto* designed = new TClipboardWatcher(&designer);
+  designed->OnChange = TNotifyEvent::Of<&Changes::OnChange>(&changes);
+  const int before = changes.count;
   designer.EndLoading();
   EXPECT_EQ(designed->WindowHandle(), nullptr);
+  EXPECT_EQ(GetClipboardViewer(), viewer);
+  EXPECT_EQ(changes.count, before);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/SysUtils.h"
+#include "framework/Win32Error.h"
 #include "tests/win/WinTestSupport.h"
 
 namespace qv {
@@ -107,7 +108,7 @@ TEST_F(Framework, ReCreatingTheListWindowKeepsLinesObjectsAndSelection) {
   ASSERT_EQ(list->Count(), 2);
   EXPECT_EQ(list->Items().Get(0), "apple");
   EXPECT_EQ(list->Items().GetObject(0), 2);
-  EXPECT_EQ(list->ItemIndex(), 1);  // restored by number
+  EXPECT_EQ(list->ItemIndex(), 1);   // restored by number
   list->Items().Insert(0, "zebra");  // an insert at an index is never sorted
   EXPECT_EQ(list->Items().Get(0), "zebra");
 
@@ -235,6 +236,22 @@ TEST_F(Framework, DialogsCarryTheirCaptionsAndAnswers) {
   EXPECT_EQ(prompts.asked[0].Caption, "Confirm");
   EXPECT_EQ(prompts.asked[0].Buttons, unsigned(mbYes | mbNo));
   EXPECT_EQ(prompts.asked[1].Caption, app->Title());
+}
+
+TEST(Win32Error, AFailedCallIsNamedWithItsCodeAndTheSystemsText) {
+  HWND desktop = GetDesktopWindow();
+  EXPECT_EQ(Win32Check(desktop, "GetDesktopWindow"), desktop);
+  // A handle closed already: ERROR_INVALID_HANDLE is 6.
+  HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  ASSERT_TRUE(CloseHandle(event));
+  try {
+    Win32Check(CloseHandle(event), "CloseHandle");
+    FAIL() << "no exception";
+  } catch (const EWin32Error& e) {
+    EXPECT_EQ(e.Call(), "CloseHandle");
+    EXPECT_EQ(e.ErrorCode(), 6u);
+    EXPECT_STREQ(e.what(), "CloseHandle failed: Invalid handle. (error 6)");
+  }
 }
 
 TEST(Application, TitleIsTheExeNameUpToItsFirstDotWithTheRestInLowerCase) {

@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "framework/SysUtils.h"
 #include "framework/Clipbrd.h"
+#include "app/InstanceNameWin.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -196,6 +197,68 @@ TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
 }
 
+// The program is "killed" by ending it without its close: only the journal knows what
+// happened since the files were written.
+TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  auto killAndStart = [this] {
+    app.reset();
+    Clipboard().Clear();  // so that the start captures nothing of its own
+    app = std::make_unique<TApplication>();
+    app->SetExeName(folder.File("qvavad.exe"));
+    Start();
+  };
+  Start();
+  Clipboard().SetAsText("copied");
+  form->ClipboardChanged(nullptr);
+  WORD key = '3';
+  form->FormKeyDown(form, key, 0);  // "first" goes to the top
+  test::Pump();
+  const std::vector<std::string> before = form->History.Lines();
+  ASSERT_EQ(form->History.Display(0), "first");
+  // Flushed by the window's timer within a second.
+  EXPECT_EQ(form->JournalTimer->Interval(), 1000u);
+  ASSERT_TRUE(test::PumpUntil([this] { return form->JournalTimer->Interval() == 0; }));
+  EXPECT_TRUE(folder.Exists("vqclips.qvj"));
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
+
+  killAndStart();
+  EXPECT_TRUE(prompts.asked.empty());
+  EXPECT_EQ(form->History.Lines(), before);
+  EXPECT_EQ(Text(1), "copied");
+  EXPECT_FALSE(folder.Exists("vqclips.qvj"));  // saved into the files and emptied
+  EXPECT_EQ(*folder.Read("Lb1.qvl"), before[0] + "\r\n" + before[1] + "\r\n" + before[2] + "\r\n");
+
+  prompts.answers = {TModalResult::mrYes};
+  form->ClearClick(nullptr);
+  form->JournalTimerTick(nullptr);
+  killAndStart();
+  EXPECT_EQ(form->ClipList->Count(), 0);
+  EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
+}
+
+TEST_F(MainWindow, ADamagedJournalIsReplayedUpToTheDamageAndToldOnce) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  std::string journal;
+  AppendJournalEntry(journal, TJournalKind::Capture,
+                     {"0000300000003", "third" + ListLineMarker + "0000300000003", "third"});
+  folder.Write("vqclips.qvj", journal + std::string(30, 'x'));
+  Start();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_NE(prompts.asked[0].Text.find("damaged"), std::string::npos);
+  EXPECT_EQ(form->ClipList->Count(), 3);
+  EXPECT_EQ(Text(0), "third");
+  EXPECT_TRUE(folder.Exists("vqclips.qvj.bak"));
+  app.reset();
+  app = std::make_unique<TApplication>();
+  app->SetExeName(folder.File("qvavad.exe"));
+  Start();
+  EXPECT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(form->ClipList->Count(), 3);
+}
+
 TEST_F(MainWindow, FirstActivationTakesTheSettingsAndHidesTheWindow) {
   Start();
   EXPECT_EQ(form->HotKey->Key(), VK_F5);  // after creation
@@ -274,6 +337,31 @@ TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
   EXPECT_TRUE(again.ShowRunning(0));
   test::Pump();
   EXPECT_TRUE(form->Shown());
+}
+
+TEST_F(MainWindow, ACopyInAnotherSessionOrWithMoreRightsHoldsTheFolderToo) {
+  // Another logon session's copy: only the machine-wide name is there.
+  test::ScratchFolder other;
+  UniqueKernelObject session(
+      CreateMutexA(nullptr, FALSE, InstanceNameOfFolder(other.Path(), true).c_str()));
+  ASSERT_TRUE(session);
+  EXPECT_FALSE(TSingleInstance(other.Path()).First());
+
+  // An elevated copy: the name is there, but this copy may not open it.
+  test::ScratchFolder elevated;
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  ACL noAccess;
+  InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, &noAccess, FALSE);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &sd, FALSE};
+  const std::string name = InstanceNameOfFolder(elevated.Path(), true);
+  UniqueKernelObject held(CreateMutexA(&attributes, FALSE, name.c_str()));
+  ASSERT_TRUE(held);
+  UniqueKernelObject probe(CreateMutexA(nullptr, FALSE, name.c_str()));
+  if (probe || GetLastError() != ERROR_ACCESS_DENIED)
+    GTEST_SKIP() << "this system does not refuse the object";
+  EXPECT_FALSE(TSingleInstance(elevated.Path()).First());
 }
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <memory>
 #include <string>
 
 #include "framework/Forms.h"
-#include "framework/Menus.h"
 #include "framework/ImgList.h"
+#include "framework/Menus.h"
 #include "look/MenuPainter.h"
 #include "tests/win/WinTestSupport.h"
 
@@ -120,6 +120,20 @@ class MenuPainter : public ::testing::Test {
   RECT area{};
 };
 
+// The classic Windows scheme's button face and highlight for the test's length, so that
+// the palette can be checked against values worked out by hand.
+struct ClassicSystemColors {
+  ClassicSystemColors() : saved{GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_HIGHLIGHT)} {
+    Set({RGB(212, 208, 200), RGB(10, 36, 106)});
+  }
+  ~ClassicSystemColors() { Set(saved); }
+  static void Set(std::array<COLORREF, 2> colors) {
+    const int which[] = {COLOR_BTNFACE, COLOR_HIGHLIGHT};
+    SetSysColors(2, which, colors.data());
+  }
+  std::array<COLORREF, 2> saved;
+};
+
 struct OwnHandlers {
   void Draw(TObject*, TCanvas&, RECT, bool) {}
   void Measure(TObject*, TCanvas&, int&, int&) {}
@@ -197,28 +211,37 @@ TEST_F(MenuPainter, CreatedValuesAndThePaletteFromSystemColours) {
   EXPECT_TRUE(painter->UseSystemColors());
   EXPECT_FALSE(painter->PaletteStale());
   ASSERT_TRUE(painter->HighColor());
-  EXPECT_EQ(Rgb(P().MenuBackColor), Rgb(LightenColor(clBtnFace, 86)));
-  EXPECT_EQ(Rgb(P().IconColumnColor), Rgb(LightenColor(clBtnFace, 16)));
-  EXPECT_EQ(Rgb(P().HighlightFillColor), Rgb(LightenColor(clHighlight, 68)));
-  EXPECT_EQ(P().HighlightBorderColor, clHighlight);
-  EXPECT_EQ(Rgb(P().FrameColor), Rgb(DarkenColor(clBtnFace, 90)));
+
+  // Painted with a palette made under the classic colours: the face 86 percent of its
+  // way to white behind the caption, 16 percent in the column; the highlight 68
+  // percent lighter inside its own outline; the frame the face less 90 (green 88).
+  ClassicSystemColors classic;
+  painter->Free();
+  painter = new TMenuPainter(form);
+  TMenuItem* item = Add("Item");
+  painter->SetActive(true);
+  Paint(item, false);
+  EXPECT_EQ(At(kItemWidth - 2, 10), RGB(249, 248, 247));
+  EXPECT_EQ(At(10, 10), RGB(219, 216, 209));
+  Paint(item, true);
+  EXPECT_EQ(At(100, 10), RGB(177, 185, 207));
+  EXPECT_EQ(At(100, 1), RGB(10, 36, 106));
+  EXPECT_EQ(Rgb(P().FrameColor), RGB(122, 120, 110));
 
   // Switching the system colours off alone changes nothing until a colour is set.
   painter->SetUseSystemColors(false);
   EXPECT_FALSE(painter->PaletteStale());
-  EXPECT_EQ(Rgb(P().MenuBackColor), Rgb(LightenColor(clBtnFace, 86)));
+  EXPECT_EQ(Rgb(P().MenuBackColor), RGB(249, 248, 247));
   painter->SetColor(clRed);
   painter->SetSelectColor(RGBColor(0, 0, 200));
   painter->SetUseDimColor(true);
   EXPECT_TRUE(painter->PaletteStale());
-  TMenuItem* item = Add("Item");
-  painter->SetActive(true);
   Paint(item, false);  // the next item painted refreshes the palette
   EXPECT_FALSE(painter->PaletteStale());
-  EXPECT_EQ(P().MenuBackColor, clRed);
-  EXPECT_EQ(At(kItemWidth - 2, 10), Rgb(clRed));
-  EXPECT_EQ(P().HighlightFillColor, LightenColor(RGBColor(0, 0, 200), 68));
-  EXPECT_EQ(P().CheckFillHotColor, LightenColor(RGBColor(0, 0, 200), 50));
+  EXPECT_EQ(At(kItemWidth - 2, 10), RGB(255, 0, 0));
+  // 68 and 50 percent of the way to white, halves rounded to even (127.5 to 128).
+  EXPECT_EQ(Rgb(P().HighlightFillColor), RGB(173, 173, 237));
+  EXPECT_EQ(Rgb(P().CheckFillHotColor), RGB(128, 128, 228));
 }
 
 TEST_F(MenuPainter, MeasuresCaptionShortcutIconAndSeparator) {
@@ -239,14 +262,13 @@ TEST_F(MenuPainter, MeasuresCaptionShortcutIconAndSeparator) {
   EXPECT_EQ(h0, 4);
   painter->SetActive(true);
 
+  // Tahoma 8 pt, which Wine ships, is 13 pixels high at 96 DPI: the item is 13 plus
+  // 0.75 of 13 (9.75, so 10) high, above the picture's least of 16 + 6.
   const SIZE text = TextSize(" Caching");
-  const int h = std::max<int>(text.cy + static_cast<int>(std::nearbyint(0.75 * text.cy)), 6);
+  ASSERT_EQ(text.cy, 13);
   EXPECT_EQ(Measure(plain).cx, text.cx + 5 + 24);
-  EXPECT_EQ(Measure(plain).cy, h);
-  if (text.cy == 13) {
-    EXPECT_EQ(Measure(withPicture).cy, 23);
-  }
-  EXPECT_EQ(Measure(withPicture).cy, std::max(h, 16 + 6));
+  EXPECT_EQ(Measure(plain).cy, 23);
+  EXPECT_EQ(Measure(withPicture).cy, 23);
   EXPECT_EQ(Measure(accel).cx, TextSize("&Open").cx - TextSize("&").cx + 5 + 24);
   EXPECT_EQ(Measure(shortcut).cx, TextSize("SaveCtrl+SWWW").cx + 5 + 24);
   EXPECT_EQ(Measure(line).cx, 5 + 24);
@@ -384,7 +406,7 @@ TEST_F(MenuPainter, PictureIsFadedLiftedOrGreyedByState) {
 
   // At rest: centred in the column (x = 3, y = 3), faded 30 percent, magenta left out.
   Paint(item, false);
-  EXPECT_EQ(At(3 + 8, 3 + 8), Rgb(LightenColor(kBlue, 30)));
+  EXPECT_EQ(At(3 + 8, 3 + 8), RGB(76, 76, 255));  // 76.5 rounds to the even 76
   EXPECT_EQ(At(3 + 1, 3 + 1), Rgb(P().IconColumnColor));
   EXPECT_EQ(CountOf(kMarker), 0);
 
@@ -461,7 +483,7 @@ TEST_F(MenuPainter, ImageListIconsAreFadedLiftedOverTheirShadowOrGreyed) {
 
   // The icon sits at (3, 3) of the column; idle it is faded by DimLevel.
   Paint(item, false);
-  EXPECT_EQ(At(6, 6), Rgb(LightenColor(clRed, painter->DimLevel())));
+  EXPECT_EQ(At(6, 6), RGB(255, 76, 76));
   EXPECT_EQ(At(4, 4), Rgb(P().IconColumnColor)) << "the mask keeps the column";
   // Selected: unfaded, one up and left, over a shadow two down and right.
   Paint(item, true);
@@ -470,7 +492,7 @@ TEST_F(MenuPainter, ImageListIconsAreFadedLiftedOverTheirShadowOrGreyed) {
   // Disabled: grey, then faded by 40.
   item->SetEnabled(false);
   Paint(item, true);
-  EXPECT_EQ(At(6, 6), Rgb(LightenColor(GrayOfColor(clRed, painter->GrayLevel()), 40)));
+  EXPECT_EQ(At(6, 6), RGB(159, 159, 159));  // 255 / 3 + 10 = 95, then 95 + 0.4 * 160
   // A list that goes leaves the item without an icon.
   list->Free();
   EXPECT_EQ(menu->Images(), nullptr);
@@ -557,16 +579,11 @@ TEST_F(MenuPainter, TrayMenuWithTheMainWindowSettings) {
   painter->SetActive(true);
 
   EXPECT_TRUE(menu->OwnerDraw);
-  // 23 pixels with the usual text height of 13; the picture's 16 + 6 is the least.
-  const int textHeight = TextSize("Settings...").cy;
-  const int h = textHeight + static_cast<int>(std::nearbyint(0.75 * textHeight));
+  // Every item 23 pixels, with or without a picture (its least is 16 + 6).
+  ASSERT_EQ(TextSize("Settings...").cy, 13) << "Tahoma 8 pt at 96 DPI";
   for (TMenuItem* item : items) {
     EXPECT_TRUE(item->OnDrawItem) << item->Caption();
-    const bool picture = !item->Bitmap().Empty();
-    EXPECT_EQ(Measure(item).cy, picture ? std::max(h, 22) : h) << item->Caption();
-    if (textHeight == 13) {
-      EXPECT_EQ(Measure(item).cy, 23) << item->Caption();
-    }
+    EXPECT_EQ(Measure(item).cy, 23) << item->Caption();
   }
   // The check items have no picture: box and tick in the column, no fading.
   Paint(items[4], false);

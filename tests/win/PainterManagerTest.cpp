@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -463,9 +464,15 @@ TEST_F(PainterManager, OtherFormsAreTakenOverAtTheNextApplicationMessage) {
   EXPECT_FALSE(IsSubClassMethod(tagged->WindowProc));
   EXPECT_FALSE(IsSubClassMethod(onPanel->WindowProc));
 
-  // A freed form leaves the lists.
+  // A freed form leaves the lists; the others stay.
+  auto hooked = [&](TCustomForm* f) {
+    const auto forms = manager->HookedForms();
+    return std::find(forms.begin(), forms.end(), f) != forms.end();
+  };
+  ASSERT_TRUE(hooked(late));
   late->Free();
-  for (TCustomForm* f : manager->HookedForms()) EXPECT_NE(f, late);
+  EXPECT_FALSE(hooked(late));
+  EXPECT_TRUE(hooked(early));
 }
 
 // The flat check box, read back from the screen.
@@ -624,8 +631,8 @@ TEST_F(PainterManagerCheckBox, SwitchingThePainterOffRestoresAtTheNextMessage) {
 TEST_F(PainterManagerCheckBox, TheMessageThatRemovesTheHookKeepsItsAnswer) {
   painter->SetActive(false);
   char text[32] = {};
-  const LRESULT n = SendMessageA(box->Handle(), WM_GETTEXT, sizeof(text),
-                                 reinterpret_cast<LPARAM>(text));
+  const LRESULT n =
+      SendMessageA(box->Handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
   EXPECT_FALSE(IsSubClassMethod(box->WindowProc));
   EXPECT_EQ(n, 8);
   EXPECT_STREQ(text, "Check me");
@@ -709,8 +716,7 @@ TEST_F(PainterManager, EditsLoseTheir3DEdgeWhileTakenOverAndGetItBack) {
   auto* list = new TListBox(other);
   list->SetParent(other);
   list->SetBounds(10, 70, 100, 60);
-  auto* painter =
-      LoadPainter(form, FlatBit(xccForm), FlatBit(xcEdit) | FlatBit(xcListBox));
+  auto* painter = LoadPainter(form, FlatBit(xccForm), FlatBit(xcEdit) | FlatBit(xcListBox));
   other->Show();
   PokeApplication();
   for (TWinControl* c : std::vector<TWinControl*>{edit, bare, list}) {
@@ -768,6 +774,7 @@ TEST_F(PainterManager, ComboButtonFollowsTheReadingOrderAndSimpleCombosHaveNone)
 
   simple->Perform(CM_MOUSEENTER);
   GetClientRect(simple->Handle(), &r);
+  ASSERT_GT(r.right, 100);
   dc = GetDC(simple->Handle());
   for (int x = 2; x < r.right - 2; x += 6) EXPECT_NE(GetPixel(dc, x, 4), fill) << x;
   ReleaseDC(simple->Handle(), dc);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -63,13 +64,16 @@ class Recall : public test::MainWindowFixture {
 };
 
 // Recall needs no window: a history, capture (to skip its own write) and a host that hides.
-TEST(RecallUnit, WorksWithoutTheMainWindow) {
+// With no watcher, no notice ever comes: a copy made before the recall is still recorded
+// first, and the recall's own write is not, whatever notices of it arrive.
+TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   struct THost : TCaptureHost, TRecallHost {
     TClipboard clipboard;
     std::vector<std::string> calls;
     bool CaptureOn() override { return true; }
     TClipboard& CaptureClipboard() override { return clipboard; }
     int TextWidth(const std::string&) override { return 0; }
+    void NotKept(const std::string&) override { calls.push_back("not kept"); }
     void HideForPaste() override { calls.push_back("hide"); }
     void RecallEnded() override { calls.push_back("ended"); }
   } host;
@@ -80,10 +84,15 @@ TEST(RecallUnit, WorksWithoutTheMainWindow) {
   TClipRecall recall(history, capture, host);
   history.AddClip("older", "0000000000001", "older");
   history.AddClip("newer", "0000000000002", "newer");
+  Clipboard().SetAsText("copied meanwhile");
   recall.Recall(1, TRecallChoice{false, true, false});
   EXPECT_EQ(Clipboard().AsText(), "older\r\n");
-  EXPECT_EQ(history.Display(0), "older");
-  EXPECT_TRUE(capture.SkippingNextNotice());
+  ASSERT_EQ(history.Count(), 3);
+  EXPECT_EQ(history.Display(0), "older");  // the picked line, not the one now at index 1
+  EXPECT_EQ(history.Display(1), "copied meanwhile");
+  capture.ClipboardChanged();
+  capture.ClipboardChanged();
+  EXPECT_EQ(history.Count(), 3);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"hide", "ended"}));
 }
 
@@ -106,6 +115,43 @@ TEST_F(Recall, TheExactTextGoesBackAsUnicodeAndAnsiTextsFromTheCodePage) {
   Clipboard().Open();
   EXPECT_EQ(Clipboard().ReadUnicodeText(), L"caf\u00E9\r\n" + Utf8ToWide(exact) + L"\r\n\r\n");
   Clipboard().Close();
+}
+
+// A clipboard without memory for the text: the user's clipboard stays as it was.
+TEST(RecallUnit, AWriteWithoutMemoryLeavesTheClipboardWhole) {
+  struct TNoMemoryClipboard : TClipboard {
+    HGLOBAL AllocateGlobal(SIZE_T) override { return nullptr; }
+  } starved;
+  Clipboard().SetAsText("the user's");
+  const DWORD sequence = GetClipboardSequenceNumber();
+  EXPECT_THROW(starved.SetAsText("recalled"), EClipboardException);
+  EXPECT_THROW(starved.SetAsUnicodeText(L"recalled"), EClipboardException);
+  EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+  EXPECT_EQ(Clipboard().AsText(), "the user's");
+}
+
+// The user's copy whose notice is still on its way when the recall writes: it is
+// recorded, and the recalled text is not recorded again.
+TEST_F(Recall, ACopyWhoseNoticeIsPendingDuringTheRecallIsRecordedAndTheRecallIsNot) {
+  StartWithClips(3);
+  // Another program's copy, its notice not yet handled: this thread does not pump.
+  std::thread([] {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 16);
+    std::memcpy(GlobalLock(mem), "copied just now", 16);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_TEXT, mem);
+    CloseClipboard();
+  }).join();
+  WORD key = '3';
+  form->FormKeyDown(form, key, 0);
+  test::Pump();
+  EXPECT_EQ(ClipboardText(), "c2");
+  ASSERT_EQ(form->ClipList->Count(), 4);
+  EXPECT_EQ(Line(0).substr(0, 2), "c2");
+  EXPECT_EQ(form->History.Display(1), "copied just now");
+  EXPECT_EQ(Line(2).substr(0, 2), "c0");
 }
 
 TEST_F(Recall, ASlotKeyRecallsItsLineAndMovesItToTheTop) {

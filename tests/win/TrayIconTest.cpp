@@ -2,6 +2,8 @@
 // from the shell itself (a modify only succeeds for an icon it holds), and the
 // mouse notices are sent to the icon's window as the shell would send them.
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <windows.h>
 
 #include <atomic>
@@ -361,6 +363,27 @@ TEST_F(TrayIconTest, AnimationStepsThroughIconsOnTheMessageLoop) {
   EXPECT_FALSE(tray_->Animated());
   EXPECT_EQ(tray_->NotifyData().hIcon, tray_->Icon().Handle());
   EXPECT_TRUE(ShellHolds(tray_->NotifyData()));
+}
+
+// Last: a balloon on screen can keep the shell busy for the tests after it.
+TEST_F(TrayIconTest, ABalloonTravelsInItsOwnRecordAndLeavesTheIconsAlone) {
+  const NOTIFYICONDATAA icon = tray_->NotifyData();
+  EXPECT_TRUE(tray_->ShowBalloon("Quorvel Vavad", "A copied text was not kept."));
+  const NOTIFYICONDATAA& balloon = tray_->BalloonData();
+  EXPECT_EQ(balloon.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+  EXPECT_EQ(balloon.hWnd, tray_->WindowHandle());
+  EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+  EXPECT_STREQ(balloon.szInfoTitle, "Quorvel Vavad");
+  EXPECT_STREQ(balloon.szInfo, "A copied text was not kept.");
+  EXPECT_EQ(std::memcmp(&tray_->NotifyData(), &icon, sizeof icon), 0);
+  EXPECT_TRUE(ShellHolds(tray_->NotifyData()));
+  // Cut to what the record holds; no icon, no balloon.
+  tray_->ShowBalloon(std::string(100, 't'), std::string(300, 'x'));
+  EXPECT_EQ(std::string(tray_->BalloonData().szInfo), std::string(255, 'x'));
+  EXPECT_EQ(std::string(tray_->BalloonData().szInfoTitle), std::string(63, 't'));
+  tray_->ShowBalloon("", "");  // an empty text takes the balloon away
+  tray_->SetActive(false);
+  EXPECT_FALSE(tray_->ShowBalloon("Quorvel Vavad", "unseen"));
 }
 
 }  // namespace

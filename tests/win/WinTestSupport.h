@@ -95,4 +95,45 @@ class PromptRecorder {
   std::deque<TModalResult> answers;
 };
 
+// A clipboard viewer that joins in front of those already there and passes no change
+// notice on, as faulty viewers of other programs do; it does keep the chain itself whole.
+class SwallowingViewer {
+ public:
+  SwallowingViewer() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &SwallowingViewer::Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QvTestSwallowingViewer";
+    RegisterClassA(&wc);
+    wnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                          wc.hInstance, nullptr);
+    SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    next = SetClipboardViewer(wnd);
+  }
+  ~SwallowingViewer() {
+    ChangeClipboardChain(wnd, next);
+    DestroyWindow(wnd);
+  }
+  HWND wnd = nullptr;
+  HWND next = nullptr;
+  int swallowed = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* me = reinterpret_cast<SwallowingViewer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (me && msg == WM_DRAWCLIPBOARD) {
+      ++me->swallowed;
+      return 0;
+    }
+    if (me && msg == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(wParam) == me->next)
+        me->next = reinterpret_cast<HWND>(lParam);
+      else if (me->next)
+        SendMessageA(me->next, msg, wParam, lParam);
+      return 0;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+  }
+};
+
 }  // namespace qv::test

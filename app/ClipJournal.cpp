@@ -1,0 +1,136 @@
+#include "app/ClipJournal.h"
+
+#include <array>
+
+namespace qv {
+
+namespace {
+
+void PutU32(std::string& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+uint32_t GetU32(std::string_view bytes, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+  return v;
+}
+
+// The fields each kind needs at least.
+bool KnownKind(uint8_t kind, size_t& fieldsNeeded) {
+  switch (static_cast<TJournalKind>(kind)) {
+    case TJournalKind::Capture: fieldsNeeded = 3; return true;
+    case TJournalKind::Move:
+    case TJournalKind::Remove: fieldsNeeded = 2; return true;
+    case TJournalKind::Clear:
+    case TJournalKind::Lines: fieldsNeeded = 0; return true;
+  }
+  return false;
+}
+
+bool ParseBody(std::string_view body, TJournalEntry& entry) {
+  size_t needed = 0;
+  if (!KnownKind(static_cast<uint8_t>(body[0]), needed)) return false;
+  entry.kind = static_cast<TJournalKind>(body[0]);
+  entry.fields.clear();
+  for (size_t at = 1; at < body.size();) {
+    if (body.size() - at < 4) return false;
+    const uint32_t size = GetU32(body, at);
+    at += 4;
+    if (size > body.size() - at) return false;
+    entry.fields.emplace_back(body.substr(at, size));
+    at += size;
+  }
+  if (entry.fields.size() < needed) return false;
+  if ((entry.kind == TJournalKind::Move || entry.kind == TJournalKind::Remove) &&
+      entry.fields[0].size() != 4)
+    return false;
+  return true;
+}
+
+}  // namespace
+
+uint32_t Crc32(std::string_view bytes, uint32_t crc) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  crc = ~crc;
+  for (const char ch : bytes) crc = table[(crc ^ static_cast<unsigned char>(ch)) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+std::string JournalIndexField(uint32_t index) {
+  std::string field;
+  PutU32(field, index);
+  return field;
+}
+
+uint32_t JournalIndexOf(std::string_view field) { return GetU32(field, 0); }
+
+template <typename Fields>
+static void AppendEntry(std::string& out, TJournalKind kind, const Fields& fields) {
+  size_t body = 1;
+  for (const auto& f : fields) body += 4 + std::string_view(f).size();
+  const size_t start = out.size();
+  out.reserve(start + body + 12);
+  PutU32(out, static_cast<uint32_t>(body));
+  PutU32(out, ~static_cast<uint32_t>(body));
+  out.push_back(static_cast<char>(kind));
+  for (const auto& f : fields) {
+    const std::string_view v(f);
+    PutU32(out, static_cast<uint32_t>(v.size()));
+    out.append(v);
+  }
+  PutU32(out, Crc32(std::string_view(out).substr(start)));
+}
+
+void AppendJournalEntry(std::string& out, TJournalKind kind,
+                        std::initializer_list<std::string_view> fields) {
+  AppendEntry(out, kind, fields);
+}
+
+void AppendJournalEntry(std::string& out, TJournalKind kind,
+                        const std::vector<std::string>& fields) {
+  AppendEntry(out, kind, fields);
+}
+
+TJournalRead ReadJournal(std::string_view bytes) {
+  TJournalRead read;
+  size_t at = 0;
+  while (at < bytes.size()) {
+    const size_t left = bytes.size() - at;
+    if (left < 8) {
+      read.end = TJournalEnd::CutShort;
+      break;
+    }
+    // A length that fails its complement is damage, never mistaken for a cut.
+    const uint32_t body = GetU32(bytes, at);
+    if (body != ~GetU32(bytes, at + 4) || body == 0 || body > kJournalEntryLimit) {
+      read.end = TJournalEnd::Damaged;
+      break;
+    }
+    if (left - 8 < static_cast<size_t>(body) + 4) {
+      read.end = TJournalEnd::CutShort;
+      break;
+    }
+    const std::string_view checked = bytes.substr(at, 8 + body);
+    TJournalEntry entry;
+    if (Crc32(checked) != GetU32(bytes, at + 8 + body) ||
+        !ParseBody(checked.substr(8), entry)) {
+      read.end = TJournalEnd::Damaged;
+      break;
+    }
+    read.entries.push_back(std::move(entry));
+    at += 12 + body;
+    read.soundLength = at;
+  }
+  return read;
+}
+
+}  // namespace qv

@@ -1,0 +1,67 @@
+#pragma once
+// The journal: every change to the clip history since the last save, appended to a file
+// beside the two clip files, so that a crash or a power cut costs no clip. The start
+// replays it onto the files it was written against; a save empties it.
+//
+// An entry is
+//   length  4 bytes, little-endian: the size of the body (at least 1)
+//   ~length 4 bytes: its complement, so that a damaged length is not taken for a cut
+//   body    a kind byte, then fields, each a 4-byte little-endian size and its bytes
+//   check   4 bytes, little-endian: CRC-32 of all the bytes before it
+// A reader takes the fields it knows and passes over later ones, so an entry can gain
+// fields without breaking older journals.
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+inline constexpr char kClipJournalFile[] = "vqclips.qvj";
+// No body is larger: a clip text is at most the store's 16 MB.
+inline constexpr uint32_t kJournalEntryLimit = 256u << 20;
+
+enum class TJournalKind : uint8_t {
+  Capture = 'A',  // id, list line, text: AddClip with the store making room as it did
+  Move = 'M',     // index, line: the line went to the top
+  Remove = 'R',   // index, line: the line went (the trim after a move)
+  Clear = 'C',    // no fields: no lines, no texts
+  Lines = 'L',    // every line, top first: the list in a new order
+};
+
+struct TJournalEntry {
+  TJournalKind kind;
+  std::vector<std::string> fields;
+};
+
+// An index as a field: 4 bytes, little-endian.
+std::string JournalIndexField(uint32_t index);
+uint32_t JournalIndexOf(std::string_view field);
+
+// Appends one entry to out.
+void AppendJournalEntry(std::string& out, TJournalKind kind,
+                        std::initializer_list<std::string_view> fields);
+void AppendJournalEntry(std::string& out, TJournalKind kind,
+                        const std::vector<std::string>& fields);
+
+enum class TJournalEnd {
+  Whole,     // every byte belongs to a sound entry
+  CutShort,  // the last entry stops early: a write the crash interrupted
+  Damaged,   // an entry fails its check, or is malformed, or of a kind not known
+};
+
+struct TJournalRead {
+  std::vector<TJournalEntry> entries;  // the sound entries before the end
+  size_t soundLength = 0;              // bytes those take
+  TJournalEnd end = TJournalEnd::Whole;
+};
+
+// Reads entries from the start up to the first one that is not whole and sound.
+TJournalRead ReadJournal(std::string_view bytes);
+
+uint32_t Crc32(std::string_view bytes, uint32_t crc = 0);
+
+}  // namespace qv
