@@ -624,7 +624,8 @@ TEST_F(ClipHistory, TheClipToolReadsChecksAndRepairsTheFilesTheProgramWrote) {
   EXPECT_EQ(result.out, "1   " + ids[0] + "  Beta line...\n2   " + ids[1] + "  alpha\n");
   result = run("show 1");
   EXPECT_EQ(result.exitCode, 0u) << result.err;
-  EXPECT_EQ(result.out, "Beta line\r\nsecond \xE9");  // no CR added to the output
+  // UTF-8, as a paste gives it; no CR added to the output.
+  EXPECT_EQ(result.out, "Beta line\r\nsecond \xC3\xA9");
   result = run("search ALPHA");
   EXPECT_EQ(result.exitCode, 0u);
   EXPECT_EQ(result.out, "2   " + ids[1] + "  alpha\n");
