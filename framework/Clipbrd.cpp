@@ -70,17 +70,18 @@ std::string TClipboard::AsText() {
   return text.value_or(std::string());
 }
 
-void TClipboard::SetAsText(const std::string& text) {
-  // The text is made ready before the clipboard is emptied: a failure leaves the user's
+void TClipboard::SetAsText(const std::string& text) { Put(CF_TEXT, text.c_str(), text.size() + 1); }
+
+void TClipboard::Put(UINT format, const void* data, size_t size) {
+  // The data is made ready before the clipboard is emptied: a failure leaves the user's
   // clipboard as it was.
-  HGLOBAL mem = AllocateGlobal(text.size() + 1);
-  char* p = mem ? static_cast<char*>(GlobalLock(mem)) : nullptr;
+  HGLOBAL mem = AllocateGlobal(size);
+  void* p = mem ? GlobalLock(mem) : nullptr;
   if (!p) {
     if (mem) GlobalFree(mem);
     throw EClipboardException(MsgCannotWriteClipboard());
   }
-  std::memcpy(p, text.data(), text.size());
-  p[text.size()] = '\0';
+  std::memcpy(p, data, size);
   GlobalUnlock(mem);
   try {
     Open();
@@ -95,7 +96,7 @@ void TClipboard::SetAsText(const std::string& text) {
   }
   // A refused write is an error like a refused open: the caller must not go
   // on as if the text were there.
-  if (!SetClipboardData(CF_TEXT, mem)) {
+  if (!SetClipboardData(format, mem)) {
     GlobalFree(mem);
     throw EClipboardException(MsgCannotWriteClipboard());
   }
@@ -113,32 +114,7 @@ std::optional<std::wstring> TClipboard::ReadUnicodeText() {
 }
 
 void TClipboard::SetAsUnicodeText(const std::wstring& text) {
-  HGLOBAL mem = AllocateGlobal((text.size() + 1) * sizeof(wchar_t));
-  if (!mem) throw EClipboardException(MsgCannotWriteClipboard());
-  auto* p = static_cast<wchar_t*>(GlobalLock(mem));
-  if (!p) {
-    GlobalFree(mem);
-    throw EClipboardException(MsgCannotWriteClipboard());
-  }
-  std::memcpy(p, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  GlobalUnlock(mem);
-  try {
-    Open();
-  } catch (...) {
-    GlobalFree(mem);
-    throw;
-  }
-  ScopeExit close([this] { Close(); });
-  if (!emptied_) {
-    EmptyClipboard();
-    emptied_ = true;
-  }
-  // A refused write is an error like a refused open: the caller must not go on as if
-  // the text were there.
-  if (!SetClipboardData(CF_UNICODETEXT, mem)) {
-    GlobalFree(mem);
-    throw EClipboardException(MsgCannotWriteClipboard());
-  }
+  Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 void TClipboard::Clear() {

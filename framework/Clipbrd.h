@@ -53,6 +53,9 @@ class TClipboard {
 
  private:
   void WndProc(TMessage& m);
+  // One format written: memory filled first, then the clipboard opened, emptied once
+  // and given it.
+  void Put(UINT format, const void* data, size_t size);
   TUtilityWindow window_;
   int open_count_ = 0;
   bool emptied_ = false;
