@@ -66,11 +66,8 @@ std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdG
                                                  std::string_view exact) {
   // A line whose text is gone still carries its id: a new clip with that id would be
   // what the old line recalls.
-  std::unordered_set<std::string> listed;
-  for (const std::string& line : lines_)
-    if (auto lineId = ListLineId(line)) listed.insert(UpperCase(*lineId));
   std::string id = NextUniqueClipId(ids, store_, text,
-                                    [&listed](const std::string& key) { return listed.count(key) != 0; });
+                                    [this](const std::string& key) { return line_ids_.count(key) != 0; });
   if (!AddClip(text, id, BuildDisplayText(text, width), exact)) return std::nullopt;
   return id;
 }
@@ -82,17 +79,7 @@ bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::stri
 
 bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::string line,
                                std::string_view exact) {
-  // Which clips the list shows matters only when the store must make room.
-  std::unordered_set<std::string> listed;
-  bool listRead = false;
-  auto isListed = [&](const std::string& key) {
-    if (!listRead) {
-      for (const std::string& line : lines_)
-        if (auto lineId = ListLineId(line)) listed.insert(UpperCase(*lineId));
-      listRead = true;
-    }
-    return listed.count(key) != 0;
-  };
+  auto isListed = [this](const std::string& key) { return line_ids_.count(key) != 0; };
   std::vector<std::string> evicted;
   const size_t before = store_.Size();
   if (!store_.AddClip(text, id, isListed, &evicted)) return false;
@@ -105,10 +92,12 @@ bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::
     for (int i = Count() - 1; i >= 0; --i) {
       const auto lineId = ListLineId(lines_[static_cast<size_t>(i)]);
       if (!lineId || !gone.count(UpperCase(*lineId))) continue;
+      CountId(lines_[static_cast<size_t>(i)], -1);
       lines_.erase(lines_.begin() + i);
       Notify([i](TClipHistoryView& v) { v.LineRemoved(i); });
     }
   }
+  CountId(line, +1);
   lines_.insert(lines_.begin(), std::move(line));
   Notify([](TClipHistoryView& v) { v.LineInserted(0); });
   // The lines the store's room-making took are not journaled: replaying the capture onto
@@ -121,6 +110,18 @@ bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::
   return true;
 }
 
+void TClipHistory::CountId(const std::string& line, int delta) {
+  const auto id = ListLineId(line);
+  if (!id) return;
+  const std::string key = UpperCase(*id);
+  if ((line_ids_[key] += delta) <= 0) line_ids_.erase(key);
+}
+
+void TClipHistory::RecountIds() {
+  line_ids_.clear();
+  for (const std::string& line : lines_) CountId(line, +1);
+}
+
 void TClipHistory::MoveToTop(int index) {
   Line(index);  // the index check
   std::rotate(lines_.begin(), lines_.begin() + index, lines_.begin() + index + 1);
@@ -129,6 +130,7 @@ void TClipHistory::MoveToTop(int index) {
   if (Count() > kClipListLimit) {
     Journal(TJournalKind::Remove, {JournalIndexField(kClipListLimit),
                                    lines_[static_cast<size_t>(kClipListLimit)]});
+    CountId(lines_[kClipListLimit], -1);
     lines_.erase(lines_.begin() + kClipListLimit);
     Notify([](TClipHistoryView& v) { v.LineRemoved(kClipListLimit); });
   }
@@ -136,6 +138,7 @@ void TClipHistory::MoveToTop(int index) {
 
 void TClipHistory::Clear() {
   lines_.clear();
+  line_ids_.clear();
   store_.Clear();
   exact_.clear();
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
@@ -181,6 +184,7 @@ void TClipHistory::Load() {
     lines_.clear();
     lines_.reserve(static_cast<size_t>(list.Count()));
     for (int i = 0; i < list.Count(); ++i) lines_.push_back(list.Get(i));
+    RecountIds();
     list_unread_ = false;
     Notify([](TClipHistoryView& v) { v.LinesReset(); });
     reading = &store_unread_;
@@ -283,6 +287,7 @@ void TClipHistory::Apply(const TJournalEntry& e) {
     case TJournalKind::Remove: {
       const int i = FindLine(e.fields[0], e.fields[1]);
       if (i < 0) break;
+      CountId(lines_[static_cast<size_t>(i)], -1);
       lines_.erase(lines_.begin() + i);
       Notify([i](TClipHistoryView& v) { v.LineRemoved(i); });
       break;
@@ -292,6 +297,7 @@ void TClipHistory::Apply(const TJournalEntry& e) {
       break;
     case TJournalKind::Lines:
       lines_ = e.fields;
+      RecountIds();
       Notify([](TClipHistoryView& v) { v.LinesReset(); });
       break;
   }

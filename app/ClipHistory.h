@@ -141,6 +141,10 @@ class TClipHistory {
   bool AddClipLine(std::string_view text, std::string_view id, std::string line,
                    std::string_view exact);
   void LoadExactTexts();
+  // The ids the list lines carry (upper case), with how many lines carry each: the id rule
+  // and the store's room-making ask them at every capture.
+  void CountId(const std::string& line, int delta);
+  void RecountIds();
   void SaveExactTexts();
   void Journal(TJournalKind kind, std::initializer_list<std::string_view> fields);
   // Replays the journal file, if any; true when there was one to replay.
@@ -161,6 +165,7 @@ class TClipHistory {
   bool exact_unread_ = false;
   bool exact_lost_ = false;
   TExactTextMap exact_;
+  std::unordered_map<std::string, int> line_ids_;
   bool journaling_ = false;
   std::string journal_pending_;
   TJournalReplay replayed_;

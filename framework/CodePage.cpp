@@ -1,5 +1,7 @@
 #include "framework/CodePage.h"
 
+#include <cstring>
+
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -95,6 +97,11 @@ std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
 bool IsValidUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
+    // Most text is ASCII: eight bytes at a time while none has its top bit.
+    uint64_t word;
+    while (i + 8 <= text.size() && (std::memcpy(&word, text.data() + i, 8), word & 0x8080808080808080u) == 0)
+      i += 8;
+    if (i >= text.size()) break;
     const auto b = static_cast<unsigned char>(text[i]);
     size_t length;
     uint32_t c;
