@@ -63,8 +63,10 @@ TMainWindow::TMainWindow(TComponent* owner)
 }
 
 void TMainWindow::BeforeDestruction() {
-  // The clip list goes with the other controls; the history must not reach it then.
+  // The clip list and the journal's timer go with the other controls; the history must
+  // reach neither then.
   list_view_.reset();
+  History.OnJournalPending = nullptr;
   TForm::BeforeDestruction();
 }
 

@@ -156,6 +156,15 @@ class ClipHistory : public ::testing::Test {
         "the program to take its hot key", kTimeout));
     ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide", kTimeout));
   }
+  // After the first activation: the target in front, then the hot key brings the clips up
+  // over it, as a user does before a slot key pastes.
+  void ShowClipsOver(TargetWindow& target) {
+    WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+    ASSERT_TRUE(target.BringToFront());
+    ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
+                           kTimeout));
+  }
   int ClipCount() { return static_cast<int>(SendMessageA(clipList, LB_GETCOUNT, 0, 0)); }
   // Waits until the list has kept its length for a while (late captures are done).
   void WaitUntilTheListSettles() {
@@ -326,12 +335,8 @@ TEST_F(ClipHistory, FiveCopiesSurviveAKillAndTheNextStartShowsAndRecallsThem) {
   EXPECT_EQ(shown, (std::vector<std::string>{"copy 5", "copy 4", "copy 3", "copy 2", "copy 1"}));
   EXPECT_FALSE(folder.ReadFile("vqclips.qvj").has_value());
 
-  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
   TargetWindow target;
-  ASSERT_TRUE(target.BringToFront());
-  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
-  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
-                         kTimeout));
+  ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
   ASSERT_TRUE(PressKey('3'));
   ASSERT_TRUE(Eventually([&] { return target.Text() == "copy 3"; }, "the paste", kTimeout))
       << "target holds: " << target.Text();
@@ -366,13 +371,8 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
       "/:hdr:\\0000200000002\r\nmiddle clip\r\nsecond line\r\n/:tlr:\\0000200000002\r\n"
       "/:hdr:\\0000100000001\r\noldest\r\n/:tlr:\\0000100000001\r\n";
   StartWithFiles(list, store);
-  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
   TargetWindow target;
-  ASSERT_TRUE(target.BringToFront());
-
-  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
-  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
-                         kTimeout));
+  ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
   ASSERT_TRUE(PressKey('2'));
   ASSERT_TRUE(Eventually([&] { return target.Text() == "middle clip\r\nsecond line"; },
                          "the paste in the target window", kTimeout))
@@ -402,12 +402,8 @@ TEST_F(ClipHistory, AUnicodeCopyPastesBackExactlyAlsoAfterARestart) {
       ASSERT_TRUE(SetClipboardFormats({ClipboardItem{CF_UNICODETEXT, utf16}}));
       ASSERT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the clip", kTimeout));
     }
-    WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
     TargetWindow target;
-    ASSERT_TRUE(target.BringToFront());
-    ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
-    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
-                           kTimeout));
+    ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
     ASSERT_TRUE(PressKey('1'));
     const auto pasted = [&] {
       std::wstring text(static_cast<size_t>(GetWindowTextLengthW(target.Edit())) + 1, L'\0');
