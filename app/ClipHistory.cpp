@@ -178,6 +178,14 @@ void TClipHistory::Load() {
   bool missing = false;
   const bool* reading = &list_unread_;
   try {
+    // A first start: neither file is there yet, so nothing failed and nothing is said.
+    if (!list_unread_ && !store_unread_) {
+      lines_.clear();
+      RecountIds();
+      store_.Clear();
+      Notify([](TClipHistoryView& v) { v.LinesReset(); });
+      LoadExactTexts();
+    } else {
     // The list file is read as a list of lines is: CR LF, a lone CR or a lone LF ends a line.
     TStringList list;
     list.LoadFromFile(listPath);
@@ -191,6 +199,7 @@ void TClipHistory::Load() {
     store_.LoadFromFile(storePath);
     store_unread_ = false;
     LoadExactTexts();
+    }
   } catch (const EFOpenError&) {
     failed = std::current_exception();
     missing = !*reading;

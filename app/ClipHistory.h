@@ -95,7 +95,8 @@ class TClipHistory {
   std::string StorePath() const { return folder_ + kClipStoreFile; }
   std::string ExactPath() const { return folder_ + kExactTextFile; }
   // The list first, then the store; raises EFOpenError naming the file that could not be
-  // read, and what comes after it is not read. A file that was there but not read is set
+  // read, and what comes after it is not read. With neither file there (a first start)
+  // the history is empty and nothing is raised. A file that was there but not read is set
   // aside at the next save, so that its clips are not overwritten.
   // Then a journal left behind is replayed onto what was read (it holds the changes made
   // since the files were last saved, and a file that could not be read was not read by

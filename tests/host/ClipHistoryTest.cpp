@@ -96,7 +96,7 @@ using ClipHistoryFiles = test::ScratchDirTest;
 TEST_F(ClipHistoryFiles, SavedFilesLoadBackAndAFailedStoreSaveLeavesTheListAlone) {
   TClipHistory history;
   history.SetFolder(dir_.string() + "/");
-  EXPECT_THROW(history.Load(), EFOpenError);  // a first start: no list yet
+  EXPECT_NO_THROW(history.Load());  // a first start: nothing there, nothing to say
   history.AddClip("first line\r\nsecond line", Id(1), "first line...");
   history.AddClip("second", Id(2), "second");
   history.Save();
@@ -229,7 +229,7 @@ TEST_F(ClipHistoryFiles, AJournalReplayedAtStartGivesBackWhatAKilledRunHad) {
   const size_t capacity = 6000;
   TClipHistory before(capacity);
   before.SetFolder(folder);
-  EXPECT_THROW(before.Load(), EFOpenError);  // a first start
+  before.Load();  // a first start
   before.AddClip("saved", Id(1), "saved");
   before.Save();
   int pending = 0;
