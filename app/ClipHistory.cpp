@@ -21,18 +21,28 @@ std::optional<std::string> TClipHistory::TextOf(int index) const {
   return store_.Locate(Line(index));
 }
 
-std::string TClipHistory::RunText(int index) const {
-  Line(index);  // the index check
+std::string TClipHistory::GatherPieces(
+    int index, bool range,
+    const std::function<std::string(std::string_view id, std::string_view text)>& piece) const {
+  if (index < 0 || index >= Count()) return {};
   std::string text;
-  for (int i = index; i >= 0; --i)
-    if (const auto id = ListLineId(lines_[static_cast<size_t>(i)]))
-      if (const auto clip = store_.TextOf(*id)) text.append(*clip).append("\r\n");
+  // A run: the picked line first, the newest last, each followed by a line break; lines
+  // whose text is gone are left out.
+  for (int i = index; i >= (range ? 0 : index); --i) {
+    const auto id = ListLineId(lines_[static_cast<size_t>(i)]);
+    if (!id) continue;
+    const auto clip = store_.TextOf(*id);
+    if (!clip) continue;
+    text += piece(*id, *clip);
+    if (range) text += "\r\n";
+  }
   return text;
 }
 
 std::string TClipHistory::Gather(int index, bool range) const {
-  if (index < 0 || index >= Count()) return {};
-  return range ? RunText(index) : TextOf(index).value_or("");
+  return GatherPieces(index, range, [](std::string_view, std::string_view text) {
+    return std::string(text);
+  });
 }
 
 const std::string* TClipHistory::ExactTextOfId(std::string_view id) const {
@@ -47,18 +57,10 @@ const std::string* TClipHistory::ExactTextOf(int index) const {
 }
 
 std::string TClipHistory::GatherExact(int index, bool range, const TAnsiToUtf8& convert) const {
-  if (index < 0 || index >= Count()) return {};
-  std::string text;
-  for (int i = index; i >= (range ? 0 : index); --i) {
-    const auto id = ListLineId(lines_[static_cast<size_t>(i)]);
-    if (!id) continue;
-    const auto ansi = store_.TextOf(*id);
-    if (!ansi) continue;
-    const std::string* exact = ExactTextOfId(*id);
-    text += exact ? *exact : convert(*ansi);
-    if (range) text += "\r\n";
-  }
-  return text;
+  return GatherPieces(index, range, [&](std::string_view id, std::string_view text) {
+    const std::string* exact = ExactTextOfId(id);
+    return exact ? *exact : convert(text);
+  });
 }
 
 std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdGenerator& ids,

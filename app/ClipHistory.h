@@ -55,10 +55,9 @@ class TClipHistory {
   std::optional<std::string> IdOf(int index) const { return ListLineId(Line(index)); }
   // The clip's text; none when the line has no id or the store has no text for it.
   std::optional<std::string> TextOf(int index) const;
-  // What a range recall pastes: the line's text first and the newest last, each followed
-  // by CR LF; lines whose text is gone are left out. Empty when none has a text.
-  std::string RunText(int index) const;
-  // A single pick's text, or the run from it when range is on; empty for nothing.
+  // A single pick's text, or, with range, the run from it up to the newest: the picked
+  // line's text first and the newest last, each followed by CR LF, lines whose text is gone
+  // left out. Empty for nothing.
   std::string Gather(int index, bool range) const;
   // The clip's exact text (UTF-8) where the ANSI text lost characters; null elsewhere.
   const std::string* ExactTextOf(int index) const;
@@ -141,6 +140,10 @@ class TClipHistory {
   }
   bool AddClipLine(std::string_view text, std::string_view id, std::string line,
                    std::string_view exact);
+  // The texts of a single pick or a run, each piece as piece(id, ANSI text) makes it.
+  std::string GatherPieces(
+      int index, bool range,
+      const std::function<std::string(std::string_view id, std::string_view text)>& piece) const;
   void LoadExactTexts();
   // The ids the list lines carry (upper case), with how many lines carry each: the id rule
   // and the store's room-making ask them at every capture.

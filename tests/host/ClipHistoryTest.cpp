@@ -46,7 +46,7 @@ TEST(ClipHistory, LinesTextsRunsAndWhatTheViewIsTold) {
   EXPECT_EQ(history.Display(0), "c79");
   EXPECT_EQ(history.IdOf(0), Id(79));
   EXPECT_EQ(history.TextOf(79), "c0");
-  EXPECT_EQ(history.RunText(2), "c77\r\nc78\r\nc79\r\n");
+  EXPECT_EQ(history.Gather(2, true), "c77\r\nc78\r\nc79\r\n");
   EXPECT_EQ(history.Gather(1, false), "c78");
   EXPECT_EQ(history.Gather(80, true), "");
   EXPECT_THROW(history.Line(80), EStringListError);
@@ -115,7 +115,7 @@ TEST_F(ClipHistoryFiles, SavedFilesLoadBackAndAFailedStoreSaveLeavesTheListAlone
   loaded.Load();
   EXPECT_FALSE(loaded.TextOf(0).has_value());
   EXPECT_EQ(loaded.Gather(0, false), "");
-  EXPECT_EQ(loaded.RunText(2), "first line\r\nsecond line\r\nsecond\r\n");
+  EXPECT_EQ(loaded.Gather(2, true), "first line\r\nsecond line\r\nsecond\r\n");
 
   // A folder where the store file should be: the store cannot be replaced, so the list
   // is not written either.
