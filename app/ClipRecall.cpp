@@ -13,12 +13,24 @@ namespace qv {
 namespace {
 
 // How long a recall waits, after the paste delay, for the window it pastes into
-// to take the activation back.
-constexpr unsigned kActivationWait = 1000;
+// to take the activation back, and how often it looks meanwhile.
+constexpr DWORD kActivationWait = 1000;
+constexpr unsigned kActivationPoll = 10;
 
 }  // namespace
 
+TClipRecall::TClipRecall(TComponent* owner, TClipHistory& history, TClipCapture& capture,
+                         TRecallHost& host)
+    : history_(history),
+      capture_(capture),
+      host_(host),
+      paste_timer_(MakeComponent<TTimer>(owner, "PasteTimer")) {
+  paste_timer_->SetInterval(0);
+  paste_timer_->OnTimer = TNotifyEvent::Of<&TClipRecall::PasteTimerTick>(this);
+}
+
 void TClipRecall::Recall(int index, const TRecallChoice& choice) {
+  if (PastePending()) CancelPaste();
   // A copy whose notice has not come yet is recorded before our write replaces it; it
   // becomes the newest line, so the picked one moves down with it.
   const std::string picked =
@@ -51,8 +63,41 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   host_.HideForPaste();
   // The paste goes where the user was, or nowhere: the text stays on the clipboard.
   BringBackToFront(paste_target_);
-  if (paste_delay_ > 0) Sleep(static_cast<DWORD>(paste_delay_));
-  if (WaitUntilInFront(paste_target_, kActivationWait)) SendExactCtrlV();
+  if (paste_delay_ <= 0) return AwaitTarget();
+  stage_ = TStage::Delay;
+  paste_timer_->SetInterval(static_cast<unsigned>(paste_delay_));
+}
+
+void TClipRecall::AwaitTarget() {
+  if (IsInFront(paste_target_)) {
+    SendExactCtrlV();
+    return EndRecall();
+  }
+  if (!paste_target_ || !IsWindow(paste_target_)) return EndRecall();
+  // The other program takes the activation when it next reads its messages.
+  stage_ = TStage::AwaitingTarget;
+  awaiting_since_ = GetTickCount();
+  paste_timer_->SetInterval(kActivationPoll);
+}
+
+void TClipRecall::PasteTimerTick(TObject*) {
+  if (stage_ == TStage::Delay) return AwaitTarget();
+  if (stage_ != TStage::AwaitingTarget) return paste_timer_->SetInterval(0);
+  if (IsInFront(paste_target_)) {
+    SendExactCtrlV();
+    return EndRecall();
+  }
+  if (!IsWindow(paste_target_) || GetTickCount() - awaiting_since_ >= kActivationWait)
+    EndRecall();
+}
+
+void TClipRecall::CancelPaste() {
+  if (PastePending()) EndRecall();
+}
+
+void TClipRecall::EndRecall() {
+  stage_ = TStage::Idle;
+  paste_timer_->SetInterval(0);
   host_.RecallEnded();
 }
 

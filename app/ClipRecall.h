@@ -1,12 +1,15 @@
 #pragma once
 // Recall: a picked clip (or the run from it up to the newest) goes back on the clipboard,
 // the clip window goes away, and after the paste delay exactly Ctrl+V is sent to the
-// window that was in front when the clip window came up.
+// window that was in front when the clip window came up. The delay and the wait for that
+// window run on a timer, so the program keeps answering (hot key, tray, clipboard chain)
+// meanwhile.
 
 #include <windows.h>
 
 #include "app/ClipCapture.h"
 #include "app/ClipHistory.h"
+#include "framework/ExtCtrls.h"
 
 namespace qv {
 
@@ -17,7 +20,7 @@ class TRecallHost {
   // The clip window goes away before the paste: range mode off, no line selected,
   // application minimised, window hidden.
   virtual void HideForPaste() = 0;
-  // The recall is over, pasted or not.
+  // The recall is over: pasted, found nothing to paste, or its paste dropped.
   virtual void RecallEnded() = 0;
 };
 
@@ -30,8 +33,9 @@ struct TRecallChoice {
 
 class TClipRecall {
  public:
-  TClipRecall(TClipHistory& history, TClipCapture& capture, TRecallHost& host)
-      : history_(history), capture_(capture), host_(host) {}
+  // The paste timer belongs to owner.
+  TClipRecall(TComponent* owner, TClipHistory& history, TClipCapture& capture,
+              TRecallHost& host);
 
   // Milliseconds between the window going away and Ctrl+V.
   int PasteDelay() const { return paste_delay_; }
@@ -43,15 +47,31 @@ class TClipRecall {
   // Recalls line index. With nothing to recall (no text for the line, or for any line of
   // the run) the clipboard keeps what it holds and nothing is pasted, but the recall still
   // ends as one does. A clipboard that refuses the text raises EClipboardException, and
-  // the window stays as it was.
+  // the window stays as it was. Returns once the window is hidden; Ctrl+V follows from
+  // the message loop. A paste still pending is dropped first: its text is no longer on
+  // the clipboard.
   void Recall(int index, const TRecallChoice& choice);
+  // Whether a recall is waiting out the paste delay or for its window to come in front.
+  bool PastePending() const { return stage_ != TStage::Idle; }
+  // Drops the pending paste (its text stays on the clipboard) and ends the recall.
+  void CancelPaste();
 
  private:
   TClipHistory& history_;
   TClipCapture& capture_;
+  enum class TStage { Idle, Delay, AwaitingTarget };
+
+  // After the delay: pastes now if the window is in front, else waits for it a while.
+  void AwaitTarget();
+  void PasteTimerTick(TObject* sender);
+  void EndRecall();
+
   TRecallHost& host_;
   int paste_delay_ = 0;
   HWND paste_target_ = nullptr;
+  TStage stage_ = TStage::Idle;
+  DWORD awaiting_since_ = 0;
+  TTimer* paste_timer_;
 };
 
 }  // namespace qv

@@ -53,7 +53,7 @@ TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const
 }  // namespace
 
 TMainWindow::TMainWindow(TComponent* owner)
-    : TForm(owner), Capture(this, History, *this), Recall(History, Capture, *this) {
+    : TForm(owner), Capture(this, History, *this), Recall(this, History, Capture, *this) {
   ApplyDesign([this] { ApplyFormDesign(); });
   // The Settings dialog, made after this window, reaches it through the link.
   SettingsLink.HotKey = HotKey;
@@ -467,6 +467,8 @@ void TMainWindow::HideForPaste() {
   ClipList->SetItemIndex(-1);
   Application->Minimize();
   Hide();
+  // Hidden now, though the paste is still to come: a hot key press meanwhile shows it.
+  shown_ = false;
 }
 
 void TMainWindow::RecallEnded() {
@@ -583,6 +585,9 @@ void TMainWindow::SettingsItemClick(TObject*) {
 // ---- hot key, keyboard, dragging ----
 
 void TMainWindow::HotKeyPressed(TObject*) {
+  // The user wants the clips again, not the paste still waiting: it would land in the
+  // clip window.
+  Recall.CancelPaste();
   if (shown_) {
     Hide();
     shown_ = false;

@@ -28,19 +28,6 @@ bool IsInFront(HWND target) {
          GetWindowThreadProcessId(foreground, nullptr) == GetWindowThreadProcessId(target, nullptr);
 }
 
-bool WaitUntilInFront(HWND target, unsigned milliseconds) {
-  const DWORD start = GetTickCount();
-  while (!IsInFront(target)) {
-    if (!target || !IsWindow(target) || GetTickCount() - start >= milliseconds) return false;
-    // Only messages other threads send are handled meanwhile (the activation
-    // hand-over is made of them); posted input, timers and the hot key wait.
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    Sleep(10);
-  }
-  return true;
-}
-
 void SendExactCtrlV() {
   // Down for the keyboard now, or for this thread when it read the slot key.
   const auto down = [](int vk) { return GetAsyncKeyState(vk) < 0 || GetKeyState(vk) < 0; };

@@ -12,9 +12,6 @@ HWND PasteTargetAtShow(HWND clipWindow);
 void BringBackToFront(HWND target);
 // True when the foreground window is target or a window of target's thread.
 bool IsInFront(HWND target);
-// IsInFront, waiting up to the given time for an activation still under way
-// (the other program takes it when it next reads its messages).
-bool WaitUntilInFront(HWND target, unsigned milliseconds);
 // Ctrl+V in one SendInput batch, Shift, Alt and Windows keys still held let up first.
 void SendExactCtrlV();
 

@@ -81,7 +81,7 @@ TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   TClipHistory history;
   TClipCapture capture(&owner, history, host);
   capture.CancelSkip();
-  TClipRecall recall(history, capture, host);
+  TClipRecall recall(&owner, history, capture, host);
   history.AddClip("older", "0000000000001", "older");
   history.AddClip("newer", "0000000000002", "newer");
   Clipboard().SetAsText("copied meanwhile");
@@ -305,6 +305,60 @@ TEST_F(Recall, ASlotKeyWithShiftHeldStillPastesWithExactlyCtrlV) {
   EXPECT_EQ(target.pasted, "c1");
   EXPECT_TRUE(target.others.empty()) << target.others.front();
   EXPECT_EQ(GetForegroundWindow(), target.window);
+}
+
+// The paste waits on a timer: meanwhile the window answers what other programs send it
+// (a clipboard viewer passing a notice on, a second start), and the paste still follows.
+TEST_F(Recall, TheWindowAnswersDuringThePasteDelayAndThePasteFollowsIt) {
+  StartWithClips(3);
+  PasteTarget target;
+  SetForegroundWindow(target.window);
+  test::PumpUntil([] { return false; }, 200);
+  form->Recall.SetPasteTarget(target.window);
+  form->Recall.SetPasteDelay(1500);
+  Press('2');
+  EXPECT_TRUE(form->Recall.PastePending());
+  std::atomic<bool> answered{false};
+  const HWND window = form->Handle();
+  std::thread other([&] {
+    SendMessageA(window, WM_NULL, 0, 0);
+    answered = true;
+  });
+  EXPECT_TRUE(test::PumpUntil([&] { return answered.load(); }));
+  other.join();
+  EXPECT_TRUE(form->Recall.PastePending());
+  EXPECT_EQ(target.pasted, "");
+  EXPECT_TRUE(test::PumpUntil([&] { return !target.pasted.empty(); }));
+  EXPECT_EQ(target.pasted, "c1");
+  EXPECT_FALSE(form->Recall.PastePending());
+}
+
+// During the delay, the hot key drops the paste and brings the clips up (a paste then
+// would land in the clip window); a second recall replaces the pending one: one Ctrl+V.
+TEST_F(Recall, AHotKeyDuringThePasteDelayDropsThePasteAndASecondRecallReplacesIt) {
+  StartWithClips(3);
+  form->Show();  // first activation, then hidden
+  test::Pump();
+  PasteTarget target;
+  SetForegroundWindow(target.window);
+  test::PumpUntil([] { return false; }, 200);
+  form->Recall.SetPasteTarget(target.window);
+  form->Recall.SetPasteDelay(300);
+  Press('2');
+  ASSERT_TRUE(form->Recall.PastePending());
+  form->HotKeyPressed(nullptr);
+  EXPECT_FALSE(form->Recall.PastePending());
+  EXPECT_TRUE(form->Shown());
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  test::PumpUntil([] { return false; }, 600);
+  EXPECT_EQ(target.pasted, "");
+  EXPECT_EQ(ClipboardText(), "c1");  // there to paste by hand
+
+  form->Recall.SetPasteTarget(target.window);
+  Press('2');  // c0, pushed down by the first recall
+  Press('3');  // c2
+  test::PumpUntil([] { return false; }, 700);
+  EXPECT_EQ(target.pasted, "c2");
 }
 
 TEST_F(Recall, WhenTheRememberedWindowIsGoneNothingIsTyped) {
