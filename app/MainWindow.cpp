@@ -251,9 +251,16 @@ void TMainWindow::ApplyFormDesign() {
   OnKeyDown = TKeyEvent::Of<&TMainWindow::FormKeyDown>(this);
 }
 
+namespace {
+std::string clipFolder;  // empty: the executable's
+}  // namespace
+
 std::string TMainWindow::ClipFolder() {
+  if (!clipFolder.empty()) return clipFolder;
   return ExtractFilePath(Application ? Application->ExeName() : std::string());
 }
+
+void TMainWindow::SetClipFolder(std::string folder) { clipFolder = std::move(folder); }
 
 void TMainWindow::FormCreate(TObject*) {
   list_view_ = std::make_unique<TClipListView>(History, *ClipList);

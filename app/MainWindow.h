@@ -111,8 +111,9 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   void PanelMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void PanelMouseMove(TObject* sender, TShiftState shift, int x, int y);
 
-  // The folder of the executable, where the clip files live.
+  // Where the clip files live: the folder set at start, else the executable's.
   static std::string ClipFolder();
+  static void SetClipFolder(std::string folder);
   // Width in pixels of a text in the list's font, as the display cut measures it.
   int DisplayTextWidth(const std::string& text);
   // What the clip list shows for a clip with an exact text (the rule of the ANSI line).

@@ -1,18 +1,26 @@
-// Program entry: one recorder per folder, the application object, the main window, the
-// message loop.
+// Program entry: the folder of the files, one recorder per folder, the application object,
+// the main window, the message loop.
 
 #include <windows.h>
 
+#include "app/FilesFolderWin.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
+#include "settings/PersistentForm.h"
 #include "settings/SettingsDialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char exe[MAX_PATH * 2] = {0};
   GetModuleFileNameA(nullptr, exe, sizeof exe);
-  qv::TSingleInstance instance(qv::ExtractFilePath(exe));
+  const std::string exeFolder = qv::ExtractFilePath(exe);
+  // Decided before the one-recorder check: it guards the folder the files are kept in.
+  const qv::TFilesFolder files = qv::ChooseFilesFolder(exeFolder);
+  qv::TMainWindow::SetClipFolder(files.Folder);
+  qv::TPersistentForm::SetIniFolder(files.Folder);
+  qv::TSingleInstance instance(files.Folder);
   if (!instance.First()) {
     instance.ShowRunning();
     return 0;
@@ -22,6 +30,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   qv::TMainWindow* mainWindow = application.CreateForm<qv::TMainWindow>();
   instance.Publish(mainWindow->Handle());
   application.CreateForm<qv::TSettingsDialog>();
+  // Once: the folder this start made is there at every later one.
+  if (files.NewlyMade) qv::ShowMessage(qv::FallbackFolderNotice(exeFolder, files.Folder));
   application.Run();
   return 0;
 }

@@ -26,12 +26,25 @@ std::string WithSeparator(std::string folder, char separator) {
   return folder;
 }
 
-// The folder given, else that of a program beside the tool, else the current one.
+bool HoldsClipFiles(const std::string& folder, const TClipsHost& host) {
+  const std::string at = WithSeparator(folder, host.separator);
+  return host.isFile(at + kClipListFile) || host.isFile(at + kClipStoreFile);
+}
+
+// The folder given, else that of a program beside the tool, else the current one; but
+// when that holds no clip file and the program's fallback folder does, the fallback (a
+// program that cannot write its own folder keeps its files there).
 std::string ChooseFolder(const std::string& given, const TClipsHost& host) {
   if (!given.empty()) return given;
   const std::string own = host.exeFolder();
-  if (!own.empty() && host.isFile(WithSeparator(own, host.separator) + kProgramFile)) return own;
-  return host.currentFolder();
+  const std::string first =
+      !own.empty() && host.isFile(WithSeparator(own, host.separator) + kProgramFile)
+          ? own
+          : host.currentFolder();
+  const std::string fallback = host.fallbackFolder ? host.fallbackFolder() : std::string();
+  if (fallback.empty() || HoldsClipFiles(first, host) || !HoldsClipFiles(fallback, host))
+    return first;
+  return fallback;
 }
 
 // Slot, id and a text in three columns; "-" for a line without an id.
@@ -243,7 +256,8 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
   std::string dir;
   app.add_option("--dir", dir,
                  "Folder of the clip files (default: the folder of a qvavad.exe beside qvclips, "
-                 "else the current folder)");
+                 "else the current folder; on Windows, when that holds no clip file and "
+                 "%LOCALAPPDATA%\\Quorvel Vavad does, that one)");
 
   CLI::App* list = app.add_subcommand("list", "One line per clip, top of the list first: slot, "
                                               "id, the text the list shows");

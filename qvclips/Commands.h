@@ -17,6 +17,9 @@ inline constexpr int kExitError = 2;     // bad usage, or a file or folder error
 struct TClipsHost {
   std::function<std::string()> exeFolder;      // the tool's own folder
   std::function<std::string()> currentFolder;
+  // Where the program keeps its files when its own folder cannot be written; empty where
+  // there is no such place.
+  std::function<std::string()> fallbackFolder;
   std::function<bool(const std::string&)> isFolder;
   std::function<bool(const std::string&)> isFile;
   std::function<std::string(const std::string&)> fullPath;

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
 #include "framework/Handles.h"
 #include "framework/SysUtils.h"
@@ -44,6 +45,7 @@ TClipsHost SystemHost() {
     folder.resize(GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data()));
     return folder;
   };
+  host.fallbackFolder = [] { return FallbackFilesFolder(LocalAppDataFolder()); };
   host.isFolder = [](const std::string& path) {
     const DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

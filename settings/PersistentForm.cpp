@@ -178,6 +178,17 @@ void TPersistentForm::InitPersistentPropNames() {
   PersistentPropNames.Sort();
 }
 
+namespace {
+std::string iniFolder;  // empty: the executable's
+}  // namespace
+
+void TPersistentForm::SetIniFolder(std::string folder) { iniFolder = std::move(folder); }
+
+std::string TPersistentForm::IniFolder() {
+  if (!iniFolder.empty()) return iniFolder;
+  return ExtractFilePath(Application ? Application->ExeName() : std::string());
+}
+
 bool TPersistentForm::IsPersistentProperty(const std::string& className,
                                            const std::string& propName) const {
   return PersistentPropNames.IndexOf(propName) >= 0 ||
@@ -204,7 +215,7 @@ void TPersistentForm::ReadStore() {
           "Set the application's title in the project options (Project, Options, Application).");
       return;
     }
-    StoreName = UseIniFile ? ExtractFilePath(Application->ExeName()) + title + ".ini"
+    StoreName = UseIniFile ? IniFolder() + title + ".ini"
                            : "Software\\" + title;
   }
   SectionName = Name();

@@ -47,6 +47,10 @@ class TPersistentForm : public TForm {
   // destruction. In registry mode the key below HKEY_CURRENT_USER that holds one
   // sub-key per form ("Software\" + title by default).
   std::string StoreName;
+  // The folder of the ini file when StoreName is not set: the executable's unless the
+  // program keeps its files elsewhere (set at start, before any form; empty resets).
+  static void SetIniFolder(std::string folder);
+  static std::string IniFolder();
   // The ini section (the registry sub-key): the form's Name.
   std::string SectionName;
   // False selects the registry; only an InitPersistentPropNames override can set it

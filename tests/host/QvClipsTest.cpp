@@ -263,12 +263,22 @@ TEST_F(QvClips, MissingFilesAndFoldersAreFileErrors) {
   EXPECT_FALSE(fs::exists(Path("Lb1.qvl.bak")));
 }
 
-TEST_F(QvClips, TheFolderIsThatOfAProgramBesideTheToolElseTheCurrentOne) {
+TEST_F(QvClips, TheFolderIsThatOfAProgramBesideTheToolElseTheCurrentOneElseTheFallback) {
+  fs::create_directories(dir_ / "fallback");
+  host.fallbackFolder = [this] { return Path("fallback") + "/"; };
   EXPECT_EQ(Run({"list"}, false), kExitError);
   EXPECT_EQ(err, "Cannot open file " + Path("cwd") + "/Lb1.qvl\n");
   WriteFile(Path("tool/qvavad.exe"), "");
   EXPECT_EQ(Run({"list"}, false), kExitError);
   EXPECT_EQ(err, "Cannot open file " + Path("tool") + "/Lb1.qvl\n");
+  // The program could not write beside itself and keeps its files in the fallback.
+  WriteFile(Path("fallback/vqclips.qvl"), Block(Id(1), "one"));
+  EXPECT_EQ(Run({"list"}, false), kExitError);
+  EXPECT_EQ(err, "Cannot open file " + Path("fallback") + "/Lb1.qvl\n");
+  // Files beside the program win.
+  WriteFile(Path("tool/Lb1.qvl"), "");
+  EXPECT_EQ(Run({"list"}, false), kExitError);
+  EXPECT_EQ(err, "Cannot open file " + Path("tool") + "/vqclips.qvl\n");
 }
 
 TEST_F(QvClips, EveryCommandHasHelpAndBadUsageIsAnError) {

@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "framework/SysUtils.h"
 #include "framework/Clipbrd.h"
+#include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
 #include "tests/win/MainWindowFixture.h"
 
@@ -360,6 +361,45 @@ TEST_F(MainWindow, ACopyInAnotherSessionOrWithMoreRightsHoldsTheFolderToo) {
   if (probe || GetLastError() != ERROR_ACCESS_DENIED)
     GTEST_SKIP() << "this system does not refuse the object";
   EXPECT_FALSE(TSingleInstance(elevated.Path()).First());
+}
+
+// Beside the exe while a file can be made there; else in "Quorvel Vavad" of the local
+// application data, made by the first such start only (that one tells the user), and the
+// clip files follow the folder chosen.
+TEST_F(MainWindow, FilesLiveBesideTheExeWhileItsFolderCanBeWrittenElseInLocalAppData) {
+  const TFilesFolder beside = ChooseFilesFolder(folder.Path());
+  EXPECT_EQ(beside.Folder, folder.Path());
+  EXPECT_FALSE(beside.FellBack);
+  WIN32_FIND_DATAA found;
+  EXPECT_EQ(FindFirstFileA(folder.File("*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
+
+  ScratchFolder appData;
+  char before[MAX_PATH] = {0};
+  GetEnvironmentVariableA("LOCALAPPDATA", before, sizeof before);
+  SetEnvironmentVariableA("LOCALAPPDATA", appData.Path().c_str());
+  const std::string fallback = appData.Path() + "Quorvel Vavad\\";
+  ScopeExit restore([&] {
+    SetEnvironmentVariableA("LOCALAPPDATA", before[0] ? before : nullptr);
+    TMainWindow::SetClipFolder("");
+    app.reset();
+    for (const char* name : {"Lb1.qvl", "vqclips.qvl", "vqclips.qvj"})
+      DeleteFileA((fallback + name).c_str());
+    RemoveDirectoryA(fallback.c_str());
+  });
+  const std::string unwritable = folder.File("not made\\");  // nothing can be made in it
+  const TFilesFolder first = ChooseFilesFolder(unwritable);
+  EXPECT_EQ(first.Folder, fallback);
+  EXPECT_TRUE(first.FellBack);
+  EXPECT_TRUE(first.NewlyMade);
+  const TFilesFolder later = ChooseFilesFolder(unwritable);
+  EXPECT_EQ(later.Folder, fallback);
+  EXPECT_FALSE(later.NewlyMade);
+
+  TMainWindow::SetClipFolder(first.Folder);
+  Start();
+  form->SaveClips();
+  EXPECT_NE(GetFileAttributesA((fallback + "Lb1.qvl").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(folder.Read("Lb1.qvl").has_value());
 }
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
