@@ -18,6 +18,75 @@ namespace {
 
 const std::string kMarker = std::string(70, ' ') + "/:hdr:\\";
 
+// Whether a file can be made in the folder (with a trailing backslash) now.
+bool CanCreateIn(const std::string& folder) {
+  const HANDLE file = CreateFileA((folder + "probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+// A folder no file can be made in, as under Program Files, made on the Unix side (Wine
+// then answers access denied): without write bits, and immutable, since the tests may run
+// as root. Writable again when this goes.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!toUnix) return;
+    const std::wstring wide(folder.begin(), folder.end());  // ASCII test paths
+    if (char* path = toUnix(wide.c_str())) {
+      unix_ = path;
+      HeapFree(GetProcessHeap(), 0, path);
+    }
+    if (unix_.empty()) return;
+    Shell("chmod a-w '" + unix_ + "'; chattr +i '" + unix_ + "' 2>/dev/null");
+    made_ = WaitUntil([&] { return !CanCreateIn(folder_); }, kTimeout);
+  }
+  ~ReadOnlyFolder() {
+    if (unix_.empty()) return;
+    Shell("chattr -i '" + unix_ + "' 2>/dev/null; chmod u+w '" + unix_ + "'");
+    WaitUntil([&] { return CanCreateIn(folder_); }, kTimeout);
+  }
+  bool Made() const { return made_; }
+
+ private:
+  // Wine runs a Unix program given by its Unix path.
+  static void Shell(const std::string& command) {
+    std::string line = "/bin/sh -c \"" + command + "\"";
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+      return;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  std::string folder_, unix_;
+  bool made_ = false;
+};
+
+// An environment variable set for the driver and what it starts, put back at the end.
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const std::string& value) : name_(name) {
+    char old[MAX_PATH * 2];
+    const DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+    had_ = n > 0 && n < sizeof old;
+    if (had_) old_.assign(old, n);
+    SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~EnvironmentVariable() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool had_ = false;
+};
+
 // Enumeration callbacks are stdcall on 32-bit Windows, so they are named functions.
 BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
   reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
@@ -386,6 +455,74 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
   EXPECT_EQ(ListFile(), "middle" + kMarker + "0000200000002\r\n" + "newest" + kMarker +
                             "0000300000003\r\n" + "oldest" + kMarker + "0000100000001\r\n");
   EXPECT_EQ(StoreFile(), store);
+}
+
+// The paste delay does not hold the program up: the hot key brings the clips up before
+// the paste is due, and drops it, so going back to the target pastes nothing.
+TEST_F(ClipHistory, TheHotKeyAnswersDuringALongPasteDelayAndDropsThePaste) {
+  ASSERT_TRUE(folder.WriteFile("qvavad.ini", "[Form2]\r\nComboBox2.Text=3000\r\n"));
+  StartWithFiles("second" + kMarker + "0000200000002\r\n" + "first" + kMarker + "0000100000001\r\n",
+                 "/:hdr:\\0000200000002\r\nsecond\r\n/:tlr:\\0000200000002\r\n"
+                 "/:hdr:\\0000100000001\r\nfirst\r\n/:tlr:\\0000100000001\r\n");
+  TargetWindow target;
+  ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
+  ASSERT_TRUE(PressKey('2'));
+  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(main); }, "the window to hide"));
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window"));
+  EXPECT_EQ(target.Text(), "");  // not pasted first and then shown
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
+  ASSERT_TRUE(target.BringToFront());
+  PumpFor(Millis(4000));
+  EXPECT_EQ(target.Text(), "");
+  EXPECT_EQ(ClipboardText(), "first");  // there to paste by hand
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+// Installed where it cannot write: the files go to "Quorvel Vavad" in the local
+// application data, the first start says so, and the clip tool beside the exe finds them.
+TEST_F(ClipHistory, AReadOnlyExeFolderKeepsTheFilesInLocalAppDataAndTheClipToolFindsThem) {
+  const std::string tool = folder.File("qvclips.exe");
+  ASSERT_TRUE(CopyFileA((DriverFolder() + "qvclips.exe").c_str(), tool.c_str(), FALSE));
+  TestFolder appData;
+  const EnvironmentVariable local("LOCALAPPDATA", appData.Path());
+  const ReadOnlyFolder readOnly(folder.Path() + "\\");
+  if (!readOnly.Made()) GTEST_SKIP() << "no folder can be made read-only here";
+  const std::string files = appData.Path() + "\\Quorvel Vavad\\";
+
+  ASSERT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  const HWND notice = program.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(notice);
+  EXPECT_NE(DialogText(notice).find(files), std::string::npos) << DialogText(notice);
+  ASSERT_TRUE(ClickDialogButton(notice, "OK"));
+  main = program.MainWindow();
+  clipList = FindClipList(main);
+  ASSERT_TRUE(clipList);
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  CopyAndWait("kept elsewhere");
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_NE(appData.ReadFile("Quorvel Vavad\\Lb1.qvl").value_or("").find("kept elsewhere"),
+            std::string::npos);
+  EXPECT_NE(appData.ReadFile("Quorvel Vavad\\qvavad.ini").value_or("").find("[Form2]"),
+            std::string::npos);
+  EXPECT_FALSE(folder.Exists("Lb1.qvl"));
+
+  // Told once; the clip tool beside the exe reads the files where they are, while the
+  // program runs from there too.
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  main = program.MainWindow();
+  ASSERT_TRUE(main);
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  EXPECT_EQ(FindDialog(kAppTitle, program.ProcessId()), nullptr);
+  const auto listed = RunConsole(tool, "list", elsewhere.Path());
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(listed->exitCode, 0u) << listed->err;
+  EXPECT_NE(listed->out.find("kept elsewhere"), std::string::npos) << listed->out;
+  const auto repair = RunConsole(tool, "repair", elsewhere.Path());
+  ASSERT_TRUE(repair);
+  EXPECT_EQ(repair->exitCode, 2u) << repair->out;  // the program holds that folder
+  EXPECT_EQ(program.Close(), 0u);
 }
 
 TEST_F(ClipHistory, AUnicodeCopyPastesBackExactlyAlsoAfterARestart) {

@@ -334,8 +334,9 @@ TEST_F(Recall, TheWindowAnswersDuringThePasteDelayAndThePasteFollowsIt) {
 }
 
 // During the delay, the hot key drops the paste and brings the clips up (a paste then
-// would land in the clip window); a second recall replaces the pending one: one Ctrl+V.
-TEST_F(Recall, AHotKeyDuringThePasteDelayDropsThePasteAndASecondRecallReplacesIt) {
+// would land in the clip window); a second recall replaces the pending one: one Ctrl+V;
+// quitting drops it.
+TEST_F(Recall, AHotKeyASecondRecallOrQuitDuringThePasteDelayLeaveNoPasteBehind) {
   StartWithClips(3);
   form->Show();  // first activation, then hidden
   test::Pump();
@@ -358,6 +359,13 @@ TEST_F(Recall, AHotKeyDuringThePasteDelayDropsThePasteAndASecondRecallReplacesIt
   Press('2');  // c0, pushed down by the first recall
   Press('3');  // c2
   test::PumpUntil([] { return false; }, 700);
+  EXPECT_EQ(target.pasted, "c2");
+
+  // Quitting while a paste waits: the paste goes with the program.
+  Press('1');
+  ASSERT_TRUE(form->Recall.PastePending());
+  app.reset();
+  test::PumpUntil([] { return false; }, 500);
   EXPECT_EQ(target.pasted, "c2");
 }
 
