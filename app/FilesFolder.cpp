@@ -10,11 +10,11 @@ std::string FallbackFilesFolder(std::string_view localAppData) {
 }
 
 std::string FallbackFolderNotice(std::string_view exeFolder, std::string_view filesFolder) {
-  std::string notice = "Quorvel Vavad cannot write to its own folder, ";
+  // The folders on lines of their own: long paths wrap badly inside a sentence.
+  std::string notice = "Quorvel Vavad cannot write files in its own folder:\r\n";
   notice.append(exeFolder);
-  notice += ". It keeps your clips and settings in ";
+  notice += "\r\n\r\nIt keeps your clips and settings in this folder instead:\r\n";
   notice.append(filesFolder);
-  notice += " instead.";
   return notice;
 }
 
