@@ -204,6 +204,80 @@ TModalResult TCustomForm::ShowModal() {
   return ModalResult;
 }
 
+namespace {
+
+// The controls Tab can reach, in the order they were made, children after their parent.
+void CollectTabStops(TWinControl& parent, std::vector<TWinControl*>& stops) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    auto* win = dynamic_cast<TWinControl*>(parent.Controls(i));
+    if (!win || !win->HandleAllocated() || !IsWindowVisible(win->Handle())) continue;
+    if (!win->Enabled() || !IsWindowEnabled(win->Handle())) continue;
+    if (win->TabStop) stops.push_back(win);
+    CollectTabStops(*win, stops);
+  }
+}
+
+bool IsArrowKey(WPARAM key) { return key >= VK_LEFT && key <= VK_DOWN; }
+
+}  // namespace
+
+void TCustomForm::FocusControl(TWinControl* control) {
+  ::SetFocus(control->Handle());
+  // From the keyboard, so focus marks show from now on.
+  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  if (SendMessageA(control->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageA(control->Handle(), EM_SETSEL, 0, -1);
+}
+
+void TCustomForm::SelectNext(bool forward) {
+  std::vector<TWinControl*> stops;
+  CollectTabStops(*this, stops);
+  if (stops.empty()) return;
+  // The focus may be in a part of a control (the edit field of a combo box).
+  HWND focus = GetFocus();
+  auto at = std::find_if(stops.begin(), stops.end(), [focus](TWinControl* c) {
+    return c->Handle() == focus || IsChild(c->Handle(), focus);
+  });
+  size_t next = 0;
+  if (at == stops.end())
+    next = forward ? 0 : stops.size() - 1;
+  else
+    next = (static_cast<size_t>(at - stops.begin()) + (forward ? 1 : stops.size() - 1)) %
+           stops.size();
+  FocusControl(stops[next]);
+}
+
+bool TCustomForm::DialogKey(const MSG& msg) {
+  if (!DialogKeys || msg.message != WM_KEYDOWN || IsArrowKey(msg.wParam)) return false;
+  if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  // A control that wants the key has it: an open drop-down list closes on Enter or Esc.
+  const LRESULT wants = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
+                                     reinterpret_cast<LPARAM>(&msg));
+  if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  if (msg.wParam == VK_TAB) {
+    if (wants & DLGC_WANTTAB) return false;
+    SelectNext(GetKeyState(VK_SHIFT) >= 0);
+  } else if (msg.wParam == VK_ESCAPE) {
+    Close();
+  } else if (DefaultControl && DefaultControl->Enabled()) {
+    DefaultControl->Click();
+  }
+  return true;
+}
+
+void TCustomForm::RestoreFocus() {
+  HWND wnd = Handle();
+  if (focused_child_ && IsChild(wnd, focused_child_) && IsWindowVisible(focused_child_) &&
+      IsWindowEnabled(focused_child_)) {
+    ::SetFocus(focused_child_);
+    return;
+  }
+  std::vector<TWinControl*> stops;
+  CollectTabStops(*this, stops);
+  if (!stops.empty()) ::SetFocus(stops.front()->Handle());
+}
+
 void TCustomForm::Activate() { OnActivate(this); }
 void TCustomForm::Deactivate() { OnDeactivate(this); }
 
@@ -214,9 +288,11 @@ void TCustomForm::WndProc(TMessage& m) {
         active_ = true;
         if (Application) Application->NotifyActivation(true);
         DefaultHandler(m);
+        if (DialogKeys) RestoreFocus();
         Activate();
       } else {
         active_ = false;
+        if (DialogKeys && IsChild(Handle(), GetFocus())) focused_child_ = GetFocus();
         DefaultHandler(m);
         Deactivate();
       }
@@ -374,10 +450,18 @@ void TApplication::Run() {
   while (!terminated_) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got <= 0) break;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    Dispatch(msg);
   }
   terminated_ = true;
+}
+
+void TApplication::Dispatch(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.hwnd) {
+    auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    if (form && form->DialogKey(msg)) return;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
 }
 
 void TApplication::Terminate() {
@@ -393,8 +477,7 @@ bool TApplication::HandleMessage() {
     terminated_ = true;
     return true;
   }
-  TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  Dispatch(msg);
   return true;
 }
 
