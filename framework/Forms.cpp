@@ -142,6 +142,8 @@ void TCustomForm::SetVisible(bool visible) {
   } else {
     const bool was = visible_;
     visible_ = false;
+    // Hiding may move the focus away before the form hears it is no longer active.
+    if (DialogKeys && HandleAllocated() && IsChild(Handle(), GetFocus())) focused_child_ = GetFocus();
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
     if (was) OnHide(this);
   }
@@ -210,7 +212,7 @@ namespace {
 void CollectTabStops(TWinControl& parent, std::vector<TWinControl*>& stops) {
   for (int i = 0; i < parent.ControlCount(); ++i) {
     auto* win = dynamic_cast<TWinControl*>(parent.Controls(i));
-    if (!win || !win->HandleAllocated() || !IsWindowVisible(win->Handle())) continue;
+    if (!win || !win->HandleAllocated() || !win->Visible()) continue;
     if (!win->Enabled() || !IsWindowEnabled(win->Handle())) continue;
     if (win->TabStop) stops.push_back(win);
     CollectTabStops(*win, stops);
@@ -268,8 +270,7 @@ bool TCustomForm::DialogKey(const MSG& msg) {
 
 void TCustomForm::RestoreFocus() {
   HWND wnd = Handle();
-  if (focused_child_ && IsChild(wnd, focused_child_) && IsWindowVisible(focused_child_) &&
-      IsWindowEnabled(focused_child_)) {
+  if (focused_child_ && IsChild(wnd, focused_child_) && IsWindowEnabled(focused_child_)) {
     ::SetFocus(focused_child_);
     return;
   }
