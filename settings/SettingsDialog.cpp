@@ -209,6 +209,15 @@ bool TSettingsDialog::KeepsValuesOf(const TComponent& component) const {
 void TSettingsDialog::FormShow(TObject*) {
   // Another program (or the user, in the system's start-up list) may have changed it.
   StartupBox->SetChecked(startup_.On());
+  // The arrow keys go on from the choice shown, not from the top of the list.
+  for (TComboBox* box : {HotKeyChoice, PasteDelayChoice}) {
+    const std::string text = box->Text();
+    const LRESULT at =
+        SendMessageA(box->Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    if (at != CB_ERR && box->Items().Get(static_cast<int>(at)) == text)
+      SendMessageA(box->Handle(), CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  }
 }
 
 RECT TSettingsDialog::FocusMark(const TControl& button) {

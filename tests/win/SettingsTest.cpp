@@ -377,8 +377,9 @@ TEST_F(Settings, TabGoesThroughTheControlsInDesignOrderEnterIsOkAndEscAppliesNot
   EXPECT_FALSE(dialog->StartupBox->Checked());  // read again from the registry
   dialog->HotKeyChoice->SetFocus();
   dialog->Hide();
-  dialog->Show();
   app->ProcessMessages();
+  dialog->Show();
+  test::PumpUntil([&] { return GetActiveWindow() == dialog->Handle(); });
   ASSERT_TRUE(HasFocus(dialog->HotKeyChoice));
   dialog->HotKeyChoice->SetText("F12");
   Press(VK_RETURN);
