@@ -223,12 +223,22 @@ bool IsArrowKey(WPARAM key) { return key >= VK_LEFT && key <= VK_DOWN; }
 
 }  // namespace
 
+namespace {
+bool HasTextSelection(HWND wnd) {
+  return wnd && (SendMessageA(wnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL);
+}
+}  // namespace
+
 void TCustomForm::FocusControl(TWinControl* control) {
+  // The field left shows no highlighted text; the one entered shows all of it, as
+  // typing then replaces it. The focus may go on to a part of the control.
+  HWND left = GetFocus();
+  if (HasTextSelection(left)) SendMessageA(left, EM_SETSEL, static_cast<WPARAM>(-1), 0);
   ::SetFocus(control->Handle());
+  HWND entered = GetFocus();
+  if (HasTextSelection(entered)) SendMessageA(entered, EM_SETSEL, 0, -1);
   // From the keyboard, so focus marks show from now on.
   SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-  if (SendMessageA(control->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-    SendMessageA(control->Handle(), EM_SETSEL, 0, -1);
 }
 
 void TCustomForm::SelectNext(bool forward) {
