@@ -143,7 +143,8 @@ void TCustomForm::SetVisible(bool visible) {
     const bool was = visible_;
     visible_ = false;
     // Hiding may move the focus away before the form hears it is no longer active.
-    if (DialogKeys && HandleAllocated() && IsChild(Handle(), GetFocus())) focused_child_ = GetFocus();
+    if (DialogKeys && HandleAllocated() && IsChild(Handle(), GetFocus()))
+      focused_child_ = GetFocus();
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
     if (was) OnHide(this);
   }
@@ -219,14 +220,10 @@ void CollectTabStops(TWinControl& parent, std::vector<TWinControl*>& stops) {
   }
 }
 
-bool IsArrowKey(WPARAM key) { return key >= VK_LEFT && key <= VK_DOWN; }
-
-}  // namespace
-
-namespace {
 bool HasTextSelection(HWND wnd) {
   return wnd && (SendMessageA(wnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL);
 }
+
 }  // namespace
 
 void TCustomForm::FocusControl(TWinControl* control) {
@@ -254,18 +251,18 @@ void TCustomForm::SelectNext(bool forward) {
   if (at == stops.end())
     next = forward ? 0 : stops.size() - 1;
   else
-    next = (static_cast<size_t>(at - stops.begin()) + (forward ? 1 : stops.size() - 1)) %
-           stops.size();
+    next =
+        (static_cast<size_t>(at - stops.begin()) + (forward ? 1 : stops.size() - 1)) % stops.size();
   FocusControl(stops[next]);
 }
 
 bool TCustomForm::DialogKey(const MSG& msg) {
-  if (!DialogKeys || msg.message != WM_KEYDOWN || IsArrowKey(msg.wParam)) return false;
+  if (!DialogKeys || msg.message != WM_KEYDOWN) return false;
   if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
   if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
   // A control that wants the key has it: an open drop-down list closes on Enter or Esc.
-  const LRESULT wants = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
-                                     reinterpret_cast<LPARAM>(&msg));
+  const LRESULT wants =
+      SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
   if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
   if (msg.wParam == VK_TAB) {
     if (wants & DLGC_WANTTAB) return false;
@@ -468,7 +465,8 @@ void TApplication::Run() {
 
 void TApplication::Dispatch(MSG& msg) {
   if (msg.message == WM_KEYDOWN && msg.hwnd) {
-    auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    auto* form =
+        dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
     if (form && form->DialogKey(msg)) return;
   }
   TranslateMessage(&msg);

@@ -67,20 +67,21 @@ class TRegistryFormStore : public TFormStore {
   }
   std::string ReadString(const std::string& name, const std::string& fallback) override {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
       return fallback;
     std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
       return fallback;
     // The stored terminator, if any, is not part of the text.
     return std::string(buffer.data());
   }
   void WriteInteger(const std::string& name, int value) override {
     const DWORD data = static_cast<DWORD>(value);
-    Check(RegSetValueExA(key_.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                         sizeof(data)));
+    Check(RegSetValueExA(key_.get(), name.c_str(), 0, REG_DWORD,
+                         reinterpret_cast<const BYTE*>(&data), sizeof(data)));
   }
   void WriteString(const std::string& name, const std::string& value) override {
     Check(RegSetValueExA(key_.get(), name.c_str(), 0, REG_SZ,

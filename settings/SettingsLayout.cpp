@@ -53,8 +53,8 @@ TSettingsLayout FitSettingsTexts(const TSettingsLayout& design, const TSettingsT
   // The gaps of the design between neighbours on one line.
   KeepRightOf(l.Sort, l.Suppress.Right(), design.Sort.Left - design.Suppress.Right());
   const int columnGap = design.Delay.Left - design.HotKey.Right();
-  const int delayColumn = std::max({design.Delay.Left, l.HotKey.Right() + columnGap,
-                                    l.HotKeyLabel.Right() + columnGap});
+  const int delayColumn = std::max(
+      {design.Delay.Left, l.HotKey.Right() + columnGap, l.HotKeyLabel.Right() + columnGap});
   l.Delay.Left = l.DelayLabel.Left = delayColumn;
 
   // A control keeps its distance from the right edge of the design; one that grew keeps

@@ -33,7 +33,7 @@ TSettingsLayout SettingsDesign();
 struct TSettingsTextWidths {
   int CheckBoxGlyph = 0;  // the box and the gap before the caption
   int AutoSave = 0, Suppress = 0, Startup = 0;
-  int ComboChrome = 0;  // frame, button and the edit field's margins
+  int ComboChrome = 0;                    // frame, button and the edit field's margins
   int HotKeyChoice = 0, DelayChoice = 0;  // the widest choice of each list
   int HotKeyLabel = 0, DelayLabel = 0, TitleLabel = 0, MakerLabel = 0;
 };
