@@ -232,6 +232,7 @@ class TWinControl : public TControl {
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
 
+  // Tab reaches the control in a form with dialog keys.
   bool TabStop = false;
   bool DoubleBuffered = false;
 

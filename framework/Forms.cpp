@@ -142,6 +142,9 @@ void TCustomForm::SetVisible(bool visible) {
   } else {
     const bool was = visible_;
     visible_ = false;
+    // Hiding may move the focus away before the form hears it is no longer active.
+    if (DialogKeys && HandleAllocated() && IsChild(Handle(), GetFocus()))
+      focused_child_ = GetFocus();
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
     if (was) OnHide(this);
   }
@@ -204,6 +207,85 @@ TModalResult TCustomForm::ShowModal() {
   return ModalResult;
 }
 
+namespace {
+
+// The controls Tab can reach, in the order they were made, children after their parent.
+void CollectTabStops(TWinControl& parent, std::vector<TWinControl*>& stops) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    auto* win = dynamic_cast<TWinControl*>(parent.Controls(i));
+    if (!win || !win->HandleAllocated() || !win->Visible()) continue;
+    if (!win->Enabled() || !IsWindowEnabled(win->Handle())) continue;
+    if (win->TabStop) stops.push_back(win);
+    CollectTabStops(*win, stops);
+  }
+}
+
+bool HasTextSelection(HWND wnd) {
+  return wnd && (SendMessageA(wnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL);
+}
+
+}  // namespace
+
+void TCustomForm::FocusControl(TWinControl* control) {
+  // The field left shows no highlighted text; the one entered shows all of it, as
+  // typing then replaces it. The focus may go on to a part of the control.
+  HWND left = GetFocus();
+  if (HasTextSelection(left)) SendMessageA(left, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+  ::SetFocus(control->Handle());
+  HWND entered = GetFocus();
+  if (HasTextSelection(entered)) SendMessageA(entered, EM_SETSEL, 0, -1);
+  // From the keyboard, so focus marks show from now on.
+  SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+void TCustomForm::SelectNext(bool forward) {
+  std::vector<TWinControl*> stops;
+  CollectTabStops(*this, stops);
+  if (stops.empty()) return;
+  // The focus may be in a part of a control (the edit field of a combo box).
+  HWND focus = GetFocus();
+  auto at = std::find_if(stops.begin(), stops.end(), [focus](TWinControl* c) {
+    return c->Handle() == focus || IsChild(c->Handle(), focus);
+  });
+  size_t next = 0;
+  if (at == stops.end())
+    next = forward ? 0 : stops.size() - 1;
+  else
+    next =
+        (static_cast<size_t>(at - stops.begin()) + (forward ? 1 : stops.size() - 1)) % stops.size();
+  FocusControl(stops[next]);
+}
+
+bool TCustomForm::DialogKey(const MSG& msg) {
+  if (!DialogKeys || msg.message != WM_KEYDOWN) return false;
+  if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  // A control that wants the key has it: an open drop-down list closes on Enter or Esc.
+  const LRESULT wants =
+      SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  if (msg.wParam == VK_TAB) {
+    if (wants & DLGC_WANTTAB) return false;
+    SelectNext(GetKeyState(VK_SHIFT) >= 0);
+  } else if (msg.wParam == VK_ESCAPE) {
+    Close();
+  } else if (DefaultControl && DefaultControl->Enabled()) {
+    DefaultControl->Click();
+  }
+  return true;
+}
+
+void TCustomForm::RestoreFocus() {
+  HWND wnd = Handle();
+  if (focused_child_ && IsChild(wnd, focused_child_) && IsWindowEnabled(focused_child_)) {
+    ::SetFocus(focused_child_);
+    return;
+  }
+  std::vector<TWinControl*> stops;
+  CollectTabStops(*this, stops);
+  if (!stops.empty()) ::SetFocus(stops.front()->Handle());
+}
+
 void TCustomForm::Activate() { OnActivate(this); }
 void TCustomForm::Deactivate() { OnDeactivate(this); }
 
@@ -214,9 +296,11 @@ void TCustomForm::WndProc(TMessage& m) {
         active_ = true;
         if (Application) Application->NotifyActivation(true);
         DefaultHandler(m);
+        if (DialogKeys) RestoreFocus();
         Activate();
       } else {
         active_ = false;
+        if (DialogKeys && IsChild(Handle(), GetFocus())) focused_child_ = GetFocus();
         DefaultHandler(m);
         Deactivate();
       }
@@ -374,10 +458,19 @@ void TApplication::Run() {
   while (!terminated_) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got <= 0) break;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    Dispatch(msg);
   }
   terminated_ = true;
+}
+
+void TApplication::Dispatch(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.hwnd) {
+    auto* form =
+        dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    if (form && form->DialogKey(msg)) return;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
 }
 
 void TApplication::Terminate() {
@@ -393,8 +486,7 @@ bool TApplication::HandleMessage() {
     terminated_ = true;
     return true;
   }
-  TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  Dispatch(msg);
   return true;
 }
 

@@ -30,6 +30,16 @@ class TCustomForm : public TWinControl {
   TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
   TPosition Position = TPosition::poDesigned;
   bool KeyPreview = false;
+  // Keys as in a dialog box: Tab and Shift+Tab move among the tab stops in the order
+  // the controls were made, Enter clicks DefaultControl, Esc closes the form as
+  // cancelled; the arrow keys stay with the control that has the focus. The focus
+  // goes back to the control that last had it whenever the form is activated.
+  bool DialogKeys = false;
+  TControl* DefaultControl = nullptr;
+  // The message loop offers every key press here first; true when it was a dialog key.
+  bool DialogKey(const MSG& msg);
+  // Moves the focus to the next (previous) tab stop, as Tab (Shift+Tab) does.
+  void SelectNext(bool forward);
   // The form's menu bar, or null.
   TMainMenu* Menu() const { return menu_; }
   void SetMenu(TMainMenu* menu);
@@ -79,9 +89,13 @@ class TCustomForm : public TWinControl {
 
  private:
   void PlaceOnScreen();
+  // Gives the focus back to the control that had it, else to the first tab stop.
+  void RestoreFocus();
+  void FocusControl(TWinControl* control);
   TMainMenu* menu_ = nullptr;
   bool active_ = false;
   bool placed_ = false;
+  HWND focused_child_ = nullptr;
   bool destroying_done_ = false;
   int modal_depth_ = 0;
 };
@@ -189,6 +203,8 @@ class TApplication : public TComponent, public THintHost {
 
  private:
   void AppWndProc(TMessage& m);
+  // Translates and dispatches a message, through the dialog keys of a form that has them.
+  void Dispatch(MSG& msg);
   std::vector<std::string> deferred_errors_;
 
   TUtilityWindow window_;

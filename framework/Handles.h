@@ -52,6 +52,9 @@ struct MemoryDcTraits {
 struct KernelObjectTraits {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
+struct RegKeyTraits {
+  static void Close(HKEY h) { RegCloseKey(h); }
+};
 
 using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits>;
@@ -64,6 +67,7 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 // Mutexes, events, file mappings: null means none.
 using UniqueKernelObject = UniqueHandle<HANDLE, KernelObjectTraits>;
+using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 
 // Runs a function when the scope ends, however it ends.
 template <class F>

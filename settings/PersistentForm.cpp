@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/Dialogs.h"
+#include "framework/Handles.h"
 #include "framework/IniFiles.h"
 #include "framework/SysUtils.h"
 #include "framework/TypInfo.h"
@@ -42,9 +43,6 @@ class TIniFormStore : public TFormStore {
 class TRegistryFormStore : public TFormStore {
  public:
   TRegistryFormStore(HKEY key, std::string path) : key_(key), path_(std::move(path)) {}
-  ~TRegistryFormStore() override { RegCloseKey(key_); }
-  TRegistryFormStore(const TRegistryFormStore&) = delete;
-  TRegistryFormStore& operator=(const TRegistryFormStore&) = delete;
 
   // Null when the key cannot be opened (for reading: when it does not exist yet).
   static std::unique_ptr<TFormStore> Open(const std::string& path, bool create) {
@@ -61,7 +59,7 @@ class TRegistryFormStore : public TFormStore {
 
   int ReadInteger(const std::string& name, int fallback) override {
     DWORD type = 0, value = 0, size = sizeof(value);
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
                          &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value))
       return fallback;
@@ -69,23 +67,24 @@ class TRegistryFormStore : public TFormStore {
   }
   std::string ReadString(const std::string& name, const std::string& fallback) override {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
       return fallback;
     std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
       return fallback;
     // The stored terminator, if any, is not part of the text.
     return std::string(buffer.data());
   }
   void WriteInteger(const std::string& name, int value) override {
     const DWORD data = static_cast<DWORD>(value);
-    Check(RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                         sizeof(data)));
+    Check(RegSetValueExA(key_.get(), name.c_str(), 0, REG_DWORD,
+                         reinterpret_cast<const BYTE*>(&data), sizeof(data)));
   }
   void WriteString(const std::string& name, const std::string& value) override {
-    Check(RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
+    Check(RegSetValueExA(key_.get(), name.c_str(), 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>(value.size() + 1)));
   }
@@ -95,7 +94,7 @@ class TRegistryFormStore : public TFormStore {
     if (rc != ERROR_SUCCESS) throw EInOutError(MsgUnableToWrite("HKEY_CURRENT_USER\\" + path_));
   }
 
-  HKEY key_;
+  UniqueRegKey key_;
   std::string path_;
 };
 
@@ -120,6 +119,7 @@ void ForEachKeptProperty(const TPersistentForm& form, Visit visit) {
   // By index, re-reading the count: a setter's click handler may add or free components.
   for (int i = 0; i < form.ComponentCount(); ++i) {
     TComponent* component = form.Components(i);
+    if (!form.KeepsValuesOf(*component)) continue;
     for (const TPropInfo* prop : GetPropList(component)) {
       if (IsCandidateKind(prop->Kind) &&
           form.IsPersistentProperty(component->ClassName(), prop->Name))

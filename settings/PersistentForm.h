@@ -66,6 +66,9 @@ class TPersistentForm : public TForm {
   virtual void LoadComponentValues();
   virtual bool IsPersistentProperty(const std::string& className,
                                     const std::string& propName) const;
+  // Whether a component's values are kept at all; a descendant says no for a
+  // control whose value lives elsewhere.
+  virtual bool KeepsValuesOf(const TComponent&) const { return true; }
   // Adds the default names "Text", "Checked", "Position", "InitialDir", "FileName".
   // Runs before the design is loaded; a descendant may add names, set StoreName or
   // clear UseIniFile.

@@ -1,8 +1,12 @@
 #include "settings/SettingsDialog.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "framework/Dialogs.h"
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRules.h"
 
 namespace qv {
@@ -42,9 +46,16 @@ TVerivorButton* MakeButton(TSettingsDialog* form, const char* name, int left, in
 
 }  // namespace
 
-TSettingsDialog::TSettingsDialog(TComponent* owner) : TPersistentForm(owner) {
+TSettingsDialog::TSettingsDialog(TComponent* owner)
+    : TPersistentForm(owner), startup_(Application ? Application->ExeName() : std::string()) {
   SettingsDialog = this;
   LoadPersistentDesign([this] { ApplyFormDesign(); });
+  try {
+    startup_.FollowMove();
+  } catch (const EInOutError&) {
+    // A Run key the user may not write: the box shows what is there.
+  }
+  StartupBox->SetChecked(startup_.On());
 }
 
 TSettingsDialog::~TSettingsDialog() {
@@ -116,9 +127,129 @@ void TSettingsDialog::ApplyFormDesign() {
   SuppressBox->SetHint(kSavingHint);
   SuppressBox->SetShowHint(true);
   SuppressBox->OnClick = TNotifyEvent::Of<&TSettingsDialog::SuppressClick>(this);
+  StartupBox = MakeComponent<TCheckBox>(this, "StartupBox", this);
+  StartupBox->SetCaption("Start with Windows");
+
+  // From the keyboard: a person who does not use the mouse reaches every choice. The
+  // two lists are tab stops too, or the hot key could not be changed without a mouse.
+  DialogKeys = true;
+  DefaultControl = OkButton;
+  for (TWinControl* control : std::initializer_list<TWinControl*>{
+           OkButton, SortButton, HotKeyChoice, PasteDelayChoice, AutoSaveBox, SuppressBox,
+           StartupBox})
+    control->TabStop = true;
+  ok_proc_ = OkButton->WindowProc;
+  OkButton->WindowProc = TWndMethod::Of<&TSettingsDialog::OkButtonKeys>(this);
+  sort_proc_ = SortButton->WindowProc;
+  SortButton->WindowProc = TWndMethod::Of<&TSettingsDialog::SortButtonKeys>(this);
+  FitTexts();
 
   OnCreate = TNotifyEvent::Of<&TSettingsDialog::FormCreate>(this);
   OnActivate = TNotifyEvent::Of<&TSettingsDialog::FormActivate>(this);
+  OnShow = TNotifyEvent::Of<&TSettingsDialog::FormShow>(this);
+}
+
+namespace {
+
+int TextWidth(const TFont& font, const std::string& text) {
+  TBitmap scratch(1, 1);
+  scratch.Canvas().Font().Assign(font);
+  return scratch.Canvas().TextExtent(text).cx;
+}
+
+int WidestChoice(TComboBox& box) {
+  int widest = TextWidth(box.Font(), box.Text());
+  for (int i = 0; i < box.Items().Count(); ++i)
+    widest = std::max(widest, TextWidth(box.Font(), box.Items().Get(i)));
+  return widest;
+}
+
+}  // namespace
+
+void TSettingsDialog::FitTexts() {
+  TSettingsTextWidths w;
+  w.CheckBoxGlyph = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+  w.AutoSave = TextWidth(AutoSaveBox->Font(), AutoSaveBox->Caption());
+  w.Suppress = TextWidth(SuppressBox->Font(), SuppressBox->Caption());
+  w.Startup = TextWidth(StartupBox->Font(), StartupBox->Caption());
+  // The drop-down button, the sunken frame, and a little room either side of the text.
+  w.ComboChrome = GetSystemMetrics(SM_CXVSCROLL) + 3 * GetSystemMetrics(SM_CXEDGE) + 4;
+  w.HotKeyChoice = WidestChoice(*HotKeyChoice);
+  w.DelayChoice = WidestChoice(*PasteDelayChoice);
+  w.HotKeyLabel = HotKeyLabel->Width();
+  w.DelayLabel = PasteDelayLabel->Width();
+  w.TitleLabel = TitleLabel->Width();
+  w.MakerLabel = MakerLabel->Width();
+  const TSettingsLayout l = FitSettingsTexts(SettingsDesign(), w);
+
+  auto place = [](TControl* control, const TBox& box, bool sized) {
+    control->SetBounds(box.Left, box.Top, sized ? box.Width : control->Width(),
+                       sized ? box.Height : control->Height());
+  };
+  place(TitlePanel, l.TitlePanel, true);
+  place(TitleLabel, l.TitleLabel, false);
+  place(MakerLabel, l.MakerLabel, false);
+  place(AutoSaveBox, l.AutoSave, true);
+  place(SuppressBox, l.Suppress, true);
+  place(StartupBox, l.Startup, true);
+  place(SortButton, l.Sort, true);
+  place(HotKeyLabel, l.HotKeyLabel, false);
+  place(PasteDelayLabel, l.DelayLabel, false);
+  place(HotKeyChoice, l.HotKey, true);
+  place(PasteDelayChoice, l.Delay, true);
+  place(OkButton, l.Ok, true);
+  SetClientSize(l.ClientWidth, l.ClientHeight);
+}
+
+bool TSettingsDialog::KeepsValuesOf(const TComponent& component) const {
+  // Whether the program starts with Windows is the Run key's to say.
+  return &component != StartupBox;
+}
+
+void TSettingsDialog::FormShow(TObject*) {
+  // Another program (or the user, in the system's start-up list) may have changed it.
+  StartupBox->SetChecked(startup_.On());
+  // The arrow keys go on from the choice shown, not from the top of the list.
+  for (TComboBox* box : {HotKeyChoice, PasteDelayChoice}) {
+    const std::string text = box->Text();
+    const LRESULT at =
+        SendMessageA(box->Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    if (at != CB_ERR && box->Items().Get(static_cast<int>(at)) == text)
+      SendMessageA(box->Handle(), CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  }
+}
+
+RECT TSettingsDialog::FocusMark(const TControl& button) {
+  RECT r = button.BoundsRect();
+  InflateRect(&r, 2, 2);
+  return r;
+}
+
+void TSettingsDialog::FlatButtonKeys(TVerivorButton& button, const TWndMethod& inherited,
+                                     TMessage& m) {
+  if (m.Msg == WM_SETFOCUS || m.Msg == WM_KILLFOCUS) {
+    if (HandleAllocated()) {
+      const RECT mark = FocusMark(button);
+      InvalidateRect(Handle(), &mark, TRUE);
+    }
+  } else if (m.Msg == WM_KEYUP && m.WParam == VK_SPACE) {
+    button.Click();
+    m.Result = 0;
+    return;
+  }
+  inherited(m);
+}
+
+void TSettingsDialog::Paint(TCanvas& canvas) {
+  TPersistentForm::Paint(canvas);
+  for (TVerivorButton* button : {OkButton, SortButton}) {
+    if (!button->Focused()) continue;
+    const RECT mark = FocusMark(*button);
+    SetTextColor(canvas.Handle(), RGB(0, 0, 0));
+    SetBkColor(canvas.Handle(), ColorToRGB(Color()));
+    DrawFocusRect(canvas.Handle(), &mark);
+  }
 }
 
 void TSettingsDialog::FormCreate(TObject*) {}
@@ -142,6 +273,8 @@ void TSettingsDialog::OkClick(TObject*) {
     ShowMessage(PasteDelayOutOfRangeMessage(PasteDelayChoice->Text()));
     return;
   }
+  // First of what OK applies: a Run key that refuses the change leaves everything as it was.
+  startup_.Set(StartupBox->Checked());
   if (!TakeHotKey(key)) ShowMessage(HotKeyHeldMessage(keyText));
   paste_delay_ = delay;
   SettingsLink.OnApply(this);

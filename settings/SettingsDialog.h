@@ -8,6 +8,7 @@
 #include "framework/ShortCuts.h"
 #include "look/ButtonComps.h"
 #include "settings/PersistentForm.h"
+#include "settings/StartWithWindows.h"
 
 namespace qv {
 
@@ -41,12 +42,15 @@ class TSettingsDialog : public TPersistentForm {
   TComboBox* PasteDelayChoice;
   TCheckBox* AutoSaveBox;
   TCheckBox* SuppressBox;
+  // Shows whether the Run value starts this exe; OK writes or removes the value.
+  TCheckBox* StartupBox;
 
   void FormCreate(TObject* sender);
   void FormActivate(TObject* sender);
   void OkClick(TObject* sender);
   void SuppressClick(TObject* sender);
   void SortClick(TObject* sender);
+  void FormShow(TObject* sender);
 
   // Makes key the global hot key. When it cannot be held, the key in force before
   // stays, HotKeyChoice shows it again, and the result is false. The same key as
@@ -59,12 +63,24 @@ class TSettingsDialog : public TPersistentForm {
   bool AutoSave() const { return AutoSaveBox->Checked(); }
   bool SuppressSaving() const { return SuppressBox->Checked(); }
 
+  bool KeepsValuesOf(const TComponent& component) const override;
+
  protected:
   void CreateParams(TCreateParams& params) override;
+  void Paint(TCanvas& canvas) override;
 
  private:
   void ApplyFormDesign();
+  void FitTexts();
+  // The flat buttons paint every pixel of their own: Space presses them, and the
+  // dialog draws the focus mark around them.
+  void OkButtonKeys(TMessage& m) { FlatButtonKeys(*OkButton, ok_proc_, m); }
+  void SortButtonKeys(TMessage& m) { FlatButtonKeys(*SortButton, sort_proc_, m); }
+  void FlatButtonKeys(TVerivorButton& button, const TWndMethod& inherited, TMessage& m);
+  static RECT FocusMark(const TControl& button);
   int paste_delay_ = 100;
+  TStartupEntry startup_;
+  TWndMethod ok_proc_, sort_proc_;
 };
 
 extern TSettingsDialog* SettingsDialog;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/SysUtils.h"
+
 namespace qv {
 
 namespace {
@@ -91,6 +93,19 @@ bool IsReachablePlacement(const TScreenRect& window, const std::vector<TScreenRe
     if (w >= need && h > 0) return true;
   }
   return false;
+}
+
+std::string StartupCommand(const std::string& exePath) { return "\"" + exePath + "\""; }
+
+std::string StartupProgram(const std::string& command) {
+  const std::string text = Trim(command);
+  if (text.empty() || text[0] != '"') return text;
+  const size_t close = text.find('"', 1);
+  return text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+}
+
+bool StartsThisExe(const std::string& command, const std::string& exePath) {
+  return !exePath.empty() && SameText(StartupProgram(command), exePath);
 }
 
 }  // namespace qv

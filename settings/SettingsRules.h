@@ -47,6 +47,16 @@ std::string PasteDelayOutOfRangeMessage(const std::string& text);
 // Said once at start about a stored delay that could not be used.
 std::string PasteDelayReplacedMessage(const std::string& text, const TPasteDelayChoice& used);
 
+// Starting with Windows: a value under the user's Run key holds the command line.
+inline constexpr char kStartupValueName[] = "Quorvel Vavad";
+// The exe's full path in quotes, so that a path with spaces stays one program.
+std::string StartupCommand(const std::string& exePath);
+// Whether a Run value starts this exe: its quoted path, or the whole text when it is
+// not quoted, names it (letter case aside, as Windows compares paths).
+bool StartsThisExe(const std::string& command, const std::string& exePath);
+// The program a Run value starts, as StartsThisExe reads it.
+std::string StartupProgram(const std::string& command);
+
 struct TScreenRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
 };

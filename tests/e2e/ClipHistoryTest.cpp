@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -674,6 +675,15 @@ TEST_F(ClipHistory, TheSettingsFileChoosesTheHotKeyAndIsWrittenAtTheEnd) {
   EXPECT_NE(ini.find("CheckBox2.Checked=FALSE"), std::string::npos) << ini;
 }
 
+// A child window by its text.
+HWND FindChild(HWND parent, const std::string& text) {
+  std::vector<HWND> children;
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children)
+    if (WindowText(child) == text) return child;
+  return nullptr;
+}
+
 // The editable box of the Settings dialog's hot-key choice: its left combo box.
 HWND FindHotKeyBox(HWND dialog) {
   std::vector<HWND> children;
@@ -709,11 +719,16 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
   HWND hotKeyBox = FindHotKeyBox(settings);
   ASSERT_TRUE(hotKeyBox);
   SetWindowTextA(hotKeyBox, "F9");
-  // The dialog puts the pointer at its outer corner moved by the OK button's place
-  // (71, 136) and by 64, 40 more.
+  // The dialog puts the pointer at its outer corner moved by the OK button's place in
+  // its client area ((71, 136) with the fonts of Windows) and by 64, 40 more.
+  HWND ok = FindChild(settings, "OK");
+  ASSERT_TRUE(ok);
   const RECT box = ScreenRect(settings);
-  ASSERT_TRUE(PointerReaches(box.left + 135, box.top + 176, "the pointer on OK"));
-  ASSERT_TRUE(Click(box.left + 135, box.top + 176));
+  POINT okAt{0, 0};
+  MapWindowPoints(ok, settings, &okAt, 1);
+  const POINT pointer{box.left + okAt.x + 64, box.top + okAt.y + 40};
+  ASSERT_TRUE(PointerReaches(pointer.x, pointer.y, "the pointer on OK"));
+  ASSERT_TRUE(Click(pointer.x, pointer.y));
   ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(settings); }, "the dialog to close"));
   EXPECT_FALSE(FindDialog(kAppTitle, program.ProcessId()));
 
@@ -728,6 +743,154 @@ TEST_F(ClipHistory, AHotKeyHeldByAnotherProgramIsReportedAndSettingsChoosesAnoth
   EXPECT_EQ(program.Close(), 0u);
   const std::string ini = folder.ReadFile("qvavad.ini").value_or("");
   EXPECT_NE(ini.find("ComboBox1.Text=F9"), std::string::npos) << ini;
+}
+
+// The Settings dialog, opened from the tray menu, in front.
+HWND OpenSettings(Program& program) {
+  PickTrayMenuItem(program, 1);  // "Settings..."
+  HWND settings = program.WaitForWindow("", "Settings");
+  if (!settings ||
+      !Eventually([&] { return GetForegroundWindow() == settings; }, "the dialog in front"))
+    return nullptr;
+  return settings;
+}
+
+bool HasFocusIn(HWND control) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) &&
+         (info.hwndFocus == control || IsChild(control, info.hwndFocus));
+}
+
+TEST_F(ClipHistory, WithoutAMouseSettingsChoosesAnotherHotKeyThatWorksAtOnce) {
+  StartWithFiles("newest" + kMarker + "0000100000001\r\n",
+                 "/:hdr:\\0000100000001\r\nnewest\r\n/:tlr:\\0000100000001\r\n");
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  HWND settings = OpenSettings(program);
+  ASSERT_TRUE(settings);
+  HWND hotKeyBox = FindHotKeyBox(settings);
+  ASSERT_TRUE(hotKeyBox);
+  // OK has the focus first; the next tab stop is the hot-key box, where Down picks the
+  // next choice.
+  ASSERT_TRUE(PressKey(VK_TAB));
+  ASSERT_TRUE(Eventually([&] { return HasFocusIn(hotKeyBox); }, "the focus in the hot-key box"));
+  ASSERT_TRUE(PressKey(VK_DOWN));
+  ASSERT_TRUE(Eventually([&] { return WindowText(hotKeyBox) == "Ctrl+Shift+Down"; },
+                         "the next choice"));
+  ASSERT_TRUE(PressKey(VK_RETURN));
+  ASSERT_TRUE(Eventually([&] { return !IsWindowVisible(settings); }, "the dialog to close"));
+
+  TargetWindow target;
+  ASSERT_TRUE(target.BringToFront());
+  ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kShift));
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window"));
+  ASSERT_TRUE(PressKey('1'));
+  EXPECT_TRUE(Eventually([&] { return target.Text() == "newest"; }, "the paste"))
+      << "target holds: " << target.Text();
+
+  EXPECT_EQ(program.Close(), 0u);
+  const std::string ini = folder.ReadFile("qvavad.ini").value_or("");
+  EXPECT_NE(ini.find("ComboBox1.Text=Ctrl+Shift+Down"), std::string::npos) << ini;
+}
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::optional<std::string> RunValue() {
+  char value[1024] = {0};
+  DWORD size = sizeof value;
+  if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Quorvel Vavad", RRF_RT_REG_SZ, nullptr, value,
+                   &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return std::string(value);
+}
+
+// Every caption and every choice of the dialog fits the control that shows it.
+void ExpectTextsFit(HWND dialog) {
+  std::vector<HWND> children;
+  EnumChildWindows(dialog, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  // The dialog's font, "MS Sans Serif" 8 point, as this machine renders it (a font
+  // handle of another process cannot be used here).
+  HDC dc = GetDC(dialog);
+  HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH, "MS Sans Serif");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  auto extent = [&](const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  int boxes = 0, lists = 0;
+  for (HWND child : children) {
+    RECT client;
+    GetClientRect(child, &client);
+    if (lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) {
+      ++boxes;
+      const std::string text = WindowText(child);
+      // The box, the gap the system leaves after it, and the caption.
+      EXPECT_LE(GetSystemMetrics(SM_CXMENUCHECK) + 4 + extent(text), client.right) << text;
+    } else if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") == 0) {
+      ++lists;
+      HWND edit = FindWindowExA(child, nullptr, "Edit", nullptr);
+      ASSERT_TRUE(edit);
+      GetClientRect(edit, &client);
+      const int count = static_cast<int>(SendMessageA(child, CB_GETCOUNT, 0, 0));
+      for (int i = 0; i < count; ++i) {
+        char item[64] = {0};
+        SendMessageA(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        EXPECT_LE(extent(item), client.right) << item;
+      }
+    }
+    // Nothing reaches past the dialog's client area by more than the design does.
+    RECT inDialog = ScreenRect(child), dialogClient;
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&inDialog), 2);
+    GetClientRect(dialog, &dialogClient);
+    if (GetParent(child) == dialog) {
+      EXPECT_LE(inDialog.right, dialogClient.right + 3) << WindowText(child);
+    }
+  }
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  ReleaseDC(dialog, dc);
+  EXPECT_EQ(boxes, 3);
+  EXPECT_EQ(lists, 2);
+}
+
+TEST_F(ClipHistory, StartWithWindowsWritesTheRunValueAndTheBoxReadsItBack) {
+  struct RemoveAtEnd {
+    ~RemoveAtEnd() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Quorvel Vavad"); }
+  } removeAtEnd;
+  ASSERT_FALSE(RunValue());
+  StartWithFiles("", "");
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  HWND settings = OpenSettings(program);
+  ASSERT_TRUE(settings);
+  ExpectTextsFit(settings);
+  HWND startBox = FindChild(settings, "Start with Windows");
+  ASSERT_TRUE(startBox);
+  EXPECT_EQ(SendMessageA(startBox, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  // Back from OK, the box is the last tab stop.
+  ASSERT_TRUE(PressKey(VK_TAB, kShift));
+  ASSERT_TRUE(Eventually([&] { return HasFocusIn(startBox); }, "the focus on the box"));
+  ASSERT_TRUE(PressKey(VK_SPACE));
+  ASSERT_TRUE(Eventually([&] { return SendMessageA(startBox, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                         "the box checked"));
+  EXPECT_FALSE(RunValue());  // not before OK
+  ASSERT_TRUE(PressKey(VK_RETURN));
+  ASSERT_TRUE(Eventually([&] { return RunValue().has_value(); }, "the Run value"));
+  EXPECT_EQ(lstrcmpiA(RunValue()->c_str(), ("\"" + program.ExePath() + "\"").c_str()), 0)
+      << *RunValue();
+
+  // Shown again, the box says so; unchecked and OK, the value goes.
+  settings = OpenSettings(program);
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(SendMessageA(startBox, BM_GETCHECK, 0, 0), BST_CHECKED);
+  ASSERT_TRUE(Eventually([&] { return HasFocusIn(startBox); }, "the focus back on the box"));
+  ASSERT_TRUE(PressKey(VK_SPACE));
+  ASSERT_TRUE(PressKey(VK_RETURN));
+  ASSERT_TRUE(Eventually([&] { return !RunValue().has_value(); }, "the Run value removed"));
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(folder.ReadFile("qvavad.ini").value_or("").find("Startup"), std::string::npos);
 }
 
 // qvclips.exe beside the program, run from another folder on the files the program wrote.

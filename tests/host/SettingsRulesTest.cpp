@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/ShortCuts.h"
+#include "settings/SettingsLayout.h"
 #include "settings/SettingsRules.h"
 
 namespace qv {
@@ -62,6 +63,74 @@ TEST(SettingsRules, APlaceIsReachableWhileEnoughOfItsTopStripIsOnAMonitor) {
   EXPECT_FALSE(IsReachablePlacement(at(100, -20), two));   // the caption above the screen
   EXPECT_FALSE(IsReachablePlacement(at(100, 100), {}));
   EXPECT_FALSE(IsReachablePlacement({100, 100, 100, 300}, two));  // no width at all
+}
+
+TEST(SettingsRules, TheRunValueQuotesTheExeAndIsReadBackWithOrWithoutQuotes) {
+  const std::string exe = "C:\\Program Files\\Quorvel\\qvavad.exe";
+  EXPECT_EQ(StartupCommand(exe), "\"C:\\Program Files\\Quorvel\\qvavad.exe\"");
+  EXPECT_TRUE(StartsThisExe(StartupCommand(exe), exe));
+  EXPECT_TRUE(StartsThisExe("  \"c:\\program files\\quorvel\\QVAVAD.EXE\" /min", exe));
+  EXPECT_TRUE(StartsThisExe(exe, exe));  // written unquoted by hand
+  EXPECT_FALSE(StartsThisExe("\"C:\\Other\\qvavad.exe\"", exe));
+  EXPECT_FALSE(StartsThisExe("\"C:\\Program Files\\Quorvel\\qvavad.exe.bak\"", exe));
+  EXPECT_FALSE(StartsThisExe("", exe));
+  EXPECT_FALSE(StartsThisExe("\"\"", ""));
+  EXPECT_EQ(StartupProgram("\"C:\\a b\\q.exe"), "C:\\a b\\q.exe");  // no closing quote
+}
+
+// Widths of texts as the fonts of Windows give them: every one fits its control.
+TSettingsTextWidths FittingWidths() {
+  TSettingsTextWidths w;
+  w.CheckBoxGlyph = 17;
+  w.AutoSave = 200, w.Suppress = 138, w.Startup = 95;
+  w.ComboChrome = 27;
+  w.HotKeyChoice = 75, w.DelayChoice = 25;
+  w.HotKeyLabel = 95, w.DelayLabel = 60, w.TitleLabel = 60, w.MakerLabel = 110;
+  return w;
+}
+
+TEST(SettingsRules, TextsThatFitLeaveTheDesignAsItIs) {
+  const TSettingsLayout design = SettingsDesign();
+  TSettingsLayout expected = design;
+  const TSettingsTextWidths w = FittingWidths();
+  expected.HotKeyLabel.Width = w.HotKeyLabel;
+  expected.DelayLabel.Width = w.DelayLabel;
+  expected.TitleLabel.Width = w.TitleLabel;
+  expected.MakerLabel.Width = w.MakerLabel;
+  EXPECT_EQ(FitSettingsTexts(design, w), expected);
+  // The start-up box sits below all the rest, which stays where it was.
+  EXPECT_EQ(design.ClientWidth, 228);
+  EXPECT_GE(design.Startup.Top, design.Ok.Top + design.Ok.Height);
+  EXPECT_GE(design.ClientHeight, design.Startup.Top + design.Startup.Height);
+}
+
+TEST(SettingsRules, WiderTextsWidenTheirControlsAndMoveOnlyWhatTheyWouldCover) {
+  const TSettingsLayout design = SettingsDesign();
+  TSettingsTextWidths w = FittingWidths();
+  // As a wider font measures them.
+  w.AutoSave = 245, w.Suppress = 169, w.Startup = 108;
+  w.HotKeyChoice = 92, w.HotKeyLabel = 111;
+  const TSettingsLayout l = FitSettingsTexts(design, w);
+  for (const auto& [box, text] : {std::pair{l.AutoSave, w.AutoSave},
+                                  std::pair{l.Suppress, w.Suppress},
+                                  std::pair{l.Startup, w.Startup}})
+    EXPECT_GE(box.Width, w.CheckBoxGlyph + text);
+  EXPECT_GE(l.HotKey.Width, w.ComboChrome + w.HotKeyChoice);
+  // Neighbours keep the design's gaps; the delay column moves as one.
+  EXPECT_EQ(l.Sort.Left - l.Suppress.Right(), design.Sort.Left - design.Suppress.Right());
+  EXPECT_EQ(l.Delay.Left - l.HotKey.Right(), design.Delay.Left - design.HotKey.Right());
+  EXPECT_EQ(l.DelayLabel.Left, l.Delay.Left);
+  EXPECT_GT(l.DelayLabel.Left, l.HotKeyLabel.Right());
+  // The dialog holds them all, a margin beside the widest.
+  EXPECT_EQ(l.ClientWidth, l.AutoSave.Right() + 5);
+  EXPECT_GE(l.ClientWidth, l.Delay.Right() + design.ClientWidth - design.Delay.Right());
+  EXPECT_EQ(l.ClientWidth - l.TitlePanel.Right(), design.ClientWidth - design.TitlePanel.Right());
+  // OK stays in the middle; nothing moves up or down.
+  EXPECT_EQ(l.Ok.Left, design.Ok.Left + (l.ClientWidth - design.ClientWidth) / 2);
+  for (const auto& [now, was] : {std::pair{l.Ok, design.Ok}, std::pair{l.Sort, design.Sort},
+                                 std::pair{l.Startup, design.Startup}})
+    EXPECT_EQ(now.Top, was.Top);
+  EXPECT_EQ(l.ClientHeight, design.ClientHeight);
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
 #include "settings/SettingsDialog.h"
+#include "framework/Registry.h"
 #include "settings/SettingsRules.h"
+#include "settings/StartWithWindows.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -17,8 +20,42 @@ namespace {
 // What the auto-save box promises: "every 5 minutes".
 constexpr unsigned kFiveMinutes = 5 * 60 * 1000;
 
+// The Run value lives under a key of the tests' own, removed at the end.
+constexpr char kTestRoot[] = "Software\\QvSettingsTest";
+constexpr char kTestRunKey[] = "Software\\QvSettingsTest\\Run";
+
 class Settings : public test::MainWindowFixture {
  protected:
+  void SetUp() override {
+    test::MainWindowFixture::SetUp();
+    saved_run_key_ = StartupRunKey;
+    StartupRunKey = kTestRunKey;
+  }
+  void TearDown() override {
+    test::MainWindowFixture::TearDown();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
+    StartupRunKey = saved_run_key_;
+  }
+  std::optional<std::string> RunValue() {
+    return ReadUserRegString(kTestRunKey, kStartupValueName);
+  }
+  std::string Exe() { return folder.File("qvavad.exe"); }
+  // A key press as the message loop gets it, at the control that has the focus.
+  void Press(WORD key, bool shift = false) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE shiftWas = keys[VK_SHIFT];
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+    app->ProcessMessages();
+    keys[VK_SHIFT] = shiftWas;
+    SetKeyboardState(keys);
+  }
+  bool HasFocus(TWinControl* control) {
+    return GetFocus() == control->Handle() || IsChild(control->Handle(), GetFocus());
+  }
+  std::string saved_run_key_;
   void StartBoth(const std::string& ini = "") {
     if (!ini.empty()) folder.Write("qvavad.ini", ini);
     folder.Write("Lb1.qvl", "");
@@ -293,6 +330,103 @@ TEST_F(Settings, TheEndOfTheProgramWritesExactlyTheDialogsKeys) {
                           "CheckBox2.Checked=FALSE"})
     EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '='), 8) << ini;
+}
+
+TEST_F(Settings, TabGoesThroughTheControlsInDesignOrderEnterIsOkAndEscAppliesNothing) {
+  StartBoth();
+  FirstActivation();
+  dialog->Show();
+  app->ProcessMessages();
+  ASSERT_TRUE(HasFocus(dialog->OkButton));
+  // Sort is left out while it does nothing.
+  const std::vector<TWinControl*> order{dialog->HotKeyChoice, dialog->PasteDelayChoice,
+                                        dialog->AutoSaveBox,  dialog->SuppressBox,
+                                        dialog->StartupBox,   dialog->OkButton};
+  for (TWinControl* control : order) {
+    Press(VK_TAB);
+    EXPECT_TRUE(HasFocus(control)) << control->Name();
+  }
+  for (auto it = order.rbegin() + 1; it != order.rend(); ++it) {
+    Press(VK_TAB, true);
+    EXPECT_TRUE(HasFocus(*it)) << (*it)->Name();
+  }
+  dialog->SuppressBox->SetChecked(true);  // Sort works now, and the auto-save box does not
+  dialog->OkButton->SetFocus();
+  Press(VK_TAB);
+  EXPECT_TRUE(HasFocus(dialog->SortButton));
+  Press(VK_TAB, true);
+  Press(VK_TAB, true);
+  EXPECT_TRUE(HasFocus(dialog->StartupBox));
+  Press(VK_TAB, true);
+  EXPECT_TRUE(HasFocus(dialog->SuppressBox));
+  Press(VK_TAB, true);
+  EXPECT_TRUE(HasFocus(dialog->PasteDelayChoice));
+  dialog->SuppressBox->SetChecked(false);
+
+  // Esc: the dialog goes and nothing it shows is applied.
+  dialog->HotKeyChoice->SetText("F11");
+  dialog->StartupBox->SetChecked(true);
+  Press(VK_ESCAPE);
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
+  EXPECT_FALSE(RunValue());
+
+  // Enter in the hot-key box is OK; the focus comes back where it was.
+  dialog->Show();
+  app->ProcessMessages();
+  EXPECT_FALSE(dialog->StartupBox->Checked());  // read again from the registry
+  dialog->HotKeyChoice->SetFocus();
+  dialog->Hide();
+  app->ProcessMessages();
+  dialog->Show();
+  test::PumpUntil([&] { return GetActiveWindow() == dialog->Handle(); });
+  ASSERT_TRUE(HasFocus(dialog->HotKeyChoice));
+  dialog->HotKeyChoice->SetText("F12");
+  Press(VK_RETURN);
+  EXPECT_EQ(form->HotKey->Key(), VK_F12);
+  EXPECT_EQ(dialog->ModalResult, TModalResult::mrOk);
+  EXPECT_FALSE(dialog->Visible());
+}
+
+TEST_F(Settings, OkWritesTheRunValueTheBoxReadsItBackAndOkRemovesOnlyItsOwn) {
+  StartBoth();
+  EXPECT_FALSE(dialog->StartupBox->Checked());
+  dialog->StartupBox->SetChecked(true);
+  dialog->OkClick(nullptr);
+  EXPECT_EQ(RunValue(), "\"" + Exe() + "\"");
+  dialog->StartupBox->SetChecked(false);
+  dialog->Show();
+  EXPECT_TRUE(dialog->StartupBox->Checked());
+  dialog->Hide();
+
+  // Another copy's value: the box says no, and OK leaves the value to that copy.
+  const std::string other = "\"" + folder.File("Lb1.qvl") + "\"";
+  WriteUserRegString(kTestRunKey, kStartupValueName, other);
+  dialog->Show();
+  EXPECT_FALSE(dialog->StartupBox->Checked());
+  dialog->OkClick(nullptr);
+  EXPECT_EQ(RunValue(), other);
+
+  WriteUserRegString(kTestRunKey, kStartupValueName, "\"" + Exe() + "\"");
+  dialog->Show();
+  dialog->StartupBox->SetChecked(false);
+  dialog->OkClick(nullptr);
+  EXPECT_FALSE(RunValue());
+  app.reset();
+  // Not a value of the ini file: the registry alone says it.
+  EXPECT_EQ(folder.Read("qvavad.ini").value_or("").find("Startup"), std::string::npos);
+}
+
+TEST_F(Settings, AtStartTheValueOfAMovedExeStartsThisOneAndAnotherCopysIsLeft) {
+  WriteUserRegString(kTestRunKey, kStartupValueName, "\"" + folder.File("gone\\qvavad.exe") + "\"");
+  StartBoth();
+  EXPECT_EQ(RunValue(), "\"" + Exe() + "\"");
+  EXPECT_TRUE(dialog->StartupBox->Checked());
+
+  const std::string other = "\"" + folder.File("Lb1.qvl") + "\"";
+  WriteUserRegString(kTestRunKey, kStartupValueName, other);
+  TStartupEntry(Exe()).FollowMove();
+  EXPECT_EQ(RunValue(), other);
 }
 
 }  // namespace
