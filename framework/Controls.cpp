@@ -143,6 +143,15 @@ void TControl::SetColor(TColor color) {
   Invalidate();
 }
 
+void TControl::ChangeScale(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi_) return;
+  const int old = dpi_;
+  dpi_ = newDpi;
+  const auto scale = [&](int v) { return MulDiv(v, newDpi, old); };
+  font_.SetHeight(scale(font_.Height()));
+  SetBounds(scale(left_), scale(top_), scale(width_), scale(height_));
+}
+
 void TControl::SetCaption(const std::string& text) {
   caption_ = text;
   Invalidate();
@@ -351,6 +360,12 @@ void TWinControl::SetEnabled(bool enabled) {
 
 void TWinControl::SetColor(TColor color) {
   TControl::SetColor(color);
+}
+
+void TWinControl::ChangeScale(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi_) return;
+  TControl::ChangeScale(newDpi);
+  for (TControl* child : controls_) child->ChangeScale(newDpi);
 }
 
 void TWinControl::SetCaption(const std::string& text) {

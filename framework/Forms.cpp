@@ -45,6 +45,9 @@ void TCustomForm::BeforeDestruction() {
 void TCustomForm::ApplyDesign(const std::function<void()>& design) {
   BeginLoading();
   design();
+  // Designs are drawn at 96 DPI; the window, made later, starts on the primary
+  // monitor. The after-load steps and OnCreate see the sizes the form will have.
+  ChangeScale(SystemDpi());
   EndLoading();
   // The creation event runs inside the error guard: an error is shown and the
   // rest of the event is skipped, but the form is made.
@@ -64,6 +67,27 @@ void TCustomForm::SetClientSize(int width, int height) {
   CreateParams(p);
   AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
   SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+}
+
+void TCustomForm::ChangeScale(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi_) return;
+  const int old = dpi_;
+  TCreateParams p;
+  CreateParams(p);
+  RECT oldFrame{0, 0, 0, 0}, newFrame{0, 0, 0, 0};
+  AdjustWindowRectForDpi(oldFrame, p.Style, p.ExStyle, old);
+  AdjustWindowRectForDpi(newFrame, p.Style, p.ExStyle, newDpi);
+  RECT client{0, 0, width_ - (oldFrame.right - oldFrame.left),
+              height_ - (oldFrame.bottom - oldFrame.top)};
+  if (HandleAllocated()) GetClientRect(Handle(), &client);
+  dpi_ = newDpi;
+  font_.SetHeight(MulDiv(font_.Height(), newDpi, old));
+  for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(newDpi);
+  // The frame comes from the system at each DPI; only the client area is the design's.
+  SetBounds(left_, top_,
+            MulDiv(client.right - client.left, newDpi, old) + newFrame.right - newFrame.left,
+            MulDiv(client.bottom - client.top, newDpi, old) + newFrame.bottom - newFrame.top);
+  OnDpiChanged(this);
 }
 
 void TCustomForm::CreateParams(TCreateParams& params) {
@@ -92,6 +116,8 @@ void TCustomForm::CreateParams(TCreateParams& params) {
 }
 
 void TCustomForm::WindowCreated() {
+  // Made on another monitor than the primary one: laid out for that one.
+  ChangeScale(WindowDpi(Handle()));
   if (menu_) menu_->Rebuild();
 }
 
@@ -225,6 +251,16 @@ void TCustomForm::WndProc(TMessage& m) {
       DefaultHandler(m);
       if (Application) Application->NotifyActivation(m.WParam != 0);
       return;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI: everything is laid out again, and the
+      // window takes the place the system suggests, which keeps it under the pointer.
+      const RECT suggested = *reinterpret_cast<const RECT*>(m.LParam);
+      ChangeScale(LOWORD(m.WParam));
+      SetBounds(suggested.left, suggested.top, suggested.right - suggested.left,
+                suggested.bottom - suggested.top);
+      m.Result = 0;
+      return;
+    }
     case WM_CLOSE:
       Close();
       m.Result = 0;
@@ -281,12 +317,12 @@ void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) 
     scratch.Canvas().Font().Assign(font_);
     scratch.Canvas().DrawText(Utf8ToWide(text), r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
   }
-  const int width = r.right + 8, height = r.bottom + 6;
+  const int width = r.right + ScaleValue(8), height = r.bottom + ScaleValue(6);
   RECT work{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   int x = at.x, y = at.y;
   if (x + width > work.right) x = work.right - width;
-  if (y + height > work.bottom) y = at.y - height - 24;
+  if (y + height > work.bottom) y = at.y - height - ScaleValue(24);
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
   SetBounds(x, y, width, height);
@@ -309,7 +345,7 @@ void THintWindow::Paint(TCanvas& canvas) {
   canvas.FillRect(r);
   canvas.Font().SetColor(clInfoText);
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
-  InflateRect(&r, -3, -2);
+  InflateRect(&r, -ScaleValue(3), -ScaleValue(2));
   canvas.DrawText(Utf8ToWide(text_), r, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
@@ -469,8 +505,10 @@ void TApplication::ShowPendingHint() {
   const std::string text = ShortHint(hint_control_->Hint());
   if (text.empty()) return;
   if (!hint_window_) hint_window_ = new THintWindow(this);
+  // The hint is read at the DPI of the control it is about.
+  hint_window_->ChangeScale(hint_control_->Dpi());
   POINT at = CursorPosition();
-  at.y += 20;
+  at.y += hint_control_->ScaleValue(20);
   RECT control;
   if (hint_control_->HintBesideControl && WindowOf(hint_control_) &&
       GetWindowRect(WindowOf(hint_control_), &control))

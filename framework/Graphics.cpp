@@ -282,6 +282,19 @@ void TCanvas::StretchDraw(const RECT& rect, TBitmap& bitmap) {
              bitmap.Canvas().Handle(), 0, 0, bitmap.Width(), bitmap.Height(), SRCCOPY);
 }
 
+void TCanvas::SmoothStretchDraw(const RECT& rect, TBitmap& bitmap) {
+  if (bitmap.Empty()) return;
+  RequireState();
+  HDC dc = Handle();
+  const int oldMode = SetStretchBltMode(dc, HALFTONE);
+  POINT oldOrigin;
+  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+             bitmap.Canvas().Handle(), 0, 0, bitmap.Width(), bitmap.Height(), SRCCOPY);
+  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  SetStretchBltMode(dc, oldMode);
+}
+
 void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& src) {
   RequireState();
   StretchBlt(Handle(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,

@@ -134,6 +134,9 @@ class TCanvas : public TObject {
   // Draws the bitmap leaving out the pixels of one colour.
   void DrawTransparent(int x, int y, TBitmap& bitmap, COLORREF transparentColor);
   void StretchDraw(const RECT& rect, TBitmap& bitmap);
+  // The same with every target pixel averaged from the source's (pictures drawn
+  // for 96 DPI shown larger), no pixel left out.
+  void SmoothStretchDraw(const RECT& rect, TBitmap& bitmap);
   void CopyRect(const RECT& dest, TCanvas& source, const RECT& src);
   COLORREF Pixel(int x, int y);
   void SetPixel(int x, int y, TColor color);

@@ -120,6 +120,8 @@ class TCustomListBox : public TWinControl {
   void SetStyle(TListBoxStyle style);
   int ItemHeight() const { return item_height_; }
   void SetItemHeight(int height);
+  // The line height grows with the font.
+  void ChangeScale(int newDpi) override;
   bool IntegralHeight() const { return integral_height_; }
   void SetIntegralHeight(bool value);
   // The designs' shorthand for BorderStyle bsNone, read when the window is made.

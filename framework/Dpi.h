@@ -1,0 +1,26 @@
+#pragma once
+// Dots per inch: what the program's designs are drawn for (96) and what the
+// monitors have. The calls that know a monitor's DPI are missing before
+// Windows 10, so they are looked up at run time; without them every window
+// has the system DPI.
+
+#include <windows.h>
+
+namespace qv {
+
+constexpr int kDesignDpi = 96;
+
+// A length of a 96-DPI design at `dpi`, and back.
+inline int ScaleToDpi(int designValue, int dpi) { return MulDiv(designValue, dpi, kDesignDpi); }
+inline int ScaleFromDpi(int value, int dpi) { return MulDiv(value, kDesignDpi, dpi); }
+
+// The DPI of the primary monitor at logon.
+int SystemDpi();
+// The DPI of the monitor a window is on (the system DPI where Windows cannot say).
+int WindowDpi(HWND window);
+// A system metric (SM_CXSMICON...) at a DPI.
+int SystemMetricForDpi(int index, int dpi);
+// The window rectangle around a client rectangle, with frame metrics at a DPI.
+void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
+
+}  // namespace qv
