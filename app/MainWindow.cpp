@@ -257,7 +257,7 @@ std::string TMainWindow::ClipFolder() {
 
 void TMainWindow::FormCreate(TObject*) {
   list_view_ = std::make_unique<TClipListView>(History, *ClipList);
-  SetWidth(249);
+  SetWidth(ScaleValue(249));
   Application->OnDeactivate = TNotifyEvent::Of<&TMainWindow::AppDeactivate>(this);
   Application->HintColor = RGBColor(255, 255, 0);
   Application->HintPause = 1;

@@ -147,9 +147,10 @@ void TControl::ChangeScale(int newDpi) {
   if (newDpi <= 0 || newDpi == dpi_) return;
   const int old = dpi_;
   dpi_ = newDpi;
-  const auto scale = [&](int v) { return MulDiv(v, newDpi, old); };
-  font_.SetHeight(scale(font_.Height()));
-  SetBounds(scale(left_), scale(top_), scale(width_), scale(height_));
+  TDpiLength* l = dpi_lengths_;
+  font_.SetHeight(l[4].Rescale(font_.Height(), old, newDpi));
+  SetBounds(l[0].Rescale(left_, old, newDpi), l[1].Rescale(top_, old, newDpi),
+            l[2].Rescale(width_, old, newDpi), l[3].Rescale(height_, old, newDpi));
 }
 
 void TControl::SetCaption(const std::string& text) {

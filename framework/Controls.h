@@ -186,6 +186,8 @@ class TControl : public TComponent {
   std::string hint_;
   bool show_hint_ = false;
   int dpi_ = kDesignDpi;
+  // Left, top, width, height and font height through DPI changes.
+  TDpiLength dpi_lengths_[5];
 };
 
 // The application's hint window; the forms layer installs it.

@@ -81,12 +81,13 @@ void TCustomForm::ChangeScale(int newDpi) {
               height_ - (oldFrame.bottom - oldFrame.top)};
   if (HandleAllocated()) GetClientRect(Handle(), &client);
   dpi_ = newDpi;
-  font_.SetHeight(MulDiv(font_.Height(), newDpi, old));
+  TDpiLength* l = dpi_lengths_;
+  font_.SetHeight(l[4].Rescale(font_.Height(), old, newDpi));
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(newDpi);
   // The frame comes from the system at each DPI; only the client area is the design's.
   SetBounds(left_, top_,
-            MulDiv(client.right - client.left, newDpi, old) + newFrame.right - newFrame.left,
-            MulDiv(client.bottom - client.top, newDpi, old) + newFrame.bottom - newFrame.top);
+            l[2].Rescale(client.right - client.left, old, newDpi) + newFrame.right - newFrame.left,
+            l[3].Rescale(client.bottom - client.top, old, newDpi) + newFrame.bottom - newFrame.top);
   OnDpiChanged(this);
 }
 

@@ -298,7 +298,7 @@ void TCustomListBox::ChangeScale(int newDpi) {
   TWinControl::ChangeScale(newDpi);
   if (old == dpi_) return;
   // Not through SetItemHeight: the lines keep their window.
-  item_height_ = MulDiv(item_height_, dpi_, old);
+  item_height_ = item_height_dpi_.Rescale(item_height_, old, dpi_);
   ResetItemHeight();
 }
 

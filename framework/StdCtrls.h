@@ -165,6 +165,7 @@ class TCustomListBox : public TWinControl {
   bool sorted_ = false;
   TListBoxStyle style_ = TListBoxStyle::lbStandard;
   int item_height_ = 16;
+  TDpiLength item_height_dpi_;
   bool integral_height_ = false;
   // Where the default drawing of an owner-drawn line starts its text.
   int text_indent_ = 2;
