@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/Dialogs.h"
 #include "framework/Menus.h"
@@ -45,9 +46,10 @@ void TCustomForm::BeforeDestruction() {
 void TCustomForm::ApplyDesign(const std::function<void()>& design) {
   BeginLoading();
   design();
-  // Designs are drawn at 96 DPI; the window, made later, starts on the primary
-  // monitor. The after-load steps and OnCreate see the sizes the form will have.
-  ChangeScale(SystemDpi());
+  // Designs are drawn at 96 DPI: laid out for the monitor of the window when the
+  // design made it already, else for the primary one, where it will start. The
+  // after-load steps and OnCreate see the sizes the form will have.
+  ChangeScale(HandleAllocated() ? WindowDpi(Handle()) : SystemDpi());
   EndLoading();
   // The creation event runs inside the error guard: an error is shown and the
   // rest of the event is skipped, but the form is made.
@@ -63,9 +65,18 @@ void TCustomForm::ApplyDesign(const std::function<void()>& design) {
 
 void TCustomForm::SetClientSize(int width, int height) {
   RECT r{0, 0, width, height};
-  TCreateParams p;
-  CreateParams(p);
-  AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+  if (HandleAllocated()) {
+    // The frame the system drew, which need not be the one it reports for the DPI.
+    RECT window, client;
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    r.right += (window.right - window.left) - client.right;
+    r.bottom += (window.bottom - window.top) - client.bottom;
+  } else {
+    TCreateParams p;
+    CreateParams(p);
+    AdjustWindowRectForDpi(r, p.Style, p.ExStyle, dpi_);
+  }
   SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
 }
 
@@ -74,20 +85,32 @@ void TCustomForm::ChangeScale(int newDpi) {
   const int old = dpi_;
   TCreateParams p;
   CreateParams(p);
-  RECT oldFrame{0, 0, 0, 0}, newFrame{0, 0, 0, 0};
+  RECT oldFrame{0, 0, 0, 0};
   AdjustWindowRectForDpi(oldFrame, p.Style, p.ExStyle, old);
-  AdjustWindowRectForDpi(newFrame, p.Style, p.ExStyle, newDpi);
   RECT client{0, 0, width_ - (oldFrame.right - oldFrame.left),
               height_ - (oldFrame.bottom - oldFrame.top)};
   if (HandleAllocated()) GetClientRect(Handle(), &client);
+  // The controls the client area held (a few pixels over count as held).
+  std::vector<bool> held;
+  for (int i = 0; i < ControlCount(); ++i) {
+    const RECT b = Controls(i)->BoundsRect();
+    held.push_back(b.right <= client.right + 4 && b.bottom <= client.bottom + 4);
+  }
   dpi_ = newDpi;
   TDpiLength* l = dpi_lengths_;
   font_.SetHeight(l[4].Rescale(font_.Height(), old, newDpi));
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(newDpi);
+  int width = l[2].Rescale(client.right - client.left, old, newDpi);
+  int height = l[3].Rescale(client.bottom - client.top, old, newDpi);
+  // Controls that grew with their texts more than the DPI stay inside.
+  for (int i = 0; i < ControlCount(); ++i) {
+    if (!held[i] || !Controls(i)->Visible()) continue;
+    const RECT b = Controls(i)->BoundsRect();
+    width = std::max<int>(width, b.right);
+    height = std::max<int>(height, b.bottom);
+  }
   // The frame comes from the system at each DPI; only the client area is the design's.
-  SetBounds(left_, top_,
-            l[2].Rescale(client.right - client.left, old, newDpi) + newFrame.right - newFrame.left,
-            l[3].Rescale(client.bottom - client.top, old, newDpi) + newFrame.bottom - newFrame.top);
+  SetClientSize(width, height);
   OnDpiChanged(this);
 }
 
@@ -117,8 +140,24 @@ void TCustomForm::CreateParams(TCreateParams& params) {
 }
 
 void TCustomForm::WindowCreated() {
-  // Made on another monitor than the primary one: laid out for that one.
-  ChangeScale(WindowDpi(Handle()));
+  // What the design asked for; the system may draw another frame around it.
+  RECT frame{0, 0, 0, 0};
+  TCreateParams p;
+  CreateParams(p);
+  AdjustWindowRectForDpi(frame, p.Style, p.ExStyle, dpi_);
+  const int clientWidth = width_ - (frame.right - frame.left);
+  const int clientHeight = height_ - (frame.bottom - frame.top);
+  // Made on another monitor than the primary one: laid out for that one. While the
+  // design is still loading, the design's end does it, once every control exists.
+  const int dpi = WindowDpi(Handle());
+  if (!Loading() && dpi != dpi_) {
+    ChangeScale(dpi);
+  } else {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    if (client.right != clientWidth || client.bottom != clientHeight)
+      SetClientSize(clientWidth, clientHeight);
+  }
   if (menu_) menu_->Rebuild();
 }
 
@@ -256,9 +295,14 @@ void TCustomForm::WndProc(TMessage& m) {
       // Moved to a monitor of another DPI: everything is laid out again, and the
       // window takes the place the system suggests, which keeps it under the pointer.
       const RECT suggested = *reinterpret_cast<const RECT*>(m.LParam);
+      m.Result = 0;
+      // Already laid out for it: nothing to take.
+      if (LOWORD(m.WParam) == dpi_) return;
       ChangeScale(LOWORD(m.WParam));
-      SetBounds(suggested.left, suggested.top, suggested.right - suggested.left,
-                suggested.bottom - suggested.top);
+      // No smaller than the layout needs, where texts outgrew the DPI.
+      SetBounds(suggested.left, suggested.top,
+                std::max<int>(suggested.right - suggested.left, width_),
+                std::max<int>(suggested.bottom - suggested.top, height_));
       m.Result = 0;
       return;
     }
