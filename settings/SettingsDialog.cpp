@@ -124,7 +124,8 @@ void TSettingsDialog::ApplyFormDesign() {
 void TSettingsDialog::FormCreate(TObject*) {}
 
 void TSettingsDialog::FormActivate(TObject*) {
-  SetCursorPosition(Left() + OkButton->Left() + ScaleValue(64), Top() + OkButton->Top() + ScaleValue(40));
+  SetCursorPosition(Left() + OkButton->Left() + ScaleValue(64),
+                    Top() + OkButton->Top() + ScaleValue(40));
 }
 
 void TSettingsDialog::OkClick(TObject*) {
