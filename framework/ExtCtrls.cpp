@@ -147,8 +147,8 @@ void TImage::Paint(TCanvas& canvas) {
   if (!picture_.Empty()) {
     if (dpi_ != kDesignDpi && !Transparent) {
       // Pictures are drawn for 96 DPI.
-      canvas.SmoothStretchDraw(RECT{0, 0, ScaleValue(picture_.Width()), ScaleValue(picture_.Height())},
-                               picture_);
+      canvas.SmoothStretchDraw(
+          RECT{0, 0, ScaleValue(picture_.Width()), ScaleValue(picture_.Height())}, picture_);
     } else if (Transparent) {
       TransparentBlt(canvas.Handle(), 0, 0, picture_.Width(), picture_.Height(),
                      picture_.Canvas().Handle(), 0, 0, picture_.Width(), picture_.Height(),

@@ -665,8 +665,8 @@ TMenuPainter::TItemLayout TMenuPainter::LayOutItem(RECT w, bool rtl, bool topLev
     l.text.right = std::min<LONG>(topLevel ? w.right - Scaled(4) : w.right - column,
                                   w.right - iconW - Scaled(8));
   } else {
-    l.text.left = std::max<LONG>(topLevel ? w.left + Scaled(4) : w.left + column,
-                                 w.left + iconW + Scaled(4));
+    l.text.left =
+        std::max<LONG>(topLevel ? w.left + Scaled(4) : w.left + column, w.left + iconW + Scaled(4));
   }
   if (topLevel) {
     if (!hasIcon)

@@ -20,8 +20,8 @@ class LogPixels {
     RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
                     KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
     DWORD size = sizeof old_;
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr,
-                            reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
+                            &size) == ERROR_SUCCESS;
     RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
                    sizeof dpi);
   }
@@ -115,10 +115,12 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
       if (WindowProcessId(wnd) == program.ProcessId() && ClassName(wnd) == "QvUtilWindow")
         PostMessageA(wnd, 0xB054, 0, message);
   }
-  ASSERT_TRUE(Eventually([&] {
-    HWND menu = FindTopWindow("#32768", "", program.ProcessId());
-    return menu && IsWindowVisible(menu);
-  }, "the tray menu"));
+  ASSERT_TRUE(Eventually(
+      [&] {
+        HWND menu = FindTopWindow("#32768", "", program.ProcessId());
+        return menu && IsWindowVisible(menu);
+      },
+      "the tray menu"));
   ASSERT_TRUE(PressKey(VK_DOWN));
   ASSERT_TRUE(PressKey(VK_RETURN));
   HWND settings = program.WaitForWindow("TForm2", "Settings");
