@@ -264,7 +264,7 @@ void TMainWindow::SetClipFolder(std::string folder) { clipFolder = std::move(fol
 
 void TMainWindow::FormCreate(TObject*) {
   list_view_ = std::make_unique<TClipListView>(History, *ClipList);
-  SetWidth(249);
+  SetWidth(ScaleValue(249));
   Application->OnDeactivate = TNotifyEvent::Of<&TMainWindow::AppDeactivate>(this);
   Application->HintColor = RGBColor(255, 255, 0);
   Application->HintPause = 1;

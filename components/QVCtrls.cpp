@@ -357,7 +357,7 @@ TQvCheckListBox::TQvCheckListBox(TComponent* owner) : TQvCustomListBox(owner) {
 // item data, which nothing reads any more.
 TQvCheckListBox::~TQvCheckListBox() = default;
 
-int TQvCheckListBox::StripWidth() const { return check_width_ + 2; }
+int TQvCheckListBox::StripWidth() const { return ScaleValue(check_width_ + 2); }
 
 void TQvCheckListBox::CheckLineIndex(int index) {
   if (index < 0 || index >= Count()) throw EStringListError(MsgListIndexError(index));
@@ -609,9 +609,14 @@ void TQvCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool en
   cellCanvas.FillRect(RECT{0, 0, w, h});
   TransparentBlt(cellCanvas.Handle(), 0, 0, w, h, images.Canvas().Handle(),
                  (cell % kImageColumns) * w, (cell / kImageColumns) * h, w, h, kImageTransparent);
-  const int x = strip.left + (strip.right - strip.left - w) / 2;
-  const int y = strip.top + (strip.bottom - strip.top - h) / 2;
-  BitBlt(Canvas().Handle(), x, y, w, h, cellCanvas.Handle(), 0, 0, SRCCOPY);
+  // The images are drawn for 96 DPI and grow with the list.
+  const int sw = ScaleValue(w), sh = ScaleValue(h);
+  const int x = strip.left + (strip.right - strip.left - sw) / 2;
+  const int y = strip.top + (strip.bottom - strip.top - sh) / 2;
+  if (sw == w && sh == h)
+    BitBlt(Canvas().Handle(), x, y, w, h, cellCanvas.Handle(), 0, 0, SRCCOPY);
+  else
+    Canvas().SmoothStretchDraw(RECT{x, y, x + sw, y + sh}, cell_);
 }
 
 void TQvCheckListBox::InvalidateCheck(int index) {

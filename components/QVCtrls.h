@@ -177,7 +177,7 @@ class TQvCheckListBox : public TQvCustomListBox {
   void DrawLine(const DRAWITEMSTRUCT& item) override;
   void DrawItem(int index, RECT rect, unsigned state) override;
   int ItemWidth(int index) override;
-  int MinimumItemHeight() const override { return check_height_; }
+  int MinimumItemHeight() const override { return ScaleValue(check_height_); }
 
  private:
   friend class TCheckListBoxStrings;

@@ -212,7 +212,10 @@ void TQvTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_QVTRAYICON;
   const TIcon* icon = CurrentIcon();
-  data.hIcon = icon && !icon->Empty() ? icon->Handle() : reinterpret_cast<HICON>(INT_PTR{-1});
+  // The notification area shows small icons at the system DPI.
+  data.hIcon = icon && !icon->Empty()
+                   ? icon->HandleAtSize(SystemMetricForDpi(SM_CXSMICON, SystemDpi()))
+                   : reinterpret_cast<HICON>(INT_PTR{-1});
   const std::string tip = ShortTip(hint_);
   std::memcpy(data.szTip, tip.c_str(), tip.size() + 1);
 }

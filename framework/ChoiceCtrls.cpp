@@ -1,5 +1,7 @@
 #include "framework/ChoiceCtrls.h"
 
+#include <algorithm>
+
 #include "framework/TypInfo.h"
 
 namespace qv {
@@ -93,6 +95,18 @@ WPARAM ButtonState(TCheckBoxState state) {
                                              : BST_UNCHECKED;
 }
 }  // namespace
+
+void TCheckBox::ChangeScale(int newDpi) {
+  TWinControl::ChangeScale(newDpi);
+  if (dpi_ == kDesignDpi || caption_.empty()) return;
+  TBitmap scratch(1, 1);
+  scratch.Canvas().Font().Assign(font_);
+  const SIZE text = scratch.Canvas().TextExtent(caption_);
+  // The box, the gap the system leaves after it, and the focus frame around the text.
+  const int needed = SystemMetricForDpi(SM_CXMENUCHECK, dpi_) + ScaleValue(4) + text.cx + 2;
+  if (needed > width_ || text.cy > height_)
+    SetBounds(left_, top_, std::max<int>(width_, needed), std::max<int>(height_, text.cy));
+}
 
 void TCheckBox::WindowCreated() { SendMessageA(Handle(), BM_SETCHECK, ButtonState(state_), 0); }
 

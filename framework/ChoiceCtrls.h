@@ -53,6 +53,8 @@ class TCheckBox : public TWinControl {
   // Where the caption goes beside the box: right-justify puts it right of the
   // box (the usual), left-justify left of it. Set before the window is made.
   TAlignment Alignment = TAlignment::taRightJustify;
+  // Text does not grow in step with the DPI: the box widens to keep its caption whole.
+  void ChangeScale(int newDpi) override;
 
  protected:
   void CreateParams(TCreateParams& params) override;

@@ -143,6 +143,16 @@ void TControl::SetColor(TColor color) {
   Invalidate();
 }
 
+void TControl::ChangeScale(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi_) return;
+  const int old = dpi_;
+  dpi_ = newDpi;
+  TDpiLength* l = dpi_lengths_;
+  font_.SetHeight(l[4].Rescale(font_.Height(), old, newDpi));
+  SetBounds(l[0].Rescale(left_, old, newDpi), l[1].Rescale(top_, old, newDpi),
+            l[2].Rescale(width_, old, newDpi), l[3].Rescale(height_, old, newDpi));
+}
+
 void TControl::SetCaption(const std::string& text) {
   caption_ = text;
   Invalidate();
@@ -351,6 +361,12 @@ void TWinControl::SetEnabled(bool enabled) {
 
 void TWinControl::SetColor(TColor color) {
   TControl::SetColor(color);
+}
+
+void TWinControl::ChangeScale(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi_) return;
+  TControl::ChangeScale(newDpi);
+  for (TControl* child : controls_) child->ChangeScale(newDpi);
 }
 
 void TWinControl::SetCaption(const std::string& text) {

@@ -13,6 +13,7 @@
 
 #include "framework/Colors.h"
 #include "framework/Component.h"
+#include "framework/Dpi.h"
 #include "framework/Events.h"
 #include "framework/Graphics.h"
 
@@ -140,6 +141,15 @@ class TControl : public TComponent {
   TBiDiMode BiDiMode = TBiDiMode::bdLeftToRight;
   bool IsRightToLeft() const { return BiDiMode != TBiDiMode::bdLeftToRight; }
 
+  // Dots per inch the control is laid out for: the design's 96 until its form
+  // scales it to the DPI of the monitor it is on.
+  int Dpi() const { return dpi_; }
+  // A length of the 96-DPI design at the control's DPI.
+  int ScaleValue(int designValue) const { return ScaleToDpi(designValue, dpi_); }
+  // Lays the control out for another DPI: bounds and font, the metrics of its own
+  // (overrides), and a windowed control's children.
+  virtual void ChangeScale(int newDpi);
+
   // Delivers a message straight to this control's WindowProc.
   LRESULT Perform(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
   // The replaceable entry of every message: saved and chained by subclassing code.
@@ -175,6 +185,9 @@ class TControl : public TComponent {
   std::string caption_;
   std::string hint_;
   bool show_hint_ = false;
+  int dpi_ = kDesignDpi;
+  // Left, top, width, height and font height through DPI changes.
+  TDpiLength dpi_lengths_[5];
 };
 
 // The application's hint window; the forms layer installs it.
@@ -213,6 +226,7 @@ class TWinControl : public TControl {
   void SetEnabled(bool enabled) override;
   void SetColor(TColor color) override;
   void SetCaption(const std::string& text) override;
+  void ChangeScale(int newDpi) override;
   void Invalidate() override;
   void Repaint() override;
   void Update();

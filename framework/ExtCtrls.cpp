@@ -42,6 +42,12 @@ void TLabel::SetCaption(const std::string& text) {
   SetBounds(left_, top_, size.cx, size.cy);
 }
 
+void TLabel::ChangeScale(int newDpi) {
+  TWinControl::ChangeScale(newDpi);
+  // Text does not grow in step with the DPI: the label is measured again.
+  SetCaption(caption_);
+}
+
 void TLabel::Paint(TCanvas& canvas) {
   TColor back = color_;
   if (ParentColor && parent_) back = parent_->Color();
@@ -139,7 +145,11 @@ void TImage::Paint(TCanvas& canvas) {
   canvas.Brush().SetColor(back);
   canvas.FillRect(ClientRect());
   if (!picture_.Empty()) {
-    if (Transparent) {
+    if (dpi_ != kDesignDpi && !Transparent) {
+      // Pictures are drawn for 96 DPI.
+      canvas.SmoothStretchDraw(
+          RECT{0, 0, ScaleValue(picture_.Width()), ScaleValue(picture_.Height())}, picture_);
+    } else if (Transparent) {
       TransparentBlt(canvas.Handle(), 0, 0, picture_.Width(), picture_.Height(),
                      picture_.Canvas().Handle(), 0, 0, picture_.Width(), picture_.Height(),
                      picture_.TransparentColor());

@@ -33,6 +33,7 @@ class TLabel : public TWinControl {
   explicit TLabel(TComponent* owner);
   // Sizes the label to its caption.
   void SetCaption(const std::string& text) override;
+  void ChangeScale(int newDpi) override;
 
  protected:
   void Paint(TCanvas& canvas) override;

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/Dialogs.h"
 #include "framework/Menus.h"
@@ -45,6 +46,10 @@ void TCustomForm::BeforeDestruction() {
 void TCustomForm::ApplyDesign(const std::function<void()>& design) {
   BeginLoading();
   design();
+  // Designs are drawn at 96 DPI: laid out for the monitor of the window when the
+  // design made it already, else for the primary one, where it will start. The
+  // after-load steps and OnCreate see the sizes the form will have.
+  ChangeScale(HandleAllocated() ? WindowDpi(Handle()) : SystemDpi());
   EndLoading();
   // The creation event runs inside the error guard: an error is shown and the
   // rest of the event is skipped, but the form is made.
@@ -60,10 +65,53 @@ void TCustomForm::ApplyDesign(const std::function<void()>& design) {
 
 void TCustomForm::SetClientSize(int width, int height) {
   RECT r{0, 0, width, height};
+  if (HandleAllocated()) {
+    // The frame the system drew, which need not be the one it reports for the DPI.
+    RECT window, client;
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    r.right += (window.right - window.left) - client.right;
+    r.bottom += (window.bottom - window.top) - client.bottom;
+  } else {
+    TCreateParams p;
+    CreateParams(p);
+    AdjustWindowRectForDpi(r, p.Style, p.ExStyle, dpi_);
+  }
+  SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+}
+
+void TCustomForm::ChangeScale(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi_) return;
+  const int old = dpi_;
   TCreateParams p;
   CreateParams(p);
-  AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
-  SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+  RECT oldFrame{0, 0, 0, 0};
+  AdjustWindowRectForDpi(oldFrame, p.Style, p.ExStyle, old);
+  RECT client{0, 0, width_ - (oldFrame.right - oldFrame.left),
+              height_ - (oldFrame.bottom - oldFrame.top)};
+  if (HandleAllocated()) GetClientRect(Handle(), &client);
+  // The controls the client area held (a few pixels over count as held).
+  std::vector<bool> held;
+  for (int i = 0; i < ControlCount(); ++i) {
+    const RECT b = Controls(i)->BoundsRect();
+    held.push_back(b.right <= client.right + 4 && b.bottom <= client.bottom + 4);
+  }
+  dpi_ = newDpi;
+  TDpiLength* l = dpi_lengths_;
+  font_.SetHeight(l[4].Rescale(font_.Height(), old, newDpi));
+  for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(newDpi);
+  int width = l[2].Rescale(client.right - client.left, old, newDpi);
+  int height = l[3].Rescale(client.bottom - client.top, old, newDpi);
+  // Controls that grew with their texts more than the DPI stay inside.
+  for (int i = 0; i < ControlCount(); ++i) {
+    if (!held[i] || !Controls(i)->Visible()) continue;
+    const RECT b = Controls(i)->BoundsRect();
+    width = std::max<int>(width, b.right);
+    height = std::max<int>(height, b.bottom);
+  }
+  // The frame comes from the system at each DPI; only the client area is the design's.
+  SetClientSize(width, height);
+  OnDpiChanged(this);
 }
 
 void TCustomForm::CreateParams(TCreateParams& params) {
@@ -92,6 +140,24 @@ void TCustomForm::CreateParams(TCreateParams& params) {
 }
 
 void TCustomForm::WindowCreated() {
+  // What the design asked for; the system may draw another frame around it.
+  RECT frame{0, 0, 0, 0};
+  TCreateParams p;
+  CreateParams(p);
+  AdjustWindowRectForDpi(frame, p.Style, p.ExStyle, dpi_);
+  const int clientWidth = width_ - (frame.right - frame.left);
+  const int clientHeight = height_ - (frame.bottom - frame.top);
+  // Made on another monitor than the primary one: laid out for that one. While the
+  // design is still loading, the design's end does it, once every control exists.
+  const int dpi = WindowDpi(Handle());
+  if (!Loading() && dpi != dpi_) {
+    ChangeScale(dpi);
+  } else {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    if (client.right != clientWidth || client.bottom != clientHeight)
+      SetClientSize(clientWidth, clientHeight);
+  }
   if (menu_) menu_->Rebuild();
 }
 
@@ -309,6 +375,21 @@ void TCustomForm::WndProc(TMessage& m) {
       DefaultHandler(m);
       if (Application) Application->NotifyActivation(m.WParam != 0);
       return;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI: everything is laid out again, and the
+      // window takes the place the system suggests, which keeps it under the pointer.
+      const RECT suggested = *reinterpret_cast<const RECT*>(m.LParam);
+      m.Result = 0;
+      // Already laid out for it: nothing to take.
+      if (LOWORD(m.WParam) == dpi_) return;
+      ChangeScale(LOWORD(m.WParam));
+      // No smaller than the layout needs, where texts outgrew the DPI.
+      SetBounds(suggested.left, suggested.top,
+                std::max<int>(suggested.right - suggested.left, width_),
+                std::max<int>(suggested.bottom - suggested.top, height_));
+      m.Result = 0;
+      return;
+    }
     case WM_CLOSE:
       Close();
       m.Result = 0;
@@ -365,12 +446,12 @@ void THintWindow::ActivateHint(POINT at, const std::string& text, TColor color) 
     scratch.Canvas().Font().Assign(font_);
     scratch.Canvas().DrawText(Utf8ToWide(text), r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
   }
-  const int width = r.right + 8, height = r.bottom + 6;
+  const int width = r.right + ScaleValue(8), height = r.bottom + ScaleValue(6);
   RECT work{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   int x = at.x, y = at.y;
   if (x + width > work.right) x = work.right - width;
-  if (y + height > work.bottom) y = at.y - height - 24;
+  if (y + height > work.bottom) y = at.y - height - ScaleValue(24);
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
   SetBounds(x, y, width, height);
@@ -393,7 +474,7 @@ void THintWindow::Paint(TCanvas& canvas) {
   canvas.FillRect(r);
   canvas.Font().SetColor(clInfoText);
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
-  InflateRect(&r, -3, -2);
+  InflateRect(&r, -ScaleValue(3), -ScaleValue(2));
   canvas.DrawText(Utf8ToWide(text_), r, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
@@ -561,8 +642,10 @@ void TApplication::ShowPendingHint() {
   const std::string text = ShortHint(hint_control_->Hint());
   if (text.empty()) return;
   if (!hint_window_) hint_window_ = new THintWindow(this);
+  // The hint is read at the DPI of the control it is about.
+  hint_window_->ChangeScale(hint_control_->Dpi());
   POINT at = CursorPosition();
-  at.y += 20;
+  at.y += hint_control_->ScaleValue(20);
   RECT control;
   if (hint_control_->HintBesideControl && WindowOf(hint_control_) &&
       GetWindowRect(WindowOf(hint_control_), &control))

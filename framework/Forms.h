@@ -74,6 +74,11 @@ class TCustomForm : public TWinControl {
   void Notification(TComponent* component, TOperation operation) override;
   void SetVisible(bool visible) override;
   void WndProc(TMessage& message) override;
+  // Keeps its place; the client area and everything in it grow or shrink.
+  void ChangeScale(int newDpi) override;
+  // Raised after the form was laid out for another DPI (the system DPI after its
+  // design, the monitor's once it has a window, a move to another monitor).
+  TNotifyEvent OnDpiChanged;
 
  protected:
   // Applies a design: `design` runs with the form and its components loading,

@@ -282,6 +282,19 @@ void TCanvas::StretchDraw(const RECT& rect, TBitmap& bitmap) {
              bitmap.Canvas().Handle(), 0, 0, bitmap.Width(), bitmap.Height(), SRCCOPY);
 }
 
+void TCanvas::SmoothStretchDraw(const RECT& rect, TBitmap& bitmap) {
+  if (bitmap.Empty()) return;
+  RequireState();
+  HDC dc = Handle();
+  const int oldMode = SetStretchBltMode(dc, HALFTONE);
+  POINT oldOrigin;
+  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+             bitmap.Canvas().Handle(), 0, 0, bitmap.Width(), bitmap.Height(), SRCCOPY);
+  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  SetStretchBltMode(dc, oldMode);
+}
+
 void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& src) {
   RequireState();
   StretchBlt(Handle(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
@@ -375,17 +388,44 @@ COLORREF TBitmap::BottomLeftColor() {
 
 void TIcon::SetHandle(HICON icon) {
   icon_.reset(icon);
+  resource_instance_ = nullptr;
+  resource_name_.clear();
+  resource_size_ = 0;
+  sized_.reset();
   OnChange(this);
 }
 
 void TIcon::LoadFromResourceName(HINSTANCE instance, const char* name, int size) {
   HICON icon = static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, size, size, 0));
   if (!icon) throw EInvalidOperation(std::string("Resource ") + name + " not found");
-  SetHandle(icon);
+  icon_.reset(icon);
+  resource_instance_ = instance;
+  resource_name_ = name;
+  resource_size_ = size;
+  sized_.reset();
+  OnChange(this);
 }
 
 void TIcon::Assign(const TIcon& other) {
-  SetHandle(other.icon_ ? CopyIcon(other.icon_.get()) : nullptr);
+  icon_.reset(other.icon_ ? CopyIcon(other.icon_.get()) : nullptr);
+  resource_instance_ = other.resource_instance_;
+  resource_name_ = other.resource_name_;
+  resource_size_ = other.resource_size_;
+  sized_.reset();
+  OnChange(this);
+}
+
+HICON TIcon::HandleAtSize(int size) const {
+  if (!icon_) return nullptr;
+  const int natural = resource_size_;
+  // An icon of no resource of ours is left to the shell, which scales it as it likes.
+  if (size <= 0 || size == natural || resource_name_.empty()) return icon_.get();
+  if (!sized_ || sized_size_ != size) {
+    sized_.reset(static_cast<HICON>(
+        LoadImageA(resource_instance_, resource_name_.c_str(), IMAGE_ICON, size, size, 0)));
+    sized_size_ = size;
+  }
+  return sized_ ? sized_.get() : icon_.get();
 }
 
 }  // namespace qv

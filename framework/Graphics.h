@@ -134,6 +134,9 @@ class TCanvas : public TObject {
   // Draws the bitmap leaving out the pixels of one colour.
   void DrawTransparent(int x, int y, TBitmap& bitmap, COLORREF transparentColor);
   void StretchDraw(const RECT& rect, TBitmap& bitmap);
+  // The same with every target pixel averaged from the source's (pictures drawn
+  // for 96 DPI shown larger), no pixel left out.
+  void SmoothStretchDraw(const RECT& rect, TBitmap& bitmap);
   void CopyRect(const RECT& dest, TCanvas& source, const RECT& src);
   COLORREF Pixel(int x, int y);
   void SetPixel(int x, int y, TColor color);
@@ -200,12 +203,21 @@ class TIcon : public TObject {
   // Loads a 16 x 16 icon resource.
   void LoadFromResourceName(HINSTANCE instance, const char* name, int size = 16);
   void Assign(const TIcon& other);
+  // The image at another size (a small icon at a higher DPI), from the icon's
+  // resource, which picks the nearest image it holds; an icon of no resource
+  // stays as it is. The icon keeps it until its image changes.
+  HICON HandleAtSize(int size) const;
 
   // Raised after every change of the image.
   TNotifyEvent OnChange;
 
  private:
   UniqueIcon icon_;
+  HINSTANCE resource_instance_ = nullptr;
+  std::string resource_name_;
+  int resource_size_ = 0;
+  mutable UniqueIcon sized_;
+  mutable int sized_size_ = 0;
 };
 
 }  // namespace qv

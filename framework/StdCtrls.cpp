@@ -293,6 +293,15 @@ void TCustomListBox::SetItemHeight(int height) {
     RecreateWnd();
 }
 
+void TCustomListBox::ChangeScale(int newDpi) {
+  const int old = dpi_;
+  TWinControl::ChangeScale(newDpi);
+  if (old == dpi_) return;
+  // Not through SetItemHeight: the lines keep their window.
+  item_height_ = item_height_dpi_.Rescale(item_height_, old, dpi_);
+  ResetItemHeight();
+}
+
 void TCustomListBox::SetIntegralHeight(bool value) {
   if (value == integral_height_) return;
   integral_height_ = value;
@@ -437,8 +446,10 @@ void TSpeedButton::Paint(TCanvas& canvas) {
   int x = (r.right - r.left) / 2 + d;
   const int y = (r.bottom - r.top) / 2 + d;
   if (!glyph_.Empty()) {
-    const int gx = caption_.empty() ? x - glyph_.Width() / 2 : 3 + d;
-    TransparentBlt(canvas.Handle(), gx, y - glyph_.Height() / 2, glyph_.Width(), glyph_.Height(),
+    // The glyph is drawn for 96 DPI and grows with the button.
+    const int gw = ScaleValue(glyph_.Width()), gh = ScaleValue(glyph_.Height());
+    const int gx = caption_.empty() ? x - gw / 2 : ScaleValue(3) + d;
+    TransparentBlt(canvas.Handle(), gx, y - gh / 2, gw, gh,
                    glyph_.Canvas().Handle(), 0, 0, glyph_.Width(), glyph_.Height(),
                    glyph_.TransparentColor());
   }

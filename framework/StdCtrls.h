@@ -120,6 +120,8 @@ class TCustomListBox : public TWinControl {
   void SetStyle(TListBoxStyle style);
   int ItemHeight() const { return item_height_; }
   void SetItemHeight(int height);
+  // The line height grows with the font.
+  void ChangeScale(int newDpi) override;
   bool IntegralHeight() const { return integral_height_; }
   void SetIntegralHeight(bool value);
   // The designs' shorthand for BorderStyle bsNone, read when the window is made.
@@ -163,6 +165,7 @@ class TCustomListBox : public TWinControl {
   bool sorted_ = false;
   TListBoxStyle style_ = TListBoxStyle::lbStandard;
   int item_height_ = 16;
+  TDpiLength item_height_dpi_;
   bool integral_height_ = false;
   // Where the default drawing of an owner-drawn line starts its text.
   int text_indent_ = 2;

@@ -502,13 +502,21 @@ void TMenuPainter::HookMenuItem(TMenuItem& item, bool enable) {
   for (int i = 0; i < item.Count(); ++i) HookMenuItem(*item.Items(i), enable);
 }
 
+int TMenuPainter::Dpi() const { return form_ ? form_->Dpi() : kDesignDpi; }
+
+TFont& TMenuPainter::ItemFont() {
+  item_font_.Assign(font_);
+  item_font_.SetHeight(Scaled(font_.Height()));
+  return item_font_;
+}
+
 SIZE TMenuPainter::GetIconSize(TMenuItem& item) {
   SIZE size{0, 0};
   if (TImageList* images = ItemImages(item))
-    size = SIZE{images->Width(), images->Height()};
+    size = SIZE{Scaled(images->Width()), Scaled(images->Height())};
   else if (item.Bitmap().Width() > 0)
-    size = SIZE{item.Bitmap().Width(), item.Bitmap().Height()};
-  if (!IsTopLevelItem(item)) size.cx = std::max<LONG>(size.cx, icon_width_);
+    size = SIZE{Scaled(item.Bitmap().Width()), Scaled(item.Bitmap().Height())};
+  if (!IsTopLevelItem(item)) size.cx = std::max<LONG>(size.cx, ColumnWidth());
   return size;
 }
 
@@ -522,22 +530,22 @@ void TMenuPainter::MeasureMenuItem(TObject* sender, TCanvas& canvas, int& width,
   // The letters reserve the gap between caption and shortcut.
   if (!Trim(shortCut).empty()) s = item->Caption() + shortCut + "WWW";
 
-  canvas.Font().Assign(font_);
-  int w = canvas.TextWidth(s) + 5;
+  canvas.Font().Assign(ItemFont());
+  int w = canvas.TextWidth(s) + Scaled(5);
   if (s.find('&') != std::string::npos) w -= canvas.TextWidth("&");
   // Room for the arrow the system draws beside a sub-menu.
-  if (!IsTopLevelItem(*item) && item->Count() > 0) w += 6;
+  if (!IsTopLevelItem(*item) && item->Count() > 0) w += Scaled(6);
   const SIZE icon = GetIconSize(*item);
   w += icon.cx;
   if (w > width) width = w;
 
   if (separator) {
-    height = 4;
+    height = Scaled(4);
     return;
   }
   const int textHeight = canvas.TextHeight(s);
   int h = textHeight + RoundEven(0.75 * textHeight);
-  h = std::max<int>(h, icon.cy + 6);
+  h = std::max<int>(h, icon.cy + Scaled(6));
   if (h > height) height = h;
 }
 
@@ -568,7 +576,7 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
   TMenu* menu = item.GetParentMenu();
   const bool rtl = menu && menu->IsRightToLeft();
   if (palette_stale_) RefreshPalette(canvas);
-  canvas.Font().Assign(font_);
+  canvas.Font().Assign(ItemFont());
   w.bottom += 1;
 
   TBitmap icon;
@@ -615,6 +623,17 @@ bool TMenuPainter::ItemIcon(TMenuItem& item, TBitmap& icon) {
     images->Draw(icon.Canvas(), 0, 0, item.ImageIndex);
     hasIcon = true;
   }
+  if (hasIcon && Dpi() != kDesignDpi) {
+    // Pictures are drawn for 96 DPI. Pixel for pixel, so that the transparent
+    // colour stays one colour and no fringe shows around the picture.
+    TBitmap scaled(Scaled(icon.Width()), Scaled(icon.Height()));
+    SetStretchBltMode(scaled.Canvas().Handle(), COLORONCOLOR);
+    StretchBlt(scaled.Canvas().Handle(), 0, 0, scaled.Width(), scaled.Height(),
+               icon.Canvas().Handle(), 0, 0, icon.Width(), icon.Height(), SRCCOPY);
+    icon.SetSize(scaled.Width(), scaled.Height());
+    BitBlt(icon.Canvas().Handle(), 0, 0, scaled.Width(), scaled.Height(), scaled.Canvas().Handle(),
+           0, 0, SRCCOPY);
+  }
   return hasIcon;
 }
 
@@ -622,17 +641,18 @@ TMenuPainter::TItemLayout TMenuPainter::LayOutItem(RECT w, bool rtl, bool topLev
                                                    int iconWidth) const {
   const bool hasIcon = iconWidth >= 0;
   const int iconW = hasIcon ? iconWidth : 0;
+  const int column = ColumnWidth(), box = Scaled(10);
   TItemLayout l;
-  l.column = rtl ? Rect(w.right - icon_width_, w.top, w.right, w.bottom)
-                 : Rect(w.left, w.top, w.left + icon_width_, w.bottom);
+  l.column = rtl ? Rect(w.right - column, w.top, w.right, w.bottom)
+                 : Rect(w.left, w.top, w.left + column, w.bottom);
   if (hasIcon) {
     l.check = Rect(l.column.left + 1, l.column.top + 2, l.column.right - 3, l.column.bottom - 2);
   } else {
-    const int left = l.column.left + (Width(l.column) - 10) / 2;
-    const int top = l.column.top + (Height(l.column) - 10) / 2;
-    l.check = Rect(left, top, left + 10, top + 10);
+    const int left = l.column.left + (Width(l.column) - box) / 2;
+    const int top = l.column.top + (Height(l.column) - box) / 2;
+    l.check = Rect(left, top, left + box, top + box);
   }
-  if (iconW > icon_width_) {
+  if (iconW > column) {
     if (rtl)
       l.check.left = l.check.right - iconW;
     else
@@ -642,11 +662,11 @@ TMenuPainter::TItemLayout TMenuPainter::LayOutItem(RECT w, bool rtl, bool topLev
 
   l.text = w;
   if (rtl) {
-    l.text.right = std::min<LONG>(topLevel ? w.right - 4 : w.right - icon_width_,
-                                  w.right - iconW - 8);
+    l.text.right = std::min<LONG>(topLevel ? w.right - Scaled(4) : w.right - column,
+                                  w.right - iconW - Scaled(8));
   } else {
     l.text.left =
-        std::max<LONG>(topLevel ? w.left + 4 : w.left + icon_width_, w.left + iconW + 4);
+        std::max<LONG>(topLevel ? w.left + Scaled(4) : w.left + column, w.left + iconW + Scaled(4));
   }
   if (topLevel) {
     if (!hasIcon)
@@ -717,24 +737,24 @@ void TMenuPainter::PaintItemCaption(TMenuItem& item, TCanvas& canvas, RECT text,
     canvas.Pen().SetColor(palette_.SeparatorLineColor);
     if (rtl) {
       canvas.MoveTo(text.left, y);
-      canvas.LineTo(text.right - 7, y);
+      canvas.LineTo(text.right - Scaled(7), y);
     } else {
-      canvas.MoveTo(text.left + 7, y);
+      canvas.MoveTo(text.left + Scaled(7), y);
       canvas.LineTo(text.right, y);
     }
     return;
   }
   UINT format;
   if (rtl) {
-    text.right -= 3;
+    text.right -= Scaled(3);
     format = DT_RIGHT | DT_RTLREADING;
   } else {
-    text.left += 3;
+    text.left += Scaled(3);
     format = DT_LEFT;
   }
   text.top += (Height(text) - canvas.TextHeight("W")) / 2;
   PaintItemText(&item, " " + item.Caption(), ShortCutToText(item.ShortCut), canvas, text,
-                selected, item.Enabled(), item.Default, topLevel, rtl, font_, format);
+                selected, item.Enabled(), item.Default, topLevel, rtl, ItemFont(), format);
 }
 
 // Whether the mouse is over `area` of the window the target canvas paints.
@@ -778,8 +798,8 @@ void TMenuPainter::PaintGradient(TCanvas& canvas, RECT w, bool rightToLeft) {
   canvas.Brush().SetStyle(TBrushStyle::bsSolid);
   for (int i = 0; i < strips; ++i) {
     const int x = rightToLeft ? w.right - 1 - i : w.left + i;
-    const bool iconZone = rightToLeft ? (w.right - icon_width_ + 5 < x && x < w.right)
-                                      : (w.left < x && x < w.left + icon_width_ + 5);
+    const bool iconZone = rightToLeft ? (w.right - ColumnWidth() + 5 < x && x < w.right)
+                                      : (w.left < x && x < w.left + ColumnWidth() + 5);
     step = std::min(step + (iconZone ? 3 : 1), 96);
     canvas.Brush().SetColor(LightenColor(palette_.IconColumnColor, step));
     canvas.FillRect(Rect(x, w.top, x + 1, w.bottom));
@@ -993,9 +1013,9 @@ void TMenuPainter::PaintItemIcon(TObject* sender, TCanvas& canvas, TBitmap& icon
   if (icon.Empty() || icon.Width() <= 0 || icon.Height() <= 0) return;
   int x = column.left, y = column.top + 1;
   if (dynamic_cast<TMenuItem*>(sender)) {
-    y = column.top + 3;
-    if (icon.Width() < icon_width_)
-      x = column.left + (icon_width_ - icon.Width()) / 2 - 1;
+    y = column.top + Scaled(3);
+    if (icon.Width() < ColumnWidth())
+      x = column.left + (ColumnWidth() - icon.Width()) / 2 - 1;
     else
       x = rightToLeft ? column.right - icon.Width() - 2 : column.left + 2;
   }

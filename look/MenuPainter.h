@@ -176,8 +176,14 @@ class TMenuPainter : public TComponent {
   void SetSeparatorColor(TColor value) { SetPaletteColor(separator_color_, value); }
   TColor CheckedColor() const { return checked_color_; }
   void SetCheckedColor(TColor value) { SetPaletteColor(checked_color_, value); }
+  // Of the 96-DPI design; menus are drawn at the DPI of the painter's form.
   int IconWidth() const { return icon_width_; }
   void SetIconWidth(int value) { icon_width_ = value; }
+  int Dpi() const;
+  // A length of the design at that DPI.
+  int Scaled(int designValue) const { return ScaleToDpi(designValue, Dpi()); }
+  // The icon column as drawn.
+  int ColumnWidth() const { return Scaled(icon_width_); }
   bool DrawSelect() const { return draw_select_; }
   void SetDrawSelect(bool value) { draw_select_ = value; }
   bool UseSystemColors() const { return use_system_colors_; }
@@ -295,6 +301,9 @@ class TMenuPainter : public TComponent {
   std::uint8_t dim_level_ = 30;
   std::uint8_t gray_level_ = 10;
   TFont font_;
+  // Font at the form's DPI, for measuring and drawing items.
+  TFont& ItemFont();
+  TFont item_font_;
   TColor color_ = clBtnFace;
   bool draw_menu_bar_ = false;
   TColor icon_back_color_ = clBtnFace;

@@ -262,6 +262,17 @@ def tray_icons():
     return on, off, suppressed
 
 
+def tray_icons_32():
+    """The same three for screens of more than 96 DPI, where the small icon is 20 to 32 pixels."""
+    on = clipboard_32("blue")
+    off = clipboard_32("blue")
+    # The cross at twice the size, over the sheet's inside (x 7-24, y 8-27).
+    off.stamp(8, 10, [line.replace("r", "rr").replace(".", "..") for line in CROSS_8
+                      for _ in range(2)], CROSS_RED)
+    suppressed = clipboard_32("darkred")
+    return on, off, suppressed
+
+
 # ---------------------------------------------------------------------------------------------
 # The logo: clipboard, then "Quorel Vavad" in bold blue letters
 
@@ -604,11 +615,12 @@ def hide_glyph():
 
 def all_files():
     on, off, suppressed = tray_icons()
+    on32, off32, suppressed32 = tray_icons_32()
     return {
         "mainicon.ico": ico_bytes([clipboard_32("blue"), clipboard_16("blue")]),
-        "tray_on.ico": ico_bytes([on]),
-        "tray_off.ico": ico_bytes([off]),
-        "tray_suppressed.ico": ico_bytes([suppressed]),
+        "tray_on.ico": ico_bytes([on, on32]),
+        "tray_off.ico": ico_bytes([off, off32]),
+        "tray_suppressed.ico": ico_bytes([suppressed, suppressed32]),
         "logo.bmp": bmp_bytes(logo()),
         "menu_settings.bmp": bmp_bytes(menu_settings()),
         "menu_save.bmp": bmp_bytes(menu_save()),

@@ -182,8 +182,11 @@ class Icons(unittest.TestCase):
         self.assertEqual([(len(i[0]), len(i)) for i in images], [(32, 32), (16, 16)])
 
     def test_tray_icons_are_one_clipboard_in_three_states(self):
-        on, off, suppressed = (read_ico(read(n))[0] for n in
-                               ("tray_on.ico", "tray_off.ico", "tray_suppressed.ico"))
+        names = ("tray_on.ico", "tray_off.ico", "tray_suppressed.ico")
+        for name in names:
+            self.assertEqual([(len(i[0]), len(i)) for i in read_ico(read(name))],
+                             [(16, 16), (32, 32)], name)
+        on, off, suppressed = (read_ico(read(n))[0] for n in names)
         for icon in (on, off, suppressed):
             self.assertEqual((len(icon[0]), len(icon)), (16, 16))
             self.assertIsNone(icon[0][0], "transparent corner")

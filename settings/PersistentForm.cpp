@@ -224,10 +224,12 @@ void TPersistentForm::ReadStore() {
   store_ = OpenStore(false);
   if (store_) {
     StoreCloser closer(store_);
-    top = store_->ReadInteger("Top", 0);
-    left = store_->ReadInteger("Left", 0);
-    width = store_->ReadInteger("Width", 0);
-    height = store_->ReadInteger("Height", 0);
+    // Stored at 96 DPI, as Windows showed the placement to the program before it
+    // knew of DPI: the file moves between screens of any DPI.
+    top = ScaleValue(store_->ReadInteger("Top", 0));
+    left = ScaleValue(store_->ReadInteger("Left", 0));
+    width = ScaleValue(store_->ReadInteger("Width", 0));
+    height = ScaleValue(store_->ReadInteger("Height", 0));
     LoadComponentValues();
   }
   // 0 stands for "not stored": such a value leaves the design's placement. A size
@@ -252,10 +254,10 @@ void TPersistentForm::WriteStore() {
   if (!store_)
     throw EInOutError(MsgUnableToWrite("HKEY_CURRENT_USER\\" + StoreName + "\\" + SectionName));
   StoreCloser closer(store_);
-  store_->WriteInteger("Top", Top());
-  store_->WriteInteger("Left", Left());
-  store_->WriteInteger("Width", Width());
-  store_->WriteInteger("Height", Height());
+  store_->WriteInteger("Top", ScaleFromDpi(Top(), Dpi()));
+  store_->WriteInteger("Left", ScaleFromDpi(Left(), Dpi()));
+  store_->WriteInteger("Width", ScaleFromDpi(Width(), Dpi()));
+  store_->WriteInteger("Height", ScaleFromDpi(Height(), Dpi()));
   SaveComponentValues();
 }
 

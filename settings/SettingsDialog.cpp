@@ -255,7 +255,8 @@ void TSettingsDialog::Paint(TCanvas& canvas) {
 void TSettingsDialog::FormCreate(TObject*) {}
 
 void TSettingsDialog::FormActivate(TObject*) {
-  SetCursorPosition(Left() + OkButton->Left() + 64, Top() + OkButton->Top() + 40);
+  SetCursorPosition(Left() + OkButton->Left() + ScaleValue(64),
+                    Top() + OkButton->Top() + ScaleValue(40));
 }
 
 void TSettingsDialog::OkClick(TObject*) {

@@ -440,6 +440,39 @@ TEST_F(CheckList, LinesAreDrawnBehindTheCheckImageInTheListsColour) {
   EXPECT_GT(inked, 0);
 }
 
+TEST_F(CheckList, AtHigherDpiTheLinesTheCheckColumnAndItsImagesGrow) {
+  AddLines({"first", "second"});
+  list->SetItemState(0, kChecked);
+  RECT suggested{0, 0, 450, 450};
+  form->Perform(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  test::Pump();  // the font reaches the window
+  const int lineHeight = static_cast<int>(Send(LB_GETITEMHEIGHT));
+  EXPECT_GE(lineHeight, 20);  // 13 at 96 DPI
+  EXPECT_EQ(list->Width(), 300);
+  EXPECT_EQ(list->Font().Height(), -17);
+
+  // The check column is 27 pixels wide now.
+  const int y = lineHeight + lineHeight / 2;
+  Click(26, y);
+  EXPECT_EQ(list->ItemState(1), kChecked);
+  Click(27, y);
+  EXPECT_EQ(list->ItemState(1), kChecked);
+
+  // The checked image of line 0 covers about 1.5 x 1.5 times the pixels of its art.
+  TBitmap images;
+  images.LoadFromResourceName(GetModuleHandleA(nullptr), "CHECK_IMAGES");
+  int art = 0;
+  for (int py = 0; py < 13; ++py)
+    for (int px = 0; px < 16; ++px) art += images.Canvas().Pixel(16 + px, py) != RGB(255, 0, 255);
+  const RECT client = list->ClientRect();
+  TBitmap shot(client.right, client.bottom);
+  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()), PRF_CLIENT);
+  int inked = 0;
+  for (int py = 0; py < lineHeight; ++py)
+    for (int px = 0; px < 27; ++px) inked += shot.Canvas().Pixel(px, py) != ColorToRGB(kListColor);
+  EXPECT_GT(inked, art * 2);
+}
+
 TEST_F(CheckList, StoredStringsKeepStatesAndOldLayoutsStillRead) {
   AddLines({"a", "b"});
   list->SetItemState(1, kGrayed);

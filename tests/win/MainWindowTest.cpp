@@ -45,6 +45,34 @@ TEST_F(MainWindow, AFirstRunIsQuietAndSavesEmptyFilesOnClose) {
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
 }
 
+// Moved to a monitor of 120 or 144 DPI, the window lays its 96-DPI design out again, takes
+// the place the system suggests, and is the design again back at 96.
+TEST_F(MainWindow, AMoveToAnotherDpiScalesTheWindowItsListAndItsMenu) {
+  Start();
+  for (const int dpi : {120, 144, 96}) {
+    SCOPED_TRACE(dpi);
+    const auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    RECT suggested{40, 30, 40 + s(249), 30 + s(496)};
+    SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    test::Pump();
+    RECT window;
+    GetWindowRect(form->Handle(), &window);
+    EXPECT_EQ(window.left, 40);
+    EXPECT_EQ(window.right - window.left, s(249));
+    EXPECT_EQ(form->Panel->Width(), s(249));
+    EXPECT_EQ(form->ClipList->BoundsRect().left, s(8));
+    EXPECT_EQ(form->ClipList->Height(), s(473));
+    EXPECT_EQ(form->SlotLabels->Height(), s(470));
+    EXPECT_EQ(form->ClipList->Font().Height(), s(-11));
+    // The list's lines and the slot labels beside them keep in step.
+    const LRESULT lineHeight = SendMessageA(form->ClipList->Handle(), LB_GETITEMHEIGHT, 0, 0);
+    EXPECT_GE(lineHeight, s(13));
+    EXPECT_EQ(SendMessageA(form->SlotLabels->Handle(), LB_GETITEMHEIGHT, 0, 0), s(13));
+    EXPECT_EQ(form->MenuPainter->ColumnWidth(), s(24));
+  }
+}
+
 TEST_F(MainWindow, PreparedFilesLoadAndCloseWritesThemBackByteForByte) {
   folder.Write("Lb1.qvl", kList);
   folder.Write("vqclips.qvl", kStore);

@@ -284,6 +284,32 @@ TEST_F(MenuPainter, MeasuresCaptionShortcutIconAndSeparator) {
   EXPECT_EQ(Measure(wide).cx, TextSize("Wide").cx + 5 + 40);
 }
 
+// On a monitor of 144 DPI the form's painter draws its 96-DPI design half as large again.
+TEST_F(MenuPainter, AtTheFormsDpiColumnPictureAndSeparatorGrow) {
+  TMenuItem* withPicture = Add("Save Vavad");
+  MakePicture(withPicture->Bitmap());
+  TMenuItem* line = Add("-");
+  painter->SetActive(true);
+  RECT suggested{0, 0, 300, 300};
+  form->Perform(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(painter->IconWidth(), 24);  // the design's value stays
+  EXPECT_EQ(painter->ColumnWidth(), 36);
+  EXPECT_EQ(Measure(line).cx, 8 + 36);
+  EXPECT_EQ(Measure(line).cy, 6);
+  const SIZE size = Measure(withPicture);
+  EXPECT_GE(size.cy, 24 + 9);  // the picture and its margin
+  EXPECT_GT(size.cx, TextSize("Save Vavad").cx * 3 / 2);  // the caption in a larger font
+
+  Paint(withPicture, false, size.cy);
+  EXPECT_EQ(At(35, 1), Rgb(P().IconColumnColor));
+  EXPECT_EQ(At(36, 1), Rgb(P().MenuBackColor));
+  // The 10 x 10 block, faded, pixel for pixel half as large again; no magenta.
+  const int block = CountOf(RGB(76, 76, 255));
+  EXPECT_GE(block, 14 * 14);
+  EXPECT_LE(block, 15 * 15);
+  EXPECT_EQ(CountOf(kMarker), 0);
+}
+
 TEST_F(MenuPainter, PlainItemColumnBackgroundAndCaption) {
   TMenuItem* item = Add(" Caching");
   painter->SetActive(true);

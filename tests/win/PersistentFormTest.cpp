@@ -234,6 +234,18 @@ TEST_F(PersistentForm, ValuesComeBackAtTheNextCreation) {
   form->Free();
 }
 
+// Stored as 96-DPI lengths, so the file means the same on a screen of any DPI.
+TEST_F(PersistentForm, PlacementIsStoredAtNinetySixDpi) {
+  TTestForm* form = Create();
+  form->ChangeScale(144);
+  form->SetBounds(150, 180, 360, 285);
+  form->Free();
+  EXPECT_EQ(Stored("Left"), "100");
+  EXPECT_EQ(Stored("Top"), "120");
+  EXPECT_EQ(Stored("Width"), "240");
+  EXPECT_EQ(Stored("Height"), "190");
+}
+
 TEST_F(PersistentForm, ZeroOrNonNumericPlacementCountsAsAbsent) {
   Store("Top=0\r\nLeft=0\r\nWidth=0x12C\r\nHeight=tall\r\n");
   TTestForm* form = Create();
