@@ -89,6 +89,19 @@ std::vector<TFindText> FindTexts(const TClipHistory& history) {
   return texts;
 }
 
+std::string GatherRunExact(const TClipHistory& history, const std::vector<int>& lines,
+                           const TAnsiToUtf8& convert) {
+  std::string text;
+  for (int i : lines) {
+    if (i < 0 || i >= history.Count()) continue;
+    const auto id = history.IdOf(i);
+    if (!id || !history.Store().TextOf(*id)) continue;
+    text += history.GatherExact(i, false, convert);
+    text += "\r\n";
+  }
+  return text;
+}
+
 void TClipFinder::SetTexts(std::vector<TFindText> texts) {
   texts_ = std::move(texts);
   searched_ = false;

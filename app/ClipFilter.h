@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qv {
+#include "app/ClipHistory.h"
 
-class TClipHistory;
+namespace qv {
 
 // The words of a find text: the runs between blanks (space, tab, line breaks).
 std::vector<std::string> FindWords(std::string_view findText);
@@ -31,6 +31,12 @@ struct TFindText {
 // store's text; empty for a line whose text is gone. Views into the history, valid until it
 // changes.
 std::vector<TFindText> FindTexts(const TClipHistory& history);
+
+// A range over found lines: the texts of the given history lines in that order (UTF-8:
+// exact texts as they are, the others converted), each followed by CR LF, lines whose
+// text is gone left out. Empty for nothing.
+std::string GatherRunExact(const TClipHistory& history, const std::vector<int>& lines,
+                           const TAnsiToUtf8& convert);
 
 // Finds as the user types: each call searches the texts for the new words, and only the
 // previous matches when the new words narrow the previous ones (a letter more, a word more).

@@ -15,7 +15,6 @@ namespace {
 
 constexpr size_t kKeyLineLength = kHeaderMarker.size() + kClipIdLength;
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // "/:hdr:\" (any letter case) and 13 characters: a line that can open a block.
 bool IsHeaderLine(std::string_view line) {

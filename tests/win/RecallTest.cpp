@@ -85,7 +85,7 @@ TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   history.AddClip("older", "0000000000001", "older");
   history.AddClip("newer", "0000000000002", "newer");
   Clipboard().SetAsText("copied meanwhile");
-  recall.Recall(1, TRecallChoice{false, true, false});
+  recall.Recall(1, TRecallChoice{false, true, false, {}});
   EXPECT_EQ(Clipboard().AsText(), "older\r\n");
   ASSERT_EQ(history.Count(), 3);
   EXPECT_EQ(history.Display(0), "older");  // the picked line, not the one now at index 1
