@@ -165,6 +165,8 @@ void TMainWindow::ApplyFormDesign() {
   ClipList->OnMouseUp = TMouseEvent::Of<&TMainWindow::ListMouseUp>(this);
   ClipList->OnKeyPress = TKeyPressEvent::Of<&TMainWindow::ClipListKeyPress>(this);
   ClipList->OnGetWideText = TGetWideTextEvent::Of<&TMainWindow::ClipListWideText>(this);
+  // Before the list's window is made: it is made once, as a list of the history's lines.
+  list_view_ = std::make_unique<TClipListView>(History, *ClipList);
 
   SlotLabels = MakeComponent<TListBox>(this, "SlotLabels", Panel);
   SlotLabels->SetBounds(10, 20, 15, 470);
@@ -282,7 +284,6 @@ std::string TMainWindow::ClipFolder() {
 }
 
 void TMainWindow::FormCreate(TObject*) {
-  list_view_ = std::make_unique<TClipListView>(History, *ClipList);
   SetWidth(249);
   Application->OnDeactivate = TNotifyEvent::Of<&TMainWindow::AppDeactivate>(this);
   Application->HintColor = RGBColor(255, 255, 0);

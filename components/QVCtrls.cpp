@@ -554,6 +554,11 @@ void TQvCheckListBox::SetLineSource(TQvLineSource* source) {
 
 void TQvCheckListBox::SetLineCount(int count) {
   if (!source_) return;
+  if (!HandleAllocated()) {
+    // The window takes them when it is made.
+    saved_line_count_ = std::max(count, 0);
+    return;
+  }
   HWND wnd = Handle();
   SendMessageA(wnd, LB_RESETCONTENT, 0, 0);
   SendMessageA(wnd, LB_SETCOUNT, static_cast<WPARAM>(std::max(count, 0)), 0);
