@@ -48,12 +48,15 @@ void TClipListView::Find(std::string_view ansi, std::string_view utf8) {
     list_.SetLineCount(history_.Count());
     return;
   }
-  if (!texts_current_) {
-    finder_.SetTexts(FindTexts(history_));
-    texts_current_ = true;
-  }
+  PrepareFind();
   rows_ = finder_.Find(ansi_words_, utf8_words_);
   list_.SetLineCount(static_cast<int>(rows_.size()));
+}
+
+void TClipListView::PrepareFind() {
+  if (texts_current_) return;
+  finder_.SetTexts(FindTexts(history_));
+  texts_current_ = true;
 }
 
 void TClipListView::Refind() {

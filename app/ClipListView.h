@@ -27,6 +27,8 @@ class TClipListView : public TClipHistoryView, private TQvLineSource {
   // the same in UTF-8, for the exact texts), newest first; a text without words shows all.
   // The list then shows its top with no line selected.
   void Find(std::string_view ansi, std::string_view utf8);
+  // Gathers the texts a find searches now (the slow part, once), so that no key waits for it.
+  void PrepareFind();
   bool Finding() const { return finding_; }
   int RowCount() const;
   // The history line a shown row stands for; -1 for a row the list does not have.

@@ -722,6 +722,7 @@ void TMainWindow::FindButtonClick(TObject*) {
 void TMainWindow::OpenFind() {
   find_open_ = true;
   FindButton->SetDown(true);
+  list_view_->PrepareFind();
   Logo->SetVisible(false);
   FindLine->SetVisible(true);
   if (Visible()) FindLine->SetFocus();
