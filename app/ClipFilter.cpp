@@ -37,29 +37,44 @@ std::vector<std::string> FindWords(std::string_view findText) {
   return words;
 }
 
+// How rare a character is in ordinary text: the needle is looked for by its rarest one, so
+// that few places need a full comparison. Letters by their frequency in English, the rest in
+// the middle.
+int Rarity(char c) {
+  static constexpr std::string_view kLettersByFrequency = "ETAOINSHRDLCUMWFGYPBVKJXQZ";
+  const size_t at = kLettersByFrequency.find(FoldCase(c));
+  return at == std::string_view::npos ? 13 : static_cast<int>(at);
+}
+
 size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
   if (needle.empty()) return 0;
   if (needle.size() > text.size()) return std::string_view::npos;
   std::string folded(needle);
   for (char& c : folded) c = FoldCase(c);
-  const char upper = folded[0];
+  size_t anchor = 0;
+  for (size_t i = 1; i < folded.size(); ++i)
+    if (Rarity(folded[i]) > Rarity(folded[anchor])) anchor = i;
+  const char upper = folded[anchor];
   const char lower = (upper >= 'A' && upper <= 'Z') ? static_cast<char>(upper - 'A' + 'a') : upper;
-  // Candidates are the places of the first character in either case, found with memchr
+  // Candidates are the places of the anchor character in either case, found with memchr
   // (much faster than a loop over every byte); each is then compared in full. Each of the
-  // two searches only moves forward, so the text is read at most twice.
-  const char* const limit = text.data() + (text.size() - needle.size() + 1);
+  // two searches only moves forward, so the text is read at most twice, and the places are
+  // met in order, so the first match found is the first in the text.
+  const char* const limit = text.data() + (text.size() - needle.size() + anchor + 1);
   auto next = [limit](char c, const char* from) {
     const void* hit = std::memchr(from, c, static_cast<size_t>(limit - from));
     return hit ? static_cast<const char*>(hit) : limit;
   };
-  const char* nextUpper = next(upper, text.data());
-  const char* nextLower = lower == upper ? limit : next(lower, text.data());
+  const char* const first = text.data() + anchor;
+  const char* nextUpper = next(upper, first);
+  const char* nextLower = lower == upper ? limit : next(lower, first);
   for (;;) {
     const char* candidate = std::min(nextUpper, nextLower);
     if (candidate == limit) return std::string_view::npos;
-    size_t i = 1;
-    while (i < folded.size() && FoldCase(candidate[i]) == folded[i]) ++i;
-    if (i == folded.size()) return static_cast<size_t>(candidate - text.data());
+    const char* start = candidate - anchor;
+    size_t i = 0;
+    while (i < folded.size() && FoldCase(start[i]) == folded[i]) ++i;
+    if (i == folded.size()) return static_cast<size_t>(start - text.data());
     if (candidate == nextUpper)
       nextUpper = next(upper, candidate + 1);
     else

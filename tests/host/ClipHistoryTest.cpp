@@ -412,6 +412,11 @@ TEST(ClipHistory, FinderMatchesEveryWordOfTheWholeTextNewestFirst) {
   EXPECT_EQ(FindIgnoringCase("xxAbAbC", "abc"), 4u);
   EXPECT_EQ(FindIgnoringCase("xyz ABC", "abc"), 4u);  // at the very end
   EXPECT_EQ(FindIgnoringCase("ab", "abc"), std::string_view::npos);
+  // Looked for by its rarest letter: the first place still counts, and the text's edges.
+  EXPECT_EQ(FindIgnoringCase("zaz-az-az", "AZ"), 1u);
+  EXPECT_EQ(FindIgnoringCase("xqua", "qua"), 1u);
+  EXPECT_EQ(FindIgnoringCase("qu", "qua"), std::string_view::npos);
+  EXPECT_EQ(FindIgnoringCase("equa", "equ"), 0u);
   EXPECT_EQ(FindIgnoringCase("\xE9", "\xC9"), std::string_view::npos);  // ASCII letters only
 
   TClipHistory history;
