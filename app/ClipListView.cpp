@@ -1,52 +1,130 @@
 #include "app/ClipListView.h"
 
+#include <algorithm>
+
 namespace qv {
 
 TClipListView::TClipListView(TClipHistory& history, TQvCheckListBox& list)
     : history_(history), list_(list) {
+  list_.SetLineSource(this);
   history_.SetView(this);
   LinesReset();
 }
 
-TClipListView::~TClipListView() { history_.SetView(nullptr); }
-
-void TClipListView::LineInserted(int index) {
-  list_.Items().Insert(index, history_.Line(index));
+TClipListView::~TClipListView() {
+  history_.SetView(nullptr);
+  list_.SetLineSource(nullptr);
 }
 
-void TClipListView::LineRemoved(int index) { list_.Items().Delete(index); }
+int TClipListView::RowCount() const {
+  return finding_ ? static_cast<int>(rows_.size()) : history_.Count();
+}
+
+int TClipListView::ModelIndex(int row) const {
+  if (row < 0 || row >= RowCount()) return -1;
+  return finding_ ? rows_[static_cast<size_t>(row)] : row;
+}
+
+std::vector<int> TClipListView::RunFrom(int row) const {
+  std::vector<int> run;
+  for (int r = std::min(row, RowCount() - 1); r >= 0; --r) run.push_back(ModelIndex(r));
+  return run;
+}
+
+std::string TClipListView::LineText(int row) { return history_.Line(ModelIndex(row)); }
+
+TCheckListBoxItem& TClipListView::LineCheck(int row) {
+  return checks_[static_cast<size_t>(ModelIndex(row))];
+}
+
+void TClipListView::Find(std::string_view ansi, std::string_view utf8) {
+  ansi_words_ = FindWords(ansi);
+  utf8_words_ = FindWords(utf8);
+  // The two must pair up word for word; a conversion that joins or splits words cannot.
+  if (utf8_words_.size() != ansi_words_.size()) utf8_words_ = ansi_words_;
+  finding_ = !ansi_words_.empty();
+  if (!finding_) {
+    rows_.clear();
+    list_.SetLineCount(history_.Count());
+    return;
+  }
+  PrepareFind();
+  rows_ = finder_.Find(ansi_words_, utf8_words_);
+  list_.SetLineCount(static_cast<int>(rows_.size()));
+}
+
+void TClipListView::PrepareFind() {
+  if (texts_current_) return;
+  finder_.SetTexts(FindTexts(history_));
+  texts_current_ = true;
+}
+
+void TClipListView::Refind() {
+  texts_current_ = false;
+  if (!finding_) return;
+  const int top = list_.TopIndex();
+  finder_.SetTexts(FindTexts(history_));
+  texts_current_ = true;
+  rows_ = finder_.Find(ansi_words_, utf8_words_);
+  list_.SetLineCount(static_cast<int>(rows_.size()));
+  list_.SetTopIndex(std::min(top, std::max(RowCount() - 1, 0)));
+}
+
+void TClipListView::LineInserted(int index) {
+  checks_.insert(checks_.begin() + index, TCheckListBoxItem{});
+  if (finding_)
+    Refind();
+  else {
+    texts_current_ = false;
+    list_.Items().Insert(index, std::string());
+  }
+}
+
+void TClipListView::LineRemoved(int index) {
+  checks_.erase(checks_.begin() + index);
+  if (finding_)
+    Refind();
+  else {
+    texts_current_ = false;
+    list_.Items().Delete(index);
+  }
+}
 
 void TClipListView::LineMoved(int from, int to) {
+  checks_.erase(checks_.begin() + from);
+  checks_.insert(checks_.begin() + to, TCheckListBoxItem{});
+  if (finding_) {
+    Refind();
+    return;
+  }
+  texts_current_ = false;
   list_.Items().Delete(from);
-  list_.Items().Insert(to, history_.Line(to));
+  list_.Items().Insert(to, std::string());
 }
 
 void TClipListView::LinesReordered(const std::vector<int>& oldIndexOf) {
-  struct TCheck {
-    TCheckBoxState state;
-    bool enabled;
-  };
-  std::vector<TCheck> checks;
-  checks.reserve(oldIndexOf.size());
-  for (int i = 0; i < list_.Count(); ++i) checks.push_back({list_.ItemState(i), list_.ItemEnabled(i)});
-  const int top = list_.TopIndex(), selected = list_.ItemIndex();
-  LinesReset();
-  for (int i = 0; i < list_.Count(); ++i) {
-    const size_t old = static_cast<size_t>(oldIndexOf[static_cast<size_t>(i)]);
-    if (old >= checks.size()) continue;
-    list_.SetItemState(i, checks[old].state);
-    list_.SetItemEnabled(i, checks[old].enabled);
+  std::deque<TCheckListBoxItem> checks;
+  for (int old : oldIndexOf)
+    checks.push_back(old >= 0 && static_cast<size_t>(old) < checks_.size()
+                         ? checks_[static_cast<size_t>(old)]
+                         : TCheckListBoxItem{});
+  checks_ = std::move(checks);
+  if (finding_) {
+    Refind();
+    return;
   }
-  list_.SetTopIndex(top);
-  list_.SetItemIndex(selected);
+  texts_current_ = false;
+  // The same number of lines: the window keeps its top line and selection by number.
+  list_.Invalidate();
 }
 
 void TClipListView::LinesReset() {
-  TStrings& items = list_.Items();
-  TUpdateGuard update(items);
-  items.Clear();
-  items.SetCapacity(history_.Count());
-  for (const std::string& line : history_.Lines()) items.Add(line);
+  checks_.assign(static_cast<size_t>(history_.Count()), TCheckListBoxItem{});
+  texts_current_ = false;
+  if (finding_)
+    Refind();
+  else
+    list_.SetLineCount(history_.Count());
 }
 
 }  // namespace qv

@@ -1,19 +1,41 @@
 #pragma once
-// The clip list on screen as a view of the history: it shows the history's lines and
-// keeps only what is its own, the check marks and the selection.
+// The clip list on screen as a view of the history: the list control holds no copy of the
+// lines, only their number, and asks this view for each line it shows. The view keeps what
+// is its own, the check marks, and, while the user finds, which clips are shown: a shown row
+// then stands for a line of the history (its model index).
 
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/ClipFilter.h"
 #include "app/ClipHistory.h"
 #include "components/QVCtrls.h"
 
 namespace qv {
 
-class TClipListView : public TClipHistoryView {
+class TClipListView : public TClipHistoryView, private TQvLineSource {
  public:
   // Shows the history's lines now and follows its changes from then on.
   TClipListView(TClipHistory& history, TQvCheckListBox& list);
   ~TClipListView() override;
   TClipListView(const TClipListView&) = delete;
   TClipListView& operator=(const TClipListView&) = delete;
+
+  // Shows only the clips whose whole text holds every word of the find text (ansi; utf8:
+  // the same in UTF-8, for the exact texts), newest first; a text without words shows all.
+  // The list then shows its top with no line selected.
+  void Find(std::string_view ansi, std::string_view utf8);
+  // Gathers the texts a find searches now (the slow part, once), so that no key waits for it.
+  void PrepareFind();
+  bool Finding() const { return finding_; }
+  int RowCount() const;
+  // The history line a shown row stands for; -1 for a row the list does not have.
+  int ModelIndex(int row) const;
+  // The history lines a range recall from the row takes: the shown rows from it up to the
+  // top one, the picked row first.
+  std::vector<int> RunFrom(int row) const;
 
   void LineInserted(int index) override;
   void LineRemoved(int index) override;
@@ -25,8 +47,19 @@ class TClipListView : public TClipHistoryView {
   void LinesReset() override;
 
  private:
+  std::string LineText(int row) override;
+  TCheckListBoxItem& LineCheck(int row) override;
+  // Finds again after the history changed while finding.
+  void Refind();
+
   TClipHistory& history_;
   TQvCheckListBox& list_;
+  std::deque<TCheckListBoxItem> checks_;  // one per history line
+  TClipFinder finder_;
+  bool texts_current_ = false;  // the finder's texts are the history's as it is
+  bool finding_ = false;
+  std::vector<std::string> ansi_words_, utf8_words_;
+  std::vector<int> rows_;  // while finding: the history line of each shown row
 };
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/ClipFilter.h"
 #include "app/PasteTarget.h"
 #include "app/RecallRules.h"
 #include "framework/Clipbrd.h"
@@ -37,15 +38,21 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
       index >= 0 && index < history_.Count() ? history_.Line(index) : std::string();
   const int countBefore = history_.Count();
   capture_.CatchUp();
+  std::vector<int> run = choice.Run;
   if (history_.Count() != countBefore && !picked.empty()) {
     const auto& lines = history_.Lines();
     const auto at = std::find(lines.begin(), lines.end(), picked);
-    index = at == lines.end() ? -1 : static_cast<int>(at - lines.begin());
+    const int moved = at == lines.end() ? -1 : static_cast<int>(at - lines.begin());
+    // New clips come in at the top: the run's lines moved down with the picked one.
+    for (int& i : run) i = moved < 0 ? -1 : i + (moved - index);
+    index = moved;
   }
   // Exact texts as they are; the others from the ANSI code page, so what is pasted does
   // not depend on the keyboard layout in force.
-  const std::string gathered =
-      history_.GatherExact(index, choice.Range, [](std::string_view t) { return AnsiToUtf8(t); });
+  const auto convert = [](std::string_view t) { return AnsiToUtf8(t); };
+  const std::string gathered = choice.Range && !run.empty()
+                                   ? GatherRunExact(history_, run, convert)
+                                   : history_.GatherExact(index, choice.Range, convert);
   const bool found =
       choice.Range ? !gathered.empty() : index >= 0 && index < history_.Count() &&
                                              history_.TextOf(index).has_value();

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/ClipCapture.h"
 #include "app/ClipHistory.h"
 #include "framework/ExtCtrls.h"
@@ -29,6 +31,9 @@ struct TRecallChoice {
   bool Range = false;       // the run from the picked line up to the newest
   bool PlusCrLf = false;    // "+cR"
   bool PlusCrLfLf = false;  // "+CR"
+  // A range over found lines: the lines it takes, the picked one first. Empty: every line
+  // from the picked one up to the newest.
+  std::vector<int> Run;
 };
 
 class TClipRecall {

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/PasteTarget.h"
@@ -42,6 +43,14 @@ void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
     // See above: an empty picture.
   }
 }
+
+// Where the find button and the find line sit in the panel's top strip; the line covers
+// the logo while it is open.
+struct TBounds {
+  int left, top, width, height;
+};
+constexpr TBounds kFindButtonBounds{101, 3, 25, 14};
+constexpr TBounds kFindLineBounds{4, 2, 95, 15};
 
 TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const char* caption) {
   TMenuItem* item = MakeComponent<TMenuItem>(owner, name);
@@ -126,8 +135,24 @@ void TMainWindow::ApplyFormDesign() {
   HideButton->SetBounds(221, 3, 25, 14);
   LoadBitmapPicture(HideButton->Glyph(), "HIDE_GLYPH");
   HideButton->OnClick = TNotifyEvent::Of<&TMainWindow::HideButtonClick>(this);
-  for (TSpeedButton* b : {RangeButton, PlusCrLfLfButton, PlusCrLfButton, HideButton})
+  FindButton = MakeComponent<TSpeedButton>(this, "FindButton", Panel);
+  FindButton->SetBounds(kFindButtonBounds.left, kFindButtonBounds.top, kFindButtonBounds.width,
+                        kFindButtonBounds.height);
+  // Down while the find line is open.
+  FindButton->GroupIndex = 3;
+  FindButton->AllowAllUp = true;
+  LoadBitmapPicture(FindButton->Glyph(), "FIND_GLYPH");
+  FindButton->SetHint("Find clips by the words they hold (F3).");
+  FindButton->OnClick = TNotifyEvent::Of<&TMainWindow::FindButtonClick>(this);
+  for (TSpeedButton* b : {RangeButton, PlusCrLfLfButton, PlusCrLfButton, HideButton, FindButton})
     b->ParentColor = true;
+
+  FindLine = MakeComponent<TEdit>(this, "FindLine", Panel);
+  FindLine->SetBounds(kFindLineBounds.left, kFindLineBounds.top, kFindLineBounds.width,
+                      kFindLineBounds.height);
+  FindLine->SetCtl3D(false);  // a thin border: the strip is low
+  FindLine->SetVisible(false);
+  FindLine->OnChange = TNotifyEvent::Of<&TMainWindow::FindLineChange>(this);
 
   ClipList = MakeComponent<TQvCheckListBox>(this, "ClipList", Panel);
   ClipList->SetBounds(8, 18, 233, 473);
@@ -140,6 +165,8 @@ void TMainWindow::ApplyFormDesign() {
   ClipList->OnMouseUp = TMouseEvent::Of<&TMainWindow::ListMouseUp>(this);
   ClipList->OnKeyPress = TKeyPressEvent::Of<&TMainWindow::ClipListKeyPress>(this);
   ClipList->OnGetWideText = TGetWideTextEvent::Of<&TMainWindow::ClipListWideText>(this);
+  // Before the list's window is made: it is made once, as a list of the history's lines.
+  list_view_ = std::make_unique<TClipListView>(History, *ClipList);
 
   SlotLabels = MakeComponent<TListBox>(this, "SlotLabels", Panel);
   SlotLabels->SetBounds(10, 20, 15, 470);
@@ -249,6 +276,7 @@ void TMainWindow::ApplyFormDesign() {
   OnActivate = TNotifyEvent::Of<&TMainWindow::FormActivate>(this);
   OnClose = TCloseEvent::Of<&TMainWindow::FormClose>(this);
   OnKeyDown = TKeyEvent::Of<&TMainWindow::FormKeyDown>(this);
+  OnKeyPress = TKeyPressEvent::Of<&TMainWindow::FormKeyPress>(this);
 }
 
 namespace {
@@ -263,7 +291,6 @@ std::string TMainWindow::ClipFolder() {
 void TMainWindow::SetClipFolder(std::string folder) { clipFolder = std::move(folder); }
 
 void TMainWindow::FormCreate(TObject*) {
-  list_view_ = std::make_unique<TClipListView>(History, *ClipList);
   SetWidth(ScaleValue(249));
   Application->OnDeactivate = TNotifyEvent::Of<&TMainWindow::AppDeactivate>(this);
   Application->HintColor = RGBColor(255, 255, 0);
@@ -321,6 +348,7 @@ void TMainWindow::FormActivate(TObject*) {
 }
 
 void TMainWindow::AppDeactivate(TObject*) {
+  CloseFind();
   ClipList->SetTopIndex(0);
   shown_ = false;
   ShowWindow(Application->Handle(), SW_HIDE);
@@ -446,8 +474,9 @@ std::wstring TMainWindow::ExactDisplayText(const std::string& exact) {
   return line;
 }
 
-void TMainWindow::ClipListWideText(TObject*, int index, std::wstring& text) {
-  if (index < 0 || index >= History.Count()) return;
+void TMainWindow::ClipListWideText(TObject*, int row, std::wstring& text) {
+  const int index = list_view_ ? list_view_->ModelIndex(row) : -1;
+  if (index < 0) return;
   if (const std::string* exact = History.ExactTextOf(index)) text = ExactDisplayText(*exact);
 }
 
@@ -461,12 +490,16 @@ void TMainWindow::NotKept(const std::string& what) { TrayIcon->ShowBalloon(Capti
 
 // ---- recall and paste ----
 
-void TMainWindow::RecallSelected() {
+void TMainWindow::RecallSelected() { RecallRow(ClipList->ItemIndex()); }
+
+void TMainWindow::RecallRow(int row) {
   TRecallChoice choice;
   choice.Range = RangeButton->Down();
   choice.PlusCrLf = PlusCrLfButton->Down();
   choice.PlusCrLfLf = PlusCrLfLfButton->Down();
-  Recall.Recall(ClipList->ItemIndex(), choice);
+  // Over found clips a range takes the found ones from the picked one up to the top.
+  if (choice.Range && list_view_->Finding()) choice.Run = list_view_->RunFrom(row);
+  Recall.Recall(list_view_->ModelIndex(row), choice);
 }
 
 void TMainWindow::HideForPaste() {
@@ -480,6 +513,7 @@ void TMainWindow::HideForPaste() {
 
 void TMainWindow::RecallEnded() {
   shown_ = false;
+  CloseFind();
   ClipList->SetTopIndex(0);
 }
 
@@ -507,6 +541,7 @@ void TMainWindow::RangeButtonClick(TObject*) {
 
 void TMainWindow::HideButtonClick(TObject*) {
   shown_ = false;
+  CloseFind();
   Hide();
   ClipList->SetTopIndex(0);
 }
@@ -519,10 +554,15 @@ void TMainWindow::ShowPreview() {
   SlotLabels->SetHint("");
   // The labels scroll with the list, so a label's row is its line's index.
   const int k = SlotLabels->ItemIndex();
-  if (k >= 0 && k < History.Count()) {
+  const int index = list_view_->ModelIndex(k);
+  if (index >= 0) {
     ClipList->SetItemIndex(k);
-    SlotLabels->SetHint(PreviewHintText(History.GatherExact(
-        k, RangeButton->Down(), [](std::string_view t) { return AnsiToUtf8(t); })));
+    const auto convert = [](std::string_view t) { return AnsiToUtf8(t); };
+    const bool range = RangeButton->Down();
+    SlotLabels->SetHint(PreviewHintText(
+        range && list_view_->Finding()
+            ? GatherRunExact(History, list_view_->RunFrom(k), convert)
+            : History.GatherExact(index, range, convert)));
     SlotLabels->SetShowHint(true);
     HintTimer->SetInterval(100);
   }
@@ -595,6 +635,7 @@ void TMainWindow::HotKeyPressed(TObject*) {
   // The user wants the clips again, not the paste still waiting: it would land in the
   // clip window.
   Recall.CancelPaste();
+  CloseFind();
   if (shown_) {
     Hide();
     shown_ = false;
@@ -620,7 +661,17 @@ void TMainWindow::HotKeyPressed(TObject*) {
   shown_ = true;
 }
 
-void TMainWindow::FormKeyDown(TObject*, WORD& key, TShiftState) {
+void TMainWindow::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
+  find_char_taken_ = false;
+  if (key == VK_F3) {
+    OpenFind();
+    key = 0;
+    return;
+  }
+  if (find_open_) {
+    FindKeyDown(key, shift);
+    return;
+  }
   ClipList->SetItemIndex(-1);
   const int slot = SlotOfKey(key);
   slot_key_char_pending_ = slot >= 0;
@@ -628,6 +679,84 @@ void TMainWindow::FormKeyDown(TObject*, WORD& key, TShiftState) {
   const int line = SlotLine(slot, ClipList->TopIndex());
   if (line < ClipList->Count()) ClipList->SetItemIndex(line);
   if (ClipList->ItemIndex() >= 0) RecallSelected();
+}
+
+void TMainWindow::FindKeyDown(WORD& key, TShiftState shift) {
+  const int rows = list_view_->RowCount();
+  const int selected = ClipList->ItemIndex();
+  switch (key) {
+    case VK_ESCAPE:
+      // The first Esc empties the line, the second closes it.
+      if (FindLine->Text().empty())
+        CloseFind();
+      else
+        FindLine->SetText("");
+      break;
+    case VK_UP:
+      if (rows > 0) ClipList->SetItemIndex(std::max(selected - 1, 0));
+      break;
+    case VK_DOWN:
+      if (rows > 0) ClipList->SetItemIndex(std::min(selected + 1, rows - 1));
+      break;
+    case VK_RETURN:
+      if (selected >= 0) RecallRow(selected);
+      break;
+    default: {
+      // Ctrl plus a slot key recalls the line its label marks; without Ctrl the key types.
+      const int slot = SlotOfKey(key);
+      if (slot < 0 || !(shift & ssCtrl)) return;
+      const int line = SlotLine(slot, ClipList->TopIndex());
+      if (line < rows) {
+        ClipList->SetItemIndex(line);
+        RecallRow(line);
+      }
+      break;
+    }
+  }
+  key = 0;
+  find_char_taken_ = true;
+}
+
+void TMainWindow::FormKeyPress(TObject*, char& key) {
+  if (!find_char_taken_) return;
+  find_char_taken_ = false;
+  key = 0;
+}
+
+void TMainWindow::FindButtonClick(TObject*) {
+  // The button went down or up with the click.
+  if (FindButton->Down())
+    OpenFind();
+  else
+    CloseFind();
+}
+
+void TMainWindow::OpenFind() {
+  find_open_ = true;
+  FindButton->SetDown(true);
+  list_view_->PrepareFind();
+  Logo->SetVisible(false);
+  FindLine->SetVisible(true);
+  if (Visible()) FindLine->SetFocus();
+}
+
+void TMainWindow::CloseFind() {
+  FindButton->SetDown(false);
+  if (!find_open_) return;
+  find_open_ = false;
+  const bool hadFocus = FindLine->Focused();
+  FindLine->SetText("");
+  FindLine->SetVisible(false);
+  Logo->SetVisible(true);
+  if (list_view_ && list_view_->Finding()) list_view_->Find("", "");
+  if (hadFocus) Panel->SetFocus();
+}
+
+void TMainWindow::FindLineChange(TObject*) {
+  if (!list_view_) return;
+  const std::string text = FindLine->Text();
+  list_view_->Find(text, AnsiToUtf8(text));
+  SlotLabels->SetTopIndex(0);
 }
 
 void TMainWindow::ClipListKeyPress(TObject*, char& key) {

@@ -45,6 +45,9 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   TSpeedButton* PlusCrLfLfButton;  // "+CR"
   TSpeedButton* PlusCrLfButton;    // "+cR"
   TSpeedButton* HideButton;
+  TSpeedButton* FindButton;
+  // The find line: over the logo while it is open.
+  TEdit* FindLine;
   TQvCheckListBox* ClipList;
   TListBox* SlotLabels;
   TPanel* SlotStrip;
@@ -91,6 +94,17 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   void RangeButtonClick(TObject* sender);
   void HideButtonClick(TObject* sender);
 
+  // Finding a clip by what it holds: the list shows only the clips holding every word of
+  // the find line.
+  void FindButtonClick(TObject* sender);
+  void FindLineChange(TObject* sender);
+  void OpenFind();
+  // Empties the find line and shows the whole list again.
+  void CloseFind();
+  bool FindOpen() const { return find_open_; }
+  // The clip list's view: which history line each shown row is.
+  TClipListView& ListView() { return *list_view_; }
+
   // Preview and tray commands.
   void SlotLabelClick(TObject* sender);
   void ShowPreview();
@@ -106,6 +120,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   // Hot key, keyboard and dragging.
   void HotKeyPressed(TObject* sender);
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void FormKeyPress(TObject* sender, char& key);
   void ClipListKeyPress(TObject* sender, char& key);
   void ListFollowTimerTick(TObject* sender);
   void PanelMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
@@ -135,6 +150,10 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   // Recall's needs.
   void HideForPaste() override;
   void RecallEnded() override;
+  // The keys of the clip window while the find line is open.
+  void FindKeyDown(WORD& key, TShiftState shift);
+  // Recalls a shown row of the clip list, by its model index.
+  void RecallRow(int row);
   // Shows one of the hidden images' icons in the notification area.
   void ShowTrayIcon(TImage* image);
   // Capture on or off, with the tray picture that says so.
@@ -153,6 +172,9 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   int drag_start_y_ = 0;
   // A slot key was pressed: its character must not reach the list's type-ahead.
   bool slot_key_char_pending_ = false;
+  bool find_open_ = false;
+  // A key the find took: its character must not reach the find line.
+  bool find_char_taken_ = false;
   TCanvas measure_canvas_;
   UniqueMemoryDc measure_dc_;
 };

@@ -314,6 +314,13 @@ void TQvCustomListBox::MeasureItem(int index, int& height) {
 TCheckListBoxStrings::TCheckListBoxStrings(TQvCheckListBox& listBox)
     : TListBoxStrings(listBox), check_list_(listBox) {}
 
+std::string TCheckListBoxStrings::Get(int index) const {
+  TQvLineSource* source = check_list_.LineSource();
+  if (!source) return TListBoxStrings::Get(index);
+  CheckIndex(index);
+  return source->LineText(index);
+}
+
 // The framework moves lines by deleting and inserting them, which drops their
 // records; the check data read before is put back on the lines' new places.
 void TCheckListBoxStrings::Exchange(int index1, int index2) {
@@ -364,6 +371,7 @@ void TQvCheckListBox::CheckLineIndex(int index) {
 }
 
 TCheckListBoxItem* TQvCheckListBox::FindRecord(int index) {
+  if (source_) return index >= 0 && index < Count() ? &source_->LineCheck(index) : nullptr;
   const LRESULT data = SendMessageA(Handle(), LB_GETITEMDATA, index, 0);
   if (data == 0 || data == LB_ERR) return nullptr;
   const auto it = records_.find(reinterpret_cast<const TCheckListBoxItem*>(data));
@@ -372,6 +380,7 @@ TCheckListBoxItem* TQvCheckListBox::FindRecord(int index) {
 
 TCheckListBoxItem& TQvCheckListBox::RecordFor(int index) {
   if (TCheckListBoxItem* found = FindRecord(index)) return *found;
+  if (source_) throw EStringListError(MsgListIndexError(index));
   auto record = std::make_unique<TCheckListBoxItem>();
   TCheckListBoxItem* raw = record.get();
   records_.emplace(raw, std::move(record));
@@ -380,6 +389,7 @@ TCheckListBoxItem& TQvCheckListBox::RecordFor(int index) {
 }
 
 void TQvCheckListBox::FreeRecord(int index) {
+  if (source_) return;  // the source's records go with its lines
   if (TCheckListBoxItem* found = FindRecord(index)) {
     SendMessageA(Handle(), LB_SETITEMDATA, index, 0);
     records_.erase(found);
@@ -516,11 +526,43 @@ void TQvCheckListBox::CreateParams(TCreateParams& params) {
   TQvCustomListBox::CreateParams(params);
   if (!(params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
     params.Style |= LBS_OWNERDRAWFIXED;
+  if (source_) {
+    // The window keeps no text and no data per line: a hundred thousand lines cost nothing.
+    params.Style &= ~static_cast<DWORD>(LBS_HASSTRINGS | LBS_SORT | LBS_OWNERDRAWVARIABLE);
+    params.Style |= LBS_NODATA | LBS_OWNERDRAWFIXED;
+  }
 }
 
 void TQvCheckListBox::WindowCreated() {
   TQvCustomListBox::WindowCreated();
   saved_checks_.clear();
+  if (source_ && saved_line_count_ > 0) {
+    SendMessageA(Handle(), LB_SETCOUNT, static_cast<WPARAM>(saved_line_count_), 0);
+    SetTopIndex(saved_top_index_);
+    SetItemIndex(saved_item_index_);
+    saved_line_count_ = 0;
+  }
+}
+
+void TQvCheckListBox::SetLineSource(TQvLineSource* source) {
+  if (source == source_) return;
+  if (HandleAllocated()) Items().Clear();
+  source_ = source;
+  if (source_) SetAutoScroll(false);
+  RecreateWnd();
+}
+
+void TQvCheckListBox::SetLineCount(int count) {
+  if (!source_) return;
+  if (!HandleAllocated()) {
+    // The window takes them when it is made.
+    saved_line_count_ = std::max(count, 0);
+    return;
+  }
+  HWND wnd = Handle();
+  SendMessageA(wnd, LB_RESETCONTENT, 0, 0);
+  SendMessageA(wnd, LB_SETCOUNT, static_cast<WPARAM>(std::max(count, 0)), 0);
+  InvalidateRect(wnd, nullptr, TRUE);
 }
 
 void TQvCheckListBox::SaveChecks() {
@@ -534,6 +576,13 @@ void TQvCheckListBox::SaveChecks() {
 }
 
 void TQvCheckListBox::WindowDestroying() {
+  if (source_) {
+    // Only the number of lines: their texts and checks are the source's.
+    saved_line_count_ = Count();
+    saved_top_index_ = TopIndex();
+    saved_item_index_ = ItemIndex();
+    return;
+  }
   SaveChecks();
   // The base keeps the lines and their objects, read through the records.
   TQvCustomListBox::WindowDestroying();

@@ -103,11 +103,23 @@ struct TCheckListBoxItem {
 
 class TQvCheckListBox;
 
+// Lines kept outside the control, for a list too long to copy into a list box: the window
+// holds only their number and asks for each line's text and check as it shows it.
+class TQvLineSource {
+ public:
+  virtual ~TQvLineSource() = default;
+  virtual std::string LineText(int index) = 0;
+  // The line's check record, kept by the source, for an index the list has.
+  virtual TCheckListBoxItem& LineCheck(int index) = 0;
+};
+
 // The Items of a check list box: exchanged or moved lines keep their check data.
 class TCheckListBoxStrings : public TListBoxStrings {
   QV_CLASS(TCheckListBoxStrings)
  public:
   explicit TCheckListBoxStrings(TQvCheckListBox& listBox);
+  // A line of the source when the list has one.
+  std::string Get(int index) const override;
   void Exchange(int index1, int index2) override;
   void Move(int currentIndex, int newIndex) override;
 
@@ -153,6 +165,15 @@ class TQvCheckListBox : public TQvCustomListBox {
   // What the user's click or key does to a line; out-of-range and disabled lines
   // are left alone.
   void ToggleClickCheck(int index);
+
+  // Lines from a source instead of lines of its own (null: its own again). The window is
+  // made anew, empty; such a list has no horizontal scroll width (AutoScroll goes off). Lines
+  // are added and deleted through Items as usual (their texts are not kept), or counted in
+  // one step with SetLineCount.
+  void SetLineSource(TQvLineSource* source);
+  TQvLineSource* LineSource() const { return source_; }
+  // The number of lines of the source; the list shows its top, nothing selected.
+  void SetLineCount(int count);
 
   TNotifyEvent OnClickCheck;
   TCheckStateChangeEvent OnStateChange;
@@ -206,6 +227,9 @@ class TQvCheckListBox : public TQvCustomListBox {
   TBitmap cell_;
   std::unordered_map<const TCheckListBoxItem*, std::unique_ptr<TCheckListBoxItem>> records_;
   std::deque<SavedCheck> saved_checks_;
+  TQvLineSource* source_ = nullptr;
+  // A source's list across a re-creation of the window.
+  int saved_line_count_ = 0;
 };
 
 }  // namespace qv

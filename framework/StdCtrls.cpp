@@ -38,6 +38,7 @@ void TEdit::WndProc(TMessage& m) {
   if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == EN_CHANGE) {
     caption_ = Text();
     m.Result = 0;
+    OnChange(this);
     return;
   }
   TWinControl::WndProc(m);

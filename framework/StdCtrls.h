@@ -16,6 +16,8 @@ class TEdit : public TWinControl {
   explicit TEdit(TComponent* owner);
   std::string Text() const;
   void SetText(const std::string& text);
+  // The text changed, by the user or by SetText.
+  TNotifyEvent OnChange;
 
  protected:
   void CreateParams(TCreateParams& params) override;

@@ -15,7 +15,6 @@ namespace {
 
 constexpr size_t kKeyLineLength = kHeaderMarker.size() + kClipIdLength;
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // "/:hdr:\" (any letter case) and 13 characters: a line that can open a block.
 bool IsHeaderLine(std::string_view line) {
@@ -105,35 +104,6 @@ std::vector<TClip> ClipsOf(const TClipPair& pair) {
     clips.push_back(std::move(clip));
   }
   return clips;
-}
-
-size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
-  if (needle.empty()) return 0;
-  if (needle.size() > text.size()) return std::string_view::npos;
-  std::string folded(needle);
-  for (char& c : folded) c = FoldCase(c);
-  const char upper = folded[0];
-  const char lower = (upper >= 'A' && upper <= 'Z') ? static_cast<char>(upper - 'A' + 'a') : upper;
-  // Candidates are the places of the first character in either case, found with memchr
-  // (much faster than a loop over every byte); each is then compared in full.
-  const char* const limit = text.data() + (text.size() - needle.size() + 1);
-  auto next = [limit](char c, const char* from) {
-    const void* hit = std::memchr(from, c, static_cast<size_t>(limit - from));
-    return hit ? static_cast<const char*>(hit) : limit;
-  };
-  const char* nextUpper = next(upper, text.data());
-  const char* nextLower = lower == upper ? limit : next(lower, text.data());
-  for (;;) {
-    const char* candidate = std::min(nextUpper, nextLower);
-    if (candidate == limit) return std::string_view::npos;
-    size_t i = 1;
-    while (i < folded.size() && FoldCase(candidate[i]) == folded[i]) ++i;
-    if (i == folded.size()) return static_cast<size_t>(candidate - text.data());
-    if (candidate == nextUpper)
-      nextUpper = next(upper, candidate + 1);
-    else
-      nextLower = next(lower, candidate + 1);
-  }
 }
 
 std::string_view LineAround(std::string_view text, size_t at) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ClipFilter.h"
 #include "app/ClipJournal.h"
 #include "app/ClipStore.h"
 #include "app/ExactTexts.h"
@@ -52,9 +53,6 @@ struct TClip {
 };
 std::vector<TClip> ClipsOf(const TClipPair& pair);
 
-// Where needle occurs in text with ASCII letter case ignored; npos when nowhere. An empty
-// needle is found at 0.
-size_t FindIgnoringCase(std::string_view text, std::string_view needle);
 // The line of text that holds offset at, without its break.
 std::string_view LineAround(std::string_view text, size_t at);
 

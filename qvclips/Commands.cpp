@@ -108,14 +108,16 @@ int Show(const TClipPair& pair, const std::string& which, std::ostream& out, std
   return kExitOk;
 }
 
-int Search(const TClipPair& pair, const std::string& needle, std::ostream& out) {
+int Search(const TClipPair& pair, const std::string& findText, std::ostream& out) {
+  const std::vector<std::string> words = FindWords(findText);
   int found = 0;
   for (const TClip& clip : ClipsOf(pair)) {
     if (!clip.text) continue;
     // The exact text where there is one: what the user copied.
     const std::string_view text = clip.exact ? std::string_view(*clip.exact) : *clip.text;
-    const size_t at = FindIgnoringCase(text, needle);
-    if (at == std::string_view::npos) continue;
+    if (!HoldsEveryWord(text, words)) continue;
+    // The line of the first word shows where it matched.
+    const size_t at = words.empty() ? 0 : FindIgnoringCase(text, words.front());
     out << ClipRow(clip, LineAround(text, at)) << '\n';
     ++found;
   }
@@ -267,9 +269,11 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
   std::string which;
   show->add_option("slot", which, "A slot (1-9, 0, A-Z), a line number or a clip id")->required();
   CLI::App* search = app.add_subcommand(
-      "search", "Clips whose text holds TEXT (letter case not significant): slot, id, the line");
+      "search",
+      "Clips whose text holds every word of TEXT, anywhere and in any order (letter case not "
+      "significant): slot, id, the line of the first word");
   std::string needle;
-  search->add_option("text", needle, "The text to look for")->required();
+  search->add_option("text", needle, "The words to look for, separated by blanks")->required();
   CLI::App* exportAll =
       app.add_subcommand("export", "Every clip, top of the list first, with its full text");
   bool json = false;

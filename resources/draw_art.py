@@ -611,6 +611,21 @@ def hide_glyph():
     return pic
 
 
+def find_glyph():
+    """The find button's glyph: a magnifying glass, a ring with a handle to the lower right,
+    in the hide glyph's dark colour; the top-left pixel is the transparent colour."""
+    pic = Picture(9, 10, MAGENTA)
+    dark = (24, 24, 24)
+    ring = [".XXX.", "X...X", "X...X", "X...X", ".XXX."]
+    for y, row in enumerate(ring):
+        for x, c in enumerate(row):
+            if c == "X":
+                pic.put(1 + x, 1 + y, dark)
+    for i in range(3):
+        pic.fill(5 + i, 6 + i, 6 + i, 7 + i, dark)
+    return pic
+
+
 # ---------------------------------------------------------------------------------------------
 
 def all_files():
@@ -628,6 +643,7 @@ def all_files():
         "menu_quit.bmp": bmp_bytes(menu_quit()),
         "check_images.bmp": bmp_bytes(check_images()),
         "hide_glyph.bmp": bmp_bytes(hide_glyph()),
+        "find_glyph.bmp": bmp_bytes(find_glyph()),
     }
 
 

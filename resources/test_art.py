@@ -94,6 +94,7 @@ class FilesMatchGenerator(unittest.TestCase):
 class Bitmaps(unittest.TestCase):
     def test_sizes(self):
         sizes = {"logo.bmp": (94, 16), "check_images.bmp": (96, 39), "hide_glyph.bmp": (9, 10),
+                 "find_glyph.bmp": (9, 10),
                  "menu_settings.bmp": (16, 16), "menu_save.bmp": (16, 16),
                  "menu_clear.bmp": (16, 16), "menu_quit.bmp": (16, 16)}
         for name, size in sizes.items():

@@ -199,7 +199,8 @@ class ClipHistory : public ::testing::Test {
  protected:
   // Starts the program from another current folder: its files must still be
   // the ones beside the exe.
-  void StartWithFiles(const std::string& list, const std::string& store) {
+  void StartWithFiles(const std::string& list, const std::string& store,
+                      Millis loadTimeout = kTimeout) {
     ASSERT_TRUE(folder.WriteFile("Lb1.qvl", list));
     ASSERT_TRUE(folder.WriteFile("vqclips.qvl", store));
     ASSERT_TRUE(EmptyClipboard());
@@ -210,7 +211,8 @@ class ClipHistory : public ::testing::Test {
     ASSERT_TRUE(clipList);
     // The window exists before its files are loaded; the list then fills.
     const int expected = static_cast<int>(std::count(list.begin(), list.end(), '\n'));
-    ASSERT_TRUE(Eventually([&] { return ClipCount() == expected; }, "the loaded list", kTimeout));
+    ASSERT_TRUE(Eventually([&] { return ClipCount() == expected; }, "the loaded list", loadTimeout))
+        << ClipCount() << " lines listed";
   }
   // The first activation hands the hot key over to the settings' choice and hides
   // the window; seen from outside, the program then holds that key.
@@ -523,6 +525,49 @@ TEST_F(ClipHistory, AReadOnlyExeFolderKeepsTheFilesInLocalAppDataAndTheClipToolF
   const auto repair = RunConsole(tool, "repair", elsewhere.Path());
   ASSERT_TRUE(repair);
   EXPECT_EQ(repair->exitCode, 2u) << repair->out;  // the program holds that folder
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(ClipHistory, InAFullHistoryF3AndTwoWordsFindTheClipAndCtrl1PastesIt) {
+  // 100,000 short clips; "harbour" and "tuesday" are both only in clips 50,000 and 70,000
+  // (the newer one with "tuesday" on its second line, which the list does not show), one
+  // of them alone in a few newer clips.
+  constexpr int kClips = 100000;
+  std::string list, store;
+  list.reserve(kClips * 105);
+  store.reserve(kClips * 80);
+  for (int i = 0; i < kClips; ++i) {
+    char id[14];
+    std::snprintf(id, sizeof id, "%07d%06d", i + 1, (i + 1) % 1000000);
+    std::string text = "clip number " + std::to_string(i);
+    if (i == 50000) text = "Harbour Road 7\r\nnext TUESDAY";
+    if (i == 70000) text = "tuesday at the harbour";
+    if (i == 10 || i == 20000) text = "harbour only";
+    if (i == 30000) text = "only tuesday";
+    list += text.substr(0, text.find('\r')) + kMarker + id + "\r\n";
+    store += "/:hdr:\\" + std::string(id) + "\r\n" + text + "\r\n/:tlr:\\" + id + "\r\n";
+  }
+  const auto started = std::chrono::steady_clock::now();
+  // Loading so many clips takes a while under Wine.
+  ASSERT_NO_FATAL_FAILURE(StartWithFiles(list, store, Millis(240000)));
+  std::printf("100,000 clips loaded and listed in %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<Millis>(
+                                         std::chrono::steady_clock::now() - started)
+                                         .count()));
+  TargetWindow target;
+  ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
+  ASSERT_TRUE(PressKey(VK_F3));
+  for (char c : std::string("TUES HARB")) ASSERT_TRUE(PressKey(c == ' ' ? VK_SPACE : c));
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 2; }, "the two clips found", kTimeout))
+      << ClipCount() << " lines shown";
+  ASSERT_TRUE(PressKey('1', kCtrl));
+  ASSERT_TRUE(Eventually([&] { return target.Text() == "Harbour Road 7\r\nnext TUESDAY"; },
+                         "the paste in the target window", kTimeout))
+      << "target holds: " << target.Text();
+  EXPECT_FALSE(IsWindowVisible(main));
+  // The whole list again, less the line at index 72 that a single recall lets go.
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == kClips - 1; }, "the whole list", kTimeout))
+      << ClipCount() << " lines shown";
   EXPECT_EQ(program.Close(), 0u);
 }
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/ClipFilter.h"
 #include "app/ClipHistory.h"
 #include "framework/SysUtils.h"
 #include "tests/host/ScratchDir.h"
@@ -402,6 +403,41 @@ TEST(ClipHistory, ExactTextsGoWithTheClipsTheStoreLetsGoAndWithClear) {
   ASSERT_NE(history.ExactTextOfId(Id(2)), nullptr);
   history.Clear();
   EXPECT_EQ(history.ExactTextOfId(Id(2)), nullptr);
+}
+
+// Finding as the user types: every word anywhere in the whole text, exact texts in UTF-8,
+// and a narrowing search that still gives what a full one gives.
+TEST(ClipHistory, FinderMatchesEveryWordOfTheWholeTextNewestFirst) {
+  EXPECT_EQ(FindWords("  ab\tc \r\n"), (std::vector<std::string>{"ab", "c"}));
+  EXPECT_EQ(FindIgnoringCase("xxAbAbC", "abc"), 4u);
+  EXPECT_EQ(FindIgnoringCase("xyz ABC", "abc"), 4u);  // at the very end
+  EXPECT_EQ(FindIgnoringCase("ab", "abc"), std::string_view::npos);
+  // Looked for by its rarest letter: the first place still counts, and the text's edges.
+  EXPECT_EQ(FindIgnoringCase("zaz-az-az", "AZ"), 1u);
+  EXPECT_EQ(FindIgnoringCase("xqua", "qua"), 1u);
+  EXPECT_EQ(FindIgnoringCase("qu", "qua"), std::string_view::npos);
+  EXPECT_EQ(FindIgnoringCase("equa", "equ"), 0u);
+  EXPECT_EQ(FindIgnoringCase("\xE9", "\xC9"), std::string_view::npos);  // ASCII letters only
+
+  TClipHistory history;
+  ASSERT_TRUE(history.AddClip("Main Street 5\r\nTuesday", Id(1), "Main Street 5..."));
+  ASSERT_TRUE(history.AddClip("caf? street", Id(2), "caf? street", "caf\xC3\xA9 street"));
+  ASSERT_TRUE(history.AddClip("street", Id(3), "street"));
+  ASSERT_TRUE(history.AddClip("gone", Id(4), "gone"));
+  history.MoveToTop(3);  // the oldest line on top: its block is still there
+  TClipFinder finder;
+  finder.SetTexts(FindTexts(history));
+  using Rows = std::vector<int>;
+  EXPECT_EQ(finder.Find({}, {}), (Rows{0, 1, 2, 3}));
+  EXPECT_EQ(finder.Find({"STREET"}, {"STREET"}), (Rows{0, 2, 3}));
+  // Both words, in any order, one of them past the first line, which is all the list shows.
+  EXPECT_EQ(finder.Find({"tues", "street"}, {"tues", "street"}), (Rows{0}));
+  // Words that do not narrow the last ones search everything again.
+  EXPECT_EQ(finder.Find({"stree"}, {"stree"}), (Rows{0, 2, 3}));
+  EXPECT_EQ(finder.Find({"caf?"}, {"caf\xC3\xA9"}), (Rows{3}));
+  EXPECT_EQ(finder.Find({"?"}, {"?"}), (Rows{}));  // the exact text has no "?"
+  finder.SetTexts({{"x"}, {""}});
+  EXPECT_EQ(finder.Find({"x"}, {"x"}), (Rows{0}));
 }
 
 }  // namespace

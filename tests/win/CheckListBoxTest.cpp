@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -371,6 +372,50 @@ TEST_F(CheckList, ARecreatedWindowGetsItsLineHeightWithTheLinesBack) {
   watched->SetSorted(true);
   ASSERT_FALSE(watched->linesAtReset.empty());  // (a font set while it is made comes first)
   EXPECT_EQ(watched->linesAtReset.back(), 3);
+}
+
+// A source of numbered lines with records of its own, as the clip list's view keeps them.
+class NumberedLines : public TQvLineSource {
+ public:
+  std::string LineText(int index) override { return "line " + std::to_string(index); }
+  TCheckListBoxItem& LineCheck(int index) override { return checks[index]; }
+  std::map<int, TCheckListBoxItem> checks;
+};
+
+// A list of lines kept elsewhere: the window counts them, the source draws and checks them,
+// and a hundred thousand lines are set in one step.
+TEST_F(CheckList, LinesOfASourceAreCountedAndAskedForNeverCopied) {
+  AddLines({"own"});
+  NumberedLines source;
+  list->SetLineSource(&source);
+  EXPECT_EQ(list->Count(), 0);  // its own lines went
+  list->SetLineCount(100000);
+  ASSERT_EQ(list->Count(), 100000);
+  const LONG_PTR style = GetWindowLongPtrA(list->Handle(), GWL_STYLE);
+  EXPECT_EQ(style & (LBS_NODATA | LBS_HASSTRINGS), LBS_NODATA);  // the window keeps no text
+  EXPECT_EQ(list->Items().Get(99999), "line 99999");
+  EXPECT_THROW(list->Items().Get(100000), EStringListError);
+  list->Items().Insert(0, "");
+  list->Items().Delete(5);
+  EXPECT_EQ(list->Count(), 100000);
+
+  source.checks[3].State = kChecked;
+  EXPECT_EQ(list->ItemState(3), kChecked);
+  Click(5, 13 * 2 + 6);  // the check column of line 2
+  EXPECT_EQ(source.checks[2].State, kChecked);
+  EXPECT_EQ(events.changed, (std::vector<int>{2}));
+
+  // A new window keeps the number of lines, the top line and the selection.
+  list->SetTopIndex(500);
+  list->SetItemIndex(501);
+  list->SetItemHeight(14);
+  EXPECT_EQ(list->Count(), 100000);
+  EXPECT_EQ(list->TopIndex(), 500);
+  EXPECT_EQ(list->ItemIndex(), 501);
+
+  list->SetLineSource(nullptr);
+  list->Items().Add("own again");
+  EXPECT_EQ(list->Items().Get(0), "own again");
 }
 
 TEST_F(CheckList, BadIndexesRaiseTheListIndexError) {

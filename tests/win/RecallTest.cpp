@@ -47,9 +47,23 @@ class Recall : public test::MainWindowFixture {
     test::Pump();
     form->Recall.SetPasteDelay(0);
   }
-  void Press(WORD key) {
+  // A history of these texts, the first the newest; each line shows its text's first line.
+  void StartWithTexts(const std::vector<std::string>& texts) {
+    std::string list, store;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      const int n = static_cast<int>(i);
+      list += texts[i].substr(0, texts[i].find('\r')) + ListLineMarker + IdOf(n) + "\r\n";
+      store += "/:hdr:\\" + IdOf(n) + "\r\n" + texts[i] + "\r\n/:tlr:\\" + IdOf(n) + "\r\n";
+    }
+    folder.Write("Lb1.qvl", list);
+    folder.Write("vqclips.qvl", store);
+    Start();
+    test::Pump();
+    form->Recall.SetPasteDelay(0);
+  }
+  void Press(WORD key, TShiftState shift = 0) {
     WORD k = key;
-    form->FormKeyDown(form, k, 0);
+    form->FormKeyDown(form, k, shift);
     test::Pump();  // our own clipboard notice arrives and is skipped
   }
   std::string Line(int i) { return form->ClipList->Items().Get(i); }
@@ -85,7 +99,7 @@ TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   history.AddClip("older", "0000000000001", "older");
   history.AddClip("newer", "0000000000002", "newer");
   Clipboard().SetAsText("copied meanwhile");
-  recall.Recall(1, TRecallChoice{false, true, false});
+  recall.Recall(1, TRecallChoice{false, true, false, {}});
   EXPECT_EQ(Clipboard().AsText(), "older\r\n");
   ASSERT_EQ(history.Count(), 3);
   EXPECT_EQ(history.Display(0), "older");  // the picked line, not the one now at index 1
@@ -214,6 +228,85 @@ TEST_F(Recall, RangeModeTakesTheRunToTheTopOldestFirstOnce) {
   form->RangeButton->Click();
   Press('1');
   EXPECT_EQ(ClipboardText(), "c0\r\n\r\n\n");
+}
+
+// The find line: every word anywhere in the whole text, labels over the found lines,
+// Ctrl plus a slot key, the arrows and Enter recall; a plain slot key types.
+class Find : public Recall {
+ protected:
+  void SetUp() override {
+    Recall::SetUp();
+    StartWithTexts({"alpha street\r\nTuesday", "beta", "street only", "ALPHA tuesday road",
+                    "gamma"});
+    ShowWindow();
+    Press(VK_F3);
+    ASSERT_TRUE(form->FindOpen());
+    ASSERT_TRUE(form->FindLine->Visible());
+  }
+};
+
+TEST_F(Find, TheListShowsTheClipsHoldingEveryWordAndCtrlSlotRecallsByLabel) {
+  form->FindLine->SetText("tuesday  ALPHA");
+  ASSERT_EQ(form->ClipList->Count(), 2);
+  EXPECT_EQ(Line(0).substr(0, 12), "alpha street");
+  EXPECT_EQ(Line(1).substr(0, 13), "ALPHA tuesday");
+  Press('2');  // without Ctrl a slot key is typed, not a recall
+  EXPECT_TRUE(form->Shown());
+  Press('2', ssCtrl);
+  EXPECT_EQ(ClipboardText(), "ALPHA tuesday road");
+  // Hidden, the find is over: the whole list, the recalled clip on top.
+  EXPECT_FALSE(form->FindOpen());
+  EXPECT_FALSE(form->FindButton->Down());
+  ASSERT_EQ(form->ClipList->Count(), 5);
+  EXPECT_EQ(Line(0).substr(0, 13), "ALPHA tuesday");
+  EXPECT_EQ(Line(1).substr(0, 12), "alpha street");
+}
+
+TEST_F(Find, ArrowsAndEnterRecallTheSelectedLineAndEscEmptiesThenCloses) {
+  form->FindLine->SetText("street");
+  ASSERT_EQ(form->ClipList->Count(), 2);
+  Press(VK_DOWN);
+  Press(VK_DOWN);
+  Press(VK_DOWN);  // stays on the last line
+  EXPECT_EQ(form->ClipList->ItemIndex(), 1);
+  Press(VK_UP);
+  EXPECT_EQ(form->ClipList->ItemIndex(), 0);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(form->FindOpen());
+  EXPECT_EQ(form->FindLine->Text(), "");
+  EXPECT_EQ(form->ClipList->Count(), 5);
+  Press(VK_ESCAPE);
+  EXPECT_FALSE(form->FindOpen());
+  EXPECT_FALSE(form->FindLine->Visible());
+  EXPECT_TRUE(form->Logo->Visible());
+  Press('2');  // a slot key recalls again
+  EXPECT_EQ(ClipboardText(), "beta");
+
+  ShowWindow();
+  form->FindButton->Click();
+  ASSERT_TRUE(form->FindOpen());
+  form->FindLine->SetText("street");
+  Press(VK_DOWN);
+  Press(VK_DOWN);
+  Press(VK_RETURN);
+  EXPECT_EQ(ClipboardText(), "street only");
+}
+
+TEST_F(Find, ARangeTakesTheFoundLinesFromThePickedOneUpToTheTop) {
+  form->FindLine->SetText("street");
+  form->RangeButton->Click();
+  form->PlusCrLfButton->Click();
+  Press('2', ssCtrl);
+  EXPECT_EQ(ClipboardText(), "street only\r\nalpha street\r\nTuesday\r\n\r\n");
+  EXPECT_EQ(Line(0).substr(0, 12), "alpha street");  // the order is left alone
+  // The hot key's hide ends a find too; the next show has the whole list.
+  ShowWindow();
+  Press(VK_F3);
+  form->FindLine->SetText("gamma");
+  EXPECT_EQ(form->ClipList->Count(), 1);
+  form->HotKeyPressed(nullptr);
+  EXPECT_FALSE(form->FindOpen());
+  EXPECT_EQ(form->ClipList->Count(), 5);
 }
 
 TEST_F(Recall, RangeModeCannotBeArmedWhileTheListIsScrolled) {
