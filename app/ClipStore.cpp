@@ -175,14 +175,32 @@ std::string BuildDisplayText(std::string_view text, const TTextWidthFunction& wi
 
 std::vector<TStoreSegment> SplitStore(std::string_view text) {
   const size_t keyLength = kHeaderMarker.size() + kClipIdLength;
-  // Every trailer line by id, in store order, so that each header finds its trailer
-  // without a scan of its own: the split stays linear however the text is made.
-  std::unordered_map<std::string, std::vector<size_t>> trailers;
+  // Every trailer line, in store order. A block's trailer is nearly always the next of
+  // them; only when it is not are they sorted by id, once, so that the split stays linear
+  // however the text is made.
+  std::vector<size_t> trailers;
   ForEachNormalizedLine(text, [&](std::string_view line) {
     if (line.size() == keyLength && StartsWithMarker(line, kTrailerMarker))
-      trailers[UpperCase(std::string(line.substr(kTrailerMarker.size())))].push_back(
-          static_cast<size_t>(line.data() - text.data()));
+      trailers.push_back(static_cast<size_t>(line.data() - text.data()));
   });
+  auto idAt = [&](size_t at) { return text.substr(at + kTrailerMarker.size(), kClipIdLength); };
+  std::unordered_map<std::string, std::vector<size_t>> byId;
+  bool byIdBuilt = false;
+  // The first trailer line of the id after p; npos for none.
+  size_t nextTrailer = 0;
+  auto trailerOf = [&](const std::string& key, size_t p) -> size_t {
+    while (nextTrailer < trailers.size() && trailers[nextTrailer] <= p) ++nextTrailer;
+    if (nextTrailer == trailers.size()) return std::string_view::npos;
+    if (UpperCase(std::string(idAt(trailers[nextTrailer]))) == key) return trailers[nextTrailer];
+    if (!byIdBuilt) {
+      for (size_t at : trailers) byId[UpperCase(std::string(idAt(at)))].push_back(at);
+      byIdBuilt = true;
+    }
+    const auto found = byId.find(key);
+    if (found == byId.end()) return std::string_view::npos;
+    const auto t = std::upper_bound(found->second.begin(), found->second.end(), p);
+    return t == found->second.end() ? std::string_view::npos : *t;
+  };
   std::vector<TStoreSegment> segments;
   size_t looseFrom = std::string_view::npos, looseEnd = 0;
   auto endLoose = [&] {
@@ -196,17 +214,14 @@ std::vector<TStoreSegment> SplitStore(std::string_view text) {
     const size_t lineEnd = cr == std::string_view::npos ? text.size() : cr;
     const std::string_view line = text.substr(p, lineEnd - p);
     if (line.size() == keyLength && StartsWithMarker(line, kHeaderMarker)) {
-      const auto found = trailers.find(UpperCase(std::string(line.substr(kHeaderMarker.size()))));
-      if (found != trailers.end()) {
-        const std::vector<size_t>& at = found->second;
-        const auto t = std::upper_bound(at.begin(), at.end(), p);
-        if (t != at.end()) {
-          endLoose();
-          const size_t end = *t + keyLength;
-          segments.push_back(TStoreSegment{p, end - p, found->first});
-          p = end + 2;
-          continue;
-        }
+      std::string key = UpperCase(std::string(line.substr(kHeaderMarker.size())));
+      const size_t t = trailerOf(key, p);
+      if (t != std::string_view::npos) {
+        endLoose();
+        const size_t end = t + keyLength;
+        segments.push_back(TStoreSegment{p, end - p, std::move(key)});
+        p = end + 2;
+        continue;
       }
     }
     if (looseFrom == std::string_view::npos) looseFrom = p;
@@ -220,13 +235,50 @@ std::vector<TStoreSegment> SplitStore(std::string_view text) {
 void TClipStore::Index() {
   segments_.clear();
   blocks_.clear();
+  unlisted_.clear();
   origin_ = 0;
-  const std::vector<TStoreSegment> split = SplitStore(buffer_.View());
-  for (auto s = split.rbegin(); s != split.rend(); ++s) {
-    const int64_t at = static_cast<int64_t>(s->offset);
-    if (!s->key.empty()) blocks_[s->key] = TBlockRef{at, s->length};  // newer ones overwrite
-    segments_.push_back(TSegment{at, s->length, s->key});
+  std::vector<TStoreSegment> split = SplitStore(buffer_.View());
+  blocks_.reserve(split.size());
+  // Numbered oldest first; the newest block of an id is the one its lines find.
+  next_seq_ = split.size();
+  std::vector<bool> found(split.size());
+  for (size_t i = 0; i < split.size(); ++i)
+    found[i] = !split[i].key.empty() && blocks_.try_emplace(split[i].key, next_seq_ - 1 - i).second;
+  for (size_t i = split.size(); i-- > 0;) {
+    TStoreSegment& s = split[i];
+    const uint64_t seq = next_seq_ - 1 - i;
+    if (tracked_ && !(found[i] && tracked_(s.key))) unlisted_.insert(unlisted_.end(), seq);
+    segments_.push_back(TSegment{static_cast<int64_t>(s.offset), s.length, std::move(s.key), seq});
   }
+}
+
+size_t TClipStore::IndexOfSeq(uint64_t seq) const {
+  const auto found = std::lower_bound(segments_.begin(), segments_.end(), seq,
+                                      [](const TSegment& s, uint64_t n) { return s.seq < n; });
+  if (found == segments_.end() || found->seq != seq) return npos;
+  return static_cast<size_t>(found - segments_.begin());
+}
+
+void TClipStore::Track(TListedFunction listed) {
+  tracked_ = std::move(listed);
+  RetrackAll();
+}
+
+void TClipStore::RetrackAll() {
+  unlisted_.clear();
+  if (!tracked_) return;
+  for (const TSegment& segment : segments_)
+    if (!IsListed(segment, tracked_)) unlisted_.insert(unlisted_.end(), segment.seq);
+}
+
+void TClipStore::ListedChanged(const std::string& key) {
+  if (!tracked_) return;
+  const auto block = blocks_.find(key);
+  if (block == blocks_.end()) return;
+  if (tracked_(key))
+    unlisted_.erase(block->second);
+  else
+    unlisted_.insert(block->second);
 }
 
 std::vector<TStoreSegment> TClipStore::Segments() const {
@@ -241,7 +293,7 @@ bool TClipStore::IsListed(const TSegment& segment, const TListedFunction& listed
   if (segment.key.empty() || !listed) return false;
   const auto block = blocks_.find(segment.key);
   // An older block under a repeated id is found by no list line.
-  return block != blocks_.end() && block->second.at == segment.at && listed(segment.key);
+  return block != blocks_.end() && block->second == segment.seq && listed(segment.key);
 }
 
 void TClipStore::RemoveSegment(size_t i) {
@@ -258,23 +310,17 @@ void TClipStore::RemoveSegment(size_t i) {
   buffer_.Erase(from, count);
   if (!gone.key.empty()) {
     const auto block = blocks_.find(gone.key);
-    if (block != blocks_.end() && block->second.at == gone.at) blocks_.erase(block);
+    if (block != blocks_.end() && block->second == gone.seq) blocks_.erase(block);
   }
+  unlisted_.erase(gone.seq);
   // The segments below the gap moved up by count. Shift whichever side is shorter: the
   // ones below, or the origin and the ones above.
-  auto shift = [this](TSegment& s, int64_t by) {
-    if (!s.key.empty()) {
-      const auto block = blocks_.find(s.key);
-      if (block != blocks_.end() && block->second.at == s.at) block->second.at += by;
-    }
-    s.at += by;
-  };
   const int64_t by = static_cast<int64_t>(count);
   if (i < segments_.size() - 1 - i) {
-    for (size_t j = 0; j < i; ++j) shift(segments_[j], -by);
+    for (size_t j = 0; j < i; ++j) segments_[j].at -= by;
   } else {
     origin_ += by;
-    for (size_t j = i + 1; j < segments_.size(); ++j) shift(segments_[j], by);
+    for (size_t j = i + 1; j < segments_.size(); ++j) segments_[j].at += by;
   }
   segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
   // The store now ends where the run above ended; an empty last line of it is no line then,
@@ -300,29 +346,42 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id,
                               block.size() - 2 * (kHeaderMarker.size() + kClipIdLength + 2));
   if (HasTrailerLine(body, id)) return false;
   auto sizeWith = [&] { return block.size() + (buffer_.Empty() ? 0 : 2 + buffer_.Size()); };
+  const bool tracking = !listed && tracked_;
+  auto isListed = [&](const TSegment& segment) {
+    return tracking ? unlisted_.count(segment.seq) == 0 : IsListed(segment, listed);
+  };
   if (sizeWith() > capacity_) {
     // Unlisted blocks first, then listed ones, oldest first in both rounds; each block
     // frees its length and one break.
     const size_t needed = sizeWith() - capacity_;
     std::vector<size_t> victims;
     size_t freed = 0;
-    for (int round = 0; round < 2 && freed < needed; ++round)
+    auto take = [&](size_t i) {
+      victims.push_back(i);
+      freed += segments_[i].length + 2;
+    };
+    if (tracking) {
+      for (auto seq = unlisted_.begin(); seq != unlisted_.end() && freed < needed; ++seq)
+        take(IndexOfSeq(*seq));
+    }
+    for (int round = tracking ? 1 : 0; round < 2 && freed < needed; ++round)
       for (size_t i = 0; i < segments_.size() && freed < needed; ++i)
-        if (IsListed(segments_[i], listed) == (round == 1)) {
-          victims.push_back(i);
-          freed += segments_[i].length + 2;
-        }
+        if (isListed(segments_[i]) == (round == 1)) take(i);
     std::sort(victims.begin(), victims.end());
     for (auto v = victims.rbegin(); v != victims.rend(); ++v) {
-      if (evictedListed && IsListed(segments_[*v], listed))
-        evictedListed->push_back(segments_[*v].key);
+      if (evictedListed && isListed(segments_[*v])) evictedListed->push_back(segments_[*v].key);
       RemoveSegment(*v);
     }
   }
   origin_ -= static_cast<int64_t>(block.size() + (buffer_.Empty() ? 0 : 2));
   buffer_.InsertAtTop(block);
-  segments_.push_back(TSegment{origin_, block.size(), key});
-  blocks_[key] = TBlockRef{origin_, block.size()};
+  const uint64_t seq = next_seq_++;
+  // An older block under the same id is found by no list line from now on.
+  const auto older = blocks_.find(key);
+  if (tracked_ && older != blocks_.end()) unlisted_.insert(older->second);
+  segments_.push_back(TSegment{origin_, block.size(), key, seq});
+  blocks_[key] = seq;
+  if (tracked_ && !tracked_(key)) unlisted_.insert(unlisted_.end(), seq);
   return true;
 }
 
@@ -341,10 +400,12 @@ std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
 std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
   const auto block = blocks_.find(UpperCase(std::string(id)));
   if (block == blocks_.end()) return std::nullopt;
+  const size_t i = IndexOfSeq(block->second);
+  if (i == npos) return std::nullopt;
+  const TSegment& segment = segments_[i];
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (block->second.length < 2 * keyLine) return std::string_view();  // no line between the two
-  return buffer_.View().substr(OffsetOf(block->second.at) + keyLine,
-                               block->second.length - 2 * keyLine);
+  if (segment.length < 2 * keyLine) return std::string_view();  // no line between the two
+  return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
 }
 
 void TClipStore::Clear() {

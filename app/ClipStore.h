@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -140,8 +141,14 @@ class TClipStore {
   // added to evictedListed, so that the caller takes their list lines away too. A block
   // goes whole or not at all. False, and nothing changed, when the block alone is larger
   // than the capacity or the text holds its own trailer line (it would end the block early).
+  // Without a listed function, a store that tracks (see Track) asks its own record.
   bool AddClip(std::string_view text, std::string_view id, const TListedFunction& listed = nullptr,
                std::vector<std::string>* evictedListed = nullptr);
+  // From now on the store keeps, for every block, whether a list line refers to it, so that
+  // making room finds the unlisted blocks without asking about every block. The owner
+  // tells it, through ListedChanged, whenever an id gains its first line or loses its last.
+  void Track(TListedFunction listed);
+  void ListedChanged(const std::string& key);
   // Whether a block with this id exists (letter case ignored).
   bool HasHeaderKey(std::string_view id) const;
   // The text of the clip a list line points to: the lines strictly between its block's
@@ -166,17 +173,18 @@ class TClipStore {
  private:
   // Positions count from a fixed origin that moves when text goes in at the top, so that
   // a capture does not touch the positions of the blocks below it.
+  static constexpr size_t npos = static_cast<size_t>(-1);
   struct TSegment {
     int64_t at;
     size_t length;
     std::string key;
-  };
-  struct TBlockRef {
-    int64_t at;
-    size_t length;
+    uint64_t seq;  // grows from the oldest to the newest: finds a segment without its place
   };
   size_t OffsetOf(int64_t at) const { return static_cast<size_t>(at - origin_); }
+  // The segment with this number; npos when it has gone.
+  size_t IndexOfSeq(uint64_t seq) const;
   void Index();
+  void RetrackAll();
   // Whether the segment is the block its id resolves to and a list line refers to it.
   bool IsListed(const TSegment& segment, const TListedFunction& listed) const;
   // Takes segment i (oldest first) and the break that joins it to its neighbour away.
@@ -185,8 +193,11 @@ class TClipStore {
   size_t capacity_;
   TTextBuffer buffer_;
   std::deque<TSegment> segments_;  // oldest (bottom of the store) first
-  std::unordered_map<std::string, TBlockRef> blocks_;  // by upper-case id: the newest block
+  std::unordered_map<std::string, uint64_t> blocks_;  // by upper-case id: the newest block
   int64_t origin_ = 0;
+  uint64_t next_seq_ = 0;
+  TListedFunction tracked_;     // set by Track
+  std::set<uint64_t> unlisted_;  // while tracking: the segments no list line refers to
 };
 
 // A fresh id that no block has yet, no list line carries (listed, given the id in upper
