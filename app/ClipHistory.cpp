@@ -69,7 +69,7 @@ std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdG
   // A line whose text is gone still carries its id: a new clip with that id would be
   // what the old line recalls.
   std::string id = NextUniqueClipId(ids, store_, text,
-                                    [this](const std::string& key) { return line_ids_.count(key) != 0; });
+                                    [this](const std::string& key) { return store_.Listed(key); });
   if (!AddClip(text, id, BuildDisplayText(text, width), exact)) return std::nullopt;
   return id;
 }
@@ -128,9 +128,8 @@ void TClipHistory::RemoveLinesOf(const std::vector<std::string>& evicted) {
   std::unordered_map<std::string, int> left;
   size_t total = 0;
   for (const std::string& key : evicted) {
-    const auto counted = line_ids_.find(key);
-    if (counted != line_ids_.end() && left.emplace(key, counted->second).second)
-      total += static_cast<size_t>(counted->second);
+    const int lines = store_.LinesOf(key);
+    if (lines > 0 && left.emplace(key, lines).second) total += static_cast<size_t>(lines);
   }
   for (int i = Count() - 1; i >= 0 && total > 0; --i) {
     const auto lineId = ListLineId(lines_[static_cast<size_t>(i)]);
@@ -152,22 +151,12 @@ void TClipHistory::EraseLine(int index) {
 void TClipHistory::CountId(const std::string& line, int delta) {
   const auto id = ListLineId(line);
   if (!id) return;
-  const std::string key = UpperCase(*id);
-  int& count = line_ids_[key];
-  const bool wasListed = count > 0;
-  const int now = count += delta;
-  if (now <= 0) line_ids_.erase(key);
-  // Only the first line of an id and its last one change what the store knows.
-  if (wasListed != (now > 0)) store_.ListedChanged(key);
+  store_.CountLines(UpperCase(*id), delta);
 }
 
 void TClipHistory::RecountIds() {
-  line_ids_.clear();
-  line_ids_.reserve(lines_.size());
-  for (const std::string& line : lines_) {
-    if (const auto id = ListLineId(line)) ++line_ids_[UpperCase(*id)];
-  }
-  store_.Track([this](const std::string& key) { return line_ids_.count(key) != 0; });
+  store_.ClearLineCounts();
+  for (const std::string& line : lines_) CountId(line, +1);
 }
 
 void TClipHistory::MoveToTop(int index) {
@@ -184,8 +173,8 @@ void TClipHistory::MoveToTop(int index) {
 
 void TClipHistory::Clear() {
   lines_.clear();
-  line_ids_.clear();
   store_.Clear();
+  RecountIds();
   exact_.clear();
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
   Journal(TJournalKind::Clear, {});

@@ -46,9 +46,7 @@ using TLineOrder = std::function<bool(const std::string& a, const std::string& b
 
 class TClipHistory {
  public:
-  explicit TClipHistory(size_t capacity = kStoreCapacity) : store_(capacity) {
-    store_.Track([this](const std::string& key) { return line_ids_.count(key) != 0; });
-  }
+  explicit TClipHistory(size_t capacity = kStoreCapacity) : store_(capacity) {}
   TClipHistory(const TClipHistory&) = delete;
   TClipHistory& operator=(const TClipHistory&) = delete;
 
@@ -155,8 +153,8 @@ class TClipHistory {
       int index, bool range,
       const std::function<std::string(std::string_view id, std::string_view text)>& piece) const;
   void LoadExactTexts();
-  // The ids the list lines carry (upper case), with how many lines carry each: the id rule
-  // and the store's room-making ask them at every capture.
+  // The ids the list lines carry (upper case), with how many lines carry each, counted in
+  // the store: the id rule and the store's room-making ask them at every capture.
   void CountId(const std::string& line, int delta);
   void RecountIds();
   void SaveExactTexts();
@@ -184,7 +182,6 @@ class TClipHistory {
   bool exact_unread_ = false;
   bool exact_lost_ = false;
   TExactTextMap exact_;
-  std::unordered_map<std::string, int> line_ids_;
   bool journaling_ = false;
   std::string journal_pending_;
   TJournalReplay replayed_;

@@ -234,20 +234,29 @@ std::vector<TStoreSegment> SplitStore(std::string_view text) {
 
 void TClipStore::Index() {
   segments_.clear();
-  blocks_.clear();
   unlisted_.clear();
   origin_ = 0;
+  // The line counts stay; the blocks are found anew.
+  for (auto use = ids_.begin(); use != ids_.end();) {
+    use->second.block = kNoBlock;
+    use = use->second.lines == 0 ? ids_.erase(use) : std::next(use);
+  }
   std::vector<TStoreSegment> split = SplitStore(buffer_.View());
-  blocks_.reserve(split.size());
+  ids_.reserve(split.size());
   // Numbered oldest first; the newest block of an id is the one its lines find.
   next_seq_ = split.size();
-  std::vector<bool> found(split.size());
-  for (size_t i = 0; i < split.size(); ++i)
-    found[i] = !split[i].key.empty() && blocks_.try_emplace(split[i].key, next_seq_ - 1 - i).second;
+  std::vector<bool> listed(split.size());
+  for (size_t i = 0; i < split.size(); ++i) {
+    if (split[i].key.empty()) continue;
+    TIdUse& use = ids_[split[i].key];
+    if (use.block != kNoBlock) continue;
+    use.block = next_seq_ - 1 - i;
+    listed[i] = use.lines > 0;
+  }
   for (size_t i = split.size(); i-- > 0;) {
     TStoreSegment& s = split[i];
     const uint64_t seq = next_seq_ - 1 - i;
-    if (tracked_ && !(found[i] && tracked_(s.key))) unlisted_.insert(unlisted_.end(), seq);
+    if (!listed[i]) unlisted_.insert(unlisted_.end(), seq);
     segments_.push_back(TSegment{static_cast<int64_t>(s.offset), s.length, std::move(s.key), seq});
   }
 }
@@ -259,26 +268,44 @@ size_t TClipStore::IndexOfSeq(uint64_t seq) const {
   return static_cast<size_t>(found - segments_.begin());
 }
 
-void TClipStore::Track(TListedFunction listed) {
-  tracked_ = std::move(listed);
-  RetrackAll();
+uint64_t TClipStore::BlockOf(const std::string& key) const {
+  const auto use = ids_.find(key);
+  return use == ids_.end() ? kNoBlock : use->second.block;
 }
 
-void TClipStore::RetrackAll() {
+void TClipStore::DropBlock(const std::string& key, uint64_t seq) {
+  const auto use = ids_.find(key);
+  if (use == ids_.end() || use->second.block != seq) return;
+  use->second.block = kNoBlock;
+  if (use->second.lines == 0) ids_.erase(use);
+}
+
+void TClipStore::CountLines(const std::string& key, int delta) {
+  TIdUse& use = ids_[key];
+  const bool was = use.lines > 0;
+  use.lines = std::max(0, use.lines + delta);
+  const bool now = use.lines > 0;
+  if (was != now && use.block != kNoBlock) {
+    if (now)
+      unlisted_.erase(use.block);
+    else
+      unlisted_.insert(use.block);
+  }
+  if (!now && use.block == kNoBlock) ids_.erase(key);
+}
+
+int TClipStore::LinesOf(const std::string& key) const {
+  const auto use = ids_.find(key);
+  return use == ids_.end() ? 0 : use->second.lines;
+}
+
+void TClipStore::ClearLineCounts() {
+  for (auto use = ids_.begin(); use != ids_.end();) {
+    use->second.lines = 0;
+    use = use->second.block == kNoBlock ? ids_.erase(use) : std::next(use);
+  }
   unlisted_.clear();
-  if (!tracked_) return;
-  for (const TSegment& segment : segments_)
-    if (!IsListed(segment, tracked_)) unlisted_.insert(unlisted_.end(), segment.seq);
-}
-
-void TClipStore::ListedChanged(const std::string& key) {
-  if (!tracked_) return;
-  const auto block = blocks_.find(key);
-  if (block == blocks_.end()) return;
-  if (tracked_(key))
-    unlisted_.erase(block->second);
-  else
-    unlisted_.insert(block->second);
+  for (const TSegment& segment : segments_) unlisted_.insert(unlisted_.end(), segment.seq);
 }
 
 std::vector<TStoreSegment> TClipStore::Segments() const {
@@ -291,9 +318,8 @@ std::vector<TStoreSegment> TClipStore::Segments() const {
 
 bool TClipStore::IsListed(const TSegment& segment, const TListedFunction& listed) const {
   if (segment.key.empty() || !listed) return false;
-  const auto block = blocks_.find(segment.key);
   // An older block under a repeated id is found by no list line.
-  return block != blocks_.end() && block->second == segment.seq && listed(segment.key);
+  return BlockOf(segment.key) == segment.seq && listed(segment.key);
 }
 
 void TClipStore::RemoveSegment(size_t i) {
@@ -308,10 +334,7 @@ void TClipStore::RemoveSegment(size_t i) {
     count += 2;
   }
   buffer_.Erase(from, count);
-  if (!gone.key.empty()) {
-    const auto block = blocks_.find(gone.key);
-    if (block != blocks_.end() && block->second == gone.seq) blocks_.erase(block);
-  }
+  if (!gone.key.empty()) DropBlock(gone.key, gone.seq);
   unlisted_.erase(gone.seq);
   // The segments below the gap moved up by count. Shift whichever side is shorter: the
   // ones below, or the origin and the ones above.
@@ -346,7 +369,7 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id,
                               block.size() - 2 * (kHeaderMarker.size() + kClipIdLength + 2));
   if (HasTrailerLine(body, id)) return false;
   auto sizeWith = [&] { return block.size() + (buffer_.Empty() ? 0 : 2 + buffer_.Size()); };
-  const bool tracking = !listed && tracked_;
+  const bool tracking = !listed;
   auto isListed = [&](const TSegment& segment) {
     return tracking ? unlisted_.count(segment.seq) == 0 : IsListed(segment, listed);
   };
@@ -377,16 +400,16 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id,
   buffer_.InsertAtTop(block);
   const uint64_t seq = next_seq_++;
   // An older block under the same id is found by no list line from now on.
-  const auto older = blocks_.find(key);
-  if (tracked_ && older != blocks_.end()) unlisted_.insert(older->second);
+  TIdUse& use = ids_[key];
+  if (use.block != kNoBlock) unlisted_.insert(use.block);
+  use.block = seq;
+  if (use.lines == 0) unlisted_.insert(unlisted_.end(), seq);
   segments_.push_back(TSegment{origin_, block.size(), key, seq});
-  blocks_[key] = seq;
-  if (tracked_ && !tracked_(key)) unlisted_.insert(unlisted_.end(), seq);
   return true;
 }
 
 bool TClipStore::HasHeaderKey(std::string_view id) const {
-  return blocks_.count(UpperCase(std::string(id))) != 0;
+  return BlockOf(UpperCase(std::string(id))) != kNoBlock;
 }
 
 std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
@@ -398,9 +421,9 @@ std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
 }
 
 std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
-  const auto block = blocks_.find(UpperCase(std::string(id)));
-  if (block == blocks_.end()) return std::nullopt;
-  const size_t i = IndexOfSeq(block->second);
+  const uint64_t block = BlockOf(UpperCase(std::string(id)));
+  if (block == kNoBlock) return std::nullopt;
+  const size_t i = IndexOfSeq(block);
   if (i == npos) return std::nullopt;
   const TSegment& segment = segments_[i];
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
