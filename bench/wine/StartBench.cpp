@@ -109,6 +109,8 @@ Sample MeasureOnce(int clips) {
   }
   run.show = Median(shows);
   run.memory = MemoryOf(program.ProcessId());
+  std::printf("  %6d clips: ready %8.0f ms, hot key to shown %7.1f ms (%zu shows), %6.1f MB\n",
+              clips, run.ready, run.show, shows.size(), run.memory.now);
   program.Kill();  // a quit would save 30 MB for nothing
   return run;
 }
@@ -146,6 +148,8 @@ TEST(WineBench, StartHotKeyAndMemoryEmptyAndLong) {
 }  // namespace qv::e2e
 
 int main(int argc, char** argv) {
+  // Each sample as it comes: a long run that is stopped still tells what it measured.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   ::testing::InitGoogleTest(&argc, argv);
   if (argc > 1) qv::e2e::g_clips = std::max(1, std::atoi(argv[1]));
   if (argc > 2) qv::e2e::g_runs = std::max(1, std::atoi(argv[2]));
