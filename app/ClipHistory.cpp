@@ -69,7 +69,7 @@ std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdG
   // A line whose text is gone still carries its id: a new clip with that id would be
   // what the old line recalls.
   std::string id = NextUniqueClipId(ids, store_, text,
-                                    [this](const std::string& key) { return line_ids_.count(key) != 0; });
+                                    [this](const std::string& key) { return store_.Listed(key); });
   if (!AddClip(text, id, BuildDisplayText(text, width), exact)) return std::nullopt;
   return id;
 }
@@ -81,26 +81,16 @@ bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::stri
 
 bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::string line,
                                std::string_view exact) {
-  auto isListed = [this](const std::string& key) { return line_ids_.count(key) != 0; };
   std::vector<std::string> evicted;
   const size_t before = store_.Size();
-  if (!store_.AddClip(text, id, isListed, &evicted)) return false;
+  if (!store_.AddClip(text, id, nullptr, &evicted)) return false;
   // A block adds more than its text; growing by no more than that, the store let clips go.
   if (!exact_.empty() && store_.Size() <= before + text.size())
     std::erase_if(exact_, [this](const auto& entry) { return !store_.HasHeaderKey(entry.first); });
   if (!exact.empty()) exact_[UpperCase(std::string(id))] = std::string(exact);
-  if (!evicted.empty()) {
-    const std::unordered_set<std::string> gone(evicted.begin(), evicted.end());
-    for (int i = Count() - 1; i >= 0; --i) {
-      const auto lineId = ListLineId(lines_[static_cast<size_t>(i)]);
-      if (!lineId || !gone.count(UpperCase(*lineId))) continue;
-      CountId(lines_[static_cast<size_t>(i)], -1);
-      lines_.erase(lines_.begin() + i);
-      Notify([i](TClipHistoryView& v) { v.LineRemoved(i); });
-    }
-  }
+  if (!evicted.empty()) RemoveLinesOf(evicted);
   CountId(line, +1);
-  lines_.insert(lines_.begin(), std::move(line));
+  lines_.push_front(std::move(line));
   Notify([](TClipHistoryView& v) { v.LineInserted(0); });
   // The lines the store's room-making took are not journaled: replaying the capture onto
   // the same history makes the same room.
@@ -112,36 +102,79 @@ bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::
   return true;
 }
 
+void TClipHistory::MoveLineToTop(int index) {
+  if (index == 0) return;
+  std::string line = std::move(lines_[static_cast<size_t>(index)]);
+  lines_.erase(lines_.begin() + index);
+  lines_.push_front(std::move(line));
+}
+
+void ReadListLines(std::string_view bytes, TClipLines& lines) {
+  lines.clear();
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p < end) {
+    const char* q = p;
+    while (q < end && *q != '\r' && *q != '\n') ++q;
+    lines.emplace_back(p, q);
+    if (q < end) q += (*q == '\r' && q + 1 < end && q[1] == '\n') ? 2 : 1;
+    p = q;
+  }
+}
+
+void TClipHistory::RemoveLinesOf(const std::vector<std::string>& evicted) {
+  // The store lets the oldest clips go, whose lines are mostly at the bottom: look from
+  // there, and only until every line that carries one of their ids has gone.
+  std::unordered_map<std::string, int> left;
+  size_t total = 0;
+  for (const std::string& key : evicted) {
+    const int lines = store_.LinesOf(key);
+    if (lines > 0 && left.emplace(key, lines).second) total += static_cast<size_t>(lines);
+  }
+  for (int i = Count() - 1; i >= 0 && total > 0; --i) {
+    const auto lineId = ListLineId(lines_[static_cast<size_t>(i)]);
+    if (!lineId) continue;
+    const auto found = left.find(UpperCase(*lineId));
+    if (found == left.end() || found->second == 0) continue;
+    --found->second;
+    --total;
+    EraseLine(i);
+  }
+}
+
+void TClipHistory::EraseLine(int index) {
+  CountId(lines_[static_cast<size_t>(index)], -1);
+  lines_.erase(lines_.begin() + index);
+  Notify([index](TClipHistoryView& v) { v.LineRemoved(index); });
+}
+
 void TClipHistory::CountId(const std::string& line, int delta) {
   const auto id = ListLineId(line);
   if (!id) return;
-  const std::string key = UpperCase(*id);
-  if ((line_ids_[key] += delta) <= 0) line_ids_.erase(key);
+  store_.CountLines(UpperCase(*id), delta);
 }
 
 void TClipHistory::RecountIds() {
-  line_ids_.clear();
+  store_.ClearLineCounts();
   for (const std::string& line : lines_) CountId(line, +1);
 }
 
 void TClipHistory::MoveToTop(int index) {
   Line(index);  // the index check
-  std::rotate(lines_.begin(), lines_.begin() + index, lines_.begin() + index + 1);
+  MoveLineToTop(index);
   Notify([index](TClipHistoryView& v) { v.LineMoved(index, 0); });
   Journal(TJournalKind::Move, {JournalIndexField(static_cast<uint32_t>(index)), lines_.front()});
   if (Count() > kClipListLimit) {
     Journal(TJournalKind::Remove, {JournalIndexField(kClipListLimit),
                                    lines_[static_cast<size_t>(kClipListLimit)]});
-    CountId(lines_[kClipListLimit], -1);
-    lines_.erase(lines_.begin() + kClipListLimit);
-    Notify([](TClipHistoryView& v) { v.LineRemoved(kClipListLimit); });
+    EraseLine(kClipListLimit);
   }
 }
 
 void TClipHistory::Clear() {
   lines_.clear();
-  line_ids_.clear();
   store_.Clear();
+  RecountIds();
   exact_.clear();
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
   Journal(TJournalKind::Clear, {});
@@ -153,15 +186,15 @@ void TClipHistory::Sort(const TLineOrder& before) {
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     return before(lines_[static_cast<size_t>(a)], lines_[static_cast<size_t>(b)]);
   });
-  std::vector<std::string> sorted;
-  sorted.reserve(lines_.size());
+  TClipLines sorted;
   for (int i : order) sorted.push_back(std::move(lines_[static_cast<size_t>(i)]));
   lines_ = std::move(sorted);
   Notify([&order](TClipHistoryView& v) { v.LinesReordered(order); });
   // Rare (only while saving is suppressed, when nothing is journaled): the whole list.
   if (journaling_) {
     const bool first = journal_pending_.empty();
-    AppendJournalEntry(journal_pending_, TJournalKind::Lines, lines_);
+    AppendJournalEntry(journal_pending_, TJournalKind::Lines,
+                       std::vector<std::string>(lines_.begin(), lines_.end()));
     if (first && OnJournalPending) OnJournalPending();
   }
 }
@@ -188,12 +221,10 @@ void TClipHistory::Load() {
       Notify([](TClipHistoryView& v) { v.LinesReset(); });
       LoadExactTexts();
     } else {
-    // The list file is read as a list of lines is: CR LF, a lone CR or a lone LF ends a line.
-    TStringList list;
-    list.LoadFromFile(listPath);
-    lines_.clear();
-    lines_.reserve(static_cast<size_t>(list.Count()));
-    for (int i = 0; i < list.Count(); ++i) lines_.push_back(list.Get(i));
+    std::string bytes;
+    if (!ReadWholeFile(listPath, bytes)) throw EFOpenError(MsgCannotOpenFile(listPath));
+    ReadListLines(bytes, lines_);
+    std::string().swap(bytes);
     RecountIds();
     list_unread_ = false;
     Notify([](TClipHistoryView& v) { v.LinesReset(); });
@@ -291,23 +322,20 @@ void TClipHistory::Apply(const TJournalEntry& e) {
       // still moves the right line.
       const int i = FindLine(e.fields[0], e.fields[1]);
       if (i < 0) break;
-      std::rotate(lines_.begin(), lines_.begin() + i, lines_.begin() + i + 1);
+      MoveLineToTop(i);
       Notify([i](TClipHistoryView& v) { v.LineMoved(i, 0); });
       break;
     }
     case TJournalKind::Remove: {
       const int i = FindLine(e.fields[0], e.fields[1]);
-      if (i < 0) break;
-      CountId(lines_[static_cast<size_t>(i)], -1);
-      lines_.erase(lines_.begin() + i);
-      Notify([i](TClipHistoryView& v) { v.LineRemoved(i); });
+      if (i >= 0) EraseLine(i);
       break;
     }
     case TJournalKind::Clear:
       Clear();
       break;
     case TJournalKind::Lines:
-      lines_ = e.fields;
+      lines_.assign(e.fields.begin(), e.fields.end());
       RecountIds();
       Notify([](TClipHistoryView& v) { v.LinesReset(); });
       break;

@@ -4,6 +4,7 @@
 // of the program that reads or changes the history does it here; the clip list on screen
 // only shows these lines.
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,6 +34,13 @@ class TClipHistoryView {
 // A text in the ANSI code page as UTF-8 (the system's own conversion).
 using TAnsiToUtf8 = std::function<std::string(std::string_view)>;
 
+// The list lines, newest first. A deque, so that a line goes in at the top, and one goes
+// from near the top, without moving all the others.
+using TClipLines = std::deque<std::string>;
+
+// The lines of a list file: CR LF, a lone CR or a lone LF ends a line.
+void ReadListLines(std::string_view bytes, TClipLines& lines);
+
 // The order the list is sorted into: whether a goes before b.
 using TLineOrder = std::function<bool(const std::string& a, const std::string& b)>;
 
@@ -47,7 +55,7 @@ class TClipHistory {
 
   // ---- the questions ----
   int Count() const { return static_cast<int>(lines_.size()); }
-  const std::vector<std::string>& Lines() const { return lines_; }
+  const TClipLines& Lines() const { return lines_; }
   // Raises EStringListError for an index the list does not have.
   const std::string& Line(int index) const;
   // What the line shows, without the id that follows it out of sight.
@@ -145,8 +153,8 @@ class TClipHistory {
       int index, bool range,
       const std::function<std::string(std::string_view id, std::string_view text)>& piece) const;
   void LoadExactTexts();
-  // The ids the list lines carry (upper case), with how many lines carry each: the id rule
-  // and the store's room-making ask them at every capture.
+  // The ids the list lines carry (upper case), with how many lines carry each, counted in
+  // the store: the id rule and the store's room-making ask them at every capture.
   void CountId(const std::string& line, int delta);
   void RecountIds();
   void SaveExactTexts();
@@ -160,7 +168,12 @@ class TClipHistory {
   // Renames a file that was there at start but not read to "<name>.bak" (or .bak1 ...).
   static void SetAside(const std::string& path, bool& unread);
 
-  std::vector<std::string> lines_;
+  // Takes the lines of the clips the store let go (upper-case ids) out of the list.
+  void RemoveLinesOf(const std::vector<std::string>& evicted);
+  void EraseLine(int index);
+  void MoveLineToTop(int index);
+
+  TClipLines lines_;
   TClipStore store_;
   TClipHistoryView* view_ = nullptr;
   std::string folder_;
@@ -169,7 +182,6 @@ class TClipHistory {
   bool exact_unread_ = false;
   bool exact_lost_ = false;
   TExactTextMap exact_;
-  std::unordered_map<std::string, int> line_ids_;
   bool journaling_ = false;
   std::string journal_pending_;
   TJournalReplay replayed_;

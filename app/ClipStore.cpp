@@ -175,14 +175,32 @@ std::string BuildDisplayText(std::string_view text, const TTextWidthFunction& wi
 
 std::vector<TStoreSegment> SplitStore(std::string_view text) {
   const size_t keyLength = kHeaderMarker.size() + kClipIdLength;
-  // Every trailer line by id, in store order, so that each header finds its trailer
-  // without a scan of its own: the split stays linear however the text is made.
-  std::unordered_map<std::string, std::vector<size_t>> trailers;
+  // Every trailer line, in store order. A block's trailer is nearly always the next of
+  // them; only when it is not are they sorted by id, once, so that the split stays linear
+  // however the text is made.
+  std::vector<size_t> trailers;
   ForEachNormalizedLine(text, [&](std::string_view line) {
     if (line.size() == keyLength && StartsWithMarker(line, kTrailerMarker))
-      trailers[UpperCase(std::string(line.substr(kTrailerMarker.size())))].push_back(
-          static_cast<size_t>(line.data() - text.data()));
+      trailers.push_back(static_cast<size_t>(line.data() - text.data()));
   });
+  auto idAt = [&](size_t at) { return text.substr(at + kTrailerMarker.size(), kClipIdLength); };
+  std::unordered_map<std::string, std::vector<size_t>> byId;
+  bool byIdBuilt = false;
+  // The first trailer line of the id after p; npos for none.
+  size_t nextTrailer = 0;
+  auto trailerOf = [&](const std::string& key, size_t p) -> size_t {
+    while (nextTrailer < trailers.size() && trailers[nextTrailer] <= p) ++nextTrailer;
+    if (nextTrailer == trailers.size()) return std::string_view::npos;
+    if (UpperCase(std::string(idAt(trailers[nextTrailer]))) == key) return trailers[nextTrailer];
+    if (!byIdBuilt) {
+      for (size_t at : trailers) byId[UpperCase(std::string(idAt(at)))].push_back(at);
+      byIdBuilt = true;
+    }
+    const auto found = byId.find(key);
+    if (found == byId.end()) return std::string_view::npos;
+    const auto t = std::upper_bound(found->second.begin(), found->second.end(), p);
+    return t == found->second.end() ? std::string_view::npos : *t;
+  };
   std::vector<TStoreSegment> segments;
   size_t looseFrom = std::string_view::npos, looseEnd = 0;
   auto endLoose = [&] {
@@ -196,17 +214,14 @@ std::vector<TStoreSegment> SplitStore(std::string_view text) {
     const size_t lineEnd = cr == std::string_view::npos ? text.size() : cr;
     const std::string_view line = text.substr(p, lineEnd - p);
     if (line.size() == keyLength && StartsWithMarker(line, kHeaderMarker)) {
-      const auto found = trailers.find(UpperCase(std::string(line.substr(kHeaderMarker.size()))));
-      if (found != trailers.end()) {
-        const std::vector<size_t>& at = found->second;
-        const auto t = std::upper_bound(at.begin(), at.end(), p);
-        if (t != at.end()) {
-          endLoose();
-          const size_t end = *t + keyLength;
-          segments.push_back(TStoreSegment{p, end - p, found->first});
-          p = end + 2;
-          continue;
-        }
+      std::string key = UpperCase(std::string(line.substr(kHeaderMarker.size())));
+      const size_t t = trailerOf(key, p);
+      if (t != std::string_view::npos) {
+        endLoose();
+        const size_t end = t + keyLength;
+        segments.push_back(TStoreSegment{p, end - p, std::move(key)});
+        p = end + 2;
+        continue;
       }
     }
     if (looseFrom == std::string_view::npos) looseFrom = p;
@@ -219,14 +234,78 @@ std::vector<TStoreSegment> SplitStore(std::string_view text) {
 
 void TClipStore::Index() {
   segments_.clear();
-  blocks_.clear();
+  unlisted_.clear();
   origin_ = 0;
-  const std::vector<TStoreSegment> split = SplitStore(buffer_.View());
-  for (auto s = split.rbegin(); s != split.rend(); ++s) {
-    const int64_t at = static_cast<int64_t>(s->offset);
-    if (!s->key.empty()) blocks_[s->key] = TBlockRef{at, s->length};  // newer ones overwrite
-    segments_.push_back(TSegment{at, s->length, s->key});
+  // The line counts stay; the blocks are found anew.
+  for (auto use = ids_.begin(); use != ids_.end();) {
+    use->second.block = kNoBlock;
+    use = use->second.lines == 0 ? ids_.erase(use) : std::next(use);
   }
+  std::vector<TStoreSegment> split = SplitStore(buffer_.View());
+  ids_.reserve(split.size());
+  // Numbered oldest first; the newest block of an id is the one its lines find.
+  next_seq_ = split.size();
+  std::vector<bool> listed(split.size());
+  for (size_t i = 0; i < split.size(); ++i) {
+    if (split[i].key.empty()) continue;
+    TIdUse& use = ids_[split[i].key];
+    if (use.block != kNoBlock) continue;
+    use.block = next_seq_ - 1 - i;
+    listed[i] = use.lines > 0;
+  }
+  for (size_t i = split.size(); i-- > 0;) {
+    TStoreSegment& s = split[i];
+    const uint64_t seq = next_seq_ - 1 - i;
+    if (!listed[i]) unlisted_.insert(unlisted_.end(), seq);
+    segments_.push_back(TSegment{static_cast<int64_t>(s.offset), s.length, std::move(s.key), seq});
+  }
+}
+
+size_t TClipStore::IndexOfSeq(uint64_t seq) const {
+  const auto found = std::lower_bound(segments_.begin(), segments_.end(), seq,
+                                      [](const TSegment& s, uint64_t n) { return s.seq < n; });
+  if (found == segments_.end() || found->seq != seq) return npos;
+  return static_cast<size_t>(found - segments_.begin());
+}
+
+uint64_t TClipStore::BlockOf(const std::string& key) const {
+  const auto use = ids_.find(key);
+  return use == ids_.end() ? kNoBlock : use->second.block;
+}
+
+void TClipStore::DropBlock(const std::string& key, uint64_t seq) {
+  const auto use = ids_.find(key);
+  if (use == ids_.end() || use->second.block != seq) return;
+  use->second.block = kNoBlock;
+  if (use->second.lines == 0) ids_.erase(use);
+}
+
+void TClipStore::CountLines(const std::string& key, int delta) {
+  TIdUse& use = ids_[key];
+  const bool was = use.lines > 0;
+  use.lines = std::max(0, use.lines + delta);
+  const bool now = use.lines > 0;
+  if (was != now && use.block != kNoBlock) {
+    if (now)
+      unlisted_.erase(use.block);
+    else
+      unlisted_.insert(use.block);
+  }
+  if (!now && use.block == kNoBlock) ids_.erase(key);
+}
+
+int TClipStore::LinesOf(const std::string& key) const {
+  const auto use = ids_.find(key);
+  return use == ids_.end() ? 0 : use->second.lines;
+}
+
+void TClipStore::ClearLineCounts() {
+  for (auto use = ids_.begin(); use != ids_.end();) {
+    use->second.lines = 0;
+    use = use->second.block == kNoBlock ? ids_.erase(use) : std::next(use);
+  }
+  unlisted_.clear();
+  for (const TSegment& segment : segments_) unlisted_.insert(unlisted_.end(), segment.seq);
 }
 
 std::vector<TStoreSegment> TClipStore::Segments() const {
@@ -239,9 +318,8 @@ std::vector<TStoreSegment> TClipStore::Segments() const {
 
 bool TClipStore::IsListed(const TSegment& segment, const TListedFunction& listed) const {
   if (segment.key.empty() || !listed) return false;
-  const auto block = blocks_.find(segment.key);
   // An older block under a repeated id is found by no list line.
-  return block != blocks_.end() && block->second.at == segment.at && listed(segment.key);
+  return BlockOf(segment.key) == segment.seq && listed(segment.key);
 }
 
 void TClipStore::RemoveSegment(size_t i) {
@@ -256,25 +334,16 @@ void TClipStore::RemoveSegment(size_t i) {
     count += 2;
   }
   buffer_.Erase(from, count);
-  if (!gone.key.empty()) {
-    const auto block = blocks_.find(gone.key);
-    if (block != blocks_.end() && block->second.at == gone.at) blocks_.erase(block);
-  }
+  if (!gone.key.empty()) DropBlock(gone.key, gone.seq);
+  unlisted_.erase(gone.seq);
   // The segments below the gap moved up by count. Shift whichever side is shorter: the
   // ones below, or the origin and the ones above.
-  auto shift = [this](TSegment& s, int64_t by) {
-    if (!s.key.empty()) {
-      const auto block = blocks_.find(s.key);
-      if (block != blocks_.end() && block->second.at == s.at) block->second.at += by;
-    }
-    s.at += by;
-  };
   const int64_t by = static_cast<int64_t>(count);
   if (i < segments_.size() - 1 - i) {
-    for (size_t j = 0; j < i; ++j) shift(segments_[j], -by);
+    for (size_t j = 0; j < i; ++j) segments_[j].at -= by;
   } else {
     origin_ += by;
-    for (size_t j = i + 1; j < segments_.size(); ++j) shift(segments_[j], by);
+    for (size_t j = i + 1; j < segments_.size(); ++j) segments_[j].at += by;
   }
   segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
   // The store now ends where the run above ended; an empty last line of it is no line then,
@@ -300,34 +369,47 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id,
                               block.size() - 2 * (kHeaderMarker.size() + kClipIdLength + 2));
   if (HasTrailerLine(body, id)) return false;
   auto sizeWith = [&] { return block.size() + (buffer_.Empty() ? 0 : 2 + buffer_.Size()); };
+  const bool tracking = !listed;
+  auto isListed = [&](const TSegment& segment) {
+    return tracking ? unlisted_.count(segment.seq) == 0 : IsListed(segment, listed);
+  };
   if (sizeWith() > capacity_) {
     // Unlisted blocks first, then listed ones, oldest first in both rounds; each block
     // frees its length and one break.
     const size_t needed = sizeWith() - capacity_;
     std::vector<size_t> victims;
     size_t freed = 0;
-    for (int round = 0; round < 2 && freed < needed; ++round)
+    auto take = [&](size_t i) {
+      victims.push_back(i);
+      freed += segments_[i].length + 2;
+    };
+    if (tracking) {
+      for (auto seq = unlisted_.begin(); seq != unlisted_.end() && freed < needed; ++seq)
+        take(IndexOfSeq(*seq));
+    }
+    for (int round = tracking ? 1 : 0; round < 2 && freed < needed; ++round)
       for (size_t i = 0; i < segments_.size() && freed < needed; ++i)
-        if (IsListed(segments_[i], listed) == (round == 1)) {
-          victims.push_back(i);
-          freed += segments_[i].length + 2;
-        }
+        if (isListed(segments_[i]) == (round == 1)) take(i);
     std::sort(victims.begin(), victims.end());
     for (auto v = victims.rbegin(); v != victims.rend(); ++v) {
-      if (evictedListed && IsListed(segments_[*v], listed))
-        evictedListed->push_back(segments_[*v].key);
+      if (evictedListed && isListed(segments_[*v])) evictedListed->push_back(segments_[*v].key);
       RemoveSegment(*v);
     }
   }
   origin_ -= static_cast<int64_t>(block.size() + (buffer_.Empty() ? 0 : 2));
   buffer_.InsertAtTop(block);
-  segments_.push_back(TSegment{origin_, block.size(), key});
-  blocks_[key] = TBlockRef{origin_, block.size()};
+  const uint64_t seq = next_seq_++;
+  // An older block under the same id is found by no list line from now on.
+  TIdUse& use = ids_[key];
+  if (use.block != kNoBlock) unlisted_.insert(use.block);
+  use.block = seq;
+  if (use.lines == 0) unlisted_.insert(unlisted_.end(), seq);
+  segments_.push_back(TSegment{origin_, block.size(), key, seq});
   return true;
 }
 
 bool TClipStore::HasHeaderKey(std::string_view id) const {
-  return blocks_.count(UpperCase(std::string(id))) != 0;
+  return BlockOf(UpperCase(std::string(id))) != kNoBlock;
 }
 
 std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
@@ -339,12 +421,14 @@ std::optional<std::string> TClipStore::Locate(std::string_view listLine) const {
 }
 
 std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
-  const auto block = blocks_.find(UpperCase(std::string(id)));
-  if (block == blocks_.end()) return std::nullopt;
+  const uint64_t block = BlockOf(UpperCase(std::string(id)));
+  if (block == kNoBlock) return std::nullopt;
+  const size_t i = IndexOfSeq(block);
+  if (i == npos) return std::nullopt;
+  const TSegment& segment = segments_[i];
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (block->second.length < 2 * keyLine) return std::string_view();  // no line between the two
-  return buffer_.View().substr(OffsetOf(block->second.at) + keyLine,
-                               block->second.length - 2 * keyLine);
+  if (segment.length < 2 * keyLine) return std::string_view();  // no line between the two
+  return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
 }
 
 void TClipStore::Clear() {

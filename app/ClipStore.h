@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -140,8 +141,17 @@ class TClipStore {
   // added to evictedListed, so that the caller takes their list lines away too. A block
   // goes whole or not at all. False, and nothing changed, when the block alone is larger
   // than the capacity or the text holds its own trailer line (it would end the block early).
+  // Without a listed function the store goes by the lines counted with CountLines, and
+  // finds the unlisted blocks without asking about every block.
   bool AddClip(std::string_view text, std::string_view id, const TListedFunction& listed = nullptr,
                std::vector<std::string>* evictedListed = nullptr);
+  // How many list lines carry an id (upper case): the owner of the list counts them here,
+  // with the blocks, so that each id is kept once for both.
+  void CountLines(const std::string& key, int delta);
+  int LinesOf(const std::string& key) const;
+  bool Listed(const std::string& key) const { return LinesOf(key) > 0; }
+  // Every count back to none.
+  void ClearLineCounts();
   // Whether a block with this id exists (letter case ignored).
   bool HasHeaderKey(std::string_view id) const;
   // The text of the clip a list line points to: the lines strictly between its block's
@@ -166,16 +176,24 @@ class TClipStore {
  private:
   // Positions count from a fixed origin that moves when text goes in at the top, so that
   // a capture does not touch the positions of the blocks below it.
+  static constexpr size_t npos = static_cast<size_t>(-1);
   struct TSegment {
     int64_t at;
     size_t length;
     std::string key;
-  };
-  struct TBlockRef {
-    int64_t at;
-    size_t length;
+    uint64_t seq;  // grows from the oldest to the newest: finds a segment without its place
   };
   size_t OffsetOf(int64_t at) const { return static_cast<size_t>(at - origin_); }
+  static constexpr uint64_t kNoBlock = static_cast<uint64_t>(-1);
+  struct TIdUse {
+    uint64_t block = kNoBlock;  // the newest block with the id
+    int lines = 0;              // list lines that carry it
+  };
+  // The segment with this number; npos when it has gone.
+  size_t IndexOfSeq(uint64_t seq) const;
+  // The newest block with the id (upper case); kNoBlock for none.
+  uint64_t BlockOf(const std::string& key) const;
+  void DropBlock(const std::string& key, uint64_t seq);
   void Index();
   // Whether the segment is the block its id resolves to and a list line refers to it.
   bool IsListed(const TSegment& segment, const TListedFunction& listed) const;
@@ -185,8 +203,10 @@ class TClipStore {
   size_t capacity_;
   TTextBuffer buffer_;
   std::deque<TSegment> segments_;  // oldest (bottom of the store) first
-  std::unordered_map<std::string, TBlockRef> blocks_;  // by upper-case id: the newest block
+  std::unordered_map<std::string, TIdUse> ids_;  // by upper-case id
   int64_t origin_ = 0;
+  uint64_t next_seq_ = 0;
+  std::set<uint64_t> unlisted_;  // the segments no counted list line refers to
 };
 
 // A fresh id that no block has yet, no list line carries (listed, given the id in upper

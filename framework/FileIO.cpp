@@ -57,7 +57,8 @@ bool WriteAndClose(FilePtr file, const std::string& bytes) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t size),
+                   size_t* leadUsed) {
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   std::string data;
@@ -65,19 +66,26 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
   // The first read also catches what opens but cannot be read, such as a folder.
   if (std::ferror(file.get())) return false;
-  data.append(chunk, got);
+  size_t expected = got;
   if (got == sizeof chunk) {
     // A large file: size the buffer once, so that reading it stays linear.
     const long at = std::ftell(file.get());
     if (at >= 0 && std::fseek(file.get(), 0, SEEK_END) == 0) {
       const long size = std::ftell(file.get());
-      if (size > at) data.reserve(static_cast<size_t>(size));
+      if (size > at) expected = static_cast<size_t>(size);
       if (std::fseek(file.get(), at, SEEK_SET) != 0) return false;
     }
+  }
+  const size_t lead = leadFor ? leadFor(expected) : 0;
+  data.reserve(lead + expected);
+  data.resize(lead);
+  data.append(chunk, got);
+  if (got == sizeof chunk) {
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) data.append(chunk, got);
     if (std::ferror(file.get())) return false;
   }
   bytes.swap(data);
+  if (leadUsed) *leadUsed = lead;
   return true;
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 // Whole-file reads and crash-safe whole-file writes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace qv {
 
-// Reads the whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// Reads the whole file; false when it cannot be opened or read. With leadFor, the bytes
+// start with leadFor(size of the file) zero bytes in front of its content (their number in
+// leadUsed): room that a reader can keep, without copying the content once more.
+bool ReadWholeFile(const std::string& path, std::string& bytes,
+                   size_t (*leadFor)(size_t size) = nullptr, size_t* leadUsed = nullptr);
 
 // Writes bytes to a temporary file beside path, flushes it, then puts it in
 // place with one replace, so a crash or a full disk leaves the old file whole.

@@ -27,8 +27,21 @@ bool SameTextAt(const char* text, std::string_view other) {
   return true;
 }
 
-// Room kept in front of freshly set text, so that the next clips go in without moving it.
-size_t FrontRoomFor(size_t size) { return std::clamp<size_t>(size / 4, 256, size_t{4} << 20); }
+// Room kept in front of the text, so that the next clips go in without moving it. A
+// sixteenth: each move of the whole text buys room for a sixteenth of it, and a full store
+// carries no more than a megabyte unused.
+size_t FrontRoomFor(size_t size) { return std::clamp<size_t>(size / 16, 256, size_t{1} << 20); }
+
+// Whether every line break is CR LF already.
+bool OnlyCrLf(std::string_view text, size_t& breaks) {
+  breaks = 0;
+  const char* const end = text.data() + text.size();
+  for (const char* p = FindByte(text.data(), end, '\r'); p != end; p = FindByte(p + 2, end, '\r')) {
+    if (p + 1 == end || p[1] != '\n') return false;
+    ++breaks;
+  }
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) == breaks;
+}
 
 }  // namespace
 
@@ -106,12 +119,18 @@ std::string TTextBuffer::Line(size_t index) const {
 void TTextBuffer::PrependNormalized(std::string_view piece, size_t pieceBreaks) {
   if (piece.empty()) return;
   if (piece.size() > start_) {
-    // Grow the front room to at least the text's size, so that moves are amortised.
     const size_t size = Size();
-    const size_t room = std::max(piece.size() + size, piece.size() + FrontRoomFor(size));
-    std::string grown(room + size, '\0');
-    std::memcpy(grown.data() + room, buf_.data() + start_, size);
-    buf_.swap(grown);
+    const size_t room = piece.size() + FrontRoomFor(size);
+    if (room + size <= buf_.capacity()) {
+      // Room that text erased at the end left behind: move the text there, no new block.
+      const size_t from = start_;
+      buf_.resize(room + size);
+      std::memmove(buf_.data() + room, buf_.data() + from, size);
+    } else {
+      std::string grown(room + size, '\0');
+      std::memcpy(grown.data() + room, buf_.data() + start_, size);
+      buf_.swap(grown);
+    }
     start_ = room;
   }
   start_ -= piece.size();
@@ -150,8 +169,19 @@ void TTextBuffer::Erase(size_t offset, size_t count) {
 
 void TTextBuffer::LoadFromFile(const std::string& path) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) throw EFOpenError(MsgCannotOpenFile(path));
-  SetText(bytes);
+  size_t lead = 0;
+  if (!ReadWholeFile(path, bytes, FrontRoomFor, &lead)) throw EFOpenError(MsgCannotOpenFile(path));
+  const std::string_view text = std::string_view(bytes).substr(lead);
+  size_t breaks = 0;
+  if (!OnlyCrLf(text, breaks)) {
+    SetText(text);
+    return;
+  }
+  // The usual file: taken as it was read, with the room in front already there.
+  buf_.swap(bytes);
+  start_ = lead;
+  breaks_ = breaks;
+  lineIndexValid_ = false;
 }
 
 std::string TTextBuffer::FileImage() const {

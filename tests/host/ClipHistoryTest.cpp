@@ -26,12 +26,12 @@ class TMirrorView : public TClipHistoryView {
     lines.insert(lines.begin() + to, history_.Line(to));
   }
   void LinesReordered(const std::vector<int>& old) override {
-    std::vector<std::string> next;
+    TClipLines next;
     for (int i : old) next.push_back(lines.at(static_cast<size_t>(i)));
     lines = next;
   }
   void LinesReset() override { lines = history_.Lines(); }
-  std::vector<std::string> lines;
+  TClipLines lines;
 
  private:
   const TClipHistory& history_;

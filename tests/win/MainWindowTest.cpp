@@ -242,7 +242,7 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
   WORD key = '3';
   form->FormKeyDown(form, key, 0);  // "first" goes to the top
   test::Pump();
-  const std::vector<std::string> before = form->History.Lines();
+  const auto before = form->History.Lines();
   ASSERT_EQ(form->History.Display(0), "first");
   // Flushed by the window's timer within a second.
   EXPECT_EQ(form->JournalTimer->Interval(), 1000u);

@@ -1,0 +1,86 @@
+// The whole history with many short clips against a few: a start (load), a capture and a
+// recall with 100,000 clips should cost what they cost with 100.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/ClipHistory.h"
+#include "bench/HistoryFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int FakeWidth(const std::string& s) { return static_cast<int>(s.size()) * 6; }
+
+// A folder holding the two clip files of `clips` short clips; 100,000 fill the store.
+class HistoryFolder {
+ public:
+  explicit HistoryFolder(int clips)
+      : dir_(fs::temp_directory_path() / ("qv_bench_history_" + std::to_string(clips))) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    qv::bench::WriteHistoryFiles(Folder(), clips);
+  }
+  ~HistoryFolder() { fs::remove_all(dir_); }
+  std::string Folder() const { return dir_.string() + "/"; }
+
+ private:
+  fs::path dir_;
+};
+
+void Open(qv::TClipHistory& history, const HistoryFolder& folder) {
+  history.SetFolder(folder.Folder());
+  history.Load();
+}
+
+void BM_HistoryLoad(benchmark::State& state) {
+  const HistoryFolder folder(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    qv::TClipHistory history;
+    Open(history, folder);
+    benchmark::DoNotOptimize(history.Count());
+  }
+}
+BENCHMARK(BM_HistoryLoad)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_HistorySave(benchmark::State& state) {
+  const HistoryFolder folder(static_cast<int>(state.range(0)));
+  qv::TClipHistory history;
+  Open(history, folder);
+  for (auto _ : state) history.Save();
+}
+BENCHMARK(BM_HistorySave)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A short clip at the top; with 100,000 the store is full, so each capture makes room too.
+void BM_HistoryCapture(benchmark::State& state) {
+  const HistoryFolder folder(static_cast<int>(state.range(0)));
+  qv::TClipHistory history;
+  Open(history, folder);
+  history.SetJournaling(false);
+  qv::TClipIdGenerator ids([] { return 0x12345678u; });
+  int n = 0;
+  for (auto _ : state) {
+    const std::string text = qv::bench::ShortClipText(++n);
+    if (!history.AddClip(text, ids, FakeWidth)) state.SkipWithError("refused");
+  }
+}
+BENCHMARK(BM_HistoryCapture)->Arg(100)->Arg(100000)->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+// A single recall of a line well down the list: it goes to the top and line 72 goes.
+void BM_HistoryRecall(benchmark::State& state) {
+  const int clips = static_cast<int>(state.range(0));
+  const HistoryFolder folder(clips + 2000);  // the trims take a line each
+  qv::TClipHistory history;
+  Open(history, folder);
+  history.SetJournaling(false);
+  for (auto _ : state) {
+    history.MoveToTop(90);
+    benchmark::DoNotOptimize(history.Gather(0, false));
+  }
+}
+BENCHMARK(BM_HistoryRecall)->Arg(100)->Arg(100000)->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
