@@ -41,8 +41,10 @@ check_exe() { # file bits version
     fail "$exe has no manifest asking to run as invoker"
   LC_ALL=C grep -qa '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a' "$exe" ||
     fail "$exe does not declare Windows 10 and 11"
-  if LC_ALL=C grep -qaiE 'Common-Controls|dpiAware' "$exe"; then
-    fail "$exe asks for common controls 6 or DPI awareness"
+  LC_ALL=C grep -qa 'PerMonitorV2' "$exe" ||
+    fail "$exe does not declare per-monitor DPI awareness"
+  if LC_ALL=C grep -qai 'Common-Controls' "$exe"; then
+    fail "$exe asks for common controls 6"
   fi
 }
 
