@@ -132,6 +132,53 @@ TEST_F(ClipHistoryFiles, SavedFilesLoadBackAndAFailedStoreSaveLeavesTheListAlone
   EXPECT_EQ(ReadFile(Path("Lb1.qvl")), withGone);
 }
 
+TEST_F(ClipHistoryFiles, ListLinesOfAnyShapeSaveBackByteForByte) {
+  const std::string spaces(70, ' ');
+  const std::string odd[] = {
+      "no marker at all",
+      "",
+      "one space short" + spaces.substr(1) + "/:hdr:\\" + Id(1),
+      "a tail too long" + spaces + "/:hdr:\\" + Id(2) + "x",
+      "/:hdr:\\ in the display" + spaces + "/:hdr:\\" + Id(3),
+      "a marker in the id" + spaces + "/:hdr:\\" + "12/:hdr:\\4567",
+  };
+  std::string list;
+  for (const std::string& line : odd) list += line + "\r\n";
+  // Long lines, so that the lines a recall trims leave enough behind to be cleared away.
+  std::deque<std::string> model(std::begin(odd), std::end(odd));
+  for (int i = 0; i < 200; ++i) {
+    model.push_back(std::string(20000, static_cast<char>('a' + i % 26)) + spaces + "/:hdr:\\" + Id(i));
+    list += model.back() + "\r\n";
+  }
+  WriteFile(Path("Lb1.qvl"), list);
+  WriteFile(Path("vqclips.qvl"), "");
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  history.Load();
+  EXPECT_EQ(history.Display(2), odd[2].substr(0, odd[2].size() - 20));  // spaces kept
+  EXPECT_EQ(history.IdOf(3), Id(2));
+  EXPECT_EQ(history.Display(4), "/:hdr:\\ in the display");
+  EXPECT_EQ(history.IdOf(4), Id(3));
+  EXPECT_FALSE(history.IdOf(5).has_value());
+  EXPECT_EQ(history.Display(6), model[6].substr(0, 20000));
+  history.Save();
+  EXPECT_EQ(ReadFile(Path("Lb1.qvl")), list);
+
+  for (int n = 0; n < 120; ++n) {
+    history.MoveToTop(kClipListLimit + 1);
+    const std::string line = model[kClipListLimit + 1];
+    model.erase(model.begin() + kClipListLimit + 1);
+    model.push_front(line);
+    model.erase(model.begin() + kClipListLimit);
+  }
+  ASSERT_EQ(history.Lines(), TClipLines(model.begin(), model.end()));
+  history.Save();
+  TClipHistory loaded;
+  loaded.SetFolder(history.Folder());
+  loaded.Load();
+  EXPECT_EQ(loaded.Lines(), history.Lines());
+}
+
 TEST_F(ClipHistoryFiles, AFileThatWasThereButCouldNotBeReadIsSetAsideAtTheSave) {
   TClipHistory history;
   history.SetFolder(dir_.string() + "/");
