@@ -142,9 +142,8 @@ std::string TClipHistory::GatherPieces(
 }
 
 std::string TClipHistory::Gather(int index, bool range) const {
-  return GatherPieces(index, range, [](std::string_view, std::string_view text) {
-    return std::string(text);
-  });
+  return GatherPieces(index, range,
+                      [](std::string_view, std::string_view text) { return std::string(text); });
 }
 
 const std::string* TClipHistory::ExactTextOfId(std::string_view id) const {
@@ -331,16 +330,16 @@ void TClipHistory::Load() {
       Notify([](TClipHistoryView& v) { v.LinesReset(); });
       LoadExactTexts();
     } else {
-    std::string bytes;
-    if (!ReadWholeFile(listPath, bytes)) throw EFOpenError(MsgCannotOpenFile(listPath));
-    SetLines(SplitListLines(bytes));
-    std::string().swap(bytes);
-    list_unread_ = false;
-    Notify([](TClipHistoryView& v) { v.LinesReset(); });
-    reading = &store_unread_;
-    store_.LoadFromFile(storePath);
-    store_unread_ = false;
-    LoadExactTexts();
+      std::string bytes;
+      if (!ReadWholeFile(listPath, bytes)) throw EFOpenError(MsgCannotOpenFile(listPath));
+      SetLines(SplitListLines(bytes));
+      std::string().swap(bytes);
+      list_unread_ = false;
+      Notify([](TClipHistoryView& v) { v.LinesReset(); });
+      reading = &store_unread_;
+      store_.LoadFromFile(storePath);
+      store_unread_ = false;
+      LoadExactTexts();
     }
   } catch (const EFOpenError&) {
     failed = std::current_exception();

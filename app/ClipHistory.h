@@ -81,8 +81,7 @@ class TClipHistory {
   // nothing changed, when the store cannot take it.
   // exact: the UTF-8 text where text (its ANSI rendering) lost characters; empty for none.
   std::optional<std::string> AddClip(std::string_view text, TClipIdGenerator& ids,
-                                     const TTextWidthFunction& width,
-                                     std::string_view exact = {});
+                                     const TTextWidthFunction& width, std::string_view exact = {});
   // The same with the id and display line given.
   bool AddClip(std::string_view text, std::string_view id, std::string_view display,
                std::string_view exact = {});

@@ -54,8 +54,8 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
                                    ? GatherRunExact(history_, run, convert)
                                    : history_.GatherExact(index, choice.Range, convert);
   const bool found =
-      choice.Range ? !gathered.empty() : index >= 0 && index < history_.Count() &&
-                                             history_.TextOf(index).has_value();
+      choice.Range ? !gathered.empty()
+                   : index >= 0 && index < history_.Count() && history_.TextOf(index).has_value();
   if (!found) {
     host_.HideForPaste();
     host_.RecallEnded();
@@ -94,8 +94,7 @@ void TClipRecall::PasteTimerTick(TObject*) {
     SendExactCtrlV();
     return EndRecall();
   }
-  if (!IsWindow(paste_target_) || GetTickCount() - awaiting_since_ >= kActivationWait)
-    EndRecall();
+  if (!IsWindow(paste_target_) || GetTickCount() - awaiting_since_ >= kActivationWait) EndRecall();
 }
 
 void TClipRecall::CancelPaste() {

@@ -115,7 +115,8 @@ std::string_view ListLineDisplay(std::string_view listLine) {
   const size_t marker = listLine.rfind(kHeaderMarker);
   if (marker == std::string_view::npos) return listLine;
   std::string_view display = listLine.substr(0, marker);
-  const std::string_view spaces = kListLineMarker.substr(0, kListLineMarker.size() - kHeaderMarker.size());
+  const std::string_view spaces =
+      kListLineMarker.substr(0, kListLineMarker.size() - kHeaderMarker.size());
   if (display.size() >= spaces.size() && display.substr(display.size() - spaces.size()) == spaces)
     display.remove_suffix(spaces.size());
   return display;
@@ -263,8 +264,8 @@ void TClipStore::Index() {
 
 std::string TClipStore::KeyOf(const TSegment& segment) const {
   if (!segment.block) return {};
-  return UpperCase(
-      std::string(buffer_.View().substr(OffsetOf(segment.at) + kHeaderMarker.size(), kClipIdLength)));
+  return UpperCase(std::string(
+      buffer_.View().substr(OffsetOf(segment.at) + kHeaderMarker.size(), kClipIdLength)));
 }
 
 size_t TClipStore::IndexOfSeq(uint64_t seq) const {
@@ -366,8 +367,8 @@ void TClipStore::RemoveSegment(size_t i) {
   }
 }
 
-bool TClipStore::AddClip(std::string_view text, std::string_view id,
-                         const TListedFunction& listed, std::vector<std::string>* evictedListed) {
+bool TClipStore::AddClip(std::string_view text, std::string_view id, const TListedFunction& listed,
+                         std::vector<std::string>* evictedListed) {
   const std::string block = TTextBuffer::NormalizeLineBreaks(MakeBlock(id, text));
   if (block.size() > capacity_ || id.size() != kClipIdLength ||
       id.find_first_of("\r\n") != std::string_view::npos)
@@ -435,7 +436,7 @@ std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
   if (i == npos) return std::nullopt;
   const TSegment& segment = segments_[i];
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (segment.length < 2 * keyLine) return std::string_view();  // no line between the two
+  if (segment.length < 2 * keyLine) return std::string_view();      // no line between the two
   return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
 }
 

@@ -180,7 +180,7 @@ class TClipStore {
   struct TSegment {
     int64_t at;
     size_t length;
-    uint64_t seq : 63;  // grows from the oldest to the newest: finds a segment without its place
+    uint64_t seq : 63;   // grows from the oldest to the newest: finds a segment without its place
     uint64_t block : 1;  // a clip's block; its id is read from its header line
   };
   // The block's id in upper case; empty for lines outside any block.
@@ -204,7 +204,7 @@ class TClipStore {
 
   size_t capacity_;
   TTextBuffer buffer_;
-  std::deque<TSegment> segments_;  // oldest (bottom of the store) first
+  std::deque<TSegment> segments_;                // oldest (bottom of the store) first
   std::unordered_map<std::string, TIdUse> ids_;  // by upper-case id
   int64_t origin_ = 0;
   uint64_t next_seq_ = 0;
