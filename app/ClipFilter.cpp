@@ -90,10 +90,10 @@ bool HoldsEveryWord(std::string_view text, const std::vector<std::string>& words
 
 std::vector<TFindText> FindTexts(const TClipHistory& history) {
   std::vector<TFindText> texts;
-  texts.reserve(history.Lines().size());
-  for (const std::string& line : history.Lines()) {
+  texts.reserve(static_cast<size_t>(history.Count()));
+  for (int i = 0; i < history.Count(); ++i) {
     TFindText found;
-    if (const auto id = ListLineId(line)) {
+    if (const auto id = history.IdOf(i)) {
       if (const std::string* exact = history.ExactTextOfId(*id))
         found = {*exact, true};
       else if (const auto text = history.Store().TextOf(*id))

@@ -12,13 +12,115 @@
 
 namespace qv {
 
-const std::string& TClipHistory::Line(int index) const {
+namespace {
+
+// The spaces, the marker and the id that follow the display of a line of the usual shape.
+constexpr size_t kLineTail = kListLineMarker.size() + kClipIdLength;
+
+}  // namespace
+
+const TClipHistory::TLineRef& TClipHistory::Ref(int index) const {
   if (index < 0 || index >= Count()) throw EStringListError(MsgListIndexError(index));
   return lines_[static_cast<size_t>(index)];
 }
 
+TClipHistory::TLineRef TClipHistory::Keep(std::string_view line) {
+  // Only where the id the line gives is its last 13 characters, behind exactly the spaces
+  // and the marker, does display + id make the same line again.
+  const size_t size = line.size();
+  const bool compact = size >= kLineTail &&
+                       line.rfind(kHeaderMarker) == size - kClipIdLength - kHeaderMarker.size() &&
+                       line.substr(size - kLineTail, kListLineMarker.size()) == kListLineMarker;
+  const TLineRef ref{static_cast<uint32_t>(pool_.size()),
+                     static_cast<uint32_t>(compact ? size - kListLineMarker.size() : size),
+                     compact};
+  if (compact) {
+    pool_.append(line.substr(0, size - kLineTail));
+    pool_.append(line.substr(size - kClipIdLength));
+  } else {
+    pool_.append(line);
+  }
+  return ref;
+}
+
+void TClipHistory::AppendLine(const TLineRef& ref, std::string& out) const {
+  const std::string_view kept = Kept(ref);
+  if (!ref.compact) {
+    out.append(kept);
+    return;
+  }
+  out.append(kept.substr(0, kept.size() - kClipIdLength));
+  out.append(kListLineMarker);
+  out.append(kept.substr(kept.size() - kClipIdLength));
+}
+
+bool TClipHistory::LineIs(int index, std::string_view line) const {
+  const TLineRef& ref = lines_[static_cast<size_t>(index)];
+  const std::string_view kept = Kept(ref);
+  if (!ref.compact) return kept == line;
+  const size_t display = kept.size() - kClipIdLength;
+  return line.size() == display + kLineTail && line.substr(0, display) == kept.substr(0, display) &&
+         line.substr(display, kListLineMarker.size()) == kListLineMarker &&
+         line.substr(display + kListLineMarker.size()) == kept.substr(display);
+}
+
+void TClipHistory::Forget(const TLineRef& ref) {
+  pool_garbage_ += ref.length;
+  // Lines that went leave their bytes behind; once they are most of the pool, it is made anew.
+  if (pool_garbage_ < (size_t{1} << 20) || pool_garbage_ < pool_.size() / 2) return;
+  std::string pool;
+  pool.reserve(pool_.size() - pool_garbage_);
+  for (TLineRef& line : lines_) {
+    const std::string_view kept = Kept(line);
+    line.at = static_cast<uint32_t>(pool.size());
+    pool.append(kept);
+  }
+  pool_ = std::move(pool);
+  pool_garbage_ = 0;
+}
+
+void TClipHistory::SetLines(const std::vector<std::string_view>& lines) {
+  lines_.clear();
+  pool_.clear();
+  pool_garbage_ = 0;
+  size_t bytes = 0;
+  for (std::string_view line : lines) bytes += line.size();
+  pool_.reserve(bytes);
+  for (std::string_view line : lines) lines_.push_back(Keep(line));
+  RecountIds();
+}
+
+std::string TClipHistory::Line(int index) const {
+  std::string line;
+  AppendLine(Ref(index), line);
+  return line;
+}
+
+TClipLines TClipHistory::Lines() const {
+  TClipLines lines;
+  for (int i = 0; i < Count(); ++i) lines.push_back(Line(i));
+  return lines;
+}
+
+std::string_view TClipHistory::Display(int index) const {
+  const TLineRef& ref = Ref(index);
+  const std::string_view kept = Kept(ref);
+  return ref.compact ? kept.substr(0, kept.size() - kClipIdLength) : ListLineDisplay(kept);
+}
+
+std::optional<std::string> TClipHistory::IdOf(int index) const {
+  const TLineRef& ref = Ref(index);
+  const std::string_view kept = Kept(ref);
+  if (ref.compact) return std::string(kept.substr(kept.size() - kClipIdLength));
+  return ListLineId(kept);
+}
+
 std::optional<std::string> TClipHistory::TextOf(int index) const {
-  return store_.Locate(Line(index));
+  const auto id = IdOf(index);
+  if (!id) return std::nullopt;
+  const auto text = store_.TextOf(*id);
+  if (!text) return std::nullopt;
+  return std::string(*text);
 }
 
 std::string TClipHistory::GatherPieces(
@@ -29,7 +131,7 @@ std::string TClipHistory::GatherPieces(
   // A run: the picked line first, the newest last, each followed by a line break; lines
   // whose text is gone are left out.
   for (int i = index; i >= (range ? 0 : index); --i) {
-    const auto id = ListLineId(lines_[static_cast<size_t>(i)]);
+    const auto id = IdOf(i);
     if (!id) continue;
     const auto clip = store_.TextOf(*id);
     if (!clip) continue;
@@ -40,9 +142,8 @@ std::string TClipHistory::GatherPieces(
 }
 
 std::string TClipHistory::Gather(int index, bool range) const {
-  return GatherPieces(index, range, [](std::string_view, std::string_view text) {
-    return std::string(text);
-  });
+  return GatherPieces(index, range,
+                      [](std::string_view, std::string_view text) { return std::string(text); });
 }
 
 const std::string* TClipHistory::ExactTextOfId(std::string_view id) const {
@@ -89,37 +190,43 @@ bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::
     std::erase_if(exact_, [this](const auto& entry) { return !store_.HasHeaderKey(entry.first); });
   if (!exact.empty()) exact_[UpperCase(std::string(id))] = std::string(exact);
   if (!evicted.empty()) RemoveLinesOf(evicted);
-  CountId(line, +1);
-  lines_.push_front(std::move(line));
+  lines_.push_front(Keep(line));
+  CountId(0, +1);
   Notify([](TClipHistoryView& v) { v.LineInserted(0); });
   // The lines the store's room-making took are not journaled: replaying the capture onto
   // the same history makes the same room.
   // The exact text, where there is one, rides along as a fourth field.
   if (exact.empty())
-    Journal(TJournalKind::Capture, {id, lines_.front(), text});
+    Journal(TJournalKind::Capture, {id, line, text});
   else
-    Journal(TJournalKind::Capture, {id, lines_.front(), text, exact});
+    Journal(TJournalKind::Capture, {id, line, text, exact});
   return true;
 }
 
 void TClipHistory::MoveLineToTop(int index) {
   if (index == 0) return;
-  std::string line = std::move(lines_[static_cast<size_t>(index)]);
+  const TLineRef line = lines_[static_cast<size_t>(index)];
   lines_.erase(lines_.begin() + index);
-  lines_.push_front(std::move(line));
+  lines_.push_front(line);
 }
 
-void ReadListLines(std::string_view bytes, TClipLines& lines) {
-  lines.clear();
+std::vector<std::string_view> SplitListLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
   while (p < end) {
     const char* q = p;
     while (q < end && *q != '\r' && *q != '\n') ++q;
-    lines.emplace_back(p, q);
+    lines.emplace_back(p, static_cast<size_t>(q - p));
     if (q < end) q += (*q == '\r' && q + 1 < end && q[1] == '\n') ? 2 : 1;
     p = q;
   }
+  return lines;
+}
+
+void ReadListLines(std::string_view bytes, TClipLines& lines) {
+  const std::vector<std::string_view> split = SplitListLines(bytes);
+  lines.assign(split.begin(), split.end());
 }
 
 void TClipHistory::RemoveLinesOf(const std::vector<std::string>& evicted) {
@@ -132,7 +239,7 @@ void TClipHistory::RemoveLinesOf(const std::vector<std::string>& evicted) {
     if (lines > 0 && left.emplace(key, lines).second) total += static_cast<size_t>(lines);
   }
   for (int i = Count() - 1; i >= 0 && total > 0; --i) {
-    const auto lineId = ListLineId(lines_[static_cast<size_t>(i)]);
+    const auto lineId = IdOf(i);
     if (!lineId) continue;
     const auto found = left.find(UpperCase(*lineId));
     if (found == left.end() || found->second == 0) continue;
@@ -143,36 +250,37 @@ void TClipHistory::RemoveLinesOf(const std::vector<std::string>& evicted) {
 }
 
 void TClipHistory::EraseLine(int index) {
-  CountId(lines_[static_cast<size_t>(index)], -1);
+  CountId(index, -1);
+  const TLineRef gone = lines_[static_cast<size_t>(index)];
   lines_.erase(lines_.begin() + index);
+  Forget(gone);
   Notify([index](TClipHistoryView& v) { v.LineRemoved(index); });
 }
 
-void TClipHistory::CountId(const std::string& line, int delta) {
-  const auto id = ListLineId(line);
+void TClipHistory::CountId(int index, int delta) {
+  const auto id = IdOf(index);
   if (!id) return;
   store_.CountLines(UpperCase(*id), delta);
 }
 
 void TClipHistory::RecountIds() {
   store_.ClearLineCounts();
-  for (const std::string& line : lines_) CountId(line, +1);
+  for (int i = 0; i < Count(); ++i) CountId(i, +1);
 }
 
 void TClipHistory::MoveToTop(int index) {
   Line(index);  // the index check
   MoveLineToTop(index);
   Notify([index](TClipHistoryView& v) { v.LineMoved(index, 0); });
-  Journal(TJournalKind::Move, {JournalIndexField(static_cast<uint32_t>(index)), lines_.front()});
+  Journal(TJournalKind::Move, {JournalIndexField(static_cast<uint32_t>(index)), Line(0)});
   if (Count() > kClipListLimit) {
-    Journal(TJournalKind::Remove, {JournalIndexField(kClipListLimit),
-                                   lines_[static_cast<size_t>(kClipListLimit)]});
+    Journal(TJournalKind::Remove, {JournalIndexField(kClipListLimit), Line(kClipListLimit)});
     EraseLine(kClipListLimit);
   }
 }
 
 void TClipHistory::Clear() {
-  lines_.clear();
+  SetLines({});
   store_.Clear();
   RecountIds();
   exact_.clear();
@@ -181,20 +289,22 @@ void TClipHistory::Clear() {
 }
 
 void TClipHistory::Sort(const TLineOrder& before) {
+  const TClipLines whole = Lines();
   std::vector<int> order(lines_.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    return before(lines_[static_cast<size_t>(a)], lines_[static_cast<size_t>(b)]);
+    return before(whole[static_cast<size_t>(a)], whole[static_cast<size_t>(b)]);
   });
-  TClipLines sorted;
-  for (int i : order) sorted.push_back(std::move(lines_[static_cast<size_t>(i)]));
+  std::deque<TLineRef> sorted;
+  for (int i : order) sorted.push_back(lines_[static_cast<size_t>(i)]);
   lines_ = std::move(sorted);
   Notify([&order](TClipHistoryView& v) { v.LinesReordered(order); });
   // Rare (only while saving is suppressed, when nothing is journaled): the whole list.
   if (journaling_) {
     const bool first = journal_pending_.empty();
-    AppendJournalEntry(journal_pending_, TJournalKind::Lines,
-                       std::vector<std::string>(lines_.begin(), lines_.end()));
+    std::vector<std::string> lines;
+    for (int i : order) lines.push_back(whole[static_cast<size_t>(i)]);
+    AppendJournalEntry(journal_pending_, TJournalKind::Lines, lines);
     if (first && OnJournalPending) OnJournalPending();
   }
 }
@@ -215,23 +325,21 @@ void TClipHistory::Load() {
   try {
     // A first start: neither file is there yet, so nothing failed and nothing is said.
     if (!list_unread_ && !store_unread_) {
-      lines_.clear();
-      RecountIds();
+      SetLines({});
       store_.Clear();
       Notify([](TClipHistoryView& v) { v.LinesReset(); });
       LoadExactTexts();
     } else {
-    std::string bytes;
-    if (!ReadWholeFile(listPath, bytes)) throw EFOpenError(MsgCannotOpenFile(listPath));
-    ReadListLines(bytes, lines_);
-    std::string().swap(bytes);
-    RecountIds();
-    list_unread_ = false;
-    Notify([](TClipHistoryView& v) { v.LinesReset(); });
-    reading = &store_unread_;
-    store_.LoadFromFile(storePath);
-    store_unread_ = false;
-    LoadExactTexts();
+      std::string bytes;
+      if (!ReadWholeFile(listPath, bytes)) throw EFOpenError(MsgCannotOpenFile(listPath));
+      SetLines(SplitListLines(bytes));
+      std::string().swap(bytes);
+      list_unread_ = false;
+      Notify([](TClipHistoryView& v) { v.LinesReset(); });
+      reading = &store_unread_;
+      store_.LoadFromFile(storePath);
+      store_unread_ = false;
+      LoadExactTexts();
     }
   } catch (const EFOpenError&) {
     failed = std::current_exception();
@@ -304,9 +412,10 @@ bool TClipHistory::ReplayJournal() {
 
 int TClipHistory::FindLine(const std::string& indexField, const std::string& line) const {
   const uint32_t at = JournalIndexOf(indexField);
-  if (at < lines_.size() && lines_[at] == line) return static_cast<int>(at);
-  const auto found = std::find(lines_.begin(), lines_.end(), line);
-  return found == lines_.end() ? -1 : static_cast<int>(found - lines_.begin());
+  if (at < lines_.size() && LineIs(static_cast<int>(at), line)) return static_cast<int>(at);
+  for (int i = 0; i < Count(); ++i)
+    if (LineIs(i, line)) return i;
+  return -1;
 }
 
 void TClipHistory::Apply(const TJournalEntry& e) {
@@ -335,8 +444,7 @@ void TClipHistory::Apply(const TJournalEntry& e) {
       Clear();
       break;
     case TJournalKind::Lines:
-      lines_.assign(e.fields.begin(), e.fields.end());
-      RecountIds();
+      SetLines(std::vector<std::string_view>(e.fields.begin(), e.fields.end()));
       Notify([](TClipHistoryView& v) { v.LinesReset(); });
       break;
   }
@@ -382,7 +490,11 @@ void TClipHistory::Save() {
   SaveExactTexts();
   SetAside(listPath, list_unread_);
   std::string image;
-  for (const std::string& line : lines_) image.append(line).append("\r\n");
+  image.reserve(pool_.size() - pool_garbage_ + lines_.size() * (kListLineMarker.size() + 2));
+  for (const TLineRef& line : lines_) {
+    AppendLine(line, image);
+    image.append("\r\n");
+  }
   if (!WriteFileAtomically(listPath, image)) throw EFCreateError(MsgCannotCreateFile(listPath));
   EmptyJournal();
 }

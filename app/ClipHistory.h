@@ -55,12 +55,13 @@ class TClipHistory {
 
   // ---- the questions ----
   int Count() const { return static_cast<int>(lines_.size()); }
-  const TClipLines& Lines() const { return lines_; }
+  // Every line, made whole: a copy.
+  TClipLines Lines() const;
   // Raises EStringListError for an index the list does not have.
-  const std::string& Line(int index) const;
+  std::string Line(int index) const;
   // What the line shows, without the id that follows it out of sight.
-  std::string_view Display(int index) const { return ListLineDisplay(Line(index)); }
-  std::optional<std::string> IdOf(int index) const { return ListLineId(Line(index)); }
+  std::string_view Display(int index) const;
+  std::optional<std::string> IdOf(int index) const;
   // The clip's text; none when the line has no id or the store has no text for it.
   std::optional<std::string> TextOf(int index) const;
   // A single pick's text, or, with range, the run from it up to the newest: the picked
@@ -80,8 +81,7 @@ class TClipHistory {
   // nothing changed, when the store cannot take it.
   // exact: the UTF-8 text where text (its ANSI rendering) lost characters; empty for none.
   std::optional<std::string> AddClip(std::string_view text, TClipIdGenerator& ids,
-                                     const TTextWidthFunction& width,
-                                     std::string_view exact = {});
+                                     const TTextWidthFunction& width, std::string_view exact = {});
   // The same with the id and display line given.
   bool AddClip(std::string_view text, std::string_view id, std::string_view display,
                std::string_view exact = {});
@@ -155,7 +155,7 @@ class TClipHistory {
   void LoadExactTexts();
   // The ids the list lines carry (upper case), with how many lines carry each, counted in
   // the store: the id rule and the store's room-making ask them at every capture.
-  void CountId(const std::string& line, int delta);
+  void CountId(int index, int delta);
   void RecountIds();
   void SaveExactTexts();
   void Journal(TJournalKind kind, std::initializer_list<std::string_view> fields);
@@ -173,7 +173,25 @@ class TClipHistory {
   void EraseLine(int index);
   void MoveLineToTop(int index);
 
-  TClipLines lines_;
+  // A line of the usual shape (display, the spaces and marker, an id) is kept as display
+  // and id, and made whole when asked for; any other line is kept as it is. All of them in
+  // one pool: a large history costs no allocation per line.
+  struct TLineRef {
+    uint32_t at;      // in pool_
+    uint32_t length;  // bytes kept
+    bool compact;     // display + id
+  };
+  std::string_view Kept(const TLineRef& ref) const { return {pool_.data() + ref.at, ref.length}; }
+  const TLineRef& Ref(int index) const;
+  TLineRef Keep(std::string_view line);
+  void AppendLine(const TLineRef& ref, std::string& out) const;
+  bool LineIs(int index, std::string_view line) const;
+  void Forget(const TLineRef& ref);  // one already taken out of lines_
+  void SetLines(const std::vector<std::string_view>& lines);
+
+  std::deque<TLineRef> lines_;
+  std::string pool_;
+  size_t pool_garbage_ = 0;
   TClipStore store_;
   TClipHistoryView* view_ = nullptr;
   std::string folder_;

@@ -40,9 +40,9 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   capture_.CatchUp();
   std::vector<int> run = choice.Run;
   if (history_.Count() != countBefore && !picked.empty()) {
-    const auto& lines = history_.Lines();
-    const auto at = std::find(lines.begin(), lines.end(), picked);
-    const int moved = at == lines.end() ? -1 : static_cast<int>(at - lines.begin());
+    int moved = -1;
+    for (int i = 0; i < history_.Count() && moved < 0; ++i)
+      if (history_.Line(i) == picked) moved = i;
     // New clips come in at the top: the run's lines moved down with the picked one.
     for (int& i : run) i = moved < 0 ? -1 : i + (moved - index);
     index = moved;
@@ -54,8 +54,8 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
                                    ? GatherRunExact(history_, run, convert)
                                    : history_.GatherExact(index, choice.Range, convert);
   const bool found =
-      choice.Range ? !gathered.empty() : index >= 0 && index < history_.Count() &&
-                                             history_.TextOf(index).has_value();
+      choice.Range ? !gathered.empty()
+                   : index >= 0 && index < history_.Count() && history_.TextOf(index).has_value();
   if (!found) {
     host_.HideForPaste();
     host_.RecallEnded();
@@ -94,8 +94,7 @@ void TClipRecall::PasteTimerTick(TObject*) {
     SendExactCtrlV();
     return EndRecall();
   }
-  if (!IsWindow(paste_target_) || GetTickCount() - awaiting_since_ >= kActivationWait)
-    EndRecall();
+  if (!IsWindow(paste_target_) || GetTickCount() - awaiting_since_ >= kActivationWait) EndRecall();
 }
 
 void TClipRecall::CancelPaste() {

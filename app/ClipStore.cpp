@@ -115,7 +115,8 @@ std::string_view ListLineDisplay(std::string_view listLine) {
   const size_t marker = listLine.rfind(kHeaderMarker);
   if (marker == std::string_view::npos) return listLine;
   std::string_view display = listLine.substr(0, marker);
-  const std::string_view spaces = kListLineMarker.substr(0, kListLineMarker.size() - kHeaderMarker.size());
+  const std::string_view spaces =
+      kListLineMarker.substr(0, kListLineMarker.size() - kHeaderMarker.size());
   if (display.size() >= spaces.size() && display.substr(display.size() - spaces.size()) == spaces)
     display.remove_suffix(spaces.size());
   return display;
@@ -257,8 +258,14 @@ void TClipStore::Index() {
     TStoreSegment& s = split[i];
     const uint64_t seq = next_seq_ - 1 - i;
     if (!listed[i]) unlisted_.insert(unlisted_.end(), seq);
-    segments_.push_back(TSegment{static_cast<int64_t>(s.offset), s.length, std::move(s.key), seq});
+    segments_.push_back(TSegment{static_cast<int64_t>(s.offset), s.length, seq, !s.key.empty()});
   }
+}
+
+std::string TClipStore::KeyOf(const TSegment& segment) const {
+  if (!segment.block) return {};
+  return UpperCase(std::string(
+      buffer_.View().substr(OffsetOf(segment.at) + kHeaderMarker.size(), kClipIdLength)));
 }
 
 size_t TClipStore::IndexOfSeq(uint64_t seq) const {
@@ -312,18 +319,20 @@ std::vector<TStoreSegment> TClipStore::Segments() const {
   std::vector<TStoreSegment> out;
   out.reserve(segments_.size());
   for (auto s = segments_.rbegin(); s != segments_.rend(); ++s)
-    out.push_back(TStoreSegment{OffsetOf(s->at), s->length, s->key});
+    out.push_back(TStoreSegment{OffsetOf(s->at), s->length, KeyOf(*s)});
   return out;
 }
 
 bool TClipStore::IsListed(const TSegment& segment, const TListedFunction& listed) const {
-  if (segment.key.empty() || !listed) return false;
+  if (!segment.block || !listed) return false;
   // An older block under a repeated id is found by no list line.
-  return BlockOf(segment.key) == segment.seq && listed(segment.key);
+  const std::string key = KeyOf(segment);
+  return BlockOf(key) == segment.seq && listed(key);
 }
 
 void TClipStore::RemoveSegment(size_t i) {
   const TSegment gone = segments_[i];
+  const std::string key = KeyOf(gone);  // read before its text goes
   const size_t offset = OffsetOf(gone.at);
   size_t from = offset, count = gone.length;
   const bool last = offset + count >= buffer_.Size();
@@ -334,7 +343,7 @@ void TClipStore::RemoveSegment(size_t i) {
     count += 2;
   }
   buffer_.Erase(from, count);
-  if (!gone.key.empty()) DropBlock(gone.key, gone.seq);
+  if (gone.block) DropBlock(key, gone.seq);
   unlisted_.erase(gone.seq);
   // The segments below the gap moved up by count. Shift whichever side is shorter: the
   // ones below, or the origin and the ones above.
@@ -348,7 +357,7 @@ void TClipStore::RemoveSegment(size_t i) {
   segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
   // The store now ends where the run above ended; an empty last line of it is no line then,
   // as a fresh reading would find.
-  if (last && i == 0 && !segments_.empty() && segments_[0].key.empty()) {
+  if (last && i == 0 && !segments_.empty() && !segments_[0].block) {
     TSegment& end = segments_[0];
     const std::string_view text = buffer_.View();
     if (end.length == 0)
@@ -358,8 +367,8 @@ void TClipStore::RemoveSegment(size_t i) {
   }
 }
 
-bool TClipStore::AddClip(std::string_view text, std::string_view id,
-                         const TListedFunction& listed, std::vector<std::string>* evictedListed) {
+bool TClipStore::AddClip(std::string_view text, std::string_view id, const TListedFunction& listed,
+                         std::vector<std::string>* evictedListed) {
   const std::string block = TTextBuffer::NormalizeLineBreaks(MakeBlock(id, text));
   if (block.size() > capacity_ || id.size() != kClipIdLength ||
       id.find_first_of("\r\n") != std::string_view::npos)
@@ -392,7 +401,7 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id,
         if (isListed(segments_[i]) == (round == 1)) take(i);
     std::sort(victims.begin(), victims.end());
     for (auto v = victims.rbegin(); v != victims.rend(); ++v) {
-      if (evictedListed && isListed(segments_[*v])) evictedListed->push_back(segments_[*v].key);
+      if (evictedListed && isListed(segments_[*v])) evictedListed->push_back(KeyOf(segments_[*v]));
       RemoveSegment(*v);
     }
   }
@@ -404,7 +413,7 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id,
   if (use.block != kNoBlock) unlisted_.insert(use.block);
   use.block = seq;
   if (use.lines == 0) unlisted_.insert(unlisted_.end(), seq);
-  segments_.push_back(TSegment{origin_, block.size(), key, seq});
+  segments_.push_back(TSegment{origin_, block.size(), seq, 1});
   return true;
 }
 
@@ -427,7 +436,7 @@ std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
   if (i == npos) return std::nullopt;
   const TSegment& segment = segments_[i];
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (segment.length < 2 * keyLine) return std::string_view();  // no line between the two
+  if (segment.length < 2 * keyLine) return std::string_view();      // no line between the two
   return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
 }
 

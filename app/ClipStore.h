@@ -180,9 +180,11 @@ class TClipStore {
   struct TSegment {
     int64_t at;
     size_t length;
-    std::string key;
-    uint64_t seq;  // grows from the oldest to the newest: finds a segment without its place
+    uint64_t seq : 63;   // grows from the oldest to the newest: finds a segment without its place
+    uint64_t block : 1;  // a clip's block; its id is read from its header line
   };
+  // The block's id in upper case; empty for lines outside any block.
+  std::string KeyOf(const TSegment& segment) const;
   size_t OffsetOf(int64_t at) const { return static_cast<size_t>(at - origin_); }
   static constexpr uint64_t kNoBlock = static_cast<uint64_t>(-1);
   struct TIdUse {
@@ -202,7 +204,7 @@ class TClipStore {
 
   size_t capacity_;
   TTextBuffer buffer_;
-  std::deque<TSegment> segments_;  // oldest (bottom of the store) first
+  std::deque<TSegment> segments_;                // oldest (bottom of the store) first
   std::unordered_map<std::string, TIdUse> ids_;  // by upper-case id
   int64_t origin_ = 0;
   uint64_t next_seq_ = 0;

@@ -102,7 +102,8 @@ TEST_F(ClipHistoryFiles, SavedFilesLoadBackAndAFailedStoreSaveLeavesTheListAlone
   history.AddClip("second", Id(2), "second");
   history.Save();
   const std::string list = ReadFile(Path("Lb1.qvl"));
-  EXPECT_EQ(list, MakeListLine("second", Id(2)) + "\r\n" + MakeListLine("first line...", Id(1)) + "\r\n");
+  EXPECT_EQ(list,
+            MakeListLine("second", Id(2)) + "\r\n" + MakeListLine("first line...", Id(1)) + "\r\n");
 
   TClipHistory loaded;
   loaded.SetFolder(history.Folder());
@@ -130,6 +131,54 @@ TEST_F(ClipHistoryFiles, SavedFilesLoadBackAndAFailedStoreSaveLeavesTheListAlone
     EXPECT_EQ(e.Message(), "Cannot create file " + loaded.StorePath());
   }
   EXPECT_EQ(ReadFile(Path("Lb1.qvl")), withGone);
+}
+
+TEST_F(ClipHistoryFiles, ListLinesOfAnyShapeSaveBackByteForByte) {
+  const std::string spaces(70, ' ');
+  const std::string odd[] = {
+      "no marker at all",
+      "",
+      "one space short" + spaces.substr(1) + "/:hdr:\\" + Id(1),
+      "a tail too long" + spaces + "/:hdr:\\" + Id(2) + "x",
+      "/:hdr:\\ in the display" + spaces + "/:hdr:\\" + Id(3),
+      "a marker in the id" + spaces + "/:hdr:\\" + "12/:hdr:\\4567",
+  };
+  std::string list;
+  for (const std::string& line : odd) list += line + "\r\n";
+  // Long lines, so that the lines a recall trims leave enough behind to be cleared away.
+  std::deque<std::string> model(std::begin(odd), std::end(odd));
+  for (int i = 0; i < 200; ++i) {
+    model.push_back(std::string(20000, static_cast<char>('a' + i % 26)) + spaces + "/:hdr:\\" +
+                    Id(i));
+    list += model.back() + "\r\n";
+  }
+  WriteFile(Path("Lb1.qvl"), list);
+  WriteFile(Path("vqclips.qvl"), "");
+  TClipHistory history;
+  history.SetFolder(dir_.string() + "/");
+  history.Load();
+  EXPECT_EQ(history.Display(2), odd[2].substr(0, odd[2].size() - 20));  // spaces kept
+  EXPECT_EQ(history.IdOf(3), Id(2));
+  EXPECT_EQ(history.Display(4), "/:hdr:\\ in the display");
+  EXPECT_EQ(history.IdOf(4), Id(3));
+  EXPECT_FALSE(history.IdOf(5).has_value());
+  EXPECT_EQ(history.Display(6), model[6].substr(0, 20000));
+  history.Save();
+  EXPECT_EQ(ReadFile(Path("Lb1.qvl")), list);
+
+  for (int n = 0; n < 120; ++n) {
+    history.MoveToTop(kClipListLimit + 1);
+    const std::string line = model[kClipListLimit + 1];
+    model.erase(model.begin() + kClipListLimit + 1);
+    model.push_front(line);
+    model.erase(model.begin() + kClipListLimit);
+  }
+  ASSERT_EQ(history.Lines(), TClipLines(model.begin(), model.end()));
+  history.Save();
+  TClipHistory loaded;
+  loaded.SetFolder(history.Folder());
+  loaded.Load();
+  EXPECT_EQ(loaded.Lines(), history.Lines());
 }
 
 TEST_F(ClipHistoryFiles, AFileThatWasThereButCouldNotBeReadIsSetAsideAtTheSave) {
@@ -235,16 +284,19 @@ TEST_F(ClipHistoryFiles, AJournalReplayedAtStartGivesBackWhatAKilledRunHad) {
   before.Save();
   int pending = 0;
   before.OnJournalPending = [&pending] { ++pending; };
-  for (int i = 2; i < 80; ++i) before.AddClip("text " + std::to_string(i), Id(i), "c" + std::to_string(i));
+  for (int i = 2; i < 80; ++i)
+    before.AddClip("text " + std::to_string(i), Id(i), "c" + std::to_string(i));
   before.MoveToTop(75);
   ASSERT_TRUE(before.FlushJournal());
   before.MoveToTop(3);
   before.Clear();
-  for (int i = 100; i < 110; ++i) before.AddClip(std::string(700, static_cast<char>('a' + i % 26)), Id(i), "d" + std::to_string(i));
+  for (int i = 100; i < 110; ++i)
+    before.AddClip(std::string(700, static_cast<char>('a' + i % 26)), Id(i),
+                   "d" + std::to_string(i));
   before.MoveToTop(5);
   before.Sort([](const std::string& a, const std::string& b) { return a > b; });
   ASSERT_TRUE(before.FlushJournal());
-  EXPECT_EQ(pending, 2);  // once per flush
+  EXPECT_EQ(pending, 2);         // once per flush
   ASSERT_EQ(before.Count(), 8);  // the store made room
 
   TClipHistory after(capacity);
@@ -284,8 +336,9 @@ TEST_F(ClipHistoryFiles, AJournalWithoutFilesCutShortOrDamagedNeverStopsTheStart
   const std::string folder = dir_.string() + "/";
   std::string journal;
   for (int i = 1; i <= 4; ++i)
-    AppendJournalEntry(journal, TJournalKind::Capture,
-                       {Id(i), MakeListLine("c" + std::to_string(i), Id(i)), "t" + std::to_string(i)});
+    AppendJournalEntry(
+        journal, TJournalKind::Capture,
+        {Id(i), MakeListLine("c" + std::to_string(i), Id(i)), "t" + std::to_string(i)});
   const size_t entry = journal.size() / 4;  // all four are of one size
 
   // Killed before its first save, in the middle of an append: no files, no error, the
@@ -326,12 +379,17 @@ namespace qv {
 namespace {
 
 TEST(ExactTexts, BlocksReadBackAndDamageCostsOnlyWhatItTouches) {
-  const std::string good = ExactTextsImage({{Id(1), "Gr\xC3\xBC\xC3\x9F" "e\r\n/:utf:\\x 3"}, {Id(2), ""}});
+  const std::string good = ExactTextsImage({{Id(1),
+                                             "Gr\xC3\xBC\xC3\x9F"
+                                             "e\r\n/:utf:\\x 3"},
+                                            {Id(2), ""}});
   TExactTextMap texts;
   TExactTextsRead read = ReadExactTexts(good, texts);
   EXPECT_FALSE(read.damaged);
   EXPECT_EQ(read.blocks, 2u);
-  EXPECT_EQ(texts[Id(1)], "Gr\xC3\xBC\xC3\x9F" "e\r\n/:utf:\\x 3");  // the length, not a line, ends it
+  EXPECT_EQ(texts[Id(1)],
+            "Gr\xC3\xBC\xC3\x9F"
+            "e\r\n/:utf:\\x 3");  // the length, not a line, ends it
 
   // Bad UTF-8 in one block: that block only. A block cut short: the blocks before it.
   const std::string bad = ExactTextsImage({{Id(3), "\xC3("}, {Id(4), "ok"}});
@@ -350,8 +408,16 @@ TEST(ExactTexts, BlocksReadBackAndDamageCostsOnlyWhatItTouches) {
 TEST_F(ClipHistoryFiles, ExactTextsLiveBesideTheTwoFilesOnlyWhileAClipNeedsOne) {
   TClipHistory history;
   history.SetFolder(dir_.string() + "/");
-  const std::string exact = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x86\x92 A";  // "Grüße → A"
-  ASSERT_TRUE(history.AddClip("Gr\xFC\xDF" "e ? A", Id(1), "Gr\xFC\xDF" "e ? A", exact));
+  const std::string exact =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x86\x92 A";  // "Grüße → A"
+  ASSERT_TRUE(
+      history.AddClip("Gr\xFC\xDF"
+                      "e ? A",
+                      Id(1),
+                      "Gr\xFC\xDF"
+                      "e ? A",
+                      exact));
   ASSERT_TRUE(history.AddClip("plain", Id(2), "plain"));
   EXPECT_EQ(*history.ExactTextOf(1), exact);
   EXPECT_EQ(history.ExactTextOf(0), nullptr);
@@ -359,7 +425,10 @@ TEST_F(ClipHistoryFiles, ExactTextsLiveBesideTheTwoFilesOnlyWhileAClipNeedsOne) 
   EXPECT_EQ(history.GatherExact(1, true, upper), exact + "\r\n<plain>\r\n");
   history.Save();
   // The two files as always: the ANSI rendering.
-  EXPECT_NE(ReadFile(Path("vqclips.qvl")).find("\r\nGr\xFC\xDF" "e ? A\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(Path("vqclips.qvl"))
+                .find("\r\nGr\xFC\xDF"
+                      "e ? A\r\n"),
+            std::string::npos);
   EXPECT_EQ(ReadFile(Path("vqclips.qvu")), ExactTextsImage({{Id(1), exact}}));
 
   TClipHistory loaded;
@@ -374,7 +443,9 @@ TEST_F(ClipHistoryFiles, ExactTextsLiveBesideTheTwoFilesOnlyWhileAClipNeedsOne) 
   loaded.Load();
   EXPECT_TRUE(loaded.ExactTextsLost());
   EXPECT_EQ(loaded.ExactTextOf(1), nullptr);
-  EXPECT_EQ(loaded.TextOf(1), "Gr\xFC\xDF" "e ? A");
+  EXPECT_EQ(loaded.TextOf(1),
+            "Gr\xFC\xDF"
+            "e ? A");
   loaded.Save();  // the block of a clip the store lacks goes; none left: no file
   EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvu")));
 }
