@@ -49,6 +49,9 @@ void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
 struct TBounds {
   int left, top, width, height;
 };
+// The heights of the clip window's panel and of the lists that run down it, in the design.
+constexpr int kPanelHeight = 496, kClipListHeight = 473, kSlotLabelsHeight = 470,
+              kSlotStripHeight = 472;
 constexpr TBounds kFindButtonBounds{101, 3, 25, 14};
 constexpr TBounds kFindLineBounds{4, 2, 95, 15};
 
@@ -94,7 +97,7 @@ void TMainWindow::ApplyFormDesign() {
   SetName("MainWindow");
   SetCaption("Quorvel Vavad");
   BorderStyle = TFormBorderStyle::bsNone;
-  SetClientSize(379, 496);
+  SetClientSize(379, kPanelHeight);
   Position = TPosition::poDesktopCenter;
   SetColor(clBtnFace);
   Font().SetName("MS Sans Serif");
@@ -102,7 +105,7 @@ void TMainWindow::ApplyFormDesign() {
   KeyPreview = true;
 
   Panel = MakeComponent<TPanel>(this, "Panel", this);
-  Panel->SetBounds(0, 0, 249, 496);
+  Panel->SetBounds(0, 0, 249, kPanelHeight);
   Panel->SetColor(11395047);
   Panel->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
   Panel->OnMouseDown = TMouseEvent::Of<&TMainWindow::PanelMouseDown>(this);
@@ -155,7 +158,7 @@ void TMainWindow::ApplyFormDesign() {
   FindLine->OnChange = TNotifyEvent::Of<&TMainWindow::FindLineChange>(this);
 
   ClipList = MakeComponent<TQvCheckListBox>(this, "ClipList", Panel);
-  ClipList->SetBounds(8, 18, 233, 473);
+  ClipList->SetBounds(8, 18, 233, kClipListHeight);
   ClipList->SetColor(13434879);
   ClipList->Font().SetName("MS Sans Serif");
   ClipList->Font().SetHeight(-11);
@@ -169,7 +172,7 @@ void TMainWindow::ApplyFormDesign() {
   list_view_ = std::make_unique<TClipListView>(History, *ClipList);
 
   SlotLabels = MakeComponent<TListBox>(this, "SlotLabels", Panel);
-  SlotLabels->SetBounds(10, 20, 15, 470);
+  SlotLabels->SetBounds(10, 20, 15, kSlotLabelsHeight);
   SlotLabels->BorderSingle = false;
   SlotLabels->SetItemHeight(13);
   SlotLabels->SetColor(11395047);
@@ -183,7 +186,7 @@ void TMainWindow::ApplyFormDesign() {
   }
 
   SlotStrip = MakeComponent<TPanel>(this, "SlotStrip", Panel);
-  SlotStrip->SetBounds(5, 19, 3, 472);
+  SlotStrip->SetBounds(5, 19, 3, kSlotStripHeight);
   SlotStrip->BevelOuter = TBevelCut::bvNone;
   SlotStrip->SetColor(39423);
 
@@ -317,8 +320,40 @@ void TMainWindow::FormCreate(TObject*) {
   ClipboardChanged(nullptr);
 }
 
+void TMainWindow::ChangeScale(int newDpi) {
+  TForm::ChangeScale(newDpi);
+  FitSlotRows();
+}
+
+void TMainWindow::FitSlotRows() {
+  // From the design each time: a height grown here is never scaled again.
+  const auto placeAll = [this](int grow) {
+    ClipList->SetHeight(ScaleValue(kClipListHeight) + grow);
+    SlotLabels->SetHeight(ScaleValue(kSlotLabelsHeight) + grow);
+    SlotStrip->SetHeight(ScaleValue(kSlotStripHeight) + grow);
+    Panel->SetHeight(ScaleValue(kPanelHeight) + grow);
+  };
+  placeAll(0);
+  if (!ClipList->HandleAllocated() || !SlotLabels->HandleAllocated()) return;
+  // The slot labels name 36 rows. Lines of fonts that rounded up can outgrow the lists
+  // scaled from the design (20 pixels a line at 144 DPI, not 19.5): the lists, the panel
+  // and the window then grow so that every labelled row shows whole.
+  int grow = 0;
+  for (HWND list : {ClipList->Handle(), SlotLabels->Handle()}) {
+    RECT client;
+    GetClientRect(list, &client);
+    const int line = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    grow = std::max<int>(grow, kSlotCount * line - client.bottom);
+  }
+  if (grow > 0) placeAll(grow);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (client.bottom != Panel->Height()) SetClientSize(client.right, Panel->Height());
+}
+
 void TMainWindow::FormActivate(TObject*) {
   if (first_activation_done_) return;
+  FitSlotRows();
   // Set first: closing a message box below activates the window again.
   first_activation_done_ = true;
   // A stored value that cannot work is replaced, in the dialog too, so the
@@ -799,6 +834,8 @@ void TMainWindow::WndProc(TMessage& m) {
     return;
   }
   TForm::WndProc(m);
+  // The suggested rectangle scaled a window that may have grown for its rows.
+  if (m.Msg == WM_DPICHANGED) FitSlotRows();
 }
 
 }  // namespace qv

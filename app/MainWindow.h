@@ -70,6 +70,8 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   TTimer* JournalTimer;
   TMenuPainter* MenuPainter;
 
+  void ChangeScale(int newDpi) override;
+
   // Whether the clip window is up after a hot-key press.
   bool Shown() const { return shown_; }
 
@@ -141,6 +143,8 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
 
  private:
   void ApplyFormDesign();
+  // The lists' heights from the design, grown where 36 lines at this DPI need more.
+  void FitSlotRows();
   TCanvas& MeasureCanvas();
   // Capture's needs.
   bool CaptureOn() override;

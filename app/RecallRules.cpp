@@ -34,7 +34,7 @@ int IndexOfLineLabel(const std::string& name) {
   return std::stoi(name) - 1;
 }
 
-int SlotLine(int slot, int topIndex) { return topIndex > slot ? slot + 36 : slot; }
+int SlotLine(int slot, int topIndex) { return topIndex > slot ? slot + kSlotCount : slot; }
 
 std::string WithRecallSuffix(std::string text, bool plusCrLf, bool plusCrLfLf) {
   if (plusCrLf)

@@ -8,6 +8,9 @@
 
 namespace qv {
 
+// The slots: "1".."9", "0", "A".."Z".
+constexpr int kSlotCount = 36;
+
 // Slot of a virtual-key code: "1".."9" are 0..8, "0" is 9, "A".."Z" are 10..35;
 // -1 for every other key (the numeric keypad and function keys included).
 int SlotOfKey(unsigned key);

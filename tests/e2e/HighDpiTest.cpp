@@ -64,6 +64,7 @@ std::string ClassName(HWND window) {
 }
 
 int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
 
 // The caption's extent in the font the program gave the control, at the program's DPI.
 SIZE CaptionExtent(HWND control, int fontHeight) {
@@ -94,8 +95,8 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
   // part), its lines 13 pixels high.
   EXPECT_TRUE(Eventually([&] { return Width(ScreenRect(main)) == 374; }, "the window's width"))
       << Width(ScreenRect(main));
-  const RECT window = ScreenRect(main);
-  EXPECT_EQ(window.bottom - window.top, 744);
+  // 496 x 1.5, and more where 36 whole lines of its fonts need it.
+  EXPECT_GE(Height(ScreenRect(main)), 744);
   HWND clipList = nullptr, slotLabels = nullptr;
   for (HWND child : Children(main)) {
     if (lstrcmpiA(ClassName(child).c_str(), "ListBox") != 0) continue;
@@ -105,6 +106,15 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
   EXPECT_EQ(Width(ScreenRect(clipList)), 350);
   EXPECT_GE(SendMessageA(clipList, LB_GETITEMHEIGHT, 0, 0), 20);
   EXPECT_EQ(SendMessageA(slotLabels, LB_GETITEMHEIGHT, 0, 0), 20);
+  // Every labelled row shows whole, "Z" too.
+  for (HWND list : {clipList, slotLabels}) {
+    const LRESULT line = SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    EXPECT_TRUE(Eventually([&] {
+      RECT client;
+      GetClientRect(list, &client);
+      return client.bottom >= 36 * line;
+    }, "36 whole rows"));
+  }
 
   // The Settings dialog, from the tray menu: every check box holds its caption beside
   // its box, every label and combo box lies inside the dialog.
