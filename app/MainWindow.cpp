@@ -44,16 +44,9 @@ void LoadBitmapPicture(TBitmap& bitmap, const char* name) {
   }
 }
 
-// Where the find button and the find line sit in the panel's top strip; the line covers
-// the logo while it is open.
-struct TBounds {
-  int left, top, width, height;
-};
 // The heights of the clip window's panel and of the lists that run down it, in the design.
 constexpr int kPanelHeight = 496, kClipListHeight = 473, kSlotLabelsHeight = 470,
               kSlotStripHeight = 472;
-constexpr TBounds kFindButtonBounds{101, 3, 25, 14};
-constexpr TBounds kFindLineBounds{4, 2, 95, 15};
 
 TMenuItem* MakeItem(TComponent* owner, TPopupMenu* menu, const char* name, const char* caption) {
   TMenuItem* item = MakeComponent<TMenuItem>(owner, name);
@@ -139,8 +132,7 @@ void TMainWindow::ApplyFormDesign() {
   LoadBitmapPicture(HideButton->Glyph(), "HIDE_GLYPH");
   HideButton->OnClick = TNotifyEvent::Of<&TMainWindow::HideButtonClick>(this);
   FindButton = MakeComponent<TSpeedButton>(this, "FindButton", Panel);
-  FindButton->SetBounds(kFindButtonBounds.left, kFindButtonBounds.top, kFindButtonBounds.width,
-                        kFindButtonBounds.height);
+  FindButton->SetBounds(101, 3, 25, 14);
   // Down while the find line is open.
   FindButton->GroupIndex = 3;
   FindButton->AllowAllUp = true;
@@ -151,8 +143,8 @@ void TMainWindow::ApplyFormDesign() {
     b->ParentColor = true;
 
   FindLine = MakeComponent<TEdit>(this, "FindLine", Panel);
-  FindLine->SetBounds(kFindLineBounds.left, kFindLineBounds.top, kFindLineBounds.width,
-                      kFindLineBounds.height);
+  // Over the logo while it is open.
+  FindLine->SetBounds(4, 2, 95, 15);
   FindLine->SetCtl3D(false);  // a thin border: the strip is low
   FindLine->SetVisible(false);
   FindLine->OnChange = TNotifyEvent::Of<&TMainWindow::FindLineChange>(this);

@@ -11,14 +11,6 @@ cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
 cmake --preset win64-release >/dev/null
 cmake --build --preset win64-release -j 2 --target qv_wine_bench
-qv_wine_prefix
-qv_start_xvfb
-cleanup() {
-  qv_stop_wm
-  if [ -n "${QV_STARTED_WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
-  qv_stop_xvfb
-}
-trap cleanup EXIT
-qv_wine_services
+qv_test_session
 if [ "${QV_BENCH_WM:-}" = 1 ]; then qv_start_wm; fi
 "$WINELOADER" build/win64-release/bench/wine/qv_wine_bench.exe "${1:-100000}" "${2:-3}"

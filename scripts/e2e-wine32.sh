@@ -14,12 +14,5 @@ bash scripts/setup.sh wine32
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$(nproc)" --target qv_e2e_tests
 qv_use_wine32
-qv_wine_prefix
-qv_start_xvfb
-cleanup() {
-  if [ -n "${QV_STARTED_WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
-  qv_stop_xvfb
-}
-trap cleanup EXIT
-qv_wine_services
+qv_test_session
 ctest --preset win32

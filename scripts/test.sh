@@ -38,17 +38,7 @@ bash scripts/e2e-wine32.sh
 echo "== Windows tests under Wine (64-bit build of the same sources)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
-qv_wine_prefix
-# Always a private virtual display: the tests type, click and use the clipboard.
-qv_start_xvfb
-cleanup() {
-  qv_stop_wm
-  # Only a server this run started: someone else's programs may use it.
-  if [ -n "${QV_STARTED_WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
-  qv_stop_xvfb
-}
-trap cleanup EXIT
-qv_wine_services
+qv_test_session
 ctest --preset win64
 
 echo "== the scenarios and the focus tests again, with a window manager on the display"

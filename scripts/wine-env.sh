@@ -7,6 +7,7 @@
 #   qv_start_wm / qv_stop_wm  run openbox on that display (focus as on a desktop)
 #   qv_display_works       is $DISPLAY a reachable X display?
 #   qv_wine_services       start Wine's server and services detached from our output
+#   qv_test_session        prefix, private display and Wine's services, all ended on exit
 #   qv_use_desktop_prefix  switch to the prefix for running the program on your desktop
 #                          (after qv_use_wine32: a 32-bit one, build/wineprefix32-desktop)
 #   qv_use_wine32          switch to 32-bit Wine and its own prefix (build/wineprefix32)
@@ -246,4 +247,20 @@ qv_stop_wm() {
     QV_WM_PID=
   fi
   return 0
+}
+
+# What every run of the tests or benchmarks needs: the prefix, a private virtual display
+# (they type, click and use the clipboard) and Wine's services; all ended on exit.
+qv_test_session() {
+  qv_wine_prefix
+  qv_start_xvfb
+  trap qv_end_test_session EXIT
+  qv_wine_services
+}
+
+qv_end_test_session() {
+  qv_stop_wm
+  # Only a server this run started: someone else's programs may use it.
+  if [ -n "${QV_STARTED_WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
+  qv_stop_xvfb
 }

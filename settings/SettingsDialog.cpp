@@ -20,19 +20,24 @@ constexpr TColor kPanelColor = 11395047;
 constexpr TColor kSortOffColor = 8687260;
 constexpr TColor kSortOnColor = 8388608;  // navy
 
-TLabel* MakeLabel(TSettingsDialog* form, const char* name, TWinControl* parent, int left, int top,
+TLabel* MakeLabel(TSettingsDialog* form, const char* name, TWinControl* parent, const TBox& at,
                   const char* caption, TColor color) {
   TLabel* label = MakeComponent<TLabel>(form, name, parent);
-  label->SetBounds(left, top, 0, 0);
+  label->SetBounds(at.Left, at.Top, 0, 0);
   label->Font().SetColor(color);
   label->SetCaption(caption);
   return label;
 }
 
-TVerivorButton* MakeButton(TSettingsDialog* form, const char* name, int left, int top, int width,
-                           int height, const char* caption) {
+// Each control where the design puts it; FitTexts then makes room for texts that need more.
+void Place(TControl* control, const TBox& at) {
+  control->SetBounds(at.Left, at.Top, at.Width, at.Height);
+}
+
+TVerivorButton* MakeButton(TSettingsDialog* form, const char* name, const TBox& at,
+                           const char* caption) {
   TVerivorButton* b = MakeComponent<TVerivorButton>(form, name, form);
-  b->SetBounds(left, top, width, height);
+  Place(b, at);
   b->SetCaption(caption);
   b->Font().SetName("Arial");
   b->Font().SetColor(clBlack);
@@ -78,24 +83,26 @@ void TSettingsDialog::ApplyFormDesign() {
   SetCaption("Settings");
   BorderStyle = TFormBorderStyle::bsDialog;
   Position = TPosition::poDesktopCenter;
-  SetClientSize(228, 162);
+  const TSettingsLayout design = SettingsDesign();
+  SetClientSize(design.ClientWidth, design.ClientHeight);
   SetColor(kPanelColor);
   Font().SetName("MS Sans Serif");
   Font().SetHeight(-11);
 
-  HotKeyLabel = MakeLabel(this, "HotKeyLabel", this, 6, 90, "Quorel Clip HotKey:", clNavy);
-  PasteDelayLabel = MakeLabel(this, "PasteDelayLabel", this, 119, 90, "Paste Delay:", clNavy);
+  HotKeyLabel = MakeLabel(this, "HotKeyLabel", this, design.HotKeyLabel, "Quorel Clip HotKey:", clNavy);
+  PasteDelayLabel = MakeLabel(this, "PasteDelayLabel", this, design.DelayLabel,
+                              "Paste Delay:", clNavy);
 
-  OkButton = MakeButton(this, "OkButton", 71, 136, 86, 22, "OK");
+  OkButton = MakeButton(this, "OkButton", design.Ok, "OK");
   OkButton->OnClick = TNotifyEvent::Of<&TSettingsDialog::OkClick>(this);
-  SortButton = MakeButton(this, "SortButton", 171, 69, 36, 13, "Sort");
+  SortButton = MakeButton(this, "SortButton", design.Sort, "Sort");
   SortButton->Font().SetStyle(fsItalic);
   SortButton->Font().SetColor(kSortOffColor);
   SortButton->SetEnabled(false);
   SortButton->OnClick = TNotifyEvent::Of<&TSettingsDialog::SortClick>(this);
 
   HotKeyChoice = MakeComponent<TComboBox>(this, "ComboBox1", this);
-  HotKeyChoice->SetBounds(6, 105, 105, 21);
+  Place(HotKeyChoice, design.HotKey);
   for (const char* key : {"Ctrl+Alt+Down", "Ctrl+Shift+Down", "Ctrl+Shift+Up", "Ctrl+Shift+Left",
                           "Ctrl+Shift+Right", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9",
                           "F10", "F11", "F12"})
@@ -103,31 +110,32 @@ void TSettingsDialog::ApplyFormDesign() {
   HotKeyChoice->SetText("Ctrl+Alt+Down");
 
   TitlePanel = MakeComponent<TPanel>(this, "TitlePanel", this);
-  TitlePanel->SetBounds(6, 2, 217, 42);
+  Place(TitlePanel, design.TitlePanel);
   TitlePanel->BevelInner = TBevelCut::bvLowered;
   TitlePanel->SetColor(clBlue);
-  TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, 81, 5, "Quorel Vavad", clYellow);
-  MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, 56, 21, "Vesk Quorvel Software", clYellow);
+  TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, design.TitleLabel, "Quorel Vavad", clYellow);
+  MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software", clYellow);
 
   PasteDelayChoice = MakeComponent<TComboBox>(this, "ComboBox2", this);
-  PasteDelayChoice->SetBounds(119, 105, 105, 21);
+  Place(PasteDelayChoice, design.Delay);
   for (const char* ms : {"50", "100", "250", "500", "1000", "2000", "3000", "4000", "5000"})
     PasteDelayChoice->Items().Add(ms);
   PasteDelayChoice->SetText("100");
 
   const char kSavingHint[] = "No saving is performed when Quorel Vavad is idle after an auto save.";
   AutoSaveBox = MakeComponent<TCheckBox>(this, "CheckBox1", this);
-  AutoSaveBox->SetBounds(6, 49, 225, 17);
+  Place(AutoSaveBox, design.AutoSave);
   AutoSaveBox->SetCaption("Auto save (upon caching) every 5 minutes.");
   AutoSaveBox->SetHint(kSavingHint);
   AutoSaveBox->SetShowHint(true);
   SuppressBox = MakeComponent<TCheckBox>(this, "CheckBox2", this);
-  SuppressBox->SetBounds(6, 67, 159, 17);
+  Place(SuppressBox, design.Suppress);
   SuppressBox->SetCaption("Suppress saving further clips.");
   SuppressBox->SetHint(kSavingHint);
   SuppressBox->SetShowHint(true);
   SuppressBox->OnClick = TNotifyEvent::Of<&TSettingsDialog::SuppressClick>(this);
   StartupBox = MakeComponent<TCheckBox>(this, "StartupBox", this);
+  Place(StartupBox, design.Startup);
   StartupBox->SetCaption("Start with Windows");
 
   // From the keyboard: a person who does not use the mouse reaches every choice. The
@@ -182,22 +190,22 @@ void TSettingsDialog::FitTexts() {
   w.MakerLabel = MakerLabel->Width();
   const TSettingsLayout l = FitSettingsTexts(SettingsDesign(), w);
 
-  auto place = [](TControl* control, const TBox& box, bool sized) {
-    control->SetBounds(box.Left, box.Top, sized ? box.Width : control->Width(),
-                       sized ? box.Height : control->Height());
+  // Labels keep the size of their captions.
+  const auto placeLabel = [](TControl* label, const TBox& at) {
+    label->SetBounds(at.Left, at.Top, label->Width(), label->Height());
   };
-  place(TitlePanel, l.TitlePanel, true);
-  place(TitleLabel, l.TitleLabel, false);
-  place(MakerLabel, l.MakerLabel, false);
-  place(AutoSaveBox, l.AutoSave, true);
-  place(SuppressBox, l.Suppress, true);
-  place(StartupBox, l.Startup, true);
-  place(SortButton, l.Sort, true);
-  place(HotKeyLabel, l.HotKeyLabel, false);
-  place(PasteDelayLabel, l.DelayLabel, false);
-  place(HotKeyChoice, l.HotKey, true);
-  place(PasteDelayChoice, l.Delay, true);
-  place(OkButton, l.Ok, true);
+  placeLabel(TitleLabel, l.TitleLabel);
+  placeLabel(MakerLabel, l.MakerLabel);
+  placeLabel(HotKeyLabel, l.HotKeyLabel);
+  placeLabel(PasteDelayLabel, l.DelayLabel);
+  Place(TitlePanel, l.TitlePanel);
+  Place(AutoSaveBox, l.AutoSave);
+  Place(SuppressBox, l.Suppress);
+  Place(StartupBox, l.Startup);
+  Place(SortButton, l.Sort);
+  Place(HotKeyChoice, l.HotKey);
+  Place(PasteDelayChoice, l.Delay);
+  Place(OkButton, l.Ok);
   SetClientSize(l.ClientWidth, l.ClientHeight);
 }
 

@@ -41,26 +41,6 @@ double Median(std::vector<double> values) {
   return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Enumeration callbacks are stdcall on 32-bit Windows, so they are named functions.
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-  return TRUE;
-}
-
-// The clip list: the list box of the main window that is 233 pixels wide (the slot labels
-// beside it are narrower).
-HWND FindClipList(HWND mainWindow) {
-  std::vector<HWND> children;
-  EnumChildWindows(mainWindow, CollectWindow, reinterpret_cast<LPARAM>(&children));
-  for (HWND child : children) {
-    RECT r;
-    GetWindowRect(child, &r);
-    if (lstrcmpiA(WindowClass(child).c_str(), "ListBox") == 0 && r.right - r.left == 233)
-      return child;
-  }
-  return nullptr;
-}
-
 struct Memory {
   double now = 0, peak = 0;  // MB
 };

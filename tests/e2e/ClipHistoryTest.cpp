@@ -88,40 +88,6 @@ class EnvironmentVariable {
   bool had_ = false;
 };
 
-// Enumeration callbacks are stdcall on 32-bit Windows, so they are named functions.
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-  return TRUE;
-}
-
-std::string ClassOf(HWND window) {
-  char cls[32] = {0};
-  GetClassNameA(window, cls, sizeof cls);
-  return cls;
-}
-
-// The clip list: the LISTBOX child of the main window 233 pixels wide.
-HWND FindClipList(HWND mainWindow) {
-  std::vector<HWND> children;
-  EnumChildWindows(mainWindow, CollectWindow, reinterpret_cast<LPARAM>(&children));
-  for (HWND child : children) {
-    RECT r;
-    GetWindowRect(child, &r);
-    if (lstrcmpiA(ClassOf(child).c_str(), "ListBox") == 0 && r.right - r.left == 233) return child;
-  }
-  return nullptr;
-}
-
-// Sends the tray icon's callback message, as the shell does for a click on the
-// icon, to every hidden utility window of the program (only the tray's answers).
-void TrayNotice(DWORD processId, UINT mouseMessage) {
-  std::vector<HWND> windows;
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  for (HWND wnd : windows)
-    if (WindowProcessId(wnd) == processId && ClassOf(wnd) == "QvUtilWindow")
-      PostMessageA(wnd, 0xB054, 0, mouseMessage);
-}
-
 HWND FindPopupMenu(DWORD processId) {
   HWND found = nullptr;
   WaitUntil([&] {
@@ -722,20 +688,16 @@ TEST_F(ClipHistory, TheSettingsFileChoosesTheHotKeyAndIsWrittenAtTheEnd) {
 
 // A child window by its text.
 HWND FindChild(HWND parent, const std::string& text) {
-  std::vector<HWND> children;
-  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
-  for (HWND child : children)
+  for (HWND child : Children(parent))
     if (WindowText(child) == text) return child;
   return nullptr;
 }
 
 // The editable box of the Settings dialog's hot-key choice: its left combo box.
 HWND FindHotKeyBox(HWND dialog) {
-  std::vector<HWND> children;
-  EnumChildWindows(dialog, CollectWindow, reinterpret_cast<LPARAM>(&children));
   HWND best = nullptr;
-  for (HWND child : children) {
-    if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") != 0) continue;
+  for (HWND child : Children(dialog)) {
+    if (lstrcmpiA(WindowClass(child).c_str(), "ComboBox") != 0) continue;
     if (!best || ScreenRect(child).left < ScreenRect(best).left) best = child;
   }
   return best;
@@ -851,8 +813,7 @@ std::optional<std::string> RunValue() {
 
 // Every caption and every choice of the dialog fits the control that shows it.
 void ExpectTextsFit(HWND dialog) {
-  std::vector<HWND> children;
-  EnumChildWindows(dialog, CollectWindow, reinterpret_cast<LPARAM>(&children));
+  const std::vector<HWND> children = Children(dialog);
   // The dialog's font, "MS Sans Serif" 8 point, as this machine renders it (a font
   // handle of another process cannot be used here).
   HDC dc = GetDC(dialog);
@@ -869,12 +830,12 @@ void ExpectTextsFit(HWND dialog) {
   for (HWND child : children) {
     RECT client;
     GetClientRect(child, &client);
-    if (lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) {
+    if (lstrcmpiA(WindowClass(child).c_str(), "Button") == 0) {
       ++boxes;
       const std::string text = WindowText(child);
       // The box, the gap the system leaves after it, and the caption.
       EXPECT_LE(GetSystemMetrics(SM_CXMENUCHECK) + 4 + extent(text), client.right) << text;
-    } else if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") == 0) {
+    } else if (lstrcmpiA(WindowClass(child).c_str(), "ComboBox") == 0) {
       ++lists;
       HWND edit = FindWindowExA(child, nullptr, "Edit", nullptr);
       ASSERT_TRUE(edit);

@@ -39,18 +39,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> out;
-  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&out));
-  return out;
-}
-
-std::vector<HWND> TopWindows() {
-  std::vector<HWND> out;
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&out));
-  return out;
-}
-
 // Programs are put in a job that ends them when its last handle closes, which
 // at the latest is when the driver process ends, however it ends.
 HANDLE ProgramJob() {
@@ -256,6 +244,32 @@ std::string WindowText(HWND window) {
     return {};
   text.resize(std::min<size_t>(copied, length));
   return text;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> out;
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+std::vector<HWND> TopWindows() {
+  std::vector<HWND> out;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+HWND FindClipList(HWND mainWindow) {
+  for (HWND child : Children(mainWindow)) {
+    const RECT r = ScreenRect(child);
+    if (_stricmp(WindowClass(child).c_str(), "ListBox") == 0 && r.right - r.left == 233) return child;
+  }
+  return nullptr;
+}
+
+void TrayNotice(DWORD processId, UINT mouseMessage) {
+  for (HWND wnd : TopWindows())
+    if (WindowProcessId(wnd) == processId && WindowClass(wnd) == "QvUtilWindow")
+      PostMessageA(wnd, 0xB054, 0, mouseMessage);
 }
 
 std::string WindowClass(HWND window) {

@@ -46,23 +46,6 @@ class LogPixels {
   bool had_ = false;
 };
 
-BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
-  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
-std::string ClassName(HWND window) {
-  char cls[64] = {0};
-  GetClassNameA(window, cls, sizeof cls);
-  return cls;
-}
-
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -99,7 +82,7 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
   EXPECT_GE(Height(ScreenRect(main)), 744);
   HWND clipList = nullptr, slotLabels = nullptr;
   for (HWND child : Children(main)) {
-    if (lstrcmpiA(ClassName(child).c_str(), "ListBox") != 0) continue;
+    if (lstrcmpiA(WindowClass(child).c_str(), "ListBox") != 0) continue;
     (Width(ScreenRect(child)) > 100 ? clipList : slotLabels) = child;
   }
   ASSERT_TRUE(clipList && slotLabels);
@@ -118,13 +101,7 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
 
   // The Settings dialog, from the tray menu: every check box holds its caption beside
   // its box, every label and combo box lies inside the dialog.
-  for (UINT message : {WM_RBUTTONDOWN, WM_RBUTTONUP}) {
-    std::vector<HWND> windows;
-    EnumWindows(CollectChild, reinterpret_cast<LPARAM>(&windows));
-    for (HWND wnd : windows)
-      if (WindowProcessId(wnd) == program.ProcessId() && ClassName(wnd) == "QvUtilWindow")
-        PostMessageA(wnd, 0xB054, 0, message);
-  }
+  for (UINT message : {WM_RBUTTONDOWN, WM_RBUTTONUP}) TrayNotice(program.ProcessId(), message);
   ASSERT_TRUE(Eventually(
       [&] {
         HWND menu = FindTopWindow("#32768", "", program.ProcessId());
@@ -146,10 +123,10 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
   for (HWND child : Children(settings)) {
     const RECT r = ScreenRect(child);
     const std::string text = WindowText(child);
-    SCOPED_TRACE(ClassName(child) + " \"" + text + "\"");
+    SCOPED_TRACE(WindowClass(child) + " \"" + text + "\"");
     EXPECT_GE(r.left, inside.left);
     EXPECT_LE(r.right, inside.right);
-    if (lstrcmpiA(ClassName(child).c_str(), "Button") != 0) continue;
+    if (lstrcmpiA(WindowClass(child).c_str(), "Button") != 0) continue;
     ++checkBoxes;
     // The box is as wide as a menu check mark at 144 DPI, 4 pixels apart from the text.
     const SIZE text144 = CaptionExtent(child, -17);
