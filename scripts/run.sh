@@ -9,8 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 source scripts/wine-env.sh
-if qv_runs_32bit; then
-  bash scripts/setup.sh wine32
+if qv_wine32_available; then
   preset=win32 kind="the 32-bit qvavad.exe"
   qv_use_wine32
 else

@@ -13,6 +13,8 @@
 #   qv_use_wine32          switch to 32-bit Wine and its own prefix (build/wineprefix32)
 #   qv_runs_32bit          can this machine execute 32-bit x86 programs? (a real try);
 #                          when not, $QV_NO_32BIT says why
+#   qv_wine32_available    can it, and is 32-bit Wine installed (installs it once)?
+#                          when not, $QV_NO_32BIT says why, in one line
 #   qv_pe_bits FILE        32 or 64 for a Windows exe, nothing for anything else
 #
 # Two prefixes, because tests and people need different things. Tests use
@@ -66,6 +68,21 @@ qv_runs_32bit() {
   QV_NO_32BIT="${QV_NO_32BIT##*: }"
   [ -n "$QV_NO_32BIT" ] || QV_NO_32BIT="a 32-bit x86 program ended with $rc instead of 42"
   QV_NO_32BIT="this machine does not run 32-bit x86 programs ($QV_NO_32BIT)"
+  return 1
+}
+
+# A machine that runs 32-bit programs may still fail to install 32-bit Wine (an
+# i386 package index out of step with the other one): the 32-bit run is then
+# skipped like on a machine without 32-bit support, never the whole command.
+qv_wine32_available() {
+  qv_runs_32bit || return 1
+  local err reason
+  if err="$(bash "$QV_ROOT/scripts/setup.sh" wine32 2>&1 >/dev/null)"; then
+    return 0
+  fi
+  reason="$(grep -m1 -E '^(E|W): ' <<<"$err" || true)"
+  [ -n "$reason" ] || reason="$(grep -v '^[[:space:]]*$' <<<"$err" | tail -n 1)"
+  QV_NO_32BIT="32-bit Wine could not be installed (${reason:0:160})"
   return 1
 }
 

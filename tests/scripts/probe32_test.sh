@@ -28,6 +28,19 @@ case "$out" in
   *) fail "the skip line is '$out'" ;;
 esac
 
+# A machine that runs 32-bit programs but cannot install 32-bit Wine skips the
+# same way, saying so (a package that does not exist stands for a broken index).
+if qv_runs_32bit; then
+  out="$(QV_WINE32_PACKAGES=qv-no-such-package:i386 bash "$root/scripts/e2e-wine32.sh" 2>&1)"
+  rc=$?
+  [ "$rc" = 0 ] || fail "the run without 32-bit Wine ended with $rc"
+  [ "$(wc -l <<<"$out")" = 1 ] || fail "the run without 32-bit Wine said more than one line: $out"
+  case "$out" in
+    "32-bit end-to-end run skipped: 32-bit Wine could not be installed ("*) ;;
+    *) fail "the skip line without 32-bit Wine is '$out'" ;;
+  esac
+fi
+
 # The real probe, checked against the 32-bit loader where one is installed.
 if qv_runs_32bit; then runs=yes; else runs=no; fi
 [ "$runs" = yes ] || [ -n "$QV_NO_32BIT" ] || fail "a refusal without a reason"
