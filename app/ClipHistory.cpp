@@ -1,12 +1,9 @@
 #include "app/ClipHistory.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <exception>
 #include <numeric>
 #include <unordered_set>
 
-#include "framework/FileIO.h"
 #include "framework/Strings.h"
 #include "framework/SysUtils.h"
 
@@ -167,10 +164,11 @@ std::string TClipHistory::GatherExact(int index, bool range, const TAnsiToUtf8& 
 std::optional<std::string> TClipHistory::AddClip(std::string_view text, TClipIdGenerator& ids,
                                                  const TTextWidthFunction& width,
                                                  std::string_view exact) {
-  // A line whose text is gone still carries its id: a new clip with that id would be
-  // what the old line recalls.
-  std::string id = NextUniqueClipId(ids, store_, text,
-                                    [this](const std::string& key) { return store_.Listed(key); });
+  // A line whose text is gone still carries its id, and an exact text may outlive its
+  // clip: a new clip with that id would be what the old line recalls, or paste that text.
+  std::string id = NextUniqueClipId(ids, store_, text, [this](const std::string& key) {
+    return store_.Listed(key) || exact_.count(key) > 0;
+  });
   if (!AddClip(text, id, BuildDisplayText(text, width), exact)) return std::nullopt;
   return id;
 }
@@ -180,34 +178,38 @@ bool TClipHistory::AddClip(std::string_view text, std::string_view id, std::stri
   return AddClipLine(text, id, MakeListLine(display, id), exact);
 }
 
-bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::string line,
+bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::string_view line,
                                std::string_view exact) {
   std::vector<std::string> evicted;
-  const size_t before = store_.Size();
+  const size_t segments = store_.SegmentCount();
   if (!store_.AddClip(text, id, nullptr, &evicted)) return false;
-  // A block adds more than its text; growing by no more than that, the store let clips go.
-  if (!exact_.empty() && store_.Size() <= before + text.size())
+  // More than the one new block and the store let clips go: their exact texts go too.
+  if (!exact_.empty() && store_.SegmentCount() != segments + 1)
     std::erase_if(exact_, [this](const auto& entry) { return !store_.HasHeaderKey(entry.first); });
   if (!exact.empty()) exact_[UpperCase(std::string(id))] = std::string(exact);
   if (!evicted.empty()) RemoveLinesOf(evicted);
   lines_.push_front(Keep(line));
   CountId(0, +1);
   Notify([](TClipHistoryView& v) { v.LineInserted(0); });
-  // The lines the store's room-making took are not journaled: replaying the capture onto
-  // the same history makes the same room.
-  // The exact text, where there is one, rides along as a fourth field.
-  if (exact.empty())
-    Journal(TJournalKind::Capture, {id, line, text});
-  else
-    Journal(TJournalKind::Capture, {id, line, text, exact});
+  if (log_) log_->Captured(id, line, text, exact);
   return true;
 }
 
 void TClipHistory::MoveLineToTop(int index) {
-  if (index == 0) return;
-  const TLineRef line = lines_[static_cast<size_t>(index)];
-  lines_.erase(lines_.begin() + index);
-  lines_.push_front(line);
+  Ref(index);  // the index check
+  if (index != 0) {
+    const TLineRef line = lines_[static_cast<size_t>(index)];
+    lines_.erase(lines_.begin() + index);
+    lines_.push_front(line);
+  }
+  Notify([index](TClipHistoryView& v) { v.LineMoved(index, 0); });
+  if (log_) log_->Moved(index, Line(0));
+}
+
+void TClipHistory::RemoveLine(int index) {
+  Ref(index);  // the index check
+  if (log_) log_->Removed(index, Line(index));
+  EraseLine(index);
 }
 
 std::vector<std::string_view> SplitListLines(std::string_view bytes) {
@@ -269,14 +271,8 @@ void TClipHistory::RecountIds() {
 }
 
 void TClipHistory::MoveToTop(int index) {
-  Line(index);  // the index check
   MoveLineToTop(index);
-  Notify([index](TClipHistoryView& v) { v.LineMoved(index, 0); });
-  Journal(TJournalKind::Move, {JournalIndexField(static_cast<uint32_t>(index)), Line(0)});
-  if (Count() > kClipListLimit) {
-    Journal(TJournalKind::Remove, {JournalIndexField(kClipListLimit), Line(kClipListLimit)});
-    EraseLine(kClipListLimit);
-  }
+  if (Count() > kClipListLimit) RemoveLine(kClipListLimit);
 }
 
 void TClipHistory::Clear() {
@@ -285,7 +281,13 @@ void TClipHistory::Clear() {
   RecountIds();
   exact_.clear();
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
-  Journal(TJournalKind::Clear, {});
+  if (log_) log_->Cleared();
+}
+
+void TClipHistory::ReplaceLines(const std::vector<std::string_view>& lines) {
+  SetLines(lines);
+  Notify([](TClipHistoryView& v) { v.LinesReset(); });
+  if (log_) log_->Reordered(*this);
 }
 
 void TClipHistory::Sort(const TLineOrder& before) {
@@ -299,76 +301,35 @@ void TClipHistory::Sort(const TLineOrder& before) {
   for (int i : order) sorted.push_back(lines_[static_cast<size_t>(i)]);
   lines_ = std::move(sorted);
   Notify([&order](TClipHistoryView& v) { v.LinesReordered(order); });
-  // Rare (only while saving is suppressed, when nothing is journaled): the whole list.
-  if (journaling_) {
-    const bool first = journal_pending_.empty();
-    std::vector<std::string> lines;
-    for (int i : order) lines.push_back(whole[static_cast<size_t>(i)]);
-    AppendJournalEntry(journal_pending_, TJournalKind::Lines, lines);
-    if (first && OnJournalPending) OnJournalPending();
-  }
+  if (log_) log_->Reordered(*this);
 }
 
-void TClipHistory::Load() {
-  const std::string listPath = ListPath(), storePath = StorePath();
-  journaling_ = false;
-  journal_pending_.clear();
-  replayed_ = {};
-  list_unread_ = PathExists(listPath);
-  store_unread_ = PathExists(storePath);
-  exact_unread_ = PathExists(ExactPath());
-  exact_lost_ = false;
-  exact_.clear();
-  std::exception_ptr failed;
-  bool missing = false;
-  const bool* reading = &list_unread_;
-  try {
-    // A first start: neither file is there yet, so nothing failed and nothing is said.
-    if (!list_unread_ && !store_unread_) {
-      SetLines({});
-      store_.Clear();
-      Notify([](TClipHistoryView& v) { v.LinesReset(); });
-      LoadExactTexts();
-    } else {
-      std::string bytes;
-      if (!ReadWholeFile(listPath, bytes)) throw EFOpenError(MsgCannotOpenFile(listPath));
-      SetLines(SplitListLines(bytes));
-      std::string().swap(bytes);
-      list_unread_ = false;
-      Notify([](TClipHistoryView& v) { v.LinesReset(); });
-      reading = &store_unread_;
-      store_.LoadFromFile(storePath);
-      store_unread_ = false;
-      LoadExactTexts();
-    }
-  } catch (const EFOpenError&) {
-    failed = std::current_exception();
-    missing = !*reading;
-  }
-  const bool replayed = ReplayJournal();
-  journaling_ = true;
-  if (replayed) {
-    Save();
-    // The file is there now; one that was there but could not be read is still worth a word.
-    if (missing) failed = nullptr;
-  }
-  if (failed) std::rethrow_exception(failed);
+std::vector<std::string> TClipHistory::Assign(std::string_view listFile, std::string storeFile,
+                                              size_t lead, TExactTextMap exact) {
+  store_.LoadImage(std::move(storeFile), lead);
+  SetLines(SplitListLines(listFile));
+  std::vector<std::string> orphans;
+  std::erase_if(exact, [&](const auto& entry) {
+    if (store_.HasHeaderKey(entry.first)) return false;
+    orphans.push_back(entry.first);
+    return true;
+  });
+  exact_ = std::move(exact);
+  Notify([](TClipHistoryView& v) { v.LinesReset(); });
+  return orphans;
 }
 
-void TClipHistory::LoadExactTexts() {
-  if (!exact_unread_) return;
-  std::string bytes;
-  if (!ReadWholeFile(ExactPath(), bytes)) {
-    exact_lost_ = true;  // set aside at the save, like the other two
-    return;
+std::string TClipHistory::ListImage() const {
+  std::string image;
+  image.reserve(pool_.size() - pool_garbage_ + lines_.size() * (kListLineMarker.size() + 2));
+  for (const TLineRef& line : lines_) {
+    AppendLine(line, image);
+    image.append("\r\n");
   }
-  exact_unread_ = false;
-  exact_lost_ = ReadExactTexts(bytes, exact_).damaged;
+  return image;
 }
 
-void TClipHistory::SaveExactTexts() {
-  const std::string path = ExactPath();
-  SetAside(path, exact_unread_);
+std::string TClipHistory::ExactImage() const {
   // Store order, so the file reads like the store; only clips the store still holds.
   std::vector<std::pair<std::string, std::string>> blocks;
   std::unordered_set<std::string> taken;
@@ -376,154 +337,7 @@ void TClipHistory::SaveExactTexts() {
     for (const TStoreSegment& segment : store_.Segments())
       if (const std::string* text = segment.key.empty() ? nullptr : ExactTextOfId(segment.key))
         if (taken.insert(segment.key).second) blocks.emplace_back(segment.key, *text);
-  if (blocks.empty()) {
-    if (PathExists(path) && std::remove(path.c_str()) != 0)
-      throw EFCreateError(MsgCannotCreateFile(path));
-    return;
-  }
-  if (!WriteFileAtomically(path, ExactTextsImage(blocks)))
-    throw EFCreateError(MsgCannotCreateFile(path));
-}
-
-bool TClipHistory::ReplayJournal() {
-  const std::string path = JournalPath();
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes) || bytes.empty()) return false;
-  const TJournalRead read = ReadJournal(bytes);
-  for (const TJournalEntry& entry : read.entries) Apply(entry);
-  replayed_.replayed = static_cast<int>(read.entries.size());
-  replayed_.damaged = read.end == TJournalEnd::Damaged;
-  if (read.end != TJournalEnd::Whole) {
-    // Entries appended after a broken one would never be read: the journal keeps only
-    // its sound entries, until the save that follows empties it. A damaged one is kept
-    // aside whole for whoever wants to look.
-    if (replayed_.damaged) {
-      bool aside = true;
-      try {
-        SetAside(path, aside);
-      } catch (const EFCreateError&) {
-        // Not kept; the sound part is written over it below.
-      }
-    }
-    WriteFileAtomically(path, bytes.substr(0, read.soundLength));
-  }
-  return true;
-}
-
-int TClipHistory::FindLine(const std::string& indexField, const std::string& line) const {
-  const uint32_t at = JournalIndexOf(indexField);
-  if (at < lines_.size() && LineIs(static_cast<int>(at), line)) return static_cast<int>(at);
-  for (int i = 0; i < Count(); ++i)
-    if (LineIs(i, line)) return i;
-  return -1;
-}
-
-void TClipHistory::Apply(const TJournalEntry& e) {
-  switch (e.kind) {
-    case TJournalKind::Capture:
-      // A block with its id is already there: this journal was saved before.
-      if (!store_.HasHeaderKey(e.fields[0]))
-        AddClipLine(e.fields[2], e.fields[0], e.fields[1],
-                    e.fields.size() > 3 ? std::string_view(e.fields[3]) : std::string_view());
-      break;
-    case TJournalKind::Move: {
-      // Looked for by its text, so that a list ordered while nothing was journaled
-      // still moves the right line.
-      const int i = FindLine(e.fields[0], e.fields[1]);
-      if (i < 0) break;
-      MoveLineToTop(i);
-      Notify([i](TClipHistoryView& v) { v.LineMoved(i, 0); });
-      break;
-    }
-    case TJournalKind::Remove: {
-      const int i = FindLine(e.fields[0], e.fields[1]);
-      if (i >= 0) EraseLine(i);
-      break;
-    }
-    case TJournalKind::Clear:
-      Clear();
-      break;
-    case TJournalKind::Lines:
-      SetLines(std::vector<std::string_view>(e.fields.begin(), e.fields.end()));
-      Notify([](TClipHistoryView& v) { v.LinesReset(); });
-      break;
-  }
-}
-
-void TClipHistory::Journal(TJournalKind kind, std::initializer_list<std::string_view> fields) {
-  if (!journaling_) return;
-  const bool first = journal_pending_.empty();
-  AppendJournalEntry(journal_pending_, kind, fields);
-  if (first && OnJournalPending) OnJournalPending();
-}
-
-bool TClipHistory::FlushJournal() {
-  if (journal_pending_.empty()) return true;
-  if (!AppendToFileDurably(JournalPath(), journal_pending_)) return false;
-  journal_pending_.clear();
-  return true;
-}
-
-void TClipHistory::EmptyJournal() {
-  journal_pending_.clear();
-  const std::string path = JournalPath();
-  if (std::remove(path.c_str()) == 0 || !PathExists(path)) return;
-  // Held open by another program: emptied is as good as gone.
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw EFCreateError(MsgCannotCreateFile(path));
-  std::fclose(file);
-}
-
-std::string TClipHistory::ReplayNote() const {
-  if (!replayed_.damaged) return {};
-  return Format(
-      "Part of the record of clips not yet saved (%s) was damaged and could not be read. "
-      "%d change(s) before the damaged part were restored; the damaged record was kept as a "
-      ".bak file beside it.",
-      kClipJournalFile, replayed_.replayed);
-}
-
-void TClipHistory::Save() {
-  const std::string listPath = ListPath(), storePath = StorePath();
-  SetAside(storePath, store_unread_);
-  store_.SaveToFile(storePath);
-  SaveExactTexts();
-  SetAside(listPath, list_unread_);
-  std::string image;
-  image.reserve(pool_.size() - pool_garbage_ + lines_.size() * (kListLineMarker.size() + 2));
-  for (const TLineRef& line : lines_) {
-    AppendLine(line, image);
-    image.append("\r\n");
-  }
-  if (!WriteFileAtomically(listPath, image)) throw EFCreateError(MsgCannotCreateFile(listPath));
-  EmptyJournal();
-}
-
-void TClipHistory::SetAside(const std::string& path, bool& unread) {
-  if (!unread) return;
-  // It was there at start but was not read (locked or unreadable): it holds clips
-  // this run never saw, and replacing it would lose them.
-  auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
-  std::string aside = asideName(0);
-  for (int n = 1; PathExists(aside) && n < 100; ++n) aside = asideName(n);
-  bool done = false;
-  if (!PathExists(aside)) {
-    done = RenameFileTo(path, aside);
-  } else {
-    // Every name is taken: the copy last written longest ago holds the oldest clips and
-    // goes, so that a save never fails for ever. Equal times: the lowest number.
-    int64_t oldest = 0;
-    for (int n = 0; n < 100; ++n) {
-      int64_t time = 0;
-      if (FileModifiedTime(asideName(n), time) && (n == 0 || time < oldest)) {
-        oldest = time;
-        aside = asideName(n);
-      }
-    }
-    done = ReplaceFileWith(path, aside);
-  }
-  if (!done && PathExists(path)) throw EFCreateError(MsgCannotCreateFile(path));
-  unread = false;
+  return ExactTextsImage(blocks);
 }
 
 }  // namespace qv

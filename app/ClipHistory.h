@@ -1,8 +1,8 @@
 #pragma once
-// The clip history: the list lines the user picks from (newest first) and the text store
-// behind them, with the rules that tie them together, and the two clip files. Every part
-// of the program that reads or changes the history does it here; the clip list on screen
-// only shows these lines.
+// The clip history: the list lines the user picks from (newest first), the text store
+// behind them and the exact texts, with the rules that tie them together, in memory. Every
+// part of the program that reads or changes the history does it here; the clip list on
+// screen only shows these lines, and the clip files (ClipFolder) only keep them.
 
 #include <deque>
 #include <functional>
@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ClipJournal.h"
 #include "app/ClipStore.h"
 #include "app/ExactTexts.h"
 
@@ -29,6 +28,26 @@ class TClipHistoryView {
   virtual void LinesReordered(const std::vector<int>& oldIndexOf) = 0;
   // Every line may have changed (load, clear).
   virtual void LinesReset() = 0;
+};
+
+class TClipHistory;
+
+// What the journal is told of each change, in the order made: enough to make the same
+// change again on the history as it was.
+class TClipHistoryLog {
+ public:
+  virtual ~TClipHistoryLog() = default;
+  // A new clip at the top; exact is empty for none. The lines of the clips its store let
+  // go went with it (making the capture again makes the same room).
+  virtual void Captured(std::string_view id, std::string_view line, std::string_view text,
+                        std::string_view exact) = 0;
+  // The line at from went to the top.
+  virtual void Moved(int from, std::string_view line) = 0;
+  // The line at index went.
+  virtual void Removed(int index, std::string_view line) = 0;
+  virtual void Cleared() = 0;
+  // Every line in a new order.
+  virtual void Reordered(const TClipHistory& history) = 0;
 };
 
 // A text in the ANSI code page as UTF-8 (the system's own conversion).
@@ -52,6 +71,8 @@ class TClipHistory {
 
   // One view at a time; null for none.
   void SetView(TClipHistoryView* view) { view_ = view; }
+  // One log at a time; null for none.
+  void SetLog(TClipHistoryLog* log) { log_ = log; }
 
   // ---- the questions ----
   int Count() const { return static_cast<int>(lines_.size()); }
@@ -71,6 +92,8 @@ class TClipHistory {
   // The clip's exact text (UTF-8) where the ANSI text lost characters; null elsewhere.
   const std::string* ExactTextOf(int index) const;
   const std::string* ExactTextOfId(std::string_view id) const;
+  // Every exact text, by upper-case id.
+  const TExactTextMap& ExactTexts() const { return exact_; }
   // Gather in UTF-8: exact texts as they are, the other texts converted.
   std::string GatherExact(int index, bool range, const TAnsiToUtf8& convert) const;
   const TClipStore& Store() const { return store_; }
@@ -85,93 +108,57 @@ class TClipHistory {
   // The same with the id and display line given.
   bool AddClip(std::string_view text, std::string_view id, std::string_view display,
                std::string_view exact = {});
+  // The same with the whole list line given.
+  bool AddClipLine(std::string_view text, std::string_view id, std::string_view line,
+                   std::string_view exact = {});
   // A single recall: the line goes to the top; then, when the list holds more than
   // kClipListLimit lines, the one at that index goes.
   void MoveToTop(int index);
+  // The two halves of that: the line goes to the top; a line goes.
+  void MoveLineToTop(int index);
+  void RemoveLine(int index);
+  // Whether line index is this line.
+  bool LineIs(int index, std::string_view line) const;
   // Clear Vavad: no lines, no texts.
   void Clear();
   // The lines in the given order (stable: equal lines keep theirs). The store is not
   // touched: every line still finds its own text through its id.
   void Sort(const TLineOrder& before);
+  // Every line replaced (a journaled new order).
+  void ReplaceLines(const std::vector<std::string_view>& lines);
 
-  // ---- the files ----
-  // Lb1.qvl and vqclips.qvl in that folder (with its trailing separator).
-  void SetFolder(std::string folder) { folder_ = std::move(folder); }
-  const std::string& Folder() const { return folder_; }
-  std::string ListPath() const { return folder_ + kClipListFile; }
-  std::string StorePath() const { return folder_ + kClipStoreFile; }
-  std::string ExactPath() const { return folder_ + kExactTextFile; }
-  // The list first, then the store; raises EFOpenError naming the file that could not be
-  // read, and what comes after it is not read. With neither file there (a first start)
-  // the history is empty and nothing is raised. A file that was there but not read is set
-  // aside at the next save, so that its clips are not overwritten.
-  // Then a journal left behind is replayed onto what was read (it holds the changes made
-  // since the files were last saved, and a file that could not be read was not read by
-  // the run that wrote it either), the result saved and the journal emptied. After such a
-  // save a file that was simply missing is no error any more. Changes are journaled from
-  // here on. The exact texts are read after the two files and never raise: what cannot be
-  // read of them only costs those texts (see ExactTextsLost).
-  void Load();
-  // The last Load found exact texts it could not read (those clips keep their ANSI text).
-  bool ExactTextsLost() const { return exact_lost_; }
-  // The store first, then the list: the store only gains blocks between saves, so a stop
-  // between the two leaves every list line with its text. The exact texts go between them,
-  // only those of clips the store holds; with none, there is no such file. Raises
-  // EFCreateError naming the file that could not be written; the files after it are left
-  // alone. Then the journal is emptied: the files hold everything it held.
-  void Save();
-
-  // ---- the journal ----
-  std::string JournalPath() const { return folder_ + kClipJournalFile; }
-  // Off while saving is suppressed: nothing is journaled then. Load() turns it on.
-  void SetJournaling(bool on) { journaling_ = on; }
-  bool Journaling() const { return journaling_; }
-  // Entries collected since the last flush or save.
-  const std::string& JournalPending() const { return journal_pending_; }
-  // Called when the first entry after a flush or save is collected.
-  std::function<void()> OnJournalPending;
-  // Appends the collected entries to the journal file and pushes them to the disk. False
-  // when the file cannot be written; they are kept for the next try.
-  bool FlushJournal();
-  // What the start's replay did.
-  struct TJournalReplay {
-    int replayed = 0;      // entries replayed
-    bool damaged = false;  // an entry after those was damaged; the journal was set aside
-  };
-  const TJournalReplay& Replayed() const { return replayed_; }
-  // The one message the user gets about the replay; empty when there is nothing to say.
-  std::string ReplayNote() const;
+  // ---- what the clip files hold ----
+  // The history the files give: the list file's lines, the store file's text (its bytes
+  // from lead on; the break that ends the file's last line is not the store's) and the
+  // exact texts, of which those of clips the store does not hold are dropped (a file older
+  // than the store, or restored by hand: a new clip could draw such an id). Gives the ids
+  // of those.
+  std::vector<std::string> Assign(std::string_view listFile, std::string storeFile, size_t lead,
+                                  TExactTextMap exact);
+  // The list file: every line followed by CR LF.
+  std::string ListImage() const;
+  // The store file: the store's text, its last line ended by CR LF too.
+  std::string StoreImage() const { return store_.FileImage(); }
+  // The exact-text file: the exact texts of the clips the store holds, in store order;
+  // empty when there are none (then there is no such file).
+  std::string ExactImage() const;
 
  private:
   void Notify(const std::function<void(TClipHistoryView&)>& tell) {
     if (view_) tell(*view_);
   }
-  bool AddClipLine(std::string_view text, std::string_view id, std::string line,
-                   std::string_view exact);
   // The texts of a single pick or a run, each piece as piece(id, ANSI text) makes it.
   std::string GatherPieces(
       int index, bool range,
       const std::function<std::string(std::string_view id, std::string_view text)>& piece) const;
-  void LoadExactTexts();
   // The ids the list lines carry (upper case), with how many lines carry each, counted in
   // the store: the id rule and the store's room-making ask them at every capture.
   void CountId(int index, int delta);
   void RecountIds();
-  void SaveExactTexts();
-  void Journal(TJournalKind kind, std::initializer_list<std::string_view> fields);
-  // Replays the journal file, if any; true when there was one to replay.
-  bool ReplayJournal();
-  void Apply(const TJournalEntry& entry);
-  // The line, looked for at index first: -1 when the list does not hold it.
-  int FindLine(const std::string& indexField, const std::string& line) const;
-  void EmptyJournal();
-  // Renames a file that was there at start but not read to "<name>.bak" (or .bak1 ...).
-  static void SetAside(const std::string& path, bool& unread);
 
   // Takes the lines of the clips the store let go (upper-case ids) out of the list.
   void RemoveLinesOf(const std::vector<std::string>& evicted);
   void EraseLine(int index);
-  void MoveLineToTop(int index);
 
   // A line of the usual shape (display, the spaces and marker, an id) is kept as display
   // and id, and made whole when asked for; any other line is kept as it is. All of them in
@@ -185,7 +172,6 @@ class TClipHistory {
   const TLineRef& Ref(int index) const;
   TLineRef Keep(std::string_view line);
   void AppendLine(const TLineRef& ref, std::string& out) const;
-  bool LineIs(int index, std::string_view line) const;
   void Forget(const TLineRef& ref);  // one already taken out of lines_
   void SetLines(const std::vector<std::string_view>& lines);
 
@@ -194,15 +180,8 @@ class TClipHistory {
   size_t pool_garbage_ = 0;
   TClipStore store_;
   TClipHistoryView* view_ = nullptr;
-  std::string folder_;
-  bool list_unread_ = false;
-  bool store_unread_ = false;
-  bool exact_unread_ = false;
-  bool exact_lost_ = false;
+  TClipHistoryLog* log_ = nullptr;
   TExactTextMap exact_;
-  bool journaling_ = false;
-  std::string journal_pending_;
-  TJournalReplay replayed_;
 };
 
 }  // namespace qv

@@ -24,6 +24,8 @@ bool KnownKind(uint8_t kind, size_t& fieldsNeeded) {
     case TJournalKind::Remove: fieldsNeeded = 2; return true;
     case TJournalKind::Clear:
     case TJournalKind::Lines: fieldsNeeded = 0; return true;
+    case TJournalKind::Checkpoint: fieldsNeeded = 3; return true;
+    case TJournalKind::Saving: fieldsNeeded = 6; return true;
   }
   return false;
 }
@@ -45,6 +47,18 @@ bool ParseBody(std::string_view body, TJournalEntry& entry) {
   if ((entry.kind == TJournalKind::Move || entry.kind == TJournalKind::Remove) &&
       entry.fields[0].size() != 4)
     return false;
+  TFileMark mark;
+  if (entry.kind == TJournalKind::Checkpoint || entry.kind == TJournalKind::Saving)
+    for (size_t i = 0; i < 3; ++i)
+      if (!MarkOfField(entry.fields[i], mark)) return false;
+  return true;
+}
+
+// Whether nothing but zero bytes lies from at to the end: what a file system leaves of an
+// append that a power cut interrupted after the file had grown.
+bool OnlyZerosFrom(std::string_view bytes, size_t at) {
+  for (size_t i = at; i < bytes.size(); ++i)
+    if (bytes[i] != 0) return false;
   return true;
 }
 
@@ -72,6 +86,34 @@ std::string JournalIndexField(uint32_t index) {
 }
 
 uint32_t JournalIndexOf(std::string_view field) { return GetU32(field, 0); }
+
+TFileMark MarkOf(std::string_view bytes) {
+  constexpr size_t kSample = 64 * 1024;
+  TFileMark mark;
+  mark.size = static_cast<int64_t>(bytes.size());
+  if (bytes.size() <= 2 * kSample) {
+    mark.sample = Crc32(bytes);
+  } else {
+    mark.sample = Crc32(bytes.substr(bytes.size() - kSample), Crc32(bytes.substr(0, kSample)));
+  }
+  return mark;
+}
+
+std::string MarkField(const TFileMark& mark) {
+  std::string field;
+  const uint64_t size = static_cast<uint64_t>(mark.size);
+  PutU32(field, static_cast<uint32_t>(size));
+  PutU32(field, static_cast<uint32_t>(size >> 32));
+  PutU32(field, mark.sample);
+  return field;
+}
+
+bool MarkOfField(std::string_view field, TFileMark& mark) {
+  if (field.size() != 12) return false;
+  mark.size = static_cast<int64_t>(uint64_t{GetU32(field, 0)} | (uint64_t{GetU32(field, 4)} << 32));
+  mark.sample = GetU32(field, 8);
+  return mark.size >= -1;
+}
 
 template <typename Fields>
 static void AppendEntry(std::string& out, TJournalKind kind, const Fields& fields) {
@@ -103,7 +145,15 @@ void AppendJournalEntry(std::string& out, TJournalKind kind,
 TJournalRead ReadJournal(std::string_view bytes) {
   TJournalRead read;
   size_t at = 0;
+  // Where the zero bytes that end the file begin: an entry that fails from there on was
+  // torn by a power cut, not damaged.
+  size_t zeros = bytes.size();
+  while (zeros > 0 && bytes[zeros - 1] == 0) --zeros;
   while (at < bytes.size()) {
+    if (OnlyZerosFrom(bytes, at)) {
+      read.end = TJournalEnd::CutShort;
+      break;
+    }
     const size_t left = bytes.size() - at;
     if (left < 8) {
       read.end = TJournalEnd::CutShort;
@@ -112,7 +162,7 @@ TJournalRead ReadJournal(std::string_view bytes) {
     // A length that fails its complement is damage, never mistaken for a cut.
     const uint32_t body = GetU32(bytes, at);
     if (body != ~GetU32(bytes, at + 4) || body == 0 || body > kJournalEntryLimit) {
-      read.end = TJournalEnd::Damaged;
+      read.end = zeros < at + 8 ? TJournalEnd::CutShort : TJournalEnd::Damaged;
       break;
     }
     if (left - 8 < static_cast<size_t>(body) + 4) {
@@ -123,11 +173,12 @@ TJournalRead ReadJournal(std::string_view bytes) {
     TJournalEntry entry;
     if (Crc32(checked) != GetU32(bytes, at + 8 + body) ||
         !ParseBody(checked.substr(8), entry)) {
-      read.end = TJournalEnd::Damaged;
+      read.end = zeros < at + 12 + body ? TJournalEnd::CutShort : TJournalEnd::Damaged;
       break;
     }
-    read.entries.push_back(std::move(entry));
     at += 12 + body;
+    entry.end = at;
+    read.entries.push_back(std::move(entry));
     read.soundLength = at;
   }
   return read;

@@ -1,7 +1,8 @@
 #pragma once
 // The journal: every change to the clip history since the last save, appended to a file
-// beside the two clip files, so that a crash or a power cut costs no clip. The start
-// replays it onto the files it was written against; a save empties it.
+// beside the two clip files, so that a crash or a power cut costs no clip. It opens with a
+// checkpoint that tells which files it was written against; the start replays what follows
+// onto those files and onto no others. A save ends it.
 //
 // An entry is
 //   length  4 bytes, little-endian: the size of the body (at least 1)
@@ -30,11 +31,31 @@ enum class TJournalKind : uint8_t {
   Remove = 'R',   // index, line: the line went (the trim after a move)
   Clear = 'C',    // no fields: no lines, no texts
   Lines = 'L',    // every line, top first: the list in a new order
+  // The files the entries after it apply to: a mark of the list, the store and the exact
+  // texts as they are on disk (see TFileMark).
+  Checkpoint = 'S',
+  // A save whose files are written but perhaps not all in place: the marks of the list,
+  // the store and the exact texts it wrote, then the names of the temporary files that
+  // hold them ("" for a file the save removes). What came before it is in those files.
+  Saving = 'P',
 };
+
+// What tells one version of a file from another without reading it all: its size (-1 for
+// no file) and a CRC-32 of its first and last 64 KB.
+struct TFileMark {
+  int64_t size = -1;
+  uint32_t sample = 0;
+  bool operator==(const TFileMark&) const = default;
+};
+TFileMark MarkOf(std::string_view bytes);
+std::string MarkField(const TFileMark& mark);
+// False for a field that is no mark.
+bool MarkOfField(std::string_view field, TFileMark& mark);
 
 struct TJournalEntry {
   TJournalKind kind;
   std::vector<std::string> fields;
+  size_t end = 0;  // where the next entry begins in the journal
 };
 
 // An index as a field: 4 bytes, little-endian.
@@ -49,7 +70,8 @@ void AppendJournalEntry(std::string& out, TJournalKind kind,
 
 enum class TJournalEnd {
   Whole,     // every byte belongs to a sound entry
-  CutShort,  // the last entry stops early: a write the crash interrupted
+  CutShort,  // the last entry stops early, or only zero bytes follow the sound ones: a
+             // write the crash interrupted
   Damaged,   // an entry fails its check, or is malformed, or of a kind not known
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -451,10 +452,30 @@ void TClipStore::SetText(std::string_view text) {
 }
 
 void TClipStore::LoadFromFile(const std::string& path) {
-  TTextBuffer loaded;
-  loaded.LoadFromFile(path);
-  buffer_ = std::move(loaded);
+  std::string bytes;
+  size_t lead = 0;
+  if (!ReadWholeFile(path, bytes, TTextBuffer::FrontRoomFor, &lead))
+    throw EFOpenError(MsgCannotOpenFile(path));
+  LoadImage(std::move(bytes), lead);
+}
+
+void TClipStore::LoadImage(std::string bytes, size_t lead) {
+  buffer_.Adopt(std::move(bytes), lead);
+  buffer_.DropFinalBreak();
   Index();
+}
+
+std::string TClipStore::FileImage() const {
+  const std::string_view text = buffer_.View();
+  std::string image;
+  if (text.empty()) return image;
+  image.reserve(text.size() + 2);
+  image.append(text).append("\r\n");
+  return image;
+}
+
+void TClipStore::SaveToFile(const std::string& path) const {
+  if (!WriteFileAtomically(path, FileImage())) throw EFCreateError(MsgCannotCreateFile(path));
 }
 
 std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store,

@@ -170,8 +170,16 @@ class TClipStore {
   // Raises EFOpenError with the path when the file cannot be read; the store is then
   // unchanged.
   void LoadFromFile(const std::string& path);
+  // A store file's bytes from lead on (see TTextBuffer::Adopt). The break that ends the
+  // file's last line is not part of the store: the text is the one that was saved.
+  void LoadImage(std::string bytes, size_t lead);
+  // What the store file holds: the text, its last line ended by CR LF like the others;
+  // nothing for an empty store.
+  std::string FileImage() const;
   // Raises EFCreateError with the path when the file cannot be written.
-  void SaveToFile(const std::string& path) const { buffer_.SaveToFile(path); }
+  void SaveToFile(const std::string& path) const;
+  // Blocks and runs of lines outside any block.
+  size_t SegmentCount() const { return segments_.size(); }
 
  private:
   // Positions count from a fixed origin that moves when text goes in at the top, so that

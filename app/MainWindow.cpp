@@ -71,7 +71,8 @@ void TMainWindow::BeforeDestruction() {
   // The clip list and the journal's timer go with the other controls; the history must
   // reach neither then.
   list_view_.reset();
-  History.OnJournalPending = nullptr;
+  Files.OnWake = nullptr;
+  Files.OnTrouble = nullptr;
   TForm::BeforeDestruction();
 }
 
@@ -228,15 +229,12 @@ void TMainWindow::ApplyFormDesign() {
   HintTimer = MakeComponent<TTimer>(this, "HintTimer");
   HintTimer->SetInterval(0);
   HintTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::HintTimerTick>(this);
-  AutoSaveTimer = MakeComponent<TTimer>(this, "AutoSaveTimer");
-  AutoSaveTimer->SetInterval(3000);
-  AutoSaveTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::AutoSaveTimerTick>(this);
+  FilesTimer = MakeComponent<TTimer>(this, "FilesTimer");
+  FilesTimer->SetInterval(0);
+  FilesTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::FilesTimerTick>(this);
   ListFollowTimer = MakeComponent<TTimer>(this, "ListFollowTimer");
   ListFollowTimer->SetInterval(0);
   ListFollowTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::ListFollowTimerTick>(this);
-  JournalTimer = MakeComponent<TTimer>(this, "JournalTimer");
-  JournalTimer->SetInterval(0);
-  JournalTimer->OnTimer = TNotifyEvent::Of<&TMainWindow::JournalTimerTick>(this);
 
   // The flat look of the menu; its Active hooks TrayMenu.
   MenuPainter = MakeComponent<TMenuPainter>(this, "MenuPainter");
@@ -292,23 +290,25 @@ void TMainWindow::FormCreate(TObject*) {
   Application->HintPause = 1;
   Application->HintHidePause = 30000;
   HotKey->SetKey(TextToShortCut("F5"));
-  // A save that was killed half-way left its temporary file behind.
-  RemoveLeftoverTemporaryFiles();
+  // A save of the settings that was killed half-way left its temporary file behind; the
+  // clip files sweep their own.
+  if (Application) SweepTemporaries(RealFileSystem(), ClipFolder(), {Application->Title() + ".ini"});
   // A file that cannot be opened ends creation here with "Cannot open file";
   // the history then starts empty, or with the list but no texts.
-  History.SetFolder(ClipFolder());
-  // The first change after a flush starts the timer; later ones join that flush.
-  History.OnJournalPending = [this] { JournalTimer->SetInterval(kJournalFlushDelay); };
+  Files.SetFolder(ClipFolder());
+  Files.OnWake = [this] { FilesDue(); };
+  Files.OnTrouble = [this](const std::string& what) { TrayIcon->ShowBalloon(Caption(), what); };
+  Files.Activity = [this] { return Capture.TextsSeen(); };
+  auto tell = [this] {
+    for (const std::string& note : Files.Notes()) ShowMessage(note);
+  };
   try {
-    History.Load();
+    Files.Load();
   } catch (const Exception&) {
-    if (!History.ReplayNote().empty()) ShowMessage(History.ReplayNote());
+    tell();
     throw;
   }
-  if (!History.ReplayNote().empty()) ShowMessage(History.ReplayNote());
-  if (History.ExactTextsLost())
-    ShowMessage("Some exact texts in " + History.ExactPath() +
-                " could not be read; those clips keep the text of the clip list.");
+  tell();
   ClipboardChanged(nullptr);
 }
 
@@ -367,7 +367,8 @@ void TMainWindow::FormActivate(TObject*) {
     if (SettingsDialog) SettingsDialog->PasteDelayChoice->SetText(IntToStr(delay.Milliseconds));
   }
   Recall.SetPasteDelay(delay.Milliseconds);
-  AutoSaveTimer->SetInterval(SettingsAutoSave() ? kAutoSaveInterval : 0);
+  Files.SetAutoSave(SettingsAutoSave(), GetTickCount64());
+  FilesDue();
   SendMessageA(ClipList->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
   Application->Minimize();
   if (!HotKey->Registered()) notes.push_back(HotKeyHeldMessage(keyText));
@@ -386,37 +387,15 @@ void TMainWindow::AppDeactivate(TObject*) {
 
 void TMainWindow::FormClose(TObject*, TCloseAction&) { SaveClips(); }
 
-void TMainWindow::SaveClips() { History.Save(); }
+void TMainWindow::SaveClips() { Files.Save(); }
 
-void TMainWindow::RemoveLeftoverTemporaryFiles() {
-  const std::string folder = ClipFolder();
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*.tmp*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  const std::string settings = Application ? Application->Title() + ".ini" : std::string();
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    for (const std::string& target : {std::string(kClipListFile), std::string(kClipStoreFile), settings})
-      if (!target.empty() && IsTemporaryFileOf(found.cFileName, target)) {
-        DeleteFileA((folder + found.cFileName).c_str());
-        break;
-      }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+void TMainWindow::FilesTimerTick(TObject*) {
+  // An auto save that fails is shown; the timer goes on either way.
+  ScopeExit due([this] { FilesDue(); });
+  Files.Tick(GetTickCount64());
 }
 
-void TMainWindow::AutoSaveTimerTick(TObject*) {
-  // Idle since the last auto save: nothing to write.
-  const unsigned long seen = Capture.TextsSeen();
-  if (seen == texts_seen_at_save_) return;
-  SaveClips();
-  texts_seen_at_save_ = seen;
-}
-
-void TMainWindow::JournalTimerTick(TObject*) {
-  // One flush; a journal that cannot be written is tried again each second.
-  if (History.FlushJournal()) JournalTimer->SetInterval(0);
-}
+void TMainWindow::FilesDue() { FilesTimer->SetInterval(Files.NextTick(GetTickCount64())); }
 
 void TMainWindow::ToggleCaching() {
   if (CachingItem->Checked()) {
@@ -622,14 +601,16 @@ void TMainWindow::TrayIconDblClick(TObject*) {
 void TMainWindow::SettingsApply(TObject* sender) {
   const auto* dialog = static_cast<TSettingsDialog*>(sender);
   Recall.SetPasteDelay(dialog->PasteDelayValue());
-  AutoSaveTimer->SetInterval(dialog->AutoSave() ? kAutoSaveInterval : 0);
+  Files.SetAutoSave(dialog->AutoSave(), GetTickCount64());
+  FilesDue();
 }
 
 void TMainWindow::SettingsSuppressChange(TObject* sender) {
   const bool suppress = static_cast<TSettingsDialog*>(sender)->SuppressSaving();
-  if (suppress) AutoSaveTimer->SetInterval(0);
+  if (suppress) Files.SetAutoSave(false, GetTickCount64());
   // Nothing is recorded then, not even the order a Sort gives the list.
-  History.SetJournaling(!suppress);
+  Files.SetJournaling(!suppress);
+  FilesDue();
   CachingItem->SetChecked(!suppress);
   CachingItem->SetEnabled(!suppress);
   SaveItem->SetEnabled(!suppress);

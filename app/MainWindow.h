@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ClipCapture.h"
+#include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
 #include "app/ClipListView.h"
 #include "app/ClipRecall.h"
@@ -22,11 +23,6 @@
 
 namespace qv {
 
-// Auto save writes the clip files this often while it is on.
-constexpr unsigned kAutoSaveInterval = 300000;
-// A change reaches the journal on disk at most this long after it was made.
-constexpr unsigned kJournalFlushDelay = 1000;
-
 class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   QV_CLASS(TMainWindow)
  public:
@@ -36,6 +32,8 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
 
   // Declared before the controls: the units and the view outlive every control event.
   TClipHistory History;
+  // Its files: load, save, journal, and when to do which.
+  TClipFolder Files{History};
   TClipCapture Capture;
   TClipRecall Recall;
 
@@ -65,9 +63,9 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   TMenuItem* CachingItem;
   TMenuItem* QuitItem;
   TTimer* HintTimer;
-  TTimer* AutoSaveTimer;
+  // Runs when the clip files next need it (a flush, an auto save), and not otherwise.
+  TTimer* FilesTimer;
   TTimer* ListFollowTimer;
-  TTimer* JournalTimer;
   TMenuPainter* MenuPainter;
 
   void ChangeScale(int newDpi) override;
@@ -79,8 +77,7 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   void FormActivate(TObject* sender);
   void AppDeactivate(TObject* sender);
   void FormClose(TObject* sender, TCloseAction& action);
-  void AutoSaveTimerTick(TObject* sender);
-  void JournalTimerTick(TObject* sender);
+  void FilesTimerTick(TObject* sender);
   void CachingClick(TObject* sender);
   void QuitClick(TObject* sender);
   void SaveClick(TObject* sender);
@@ -162,16 +159,14 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   void ShowTrayIcon(TImage* image);
   // Capture on or off, with the tray picture that says so.
   void ToggleCaching();
-  // Temporary files of the clip and settings files that a killed save left beside the exe.
-  void RemoveLeftoverTemporaryFiles();
+  // Sets the files' timer to when they next need it.
+  void FilesDue();
   // The Settings dialog's "Suppress saving further clips." (off while it does not exist).
   static bool SettingsSuppressSaving();
 
   std::unique_ptr<TClipListView> list_view_;
   bool first_activation_done_ = false;
   bool shown_ = false;
-  // Texts capture had seen at the last auto save: the next one saves only after more.
-  unsigned long texts_seen_at_save_ = 0;
   int drag_start_x_ = 0;
   int drag_start_y_ = 0;
   // A slot key was pressed: its character must not reach the list's type-ahead.

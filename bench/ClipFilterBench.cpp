@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ClipFilter.h"
+#include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
 #include "app/ClipStore.h"
 
@@ -49,8 +50,9 @@ std::unique_ptr<qv::TClipHistory> FullHistory() {
   std::ofstream(folder / qv::kClipListFile, std::ios::binary) << list;
   std::ofstream(folder / qv::kClipStoreFile, std::ios::binary) << store;
   auto history = std::make_unique<qv::TClipHistory>();
-  history->SetFolder(folder.string() + "/");
-  history->Load();
+  qv::TClipFolder files(*history);
+  files.SetFolder(folder.string() + "/");
+  files.Load(qv::TClipFolder::TMode::ReadOnly);
   fs::remove_all(folder);
   return history;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
 #include "bench/HistoryFiles.h"
 
@@ -31,35 +32,37 @@ class HistoryFolder {
   fs::path dir_;
 };
 
-void Open(qv::TClipHistory& history, const HistoryFolder& folder) {
-  history.SetFolder(folder.Folder());
-  history.Load();
-}
+// The history with its files, as the program keeps them.
+struct TKept {
+  explicit TKept(const HistoryFolder& folder) : files(history) {
+    files.SetFolder(folder.Folder());
+    files.Load();
+  }
+  qv::TClipHistory history;
+  qv::TClipFolder files;
+};
 
 void BM_HistoryLoad(benchmark::State& state) {
   const HistoryFolder folder(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    qv::TClipHistory history;
-    Open(history, folder);
-    benchmark::DoNotOptimize(history.Count());
+    TKept kept(folder);
+    benchmark::DoNotOptimize(kept.history.Count());
   }
 }
 BENCHMARK(BM_HistoryLoad)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_HistorySave(benchmark::State& state) {
   const HistoryFolder folder(static_cast<int>(state.range(0)));
-  qv::TClipHistory history;
-  Open(history, folder);
-  for (auto _ : state) history.Save();
+  TKept kept(folder);
+  for (auto _ : state) kept.files.Save();
 }
 BENCHMARK(BM_HistorySave)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // A short clip at the top; with 100,000 the store is full, so each capture makes room too.
 void BM_HistoryCapture(benchmark::State& state) {
   const HistoryFolder folder(static_cast<int>(state.range(0)));
-  qv::TClipHistory history;
-  Open(history, folder);
-  history.SetJournaling(false);
+  TKept kept(folder);
+  qv::TClipHistory& history = kept.history;
   qv::TClipIdGenerator ids([] { return 0x12345678u; });
   int n = 0;
   for (auto _ : state) {
@@ -73,9 +76,8 @@ BENCHMARK(BM_HistoryCapture)->Arg(100)->Arg(100000)->Iterations(2000)->Unit(benc
 void BM_HistoryRecall(benchmark::State& state) {
   const int clips = static_cast<int>(state.range(0));
   const HistoryFolder folder(clips + 2000);  // the trims take a line each
-  qv::TClipHistory history;
-  Open(history, folder);
-  history.SetJournaling(false);
+  TKept kept(folder);
+  qv::TClipHistory& history = kept.history;
   for (auto _ : state) {
     history.MoveToTop(90);
     benchmark::DoNotOptimize(history.Gather(0, false));

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
 
 namespace {
@@ -49,14 +50,16 @@ void BM_HistoryLoad16MB(benchmark::State& state) {
   fs::create_directories(dir);
   {
     qv::TClipHistory history;
-    history.SetFolder(dir.string() + "/");
+    qv::TClipFolder files(history);
+    files.SetFolder(dir.string() + "/");
     Fill(history, qv::kStoreCapacity - 500000, state.range(0) != 0);
-    history.Save();
+    files.Save();
   }
   for (auto _ : state) {
     qv::TClipHistory history;
-    history.SetFolder(dir.string() + "/");
-    history.Load();
+    qv::TClipFolder files(history);
+    files.SetFolder(dir.string() + "/");
+    files.Load();
     benchmark::DoNotOptimize(history.Count());
   }
   fs::remove_all(dir);

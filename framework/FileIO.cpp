@@ -127,15 +127,27 @@ bool AppendToFileDurably(const std::string& path, const std::string& bytes) {
   return false;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+std::string WriteTemporaryFile(const std::string& path, const std::string& bytes) {
   const std::string temporary = TemporaryNameFor(path);
   FilePtr file(std::fopen(temporary.c_str(), "wb"));
-  if (!file) return false;
-  if (!WriteAndClose(std::move(file), bytes) || !ReplaceFileWith(temporary, path)) {
+  if (!file) return std::string();
+  if (!WriteAndClose(std::move(file), bytes)) {
+    std::remove(temporary.c_str());
+    return std::string();
+  }
+  return temporary;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  const std::string temporary = WriteTemporaryFile(path, bytes);
+  if (temporary.empty()) return false;
+  if (!ReplaceFileWith(temporary, path)) {
     std::remove(temporary.c_str());
     return false;
   }
   return true;
 }
+
+bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0 || !PathExists(path); }
 
 }  // namespace qv

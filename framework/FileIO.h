@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -17,6 +18,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes,
 // place with one replace, so a crash or a full disk leaves the old file whole.
 // false when any step fails; the temporary file is then removed.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// The first half of that: bytes in a new temporary file beside path, pushed to the disk.
+// Its path, or empty when any step failed (nothing is left behind then).
+std::string WriteTemporaryFile(const std::string& path, const std::string& bytes);
+
+// Deletes a file; false when it is still there.
+bool RemoveFile(const std::string& path);
 
 // Appends bytes to the end of the file (made when missing) and pushes them to the disk;
 // false when any step fails.
@@ -35,6 +43,10 @@ bool PathExists(const std::string& path);
 
 // Renames a file to a name that is not taken yet, never replacing one (platform-specific).
 bool RenameFileTo(const std::string& from, const std::string& to);
+
+// The names of the files in a folder (ending in its separator), folders left out
+// (platform-specific).
+std::vector<std::string> FileNamesIn(const std::string& folder);
 
 // When the file was last written, in the platform's own units (only compared with other
 // such times); false when it cannot be told (platform-specific).

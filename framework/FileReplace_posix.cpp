@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -19,6 +20,19 @@ bool RenameFileTo(const std::string& from, const std::string& to) {
   // rename would replace what is there.
   if (PathExists(to)) return false;
   return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return names;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    struct stat info;
+    if (stat((folder + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(name);
+  }
+  closedir(dir);
+  return names;
 }
 
 bool FileModifiedTime(const std::string& path, int64_t& time) {

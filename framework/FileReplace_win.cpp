@@ -17,6 +17,18 @@ bool RenameFileTo(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
 bool FileModifiedTime(const std::string& path, int64_t& time) {
   WIN32_FILE_ATTRIBUTE_DATA info;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;

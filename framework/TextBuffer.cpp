@@ -27,10 +27,6 @@ bool SameTextAt(const char* text, std::string_view other) {
   return true;
 }
 
-// Room kept in front of the text, so that the next clips go in without moving it. A
-// sixteenth: each move of the whole text buys room for a sixteenth of it, and a full store
-// carries no more than a megabyte unused.
-size_t FrontRoomFor(size_t size) { return std::clamp<size_t>(size / 16, 256, size_t{1} << 20); }
 
 // Whether every line break is CR LF already.
 bool OnlyCrLf(std::string_view text, size_t& breaks) {
@@ -44,6 +40,13 @@ bool OnlyCrLf(std::string_view text, size_t& breaks) {
 }
 
 }  // namespace
+
+// Room kept in front of the text, so that the next clips go in without moving it. A
+// sixteenth: each move of the whole text buys room for a sixteenth of it, and a full store
+// carries no more than a megabyte unused.
+size_t TTextBuffer::FrontRoomFor(size_t size) {
+  return std::clamp<size_t>(size / 16, 256, size_t{1} << 20);
+}
 
 size_t TTextBuffer::AppendNormalized(std::string& out, std::string_view text) {
   out.reserve(out.size() + text.size());
@@ -171,6 +174,17 @@ void TTextBuffer::LoadFromFile(const std::string& path) {
   std::string bytes;
   size_t lead = 0;
   if (!ReadWholeFile(path, bytes, FrontRoomFor, &lead)) throw EFOpenError(MsgCannotOpenFile(path));
+  Adopt(std::move(bytes), lead);
+}
+
+void TTextBuffer::DropFinalBreak() {
+  if (Size() < 2 || buf_.compare(buf_.size() - 2, 2, "\r\n") != 0) return;
+  buf_.resize(buf_.size() - 2);
+  --breaks_;
+  lineIndexValid_ = false;
+}
+
+void TTextBuffer::Adopt(std::string bytes, size_t lead) {
   const std::string_view text = std::string_view(bytes).substr(lead);
   size_t breaks = 0;
   if (!OnlyCrLf(text, breaks)) {

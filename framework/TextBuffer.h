@@ -52,6 +52,13 @@ class TTextBuffer {
 
   // Raises EFOpenError("Cannot open file <path>") when the file cannot be read.
   void LoadFromFile(const std::string& path);
+  // Takes a file's bytes, its text from lead on (what lies before is room for text put in
+  // at the top later, as ReadWholeFile leaves it).
+  void Adopt(std::string bytes, size_t lead);
+  // A text ending with a line break loses that break (its empty last line).
+  void DropFinalBreak();
+  // The room ReadWholeFile is asked to leave in front of a file's bytes for Adopt.
+  static size_t FrontRoomFor(size_t size);
   // Every line followed by CR LF (an empty buffer gives an empty file), written so that
   // a crash leaves the old file whole. Raises EFCreateError("Cannot create file <path>").
   void SaveToFile(const std::string& path) const;

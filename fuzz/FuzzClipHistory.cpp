@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ClipHistory.h"
+#include "app/ClipFolder.h"
 #include "framework/SysUtils.h"
 
 namespace {
@@ -30,11 +30,15 @@ const std::string& Folder() {
 }
 
 void ExpectSameAfterReload(qv::TClipHistory& history) {
-  history.SetFolder(Folder());
-  history.Save();
+  {
+    qv::TClipFolder files(history);
+    files.SetFolder(Folder());
+    files.Save();
+  }
   qv::TClipHistory loaded(history.Store().Capacity());
-  loaded.SetFolder(Folder());
-  loaded.Load();
+  qv::TClipFolder files(loaded);
+  files.SetFolder(Folder());
+  files.Load();
   if (loaded.Lines() != history.Lines()) std::abort();
   for (int i = 0; i < history.Count(); ++i)
     if (loaded.TextOf(i) != history.TextOf(i)) std::abort();

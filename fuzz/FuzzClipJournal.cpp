@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ClipHistory.h"
+#include "app/ClipFolder.h"
 #include "framework/SysUtils.h"
 
 namespace {
@@ -60,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
   }
   qv::TClipHistory history(2000);
-  history.SetFolder(Folder());
+  qv::TClipFolder files(history);
+  files.SetFolder(Folder());
   try {
-    history.Load();
+    files.Load();
   } catch (const qv::EFOpenError&) {
     // An empty journal: nothing was saved, as on a first start.
     if (!journal.empty()) std::abort();

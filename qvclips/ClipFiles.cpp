@@ -77,27 +77,19 @@ constexpr int kMaxFreshIdRounds = 100;
 
 }  // namespace
 
-TClipPair::TClipPair(std::string folder) : folder_(std::move(folder)) {
-  list_.LoadFromFile(ListPath());
-  store_.LoadFromFile(StorePath());
-  std::string bytes;
-  if (ReadWholeFile(ExactPath(), bytes))
-    exact_damaged_ = ReadExactTexts(bytes, exact_).damaged;
-  else
-    exact_damaged_ = PathExists(ExactPath());
-}
-
-const std::string* TClipPair::ExactOf(std::string_view id) const {
-  const auto found = exact_.find(UpperCase(std::string(id)));
-  return found == exact_.end() ? nullptr : &found->second;
+TClipPair::TClipPair(std::string folder) : files_(history_) {
+  files_.SetFolder(std::move(folder));
+  // The tool needs both files: a folder without them is no clip history.
+  if (!PathExists(ListPath())) throw EFOpenError(MsgCannotOpenFile(ListPath()));
+  files_.Load(TClipFolder::TMode::ReadOnly);
 }
 
 std::vector<TClip> ClipsOf(const TClipPair& pair) {
   std::vector<TClip> clips;
-  const TStringList& list = pair.List();
-  clips.reserve(static_cast<size_t>(list.Count()));
-  for (int i = 0; i < list.Count(); ++i) {
-    TClip clip{i, LineLabel(i), list.Get(i), std::nullopt, std::nullopt};
+  const TClipHistory& history = pair.History();
+  clips.reserve(static_cast<size_t>(history.Count()));
+  for (int i = 0; i < history.Count(); ++i) {
+    TClip clip{i, LineLabel(i), history.Line(i), std::nullopt, std::nullopt};
     clip.id = ListLineId(clip.line);
     if (clip.id) clip.text = pair.Store().TextOf(*clip.id);
     if (clip.text) clip.exact = pair.ExactOf(*clip.id);
@@ -166,35 +158,38 @@ std::vector<TFinding> CheckClipPair(const TClipPair& pair) {
     findings.push_back({true, std::string(kClipStoreFile) + ": " +
                                   std::to_string(pair.Store().Size()) +
                                   " characters, over the limit of " + std::to_string(kStoreCapacity)});
-  if (pair.ExactDamaged())
+  if (pair.Files().ExactTextsDamaged())
     findings.push_back({true, std::string(kExactTextFile) +
                                   ": damaged; the clips whose exact texts it cannot give paste "
                                   "their text from " + kClipStoreFile});
-  std::vector<std::string> orphans;
-  for (const auto& entry : pair.Exact())
-    if (!pair.Store().HasHeaderKey(entry.first)) orphans.push_back(entry.first);
+  std::vector<std::string> orphans = pair.Files().OrphanExactTexts();
   std::sort(orphans.begin(), orphans.end());
   for (const std::string& id : orphans)
     findings.push_back({false, std::string(kExactTextFile) + ": the exact text of clip " + id +
                                    " has no clip text in " + kClipStoreFile +
                                    " (the program drops it at its next save)"});
 
-  std::string journal;
-  if (ReadWholeFile(pair.JournalPath(), journal) && !journal.empty()) {
-    const TJournalRead read = ReadJournal(journal);
-    const std::string name = kClipJournalFile;
-    if (!read.entries.empty())
-      findings.push_back({true, name + ": " + std::to_string(read.entries.size()) +
-                                    " change(s) not saved in the two files yet; the program's "
-                                    "next start puts them there"});
-    if (read.end == TJournalEnd::Damaged)
-      findings.push_back({true, name + ": damaged at byte " + std::to_string(read.soundLength) +
-                                    "; the changes from there on cannot be read"});
-    else if (read.end == TJournalEnd::CutShort)
-      findings.push_back({false, name + ": its last change was cut short at byte " +
-                                     std::to_string(read.soundLength) +
-                                     " (a write the program did not finish) and is left out"});
-  }
+  const TClipFolder::TReplay& replay = pair.Files().Replay();
+  const std::string name = kClipJournalFile;
+  if (replay.unread)
+    findings.push_back({true, name + ": cannot be read"});
+  if (replay.replayed > 0)
+    findings.push_back({true, name + ": " + std::to_string(replay.replayed) +
+                                  " change(s) not saved in the two files yet; the program's "
+                                  "next start puts them there"});
+  if (replay.damaged)
+    findings.push_back({true, name + ": damaged at byte " + std::to_string(replay.readUpTo) +
+                                  "; the changes from there on cannot be read"});
+  else if (replay.foreign)
+    findings.push_back({true, name + ": does not fit the two files (they were changed after it "
+                                     "was written); the program keeps it aside unreplayed"});
+  else if (replay.cutShort)
+    findings.push_back({false, name + ": its last change was cut short at byte " +
+                                   std::to_string(replay.readUpTo) +
+                                   " (a write the program did not finish) and is left out"});
+  if (replay.finishedSave)
+    findings.push_back({true, "a save was stopped half-way; the program's next start finishes "
+                              "it from the files it left"});
   return findings;
 }
 
@@ -244,9 +239,9 @@ TRepairedPair RepairClipPair(const TClipPair& pair, TClipIdGenerator& ids) {
 
   TClipStore repaired;
   repaired.SetText(out.store);
-  const TStringList& list = pair.List();
-  for (int i = 0; i < list.Count(); ++i) {
-    const std::string line = list.Get(i);
+  const TClipHistory& history = pair.History();
+  for (int i = 0; i < history.Count(); ++i) {
+    const std::string line = history.Line(i);
     if (repaired.Locate(line))
       out.list.push_back(line);
     else

@@ -1,7 +1,8 @@
 #pragma once
 // The two clip files of a folder as the clip tool sees them: the clips in list order with
 // their texts, a check of whether the pair is sound, and the sound pair a repair writes.
-// Reading goes through the same core code as the program, so both agree on what a clip is.
+// Reading goes through the program's own loader, journal and all, so both agree on what a
+// clip is and on which clips there are.
 
 #include <optional>
 #include <string>
@@ -9,37 +10,33 @@
 #include <vector>
 
 #include "app/ClipFilter.h"
-#include "app/ClipJournal.h"
-#include "app/ClipStore.h"
-#include "app/ExactTexts.h"
-#include "framework/Strings.h"
+#include "app/ClipFolder.h"
+#include "app/ClipHistory.h"
 
 namespace qv {
 
 class TClipPair {
  public:
-  // folder ends with its separator. Loads the list, then the store; raises EFOpenError
-  // ("Cannot open file <path>") when either cannot be read. Then the exact texts, where
-  // there are any: what cannot be read of them is only noted (ExactDamaged).
+  // folder ends with its separator. Loads the list, then the store, then the exact texts,
+  // and replays the journal onto them, as the program's start would, changing nothing on
+  // disk. Raises EFOpenError ("Cannot open file <path>") when either file cannot be read.
   explicit TClipPair(std::string folder);
 
-  const std::string& Folder() const { return folder_; }
-  std::string ListPath() const { return folder_ + kClipListFile; }
-  std::string StorePath() const { return folder_ + kClipStoreFile; }
-  std::string JournalPath() const { return folder_ + kClipJournalFile; }
-  const TStringList& List() const { return list_; }
-  const TClipStore& Store() const { return store_; }
-  std::string ExactPath() const { return folder_ + kExactTextFile; }
-  const TExactTextMap& Exact() const { return exact_; }
-  const std::string* ExactOf(std::string_view id) const;
-  bool ExactDamaged() const { return exact_damaged_; }
+  const std::string& Folder() const { return files_.Folder(); }
+  std::string ListPath() const { return files_.ListPath(); }
+  std::string StorePath() const { return files_.StorePath(); }
+  std::string ExactPath() const { return files_.ExactPath(); }
+  std::string JournalPath() const { return files_.JournalPath(); }
+  const TClipHistory& History() const { return history_; }
+  TClipHistory& History() { return history_; }
+  TClipFolder& Files() { return files_; }
+  const TClipFolder& Files() const { return files_; }
+  const TClipStore& Store() const { return history_.Store(); }
+  const std::string* ExactOf(std::string_view id) const { return history_.ExactTextOfId(id); }
 
  private:
-  std::string folder_;
-  TStringList list_;
-  TClipStore store_;
-  TExactTextMap exact_;
-  bool exact_damaged_ = false;
+  TClipHistory history_;
+  TClipFolder files_;
 };
 
 // One line of the list.
@@ -60,7 +57,8 @@ struct TFinding {
   bool problem;  // false: worth knowing, but the program works with it as it is
   std::string text;
 };
-// The pair, then the journal beside it: changes it holds are not in the two files yet.
+// The history the pair and the journal give, then the journal itself: changes it holds
+// are not in the two files yet.
 std::vector<TFinding> CheckClipPair(const TClipPair& pair);
 inline bool IsSound(const std::vector<TFinding>& findings) {
   for (const TFinding& f : findings)

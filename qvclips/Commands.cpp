@@ -159,7 +159,7 @@ int Check(const TClipPair& pair, std::ostream& out) {
     problems += finding.problem ? 1 : 0;
   }
   if (problems == 0) {
-    out << "sound: " << pair.List().Count() << " list lines, " << pair.Store().Size()
+    out << "sound: " << pair.History().Count() << " list lines, " << pair.Store().Size()
         << " characters of clip texts\n";
     return kExitOk;
   }
@@ -184,7 +184,7 @@ uint32_t TickCount() {
                                    .count());
 }
 
-int Repair(const TClipPair& pair, std::ostream& out, std::ostream& err, const TClipsHost& host) {
+int Repair(TClipPair& pair, std::ostream& out, std::ostream& err, const TClipsHost& host) {
   if (host.programRunning(pair.Folder())) {
     err << "Quorvel Vavad is running from " << pair.Folder()
         << ": quit it first, or it will write its own files over the repaired ones\n";
@@ -193,38 +193,32 @@ int Repair(const TClipPair& pair, std::ostream& out, std::ostream& err, const TC
   TClipIdGenerator ids(TickCount);
   const TRepairedPair repaired = RepairClipPair(pair, ids);
   const bool overLimit = pair.Store().Size() > kStoreCapacity;
-  const bool exactUnsound = pair.ExactDamaged() ||
-                            std::any_of(pair.Exact().begin(), pair.Exact().end(), [&](const auto& e) {
-                              return !pair.Store().HasHeaderKey(e.first);
-                            });
-  if (exactUnsound) {
-    // The sound blocks of the clips the store holds; none left, no file.
-    const std::string aside = SetAside(pair.ExactPath(), host);
-    std::vector<std::pair<std::string, std::string>> blocks;
-    for (const auto& [id, text] : pair.Exact())
-      if (pair.Store().HasHeaderKey(id)) blocks.emplace_back(id, text);
-    std::sort(blocks.begin(), blocks.end());
-    if (blocks.empty()) {
-      std::remove(pair.ExactPath().c_str());
-    } else if (!WriteFileAtomically(pair.ExactPath(), ExactTextsImage(blocks))) {
-      throw EFCreateError(MsgCannotCreateFile(pair.ExactPath()));
-    }
-    out << "kept " << blocks.size() << " exact texts of " << kExactTextFile
-        << "; the original is in " << aside << '\n';
-  }
-  if (!repaired.Changed()) {
-    if (!exactUnsound) out << "nothing to repair\n";
+  TClipFolder& files = pair.Files();
+  const bool exactUnsound = files.ExactTextsDamaged() || !files.OrphanExactTexts().empty();
+  const int unsaved = files.Replay().replayed;
+  const bool unfinished = files.Replay().finishedSave;
+  if (!repaired.Changed() && !exactUnsound && unsaved == 0 && !unfinished) {
+    out << "nothing to repair\n";
   } else {
-    const std::string listAside = SetAside(pair.ListPath(), host);
-    const std::string storeAside = SetAside(pair.StorePath(), host);
-    // The store first, as the program saves: a stop between the two leaves every list
-    // line with its text.
-    TClipStore store;
-    store.SetText(repaired.store);
-    store.SaveToFile(pair.StorePath());
-    TStringList list;
-    for (const std::string& line : repaired.list) list.Add(line);
-    list.SaveToFile(pair.ListPath());
+    // Copies of what changes, then the program's own save of the sound history.
+    std::string exactAside, listAside, storeAside;
+    if (exactUnsound && host.isFile(pair.ExactPath())) exactAside = SetAside(pair.ExactPath(), host);
+    if (repaired.Changed()) {
+      listAside = SetAside(pair.ListPath(), host);
+      storeAside = SetAside(pair.StorePath(), host);
+      std::string list;
+      for (const std::string& line : repaired.list) list.append(line).append("\r\n");
+      TClipHistory& history = pair.History();
+      history.Assign(list, repaired.store.empty() ? std::string() : repaired.store + "\r\n", 0,
+                     history.ExactTexts());
+    }
+    files.Save();
+    if (exactUnsound)
+      out << "kept " << pair.History().ExactTexts().size() << " exact texts of " << kExactTextFile
+          << (exactAside.empty() ? std::string() : "; the original is in " + exactAside) << '\n';
+    if (unsaved > 0)
+      out << "saved " << unsaved << " change(s) of " << kClipJournalFile << " into the two files\n";
+    if (unfinished) out << "finished a save that was stopped half-way\n";
     if (repaired.droppedListLines)
       out << "dropped " << repaired.droppedListLines << " list lines without a text\n";
     if (repaired.closedBlocks)
@@ -234,7 +228,8 @@ int Repair(const TClipPair& pair, std::ostream& out, std::ostream& err, const TC
       out << "kept " << repaired.wrappedRuns << " runs of text outside any clip as clips\n";
     if (repaired.droppedBlankRuns)
       out << "dropped " << repaired.droppedBlankRuns << " runs of blank lines outside any clip\n";
-    out << "the originals are in " << listAside << " and " << storeAside << '\n';
+    if (repaired.Changed())
+      out << "the originals are in " << listAside << " and " << storeAside << '\n';
   }
   if (overLimit)
     out << "the clip texts are over their limit of " << kStoreCapacity
@@ -302,7 +297,7 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
       err << "Cannot find folder " << folder << '\n';
       return kExitError;
     }
-    const TClipPair pair(WithSeparator(folder, host.separator));
+    TClipPair pair(WithSeparator(folder, host.separator));
     int code = kExitError;
     if (*list) code = List(pair, out);
     if (*show) code = Show(pair, which, out, err, host);

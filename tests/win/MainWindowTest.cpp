@@ -256,8 +256,8 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
   const auto before = form->History.Lines();
   ASSERT_EQ(form->History.Display(0), "first");
   // Flushed by the window's timer within a second.
-  EXPECT_EQ(form->JournalTimer->Interval(), 1000u);
-  ASSERT_TRUE(test::PumpUntil([this] { return form->JournalTimer->Interval() == 0; }));
+  EXPECT_EQ(form->FilesTimer->Interval(), 1000u);
+  ASSERT_TRUE(test::PumpUntil([this] { return form->FilesTimer->Interval() == 0; }));
   EXPECT_TRUE(folder.Exists("vqclips.qvj"));
   EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
 
@@ -270,7 +270,7 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
 
   prompts.answers = {TModalResult::mrYes};
   form->ClearClick(nullptr);
-  form->JournalTimerTick(nullptr);
+  form->FilesTimerTick(nullptr);
   killAndStart();
   EXPECT_EQ(form->ClipList->Count(), 0);
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
@@ -304,22 +304,25 @@ TEST_F(MainWindow, FirstActivationTakesTheSettingsAndHidesTheWindow) {
   test::Pump();
   EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
   EXPECT_EQ(form->Recall.PasteDelay(), 100);
-  EXPECT_EQ(form->AutoSaveTimer->Interval(), 0u);  // auto save off
+  EXPECT_FALSE(form->Files.AutoSave());
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
 TEST_F(MainWindow, AutoSaveWritesOnlyAfterAChangeWasSeen) {
   Start();
-  form->AutoSaveTimerTick(nullptr);
+  form->Files.SetAutoSave(true, 0);
+  form->Files.Tick(kAutoSaveInterval);
   EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 
   Clipboard().SetAsText("seen");
   form->ClipboardChanged(nullptr);
-  form->AutoSaveTimerTick(nullptr);
+  form->Files.Tick(kAutoSaveInterval + 1000);  // the interval counts from the last one
+  EXPECT_FALSE(folder.Exists("Lb1.qvl"));
+  form->Files.Tick(2 * kAutoSaveInterval);
   EXPECT_TRUE(folder.Exists("Lb1.qvl"));
 
   DeleteFileA(folder.File("Lb1.qvl").c_str());
-  form->AutoSaveTimerTick(nullptr);
+  form->Files.Tick(3 * kAutoSaveInterval);
   EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 }
 

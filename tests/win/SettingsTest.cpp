@@ -17,9 +17,6 @@
 namespace qv {
 namespace {
 
-// What the auto-save box promises: "every 5 minutes".
-constexpr unsigned kFiveMinutes = 5 * 60 * 1000;
-
 // The Run value lives under a key of the tests' own, removed at the end.
 constexpr char kTestRoot[] = "Software\\QvSettingsTest";
 constexpr char kTestRunKey[] = "Software\\QvSettingsTest\\Run";
@@ -75,7 +72,7 @@ TEST_F(Settings, WithoutAnIniFileTheDesignValuesApply) {
   FirstActivation();
   EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
   EXPECT_EQ(form->Recall.PasteDelay(), 100);
-  EXPECT_EQ(form->AutoSaveTimer->Interval(), 0u);
+  EXPECT_FALSE(form->Files.AutoSave());
   EXPECT_EQ(dialog->Caption(), "Settings");
   // Every key offered can be chosen.
   for (int i = 0; i < dialog->HotKeyChoice->Items().Count(); ++i)
@@ -89,7 +86,7 @@ TEST_F(Settings, StoredValuesTakeEffectAtTheFirstActivation) {
   FirstActivation();
   EXPECT_EQ(form->HotKey->Key(), VK_F12);
   EXPECT_EQ(form->Recall.PasteDelay(), 250);
-  EXPECT_EQ(form->AutoSaveTimer->Interval(), kFiveMinutes);
+  EXPECT_TRUE(form->Files.AutoSave());
 }
 
 TEST_F(Settings, AStoredSuppressionStartsWithCaptureOffAndTheCommandsGreyed) {
@@ -114,7 +111,7 @@ TEST_F(Settings, OkAppliesTheHotKeyTheDelayAndAutoSave) {
   dialog->OkClick(nullptr);
   EXPECT_EQ(form->HotKey->Key(), VK_F12);
   EXPECT_EQ(form->Recall.PasteDelay(), 5000);
-  EXPECT_EQ(form->AutoSaveTimer->Interval(), kFiveMinutes);
+  EXPECT_TRUE(form->Files.AutoSave());
 }
 
 TEST_F(Settings, ABadDelayRefusesOkBeforeAnythingIsApplied) {
@@ -130,7 +127,7 @@ TEST_F(Settings, ABadDelayRefusesOkBeforeAnythingIsApplied) {
     EXPECT_EQ(e.Message(), "'soon' is not a valid integer value");
   }
   EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
-  EXPECT_EQ(form->AutoSaveTimer->Interval(), 0u);
+  EXPECT_FALSE(form->Files.AutoSave());
 
   // A delay that would hold the program up for days is refused too.
   dialog->PasteDelayChoice->SetText("99999999");
@@ -252,7 +249,7 @@ TEST_F(Settings, StoredValuesThatCannotWorkAreReplacedAndSaidOnce) {
             "The paste delay 'soon' is not a whole number of milliseconds; 100 is used instead.");
   EXPECT_EQ(form->HotKey->Key(), kCtrlAltDown);
   EXPECT_EQ(form->Recall.PasteDelay(), 100);
-  EXPECT_EQ(form->AutoSaveTimer->Interval(), kFiveMinutes);  // the rest still applies
+  EXPECT_TRUE(form->Files.AutoSave());  // the rest still applies
   // The dialog holds what is in force, so the file is mended at the end.
   EXPECT_EQ(dialog->HotKeyChoice->Text(), "Ctrl+Alt+Down");
   EXPECT_EQ(dialog->PasteDelayChoice->Text(), "100");

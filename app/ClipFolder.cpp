@@ -1,0 +1,635 @@
+#include "app/ClipFolder.h"
+
+#include <algorithm>
+#include <new>
+
+#include "framework/FileIO.h"
+#include "framework/SysUtils.h"
+#include "framework/TextBuffer.h"
+
+namespace qv {
+
+bool TFileSystem::Read(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t),
+                       size_t* leadUsed) {
+  return ReadWholeFile(path, bytes, leadFor, leadUsed);
+}
+bool TFileSystem::Exists(const std::string& path) { return PathExists(path); }
+std::string TFileSystem::WriteTemporary(const std::string& path, const std::string& bytes) {
+  return WriteTemporaryFile(path, bytes);
+}
+bool TFileSystem::Replace(const std::string& from, const std::string& to) {
+  return ReplaceFileWith(from, to);
+}
+bool TFileSystem::RenameNew(const std::string& from, const std::string& to) {
+  return RenameFileTo(from, to);
+}
+bool TFileSystem::Append(const std::string& path, const std::string& bytes) {
+  return AppendToFileDurably(path, bytes);
+}
+bool TFileSystem::Remove(const std::string& path) { return RemoveFile(path); }
+bool TFileSystem::ModifiedTime(const std::string& path, int64_t& time) {
+  return FileModifiedTime(path, time);
+}
+std::vector<std::string> TFileSystem::Names(const std::string& folder) {
+  return FileNamesIn(folder);
+}
+
+TFileSystem& RealFileSystem() {
+  static TFileSystem files;
+  return files;
+}
+
+namespace {
+
+// The three files a save writes, in the order it puts them in place: the store only gains
+// blocks between saves, so a list put in place after it always finds its texts.
+enum { kStore, kExact, kList, kFiles };
+// Their order in the journal's marks.
+constexpr int kMarkOrder[kFiles] = {1, 2, 0};
+
+// A file that is there but could not be read: no mark of a written file matches it.
+constexpr TFileMark kUnreadable{-2, 0};
+
+std::string FileName(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void SweepTemporaries(TFileSystem& files, const std::string& folder,
+                      const std::vector<std::string>& names,
+                      const std::vector<std::string>& keep) {
+  for (const std::string& found : files.Names(folder)) {
+    if (std::find(keep.begin(), keep.end(), folder + found) != keep.end()) continue;
+    for (const std::string& name : names)
+      if (IsTemporaryFileOf(found, name)) {
+        files.Remove(folder + found);
+        break;
+      }
+  }
+}
+
+TClipFolder::TClipFolder(TClipHistory& history, TFileSystem& files)
+    : history_(history), files_(files) {}
+
+TClipFolder::~TClipFolder() { history_.SetLog(nullptr); }
+
+// ---- the start ----
+
+void TClipFolder::Load(TMode mode) {
+  const bool own = mode == TMode::Own;
+  history_.SetLog(nullptr);
+  journaling_ = false;
+  pending_.clear();
+  notes_.clear();
+  replay_ = {};
+  exact_damaged_ = false;
+  journal_open_ = false;
+  journal_size_ = 0;
+  journal_unread_ = false;
+  unjournaled_changes_ = false;
+  leftovers_.clear();
+
+  // The journal first: it may say that a save stopped half-way, whose files are then
+  // the ones to read.
+  std::string journal;
+  const bool haveJournal = files_.Exists(JournalPath());
+  if (haveJournal && !ReadJournal(journal)) {
+    replay_.unread = true;
+    journal_unread_ = true;
+  }
+  const TJournalRead read = qv::ReadJournal(journal);
+  size_t base = read.entries.size();  // the last checkpoint or save record
+  for (size_t i = 0; i < read.entries.size(); ++i)
+    if (read.entries[i].kind == TJournalKind::Checkpoint ||
+        read.entries[i].kind == TJournalKind::Saving)
+      base = i;
+  std::string paths[kFiles] = {StorePath(), ExactPath(), ListPath()};
+  if (base < read.entries.size() && read.entries[base].kind == TJournalKind::Saving)
+    FinishSave(read.entries[base], mode, paths);
+  if (own)
+    SweepTemporaries(files_, folder_, {kClipListFile, kClipStoreFile, kExactTextFile, kClipJournalFile},
+                     leftovers_);
+
+  // Then the two files, and the exact texts beside them.
+  auto there = [this](const std::string& path) { return !path.empty() && files_.Exists(path); };
+  store_unread_ = there(paths[kStore]);
+  exact_unread_ = there(paths[kExact]);
+  list_unread_ = there(paths[kList]);
+  TMarks marks{TFileMark{}, TFileMark{}, TFileMark{}};
+  std::string listBytes, storeBytes;
+  size_t lead = 0;
+  TExactTextMap exact;
+  std::exception_ptr failed;
+  bool missing = false;
+  // A file too large for this process's memory cannot be read either.
+  auto readFile = [this](const std::string& path, std::string& bytes,
+                         size_t (*leadFor)(size_t), size_t* leadUsed) {
+    try {
+      return files_.Read(path, bytes, leadFor, leadUsed);
+    } catch (const std::bad_alloc&) {
+      bytes = std::string();
+      return false;
+    }
+  };
+  try {
+    if (list_unread_ || store_unread_) {
+      if (!readFile(paths[kList], listBytes, nullptr, nullptr)) {
+        missing = !list_unread_;
+        marks.list = list_unread_ ? kUnreadable : TFileMark{};
+        marks.store = store_unread_ ? kUnreadable : TFileMark{};
+        throw EFOpenError(MsgCannotOpenFile(ListPath()));
+      }
+      list_unread_ = false;
+      marks.list = MarkOf(listBytes);
+      if (!readFile(paths[kStore], storeBytes, TTextBuffer::FrontRoomFor, &lead)) {
+        missing = !store_unread_;
+        marks.store = store_unread_ ? kUnreadable : TFileMark{};
+        throw EFOpenError(MsgCannotOpenFile(StorePath()));
+      }
+      store_unread_ = false;
+      marks.store = MarkOf(std::string_view(storeBytes).substr(lead));
+    }
+  } catch (const EFOpenError&) {
+    failed = std::current_exception();
+    storeBytes.clear();
+    lead = 0;
+  }
+  if (exact_unread_) {
+    std::string bytes;
+    if (readFile(paths[kExact], bytes, nullptr, nullptr)) {
+      exact_unread_ = false;
+      marks.exact = MarkOf(bytes);
+      exact_damaged_ = ReadExactTexts(bytes, exact).damaged;
+    } else {
+      marks.exact = kUnreadable;
+      exact_damaged_ = true;  // set aside at the save, like the other two
+    }
+    if (exact_damaged_)
+      notes_.push_back("Some exact texts in " + ExactPath() +
+                       " could not be read; those clips keep the text of the clip list.");
+  }
+  orphans_ = history_.Assign(listBytes, std::move(storeBytes), lead, std::move(exact));
+  std::string().swap(listBytes);
+  on_disk_ = marks;
+
+  // Then what the journal adds.
+  if (haveJournal) ReplayJournal(journal, read, mode);
+  if (!own) {
+    if (failed) std::rethrow_exception(failed);
+    return;
+  }
+  journaling_ = true;
+  history_.SetLog(this);
+  if (replay_.replayed > 0 || replay_.finishedSave) {
+    try {
+      Save();
+      // The file is there now; one that was there but could not be read is still worth a word.
+      if (missing) failed = nullptr;
+    } catch (const EFCreateError& e) {
+      // The journal still holds what was replayed: the next save or start tries again.
+      notes_.push_back(e.Message() + ". The clips are kept in " + JournalPath() +
+                       " until the clip files can be written.");
+    }
+  }
+  if (failed) std::rethrow_exception(failed);
+}
+
+bool TClipFolder::ReadJournal(std::string& bytes) {
+  try {
+    return files_.Read(JournalPath(), bytes, nullptr, nullptr);
+  } catch (const std::bad_alloc&) {
+    bytes = std::string();
+    return false;
+  }
+}
+
+void TClipFolder::FinishSave(const TJournalEntry& saving, TMode mode, std::string paths[3]) {
+  const bool own = mode == TMode::Own;
+  for (int file = 0; file < kFiles; ++file) {
+    const std::string& temporary = saving.fields[3 + kMarkOrder[file]];
+    const std::string target = paths[file];
+    if (temporary.empty()) {
+      // The save removes this file (no exact texts).
+      if (!files_.Exists(target)) continue;
+      replay_.finishedSave = true;
+      if (!own || !files_.Remove(target)) paths[file].clear();
+      continue;
+    }
+    const std::string from = folder_ + temporary;
+    if (!files_.Exists(from)) continue;  // put in place before the stop
+    replay_.finishedSave = true;
+    if (own && files_.Replace(from, target)) continue;
+    // Still held by another program (or read only): the new file is read where it is, and
+    // kept until a save has put its content in place.
+    paths[file] = from;
+    if (own) leftovers_.push_back(from);
+  }
+}
+
+void TClipFolder::ReplayJournal(const std::string& bytes, const TJournalRead& journal,
+                                TMode mode) {
+  const bool own = mode == TMode::Own;
+  // The entries after the last checkpoint or save record apply, to the files it names.
+  size_t from = 0, baseStart = 0;
+  const TJournalEntry* base = nullptr;
+  for (size_t i = 0; i < journal.entries.size(); ++i)
+    if (journal.entries[i].kind == TJournalKind::Checkpoint ||
+        journal.entries[i].kind == TJournalKind::Saving) {
+      base = &journal.entries[i];
+      baseStart = i ? journal.entries[i - 1].end : 0;
+      from = i + 1;
+    }
+  bool baseFits = !replay_.unread;
+  if (base) {
+    TFileMark want[3];
+    for (int i = 0; i < 3; ++i) MarkOfField(base->fields[static_cast<size_t>(i)], want[i]);
+    baseFits = baseFits && want[0] == on_disk_.list && want[1] == on_disk_.store &&
+               want[2] == on_disk_.exact;
+  } else {
+    // Written before journals had checkpoints: it can only be meant for the files as they
+    // are, and every entry is checked against them as it is replayed.
+    baseFits = baseFits && on_disk_.list != kUnreadable && on_disk_.store != kUnreadable;
+  }
+  bool fits = baseFits;
+  size_t usable = base ? base->end : 0;  // the end of what fits the history
+  if (fits) {
+    for (size_t i = from; i < journal.entries.size() && fits; ++i) {
+      fits = Apply(journal.entries[i]);
+      if (!fits) break;
+      ++replay_.replayed;
+      usable = journal.entries[i].end;
+    }
+  }
+  replay_.damaged = journal.end == TJournalEnd::Damaged;
+  replay_.cutShort = journal.end == TJournalEnd::CutShort;
+  replay_.foreign = !fits && !replay_.unread;
+  replay_.readUpTo = journal.soundLength;
+  const std::string name = kClipJournalFile;
+  if (replay_.unread)
+    notes_.push_back("The record of clips not yet saved (" + name +
+                     ") could not be read; its changes are not in the history.");
+  const bool whole = fits && journal.end == TJournalEnd::Whole;
+  if (whole && base) {
+    journal_open_ = true;
+    journal_size_ = bytes.size();
+  }
+  if (!own) {
+    // A reader that saves (a repair) keeps what it could not replay.
+    journal_unread_ = replay_.unread || replay_.damaged || replay_.foreign;
+    return;
+  }
+  // An empty file, or one without a checkpoint, is replaced at the first flush.
+  if (whole && (base || journal.entries.empty())) return;
+  // What does not fit, or cannot be read, is kept whole beside it, never thrown away unread;
+  // a journal whose last write was only cut short holds nothing more to keep.
+  if (replay_.unread || replay_.damaged || replay_.foreign)
+    journal_unread_ = !SetAside(JournalPath(), &replay_.setAside);
+  const std::string kept = replay_.setAside.empty()
+                               ? std::string("it is left as it is")
+                               : "it was kept as " + FileName(replay_.setAside);
+  if (replay_.foreign)
+    notes_.push_back(Format(
+        "The record of clips not yet saved (%s) does not fit the clip files beside it (they "
+        "were changed or replaced after it was written). %d change(s) that fitted were "
+        "restored; %s.",
+        name.c_str(), replay_.replayed, kept.c_str()));
+  else if (replay_.damaged)
+    notes_.push_back(Format(
+        "Part of the record of clips not yet saved (%s) was damaged and could not be read. "
+        "%d change(s) before the damaged part were restored; %s.",
+        name.c_str(), replay_.replayed, kept.c_str()));
+  else if (replay_.unread)
+    notes_.back() += " " + std::string(1, static_cast<char>(kept[0] - 'a' + 'A')) +
+                     kept.substr(1) + ".";
+  if (journal_unread_) return;
+  // The part that fits becomes the journal, so that it still counts should the save that
+  // follows fail; changes are appended after it.
+  std::string keep;
+  if (baseFits && usable > baseStart)
+    keep = (base ? std::string() : CheckpointEntry()) + bytes.substr(baseStart, usable - baseStart);
+  if (keep.empty()) {
+    if (replay_.setAside.empty()) files_.Remove(JournalPath());  // nothing in it to keep
+    return;
+  }
+  const std::string temporary = files_.WriteTemporary(JournalPath(), keep);
+  if (!temporary.empty() && files_.Replace(temporary, JournalPath())) {
+    journal_open_ = true;
+    journal_size_ = keep.size();
+  } else if (!temporary.empty()) {
+    files_.Remove(temporary);
+  }
+}
+
+bool TClipFolder::Apply(const TJournalEntry& e) {
+  auto lineAt = [this](const std::string& indexField, const std::string& line) {
+    const uint32_t at = JournalIndexOf(indexField);
+    return at < static_cast<uint32_t>(history_.Count()) && history_.LineIs(static_cast<int>(at), line)
+               ? static_cast<int>(at)
+               : -1;
+  };
+  switch (e.kind) {
+    case TJournalKind::Capture:
+      return history_.AddClipLine(e.fields[2], e.fields[0], e.fields[1],
+                                  e.fields.size() > 3 ? std::string_view(e.fields[3])
+                                                      : std::string_view());
+    case TJournalKind::Move: {
+      const int i = lineAt(e.fields[0], e.fields[1]);
+      if (i < 0) return false;
+      history_.MoveLineToTop(i);
+      return true;
+    }
+    case TJournalKind::Remove: {
+      const int i = lineAt(e.fields[0], e.fields[1]);
+      if (i < 0) return false;
+      history_.RemoveLine(i);
+      return true;
+    }
+    case TJournalKind::Clear:
+      history_.Clear();
+      return true;
+    case TJournalKind::Lines:
+      history_.ReplaceLines(std::vector<std::string_view>(e.fields.begin(), e.fields.end()));
+      return true;
+    case TJournalKind::Checkpoint:
+    case TJournalKind::Saving:
+      return true;
+  }
+  return false;
+}
+
+// ---- saving ----
+
+bool TClipFolder::SetAside(const std::string& path, std::string* keptAs) {
+  auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
+  std::string aside = asideName(0);
+  for (int n = 1; files_.Exists(aside) && n < 100; ++n) aside = asideName(n);
+  bool done = false;
+  if (!files_.Exists(aside)) {
+    done = files_.RenameNew(path, aside);
+  } else {
+    // Every name is taken: the copy last written longest ago goes, so that keeping a file
+    // aside never fails for ever. Equal times: the lowest number.
+    int64_t oldest = 0;
+    for (int n = 0; n < 100; ++n) {
+      int64_t time = 0;
+      if (files_.ModifiedTime(asideName(n), time) && (n == 0 || time < oldest)) {
+        oldest = time;
+        aside = asideName(n);
+      }
+    }
+    done = files_.Replace(path, aside);
+  }
+  if (done && keptAs) *keptAs = aside;
+  return done || !files_.Exists(path);
+}
+
+void TClipFolder::Save() {
+  // Files that were there at start but were not read hold clips this run never saw:
+  // replacing them would lose those, so they are kept aside first.
+  const std::string targets[kFiles] = {StorePath(), ExactPath(), ListPath()};
+  bool* unread[kFiles] = {&store_unread_, &exact_unread_, &list_unread_};
+  for (int file = 0; file < kFiles; ++file)
+    if (*unread[file]) {
+      if (!SetAside(targets[file])) throw EFCreateError(MsgCannotCreateFile(targets[file]));
+      *unread[file] = false;
+    }
+  if (journal_unread_ && SetAside(JournalPath())) journal_unread_ = false;
+
+  const std::string images[kFiles] = {history_.StoreImage(), history_.ExactImage(),
+                                      history_.ListImage()};
+  TMarks marks{MarkOf(images[kList]), MarkOf(images[kStore]),
+               images[kExact].empty() ? TFileMark{} : MarkOf(images[kExact])};
+  std::string temporaries[kFiles];
+  auto dropTemporaries = [&] {
+    for (const std::string& t : temporaries)
+      if (!t.empty()) files_.Remove(t);
+  };
+  for (int file = 0; file < kFiles; ++file) {
+    if (file == kExact && images[file].empty()) continue;  // no exact texts: no such file
+    temporaries[file] = files_.WriteTemporary(targets[file], images[file]);
+    if (temporaries[file].empty()) {
+      dropTemporaries();
+      throw EFCreateError(MsgCannotCreateFile(targets[file]));
+    }
+  }
+
+  // The record that the files are being put in place: from here on a stop is finished by
+  // the next start, and the changes before it are in these files.
+  std::string record;
+  {
+    std::vector<std::string> fields = {MarkField(marks.list), MarkField(marks.store),
+                                       MarkField(marks.exact)};
+    for (int mark = 0; mark < 3; ++mark) {
+      const int file = mark == 0 ? kList : mark == 1 ? kStore : kExact;
+      fields.push_back(temporaries[file].empty() ? std::string() : FileName(temporaries[file]));
+    }
+    AppendJournalEntry(record, TJournalKind::Saving, fields);
+  }
+  bool recorded = false;
+  if (!journal_unread_) {
+    if (journal_open_) {
+      recorded = files_.Append(JournalPath(), record);
+    } else {
+      const std::string temporary = files_.WriteTemporary(JournalPath(), record);
+      recorded = !temporary.empty() && files_.Replace(temporary, JournalPath());
+      if (!recorded && !temporary.empty()) files_.Remove(temporary);
+    }
+    if (recorded) journal_size_ = (journal_open_ ? journal_size_ : 0) + record.size();
+  }
+
+  for (int file = 0; file < kFiles; ++file) {
+    const bool done = temporaries[file].empty()
+                          ? files_.Remove(targets[file])
+                          : files_.Replace(temporaries[file], targets[file]);
+    if (done) {
+      temporaries[file].clear();
+      continue;
+    }
+    if (recorded) {
+      // The record finishes this save at the next start; what follows it is appended.
+      for (const std::string& t : temporaries)
+        if (!t.empty()) leftovers_.push_back(t);
+      journal_open_ = true;
+      pending_.clear();
+    } else {
+      dropTemporaries();
+      if (file != kStore) {
+        // Some files are new and some old, and no record says so: no journal fits them.
+        // One that starts now would not fit either; the next start keeps it aside and says
+        // so. The next good save ends this.
+        journal_open_ = false;
+        on_disk_ = {kUnreadable, kUnreadable, kUnreadable};
+      }
+    }
+    throw EFCreateError(MsgCannotCreateFile(targets[file]));
+  }
+
+  // Every file is in place: the journal has nothing more to say.
+  on_disk_ = marks;
+  pending_.clear();
+  unjournaled_changes_ = false;
+  for (const std::string& leftover : leftovers_) files_.Remove(leftover);
+  leftovers_.clear();
+  if (!journal_unread_ && files_.Remove(JournalPath())) {
+    journal_open_ = false;
+    journal_size_ = 0;
+  } else {
+    // Held by another program: ending with the record, it still fits these files, and what
+    // follows is appended to it. Without the record it fits nothing: the next flush
+    // replaces it.
+    journal_open_ = recorded;
+  }
+}
+
+// ---- the journal ----
+
+std::string TClipFolder::CheckpointEntry() const {
+  std::string entry;
+  AppendJournalEntry(entry, TJournalKind::Checkpoint,
+                     {MarkField(on_disk_.list), MarkField(on_disk_.store), MarkField(on_disk_.exact)});
+  return entry;
+}
+
+void TClipFolder::Log(TJournalKind kind, std::initializer_list<std::string_view> fields) {
+  if (!journaling_) {
+    unjournaled_changes_ = true;
+    return;
+  }
+  const bool first = pending_.empty();
+  AppendJournalEntry(pending_, kind, fields);
+  if (first && OnWake) OnWake();
+}
+
+void TClipFolder::Captured(std::string_view id, std::string_view line, std::string_view text,
+                           std::string_view exact) {
+  // The exact text, where there is one, rides along as a fourth field.
+  if (exact.empty())
+    Log(TJournalKind::Capture, {id, line, text});
+  else
+    Log(TJournalKind::Capture, {id, line, text, exact});
+}
+
+void TClipFolder::Moved(int from, std::string_view line) {
+  Log(TJournalKind::Move, {JournalIndexField(static_cast<uint32_t>(from)), line});
+}
+
+void TClipFolder::Removed(int index, std::string_view line) {
+  Log(TJournalKind::Remove, {JournalIndexField(static_cast<uint32_t>(index)), line});
+}
+
+void TClipFolder::Cleared() { Log(TJournalKind::Clear, {}); }
+
+void TClipFolder::Reordered(const TClipHistory& history) {
+  if (!journaling_) {
+    unjournaled_changes_ = true;
+    return;
+  }
+  const bool first = pending_.empty();
+  const TClipLines lines = history.Lines();
+  AppendJournalEntry(pending_, TJournalKind::Lines, std::vector<std::string>(lines.begin(), lines.end()));
+  if (first && OnWake) OnWake();
+}
+
+void TClipFolder::SetJournaling(bool on) {
+  if (on == journaling_) return;
+  journaling_ = on;
+  if (!on || !unjournaled_changes_) return;
+  // Changes made while nothing was journaled cannot be replayed: the files take them now.
+  try {
+    Save();
+  } catch (const EFCreateError& e) {
+    // The journal no longer fits what the history holds: it starts anew at the next
+    // flush, against files that the next start will find do not fit it.
+    journal_open_ = false;
+    on_disk_ = {kUnreadable, kUnreadable, kUnreadable};
+    Trouble(e.Message());
+  }
+}
+
+bool TClipFolder::Flush() {
+  if (pending_.empty()) return true;
+  bool done = false;
+  if (journal_unread_ && SetAside(JournalPath())) journal_unread_ = false;
+  if (!journal_unread_) {
+    if (journal_open_) {
+      done = files_.Append(JournalPath(), pending_);
+      if (done) journal_size_ += pending_.size();
+    } else {
+      // A new journal: the checkpoint says which files its entries apply to.
+      const std::string bytes = CheckpointEntry() + pending_;
+      if (!files_.Exists(JournalPath())) {
+        done = files_.Append(JournalPath(), bytes);
+      } else {
+        const std::string temporary = files_.WriteTemporary(JournalPath(), bytes);
+        done = !temporary.empty() && files_.Replace(temporary, JournalPath());
+        if (!done && !temporary.empty()) files_.Remove(temporary);
+      }
+      if (done) {
+        journal_open_ = true;
+        journal_size_ = bytes.size();
+      }
+    }
+  }
+  if (!done) {
+    if (!flush_trouble_said_)
+      Trouble("Changes to the clips cannot be recorded in " + JournalPath() +
+              " at the moment; they are kept and saved with the clip files.");
+    flush_trouble_said_ = true;
+    return false;
+  }
+  flush_trouble_said_ = false;
+  pending_.clear();
+  return true;
+}
+
+void TClipFolder::Trouble(const std::string& what) {
+  if (OnTrouble) OnTrouble(what);
+}
+
+// ---- when ----
+
+void TClipFolder::Tick(uint64_t now) {
+  Flush();
+  // A journal (or what could not be written of it) past twice what the history can hold
+  // costs more at the next start than a save now.
+  const uint64_t capacity = history_.Store().Capacity();
+  const uint64_t size = journal_size_ + pending_.size();
+  if (size > std::max(2 * capacity, compaction_at_)) {
+    try {
+      Save();
+      compaction_at_ = 0;
+    } catch (const EFCreateError& e) {
+      // Tried again once as much again has come.
+      if (compaction_at_ == 0) Trouble(e.Message());
+      compaction_at_ = size + capacity;
+    }
+  }
+  if (auto_save_ && now >= next_auto_save_) {
+    next_auto_save_ = now + kAutoSaveInterval;
+    // Idle since the last auto save: nothing to write.
+    const unsigned long seen = Activity ? Activity() : 0;
+    if (seen != activity_at_save_) {
+      Save();  // a failure is shown; the next interval tries again
+      activity_at_save_ = seen;
+    }
+  }
+}
+
+unsigned TClipFolder::NextTick(uint64_t now) const {
+  unsigned wait = pending_.empty() ? 0 : kJournalFlushDelay;
+  if (auto_save_) {
+    const uint64_t left = next_auto_save_ > now ? next_auto_save_ - now : 1;
+    const unsigned autoWait = static_cast<unsigned>(std::min<uint64_t>(left, kAutoSaveInterval));
+    wait = wait ? std::min(wait, autoWait) : autoWait;
+  }
+  return wait;
+}
+
+void TClipFolder::SetAutoSave(bool on, uint64_t now) {
+  auto_save_ = on;
+  if (on) next_auto_save_ = now + kAutoSaveInterval;
+}
+
+}  // namespace qv

@@ -1,0 +1,198 @@
+#pragma once
+// The clip files of one folder and everything that keeps them whole: where they are, how
+// they are read and written, the journal of the changes made since the last save with the
+// checkpoint that ties it to the files it applies to, its replay at the next start, the
+// temporary files a killed save leaves, and when to save and when to push the journal to
+// the disk. The program and the clip tool both load through it, so there is one reader.
+//
+// A save writes the three files (store, exact texts, list) to temporary files first, then
+// records in the journal that it is putting them in place, then puts them in place, then
+// deletes the journal. Whatever stops it half-way (a crash, a power cut, a file another
+// program holds), the next start finds the record and finishes the save from the
+// temporary files, or reads them where they cannot be put in place; and every change
+// after the record is replayed onto exactly those files.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ClipHistory.h"
+#include "app/ClipJournal.h"
+
+namespace qv {
+
+// The file operations the clip files need: the real ones, or a test's that fail on cue.
+class TFileSystem {
+ public:
+  virtual ~TFileSystem() = default;
+  virtual bool Read(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t),
+                    size_t* leadUsed);
+  virtual bool Exists(const std::string& path);
+  // A new temporary file beside path holding bytes, pushed to the disk: its path, or empty.
+  virtual std::string WriteTemporary(const std::string& path, const std::string& bytes);
+  // Puts from in the place of to in one step.
+  virtual bool Replace(const std::string& from, const std::string& to);
+  // Renames to a name not taken yet.
+  virtual bool RenameNew(const std::string& from, const std::string& to);
+  virtual bool Append(const std::string& path, const std::string& bytes);
+  virtual bool Remove(const std::string& path);
+  virtual bool ModifiedTime(const std::string& path, int64_t& time);
+  virtual std::vector<std::string> Names(const std::string& folder);
+};
+TFileSystem& RealFileSystem();
+
+// Removes the temporary files that killed writers of these files left in the folder
+// (ending in its separator), except those named in keep (full paths).
+void SweepTemporaries(TFileSystem& files, const std::string& folder,
+                      const std::vector<std::string>& names,
+                      const std::vector<std::string>& keep = {});
+
+// A change reaches the journal on disk at most this long after it was made.
+inline constexpr unsigned kJournalFlushDelay = 1000;
+// Auto save writes the clip files this often while it is on.
+inline constexpr unsigned kAutoSaveInterval = 300000;
+
+class TClipFolder : private TClipHistoryLog {
+ public:
+  explicit TClipFolder(TClipHistory& history, TFileSystem& files = RealFileSystem());
+  ~TClipFolder() override;
+  TClipFolder(const TClipFolder&) = delete;
+  TClipFolder& operator=(const TClipFolder&) = delete;
+
+  // The folder, ending in its separator.
+  void SetFolder(std::string folder) { folder_ = std::move(folder); }
+  const std::string& Folder() const { return folder_; }
+  std::string ListPath() const { return folder_ + kClipListFile; }
+  std::string StorePath() const { return folder_ + kClipStoreFile; }
+  std::string ExactPath() const { return folder_ + kExactTextFile; }
+  std::string JournalPath() const { return folder_ + kClipJournalFile; }
+
+  // ---- the start ----
+  enum class TMode {
+    Own,       // the program's: a save left half-done is finished, leftovers are swept,
+               // a replayed journal is saved into the files
+    ReadOnly,  // a reader's (the clip tool while the program may run): nothing on disk changes
+  };
+  // Reads the list, then the store, then the exact texts, onto the history, and replays
+  // the journal onto them. Raises EFOpenError naming the first of the two files that was
+  // there but could not be read; with neither there (a first start) the history is empty
+  // and nothing is raised; with only the list there the store is empty. A file that was
+  // there but not read is set aside at the next save, so its clips are never overwritten.
+  // Journaling is on from here (Own).
+  void Load(TMode mode = TMode::Own);
+  // What the start has to tell the user, each once (a damaged journal, exact texts that
+  // could not be read, a journal set aside); empty when all is well.
+  const std::vector<std::string>& Notes() const { return notes_; }
+  struct TReplay {
+    int replayed = 0;            // journal entries replayed
+    bool cutShort = false;       // its last write was cut short (left out; nothing lost)
+    bool damaged = false;        // an entry was damaged: what follows it could not be read
+    bool foreign = false;        // it did not fit the files: it was not (all) replayed
+    bool unread = false;         // it could not be read at all
+    bool finishedSave = false;   // a save stopped half-way was found (and finished, where
+                                 // its files could be put in place)
+    size_t readUpTo = 0;         // bytes of sound entries
+    std::string setAside;        // where the journal was kept, when it was set aside
+  };
+  const TReplay& Replay() const { return replay_; }
+  bool ExactTextsDamaged() const { return exact_damaged_; }
+  // Exact texts the file held for clips the store does not hold (dropped; upper-case ids).
+  const std::vector<std::string>& OrphanExactTexts() const { return orphans_; }
+
+  // ---- saving ----
+  // Writes the three files and ends the journal. Raises EFCreateError naming the file that
+  // could not be written; then nothing is lost: the files hold what they held, or the
+  // journal says how to finish the save.
+  void Save();
+
+  // ---- the journal ----
+  // Off while saving is suppressed: nothing is journaled then, and turning it on again
+  // after changes saves them first.
+  void SetJournaling(bool on);
+  bool Journaling() const { return journaling_; }
+  // Entries not on the disk yet.
+  const std::string& Pending() const { return pending_; }
+  // Appends them to the journal and pushes them to the disk; false when it cannot be
+  // written (they are kept for the next try).
+  bool Flush();
+  // The journal's size on the disk, as this run wrote it.
+  uint64_t JournalSize() const { return journal_size_; }
+
+  // ---- when ----
+  // The window's timer calls Tick with the time in milliseconds (any clock that does not
+  // go back), and asks NextTick how long until the next one (0: none is needed until
+  // OnWake asks for one).
+  void Tick(uint64_t now);
+  unsigned NextTick(uint64_t now) const;
+  void SetAutoSave(bool on, uint64_t now);
+  bool AutoSave() const { return auto_save_; }
+  // Texts seen with capture on: auto save saves only when it grew.
+  std::function<unsigned long()> Activity;
+  // Something became due (the first change after a flush): ask NextTick again.
+  std::function<void()> OnWake;
+  // A trouble the user should hear of once (a journal that cannot be written, a save the
+  // policy tried that failed).
+  std::function<void(const std::string& what)> OnTrouble;
+
+ private:
+  // TClipHistoryLog
+  void Captured(std::string_view id, std::string_view line, std::string_view text,
+                std::string_view exact) override;
+  void Moved(int from, std::string_view line) override;
+  void Removed(int index, std::string_view line) override;
+  void Cleared() override;
+  void Reordered(const TClipHistory& history) override;
+  void Log(TJournalKind kind, std::initializer_list<std::string_view> fields);
+
+  struct TMarks {
+    TFileMark list, store, exact;
+  };
+  bool ReadJournal(std::string& bytes);
+  // Finishes a save the journal says was under way: its files are put in place, or, where
+  // they cannot be, paths (store, exact texts, list) name them instead.
+  void FinishSave(const TJournalEntry& saving, TMode mode, std::string paths[3]);
+  // One entry onto the history, checked against it: false when it does not fit.
+  bool Apply(const TJournalEntry& entry);
+  // The entries after the journal's last checkpoint onto the history, when that fits the
+  // files as read (on_disk_); what does not fit or cannot be read is set aside.
+  void ReplayJournal(const std::string& bytes, const TJournalRead& journal, TMode mode);
+  // Keeps a file as "<name>.bak" (or .bak1 ...): false when it could not be.
+  bool SetAside(const std::string& path, std::string* aside = nullptr);
+  void SweepLeftovers();
+  void Trouble(const std::string& what);
+  std::string CheckpointEntry() const;
+
+  TClipHistory& history_;
+  TFileSystem& files_;
+  std::string folder_;
+  std::vector<std::string> notes_;
+  TReplay replay_;
+  bool list_unread_ = false, store_unread_ = false, exact_unread_ = false;
+  bool exact_damaged_ = false;
+  std::vector<std::string> orphans_;
+  // The journal was there but not read, or does not fit: kept aside before it is written.
+  bool journal_unread_ = false;
+  // The files as they are on disk: what a new journal's checkpoint says.
+  TMarks on_disk_;
+  // The journal on disk has a checkpoint and entries this run may append to.
+  bool journal_open_ = false;
+  uint64_t journal_size_ = 0;
+  bool journaling_ = false;
+  bool unjournaled_changes_ = false;
+  std::string pending_;
+  uint64_t pending_since_ = 0;
+  bool pending_dated_ = false;
+  // Temporary files of saves that could not all be put in place: the next good save
+  // removes them.
+  std::vector<std::string> leftovers_;
+  bool auto_save_ = false;
+  uint64_t next_auto_save_ = 0;
+  unsigned long activity_at_save_ = 0;
+  uint64_t last_tick_ = 0;
+  bool flush_trouble_said_ = false;
+  // A save the journal's size asked for failed: tried again at this size.
+  uint64_t compaction_at_ = 0;
+};
+
+}  // namespace qv
