@@ -30,7 +30,7 @@ TClipHistory::TLineRef TClipHistory::Keep(std::string_view line) {
                        line.substr(size - kLineTail, kListLineMarker.size()) == kListLineMarker;
   const TLineRef ref{static_cast<uint32_t>(pool_.size()),
                      static_cast<uint32_t>(compact ? size - kListLineMarker.size() : size),
-                     compact};
+                     next_key_++, compact};
   if (compact) {
     pool_.append(line.substr(0, size - kLineTail));
     pool_.append(line.substr(size - kClipIdLength));
@@ -110,6 +110,12 @@ std::optional<std::string> TClipHistory::IdOf(int index) const {
   const std::string_view kept = Kept(ref);
   if (ref.compact) return std::string(kept.substr(kept.size() - kClipIdLength));
   return ListLineId(kept);
+}
+
+int TClipHistory::IndexOfKey(uint32_t key) const {
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].key == key) return static_cast<int>(i);
+  return -1;
 }
 
 std::optional<std::string> TClipHistory::TextOf(int index) const {

@@ -83,6 +83,10 @@ class TClipHistory {
   // What the line shows, without the id that follows it out of sight.
   std::string_view Display(int index) const;
   std::optional<std::string> IdOf(int index) const;
+  // What stays with a line while lines come and go around it (a capture at the top, room
+  // made at the bottom, a move): IndexOfKey finds it again, -1 once it has gone.
+  uint32_t KeyOf(int index) const { return Ref(index).key; }
+  int IndexOfKey(uint32_t key) const;
   // The clip's text; none when the line has no id or the store has no text for it.
   std::optional<std::string> TextOf(int index) const;
   // A single pick's text, or, with range, the run from it up to the newest: the picked
@@ -166,6 +170,7 @@ class TClipHistory {
   struct TLineRef {
     uint32_t at;      // in pool_
     uint32_t length;  // bytes kept
+    uint32_t key;     // see KeyOf
     bool compact;     // display + id
   };
   std::string_view Kept(const TLineRef& ref) const { return {pool_.data() + ref.at, ref.length}; }
@@ -178,6 +183,7 @@ class TClipHistory {
   std::deque<TLineRef> lines_;
   std::string pool_;
   size_t pool_garbage_ = 0;
+  uint32_t next_key_ = 0;
   TClipStore store_;
   TClipHistoryView* view_ = nullptr;
   TClipHistoryLog* log_ = nullptr;

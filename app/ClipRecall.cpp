@@ -1,6 +1,7 @@
 #include "app/ClipRecall.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/ClipFilter.h"
 #include "app/PasteTarget.h"
@@ -32,21 +33,22 @@ TClipRecall::TClipRecall(TComponent* owner, TClipHistory& history, TClipCapture&
 
 void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   if (PastePending()) CancelPaste();
-  // A copy whose notice has not come yet is recorded before our write replaces it; it
-  // becomes the newest line, so the picked one moves down with it.
-  const std::string picked =
-      index >= 0 && index < history_.Count() ? history_.Line(index) : std::string();
-  const int countBefore = history_.Count();
+  // A copy whose notice has not come yet is recorded before our write replaces it: its
+  // line comes in at the top, and in a full store the lines of the oldest clips go, so
+  // the picked lines are found again by what stays with them, not by where they were.
+  const auto keyOf = [this](int i) {
+    return i >= 0 && i < history_.Count() ? std::optional<uint32_t>(history_.KeyOf(i)) : std::nullopt;
+  };
+  const auto indexOf = [this](const std::optional<uint32_t>& key) {
+    return key ? history_.IndexOfKey(*key) : -1;
+  };
+  const std::optional<uint32_t> picked = keyOf(index);
+  std::vector<std::optional<uint32_t>> runKeys;
+  for (int i : choice.Run) runKeys.push_back(keyOf(i));
   capture_.CatchUp();
-  std::vector<int> run = choice.Run;
-  if (history_.Count() != countBefore && !picked.empty()) {
-    int moved = -1;
-    for (int i = 0; i < history_.Count() && moved < 0; ++i)
-      if (history_.Line(i) == picked) moved = i;
-    // New clips come in at the top: the run's lines moved down with the picked one.
-    for (int& i : run) i = moved < 0 ? -1 : i + (moved - index);
-    index = moved;
-  }
+  index = indexOf(picked);
+  std::vector<int> run;
+  for (const auto& key : runKeys) run.push_back(indexOf(key));
   // Exact texts as they are; the others from the ANSI code page, so what is pasted does
   // not depend on the keyboard layout in force.
   const auto convert = [](std::string_view t) { return AnsiToUtf8(t); };

@@ -96,6 +96,7 @@ TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   TClipCapture capture(&owner, history, host);
   capture.CancelSkip();
   TClipRecall recall(&owner, history, capture, host);
+  TClipIdGenerator ids([] { return 0x7FFFFFFFu; });
   history.AddClip("older", "0000000000001", "older");
   history.AddClip("newer", "0000000000002", "newer");
   Clipboard().SetAsText("copied meanwhile");
@@ -108,6 +109,28 @@ TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   capture.ClipboardChanged();
   EXPECT_EQ(history.Count(), 3);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"hide", "ended"}));
+
+  // A full store: the copy makes room, so one line comes in at the top and the oldest
+  // goes; the count is the same, yet every line has moved. Three clips of five fit.
+  TClipHistory full(3 * 49 + 2 * 2);
+  TClipCapture fullCapture(&owner, full, host);
+  fullCapture.CancelSkip();
+  TClipRecall fullRecall(&owner, full, fullCapture, host);
+  for (const char* text : {"aaaaa", "bbbbb", "ccccc"})
+    ASSERT_TRUE(full.AddClip(text, ids.Next(), text));
+  Clipboard().SetAsText("ddddd");
+  fullRecall.Recall(1, TRecallChoice{false, false, false, {}});
+  EXPECT_EQ(Clipboard().AsText(), "bbbbb");
+  ASSERT_EQ(full.Count(), 3);
+  EXPECT_EQ(full.Display(0), "bbbbb");
+  EXPECT_EQ(full.Display(1), "ddddd");
+  // A range over found lines, the same way: the picked lines, wherever they went.
+  full.Clear();
+  for (const char* text : {"aaaaa", "bbbbb", "ccccc"})
+    ASSERT_TRUE(full.AddClip(text, ids.Next(), text));
+  Clipboard().SetAsText("eeeee");
+  fullRecall.Recall(1, TRecallChoice{true, false, false, {1, 0}});
+  EXPECT_EQ(Clipboard().AsText(), "bbbbb\r\nccccc\r\n");
 }
 
 TEST_F(Recall, TheExactTextGoesBackAsUnicodeAndAnsiTextsFromTheCodePage) {
