@@ -383,6 +383,47 @@ TEST_F(ClipHistory, FiveCopiesSurviveAKillAndTheNextStartShowsAndRecallsThem) {
   EXPECT_EQ(ReadStoreFile(StoreFile()).texts[ListFileIds(ListFile())[0]], "copy 3");
 }
 
+// A backup tool holds the list file while Save Vavad runs: the save is refused after the
+// store is written, a copy follows, then the program is killed. Nothing is lost.
+TEST_F(ClipHistory, ACrashRightAfterAFailedSaveLosesNothing) {
+  StartWithFiles("", "");
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  CopyAndWait("one");
+  CopyAndWait("two");
+  HANDLE held = CreateFileA(folder.File("Lb1.qvl").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  PickTrayMenuItem(program, 2);  // "Save Vavad"
+  HWND refused = program.WaitForDialog("qvavad");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(DialogText(refused), "Cannot create file " + folder.File("Lb1.qvl"));
+  ASSERT_TRUE(program.AnswerDialog("qvavad", "OK"));
+  EXPECT_NE(StoreFile().find("\r\ntwo\r\n"), std::string::npos);  // the store was written
+  CopyAndWait("three");
+  ASSERT_TRUE(Eventually(
+      [&] {
+        const auto journal = folder.ReadFile("vqclips.qvj");
+        return journal && journal->find("three") != std::string::npos;
+      },
+      "the journal on the disk", kTimeout));
+  program.Kill();
+  CloseHandle(held);
+
+  ASSERT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  main = program.MainWindow();
+  clipList = FindClipList(main);
+  ASSERT_TRUE(clipList);
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 3; }, "the three clips", kTimeout));
+  EXPECT_FALSE(FindDialog("qvavad", program.ProcessId()));  // nothing to tell
+  std::vector<std::string> shown;
+  for (const std::string& id : ListFileIds(ListFile()))
+    shown.push_back(ReadStoreFile(StoreFile()).texts[id]);
+  EXPECT_EQ(shown, (std::vector<std::string>{"three", "two", "one"}));
+  EXPECT_FALSE(folder.Exists("vqclips.qvj"));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
 TEST_F(ClipHistory, ASecondStartBringsTheClipsUpAndLeavesTheFilesAlone) {
   const std::string list = "kept" + kMarker + "0000100000001\r\n";
   const std::string store = "/:hdr:\\0000100000001\r\nkept\r\n/:tlr:\\0000100000001\r\n";
