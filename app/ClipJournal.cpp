@@ -65,17 +65,31 @@ bool OnlyZerosFrom(std::string_view bytes, size_t at) {
 }  // namespace
 
 uint32_t Crc32(std::string_view bytes, uint32_t crc) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
+  // Eight bytes a step, each through its own table (tables[k] is the CRC of a byte followed
+  // by k zero bytes): the same result as one byte a step, several times sooner, which the
+  // marks of a 16 MB save and the entries of large captures notice.
+  static const auto tables = [] {
+    std::array<std::array<uint32_t, 256>, 8> t{};
     for (uint32_t n = 0; n < 256; ++n) {
       uint32_t c = n;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
+      t[0][n] = c;
     }
+    for (uint32_t n = 0; n < 256; ++n)
+      for (size_t k = 1; k < 8; ++k) t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
     return t;
   }();
   crc = ~crc;
-  for (const char ch : bytes) crc = table[(crc ^ static_cast<unsigned char>(ch)) & 0xFF] ^ (crc >> 8);
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  size_t left = bytes.size();
+  for (; left >= 8; left -= 8, p += 8) {
+    const uint32_t low = crc ^ (uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                uint32_t{p[3]} << 24);
+    crc = tables[7][low & 0xFF] ^ tables[6][(low >> 8) & 0xFF] ^ tables[5][(low >> 16) & 0xFF] ^
+          tables[4][low >> 24] ^ tables[3][p[4]] ^ tables[2][p[5]] ^ tables[1][p[6]] ^
+          tables[0][p[7]];
+  }
+  for (; left > 0; --left, ++p) crc = tables[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
   return ~crc;
 }
 

@@ -91,6 +91,11 @@ TEST(ClipHistory, AFullStoreTakesTheLinesOfTheClipsItLetsGo) {
 }
 
 TEST(ClipJournal, EntriesReadBackUpToTheFirstOneCutShortOrDamaged) {
+  // The check is the standard CRC-32 (its check value), and it continues across pieces.
+  EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
+  std::string long_(1001, 'x');
+  for (size_t i = 0; i < long_.size(); ++i) long_[i] = static_cast<char>(i * 7 + i / 13);
+  EXPECT_EQ(Crc32(long_.substr(333), Crc32(long_.substr(0, 333))), Crc32(long_));
   std::string bytes;
   AppendJournalEntry(bytes, TJournalKind::Capture, {Id(1), "line", std::string("a\0b\r\n", 5)});
   AppendJournalEntry(bytes, TJournalKind::Clear, {});
