@@ -99,7 +99,16 @@ void TClipFolder::Load(TMode mode) {
     replay_.unread = true;
     journal_unread_ = true;
   }
-  const TJournalRead read = qv::ReadJournal(journal);
+  TJournalRead read;
+  try {
+    read = qv::ReadJournal(journal);
+  } catch (const std::bad_alloc&) {
+    // Too large for this process to take apart: kept aside like one that cannot be read.
+    read = TJournalRead();
+    std::string().swap(journal);
+    replay_.unread = true;
+    journal_unread_ = true;
+  }
   size_t base = read.entries.size();  // the last checkpoint or save record
   for (size_t i = 0; i < read.entries.size(); ++i)
     if (read.entries[i].kind == TJournalKind::Checkpoint ||
@@ -301,8 +310,9 @@ void TClipFolder::ReplayJournal(const std::string& bytes, const TJournalRead& jo
         "%d change(s) before the damaged part were restored; %s.",
         name.c_str(), replay_.replayed, kept.c_str()));
   else if (replay_.unread)
-    notes_.back() += " " + std::string(1, static_cast<char>(kept[0] - 'a' + 'A')) +
-                     kept.substr(1) + ".";
+    notes_.back() += replay_.setAside.empty()
+                         ? std::string(" It is left as it is.")
+                         : " It was kept as " + FileName(replay_.setAside) + ".";
   if (journal_unread_) return;
   // The part that fits becomes the journal, so that it still counts should the save that
   // follows fail; changes are appended after it.

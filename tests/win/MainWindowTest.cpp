@@ -274,6 +274,28 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
   killAndStart();
   EXPECT_EQ(form->ClipList->Count(), 0);
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
+
+  // A journal another program holds, so that it can be neither written nor deleted: the
+  // save and the quit go on. The next start finds it stale, keeps it aside and says so.
+  Clipboard().SetAsText("held");
+  form->ClipboardChanged(nullptr);
+  form->FilesTimerTick(nullptr);
+  const std::string journal = *folder.Read("vqclips.qvj");
+  HANDLE held = CreateFileA(folder.File("vqclips.qvj").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  prompts.answers = {TModalResult::mrYes};
+  form->QuitClick(nullptr);
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(prompts.asked.back().Text, "Quit Quorel Vavad?");  // no error after it
+  CloseHandle(held);
+  prompts.asked.clear();
+  killAndStart();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_NE(prompts.asked[0].Text.find("does not fit"), std::string::npos);
+  EXPECT_EQ(folder.Read("vqclips.qvj.bak"), journal);
+  ASSERT_EQ(form->ClipList->Count(), 1);
+  EXPECT_EQ(Text(0), "held");
 }
 
 TEST_F(MainWindow, ADamagedJournalIsReplayedUpToTheDamageAndToldOnce) {
