@@ -14,10 +14,11 @@
 
 namespace {
 
+// In memory where there is such a folder: every write is pushed to the disk otherwise.
 std::string Scratch(const char* name) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   (std::string("qv_fuzz_folder_") + name + "_" + std::to_string(getpid()));
-  return dir.string() + "/";
+  namespace fs = std::filesystem;
+  const fs::path root = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+  return (root / (std::string("qv_fuzz_folder_") + name + "_" + std::to_string(getpid()))).string() + "/";
 }
 
 }  // namespace
