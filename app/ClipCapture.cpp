@@ -71,18 +71,21 @@ void TClipCapture::CatchUp() {
   if (sequence != seen_sequence_ && sequence != own_sequence_) ClipboardChanged();
 }
 
-void TClipCapture::OwnWrite(const std::function<void()>& write) {
+void TClipCapture::OwnWrite(const std::function<DWORD()>& write) {
   writing_ = true;
   notice_in_write_ = false;
+  DWORD sequence = 0;
   try {
-    write();
+    sequence = write();
   } catch (...) {
     writing_ = false;
     // Nothing of ours is there: a notice that came meanwhile was someone else's change.
     if (notice_in_write_) ClipboardChanged();
     throw;
   }
-  own_sequence_ = GetClipboardSequenceNumber();
+  // The write's own number, not the clipboard's number now: a change another program made
+  // since the write closed the clipboard is a copy to capture.
+  own_sequence_ = sequence;
   writing_ = false;
   if (notice_in_write_) ClipboardChanged();
 }

@@ -70,9 +70,11 @@ std::string TClipboard::AsText() {
   return text.value_or(std::string());
 }
 
-void TClipboard::SetAsText(const std::string& text) { Put(CF_TEXT, text.c_str(), text.size() + 1); }
+DWORD TClipboard::SetAsText(const std::string& text) {
+  return Put(CF_TEXT, text.c_str(), text.size() + 1);
+}
 
-void TClipboard::Put(UINT format, const void* data, size_t size) {
+DWORD TClipboard::Put(UINT format, const void* data, size_t size) {
   // The data is made ready before the clipboard is emptied: a failure leaves the user's
   // clipboard as it was.
   HGLOBAL mem = AllocateGlobal(size);
@@ -100,6 +102,19 @@ void TClipboard::Put(UINT format, const void* data, size_t size) {
     GlobalFree(mem);
     throw EClipboardException(MsgCannotWriteClipboard());
   }
+  // The number is read while the clipboard is still ours: once it is closed, another program
+  // may change it before a number is read.
+  const DWORD written = GetClipboardSequenceNumber();
+  close.Dismiss();
+  Close();
+  // Closing may number the change once more (Wine does, for the formats it makes from ours),
+  // and notices carry the number after the close. That one is ours while we still own the
+  // clipboard: a program that changes it empties it and so becomes its owner. Otherwise the
+  // number read while open stands, and no later notice carries it.
+  const DWORD closed = GetClipboardSequenceNumber();
+  if (GetClipboardOwner() == window_.Handle() && GetClipboardSequenceNumber() == closed)
+    return closed;
+  return written;
 }
 
 std::optional<std::wstring> TClipboard::ReadUnicodeText() {
@@ -113,8 +128,8 @@ std::optional<std::wstring> TClipboard::ReadUnicodeText() {
   return text;
 }
 
-void TClipboard::SetAsUnicodeText(const std::wstring& text) {
-  Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+DWORD TClipboard::SetAsUnicodeText(const std::wstring& text) {
+  return Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 void TClipboard::Clear() {

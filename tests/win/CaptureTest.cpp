@@ -176,7 +176,7 @@ TEST_F(Capture, PrivateContentIsNeverRecorded) {
 TEST_F(Capture, TheProgramsOwnWriteIsToldApartByItsSequenceNumber) {
   Counting();
   const int before = notices;
-  form->Capture.OwnWrite([] { Clipboard().SetAsText("recalled"); });
+  form->Capture.OwnWrite([] { return Clipboard().SetAsText("recalled"); });
   WaitForNotice(before);
   form->Capture.ClipboardChanged();  // any further notice of the same write
   EXPECT_EQ(Count(), 0);
@@ -233,6 +233,11 @@ class OtherProgram {
     notify_ = watcherWindow;
     Do(kCopyLate);
   }
+  // Copies text as a program does.
+  void Copy(const std::string& text) {
+    late_ = text;
+    Do(kCopy);
+  }
   // Copies text, then holds the clipboard open for a while before letting it go.
   void CopyAndHold(const std::string& text, DWORD milliseconds) {
     late_ = text;
@@ -242,7 +247,7 @@ class OtherProgram {
   int renders = 0;
 
  private:
-  static constexpr UINT kCopyLate = WM_APP + 1, kCopyAndHold = WM_APP + 2;
+  static constexpr UINT kCopyLate = WM_APP + 1, kCopyAndHold = WM_APP + 2, kCopy = WM_APP + 3;
   void Do(UINT what) {
     ResetEvent(done_);
     PostMessageA(wnd_, what, 0, 0);
@@ -262,6 +267,13 @@ class OtherProgram {
         OpenClipboard(wnd);
         ::EmptyClipboard();
         SetClipboardData(CF_TEXT, nullptr);
+        CloseClipboard();
+        SetEvent(me->done_);
+        return 0;
+      case kCopy:
+        OpenClipboard(wnd);
+        ::EmptyClipboard();
+        SetClipboardData(CF_TEXT, Global(me->late_));
         CloseClipboard();
         SetEvent(me->done_);
         return 0;
@@ -334,6 +346,22 @@ TEST_F(Capture, ANoticeDuringALateRenderingNeverRunsTwoCopiesTogether) {
   EXPECT_GE(other.renders, 3);
   // The store holds exactly the three blocks the list names.
   EXPECT_EQ(form->History.Store().Segments().size(), 3u);
+}
+
+// Another program's copy that comes after our write has closed the clipboard, before the
+// notice of our write is handled, is that program's copy, not ours.
+TEST_F(Capture, ACopyRightAfterTheProgramsOwnWriteIsCaptured) {
+  Counting();
+  OtherProgram other;
+  form->Capture.OwnWrite([&other] {
+    const DWORD ours = Clipboard().SetAsText("recalled");
+    other.Copy("copied right after");
+    return ours;
+  });
+  ASSERT_TRUE(test::PumpUntil([&] { return Count() > 0; })) << "never recorded";
+  test::Pump();
+  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(Text(0), "copied right after");
 }
 
 TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
