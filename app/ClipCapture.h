@@ -70,6 +70,8 @@ class TClipCapture {
   bool CaptureOnce();
   void RetryTimerTick(TObject* sender);
   void Report(DWORD sequence, const std::string& what);
+  // A text of size bytes, as the history would hold it, cannot be kept.
+  void ReportTooLarge(DWORD sequence, size_t size);
 
   TClipHistory& history_;
   TCaptureHost& host_;

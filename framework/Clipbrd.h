@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ class TClipboard {
   // The text as UTF-16 (CF_UNICODETEXT, which the system offers for every text) up to its
   // terminator, with the clipboard open; nullopt as ReadText.
   std::optional<std::wstring> ReadUnicodeText();
+  // The same texts shown to look where they lie in the clipboard's memory, so that a reader
+  // can judge one before copying any of it; false where the reads give nullopt.
+  bool ViewText(const std::function<void(std::string_view)>& look);
+  bool ViewUnicodeText(const std::function<void(std::wstring_view)>& look);
   // Puts text on the clipboard as CF_UNICODETEXT (readers of CF_TEXT get the system's
   // conversion). The memory is filled before the clipboard is opened and emptied, so a
   // failure leaves the clipboard as it was; it raises EClipboardException. Returns the
