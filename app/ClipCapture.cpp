@@ -1,7 +1,9 @@
 #include "app/ClipCapture.h"
 
 #include <cstring>
+#include <new>
 #include <optional>
+#include <string_view>
 
 #include "framework/SysUtils.h"
 #include "framework/WideText.h"
@@ -38,6 +40,26 @@ bool IsPrivateClipboardContent(TClipboard& clipboard) {
   return false;
 }
 
+// Characters of a UTF-16 text: a surrogate pair is one, and so is a lone surrogate (it
+// becomes U+FFFD).
+size_t CharacterCount(std::wstring_view text) {
+  size_t pairs = 0;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      ++pairs;
+      ++i;
+    }
+  }
+  return text.size() - pairs;
+}
+
+// The most bytes one character takes in the system's ANSI code page (4 where the code page
+// is UTF-8 or GB18030, the widest there are).
+size_t AnsiCharacterBytes() {
+  CPINFO info;
+  return GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 4;
+}
+
 }  // namespace
 
 TClipCapture::TClipCapture(TComponent* owner, TClipHistory& history, TCaptureHost& host)
@@ -71,18 +93,21 @@ void TClipCapture::CatchUp() {
   if (sequence != seen_sequence_ && sequence != own_sequence_) ClipboardChanged();
 }
 
-void TClipCapture::OwnWrite(const std::function<void()>& write) {
+void TClipCapture::OwnWrite(const std::function<DWORD()>& write) {
   writing_ = true;
   notice_in_write_ = false;
+  DWORD sequence = 0;
   try {
-    write();
+    sequence = write();
   } catch (...) {
     writing_ = false;
     // Nothing of ours is there: a notice that came meanwhile was someone else's change.
     if (notice_in_write_) ClipboardChanged();
     throw;
   }
-  own_sequence_ = GetClipboardSequenceNumber();
+  // The write's own number, not the clipboard's number now: a change another program made
+  // since the write closed the clipboard is a copy to capture.
+  own_sequence_ = sequence;
   writing_ = false;
   if (notice_in_write_) ClipboardChanged();
 }
@@ -91,6 +116,13 @@ void TClipCapture::Report(DWORD sequence, const std::string& what) {
   if (sequence == reported_sequence_) return;
   reported_sequence_ = sequence;
   host_.NotKept(what);
+}
+
+void TClipCapture::ReportTooLarge(DWORD sequence, size_t size) {
+  Report(sequence, Format("A copied text of %.1f MB was not kept: the history holds at most "
+                          "%.0f MB.",
+                          static_cast<double>(size) / (1 << 20),
+                          static_cast<double>(history_.Store().Capacity()) / (1 << 20)));
 }
 
 void TClipCapture::Run() {
@@ -134,38 +166,66 @@ bool TClipCapture::CaptureOnce() {
   // private marks are from one and the same content. No waiting here: the retry timer
   // waits, so the hot key and the other notices are answered meanwhile.
   if (!clipboard.TryOpen()) return false;
-  std::optional<std::wstring> text;
-  {
-    ScopeExit close([&clipboard] { clipboard.Close(); });
-    if (!clipboard.HasFormat(CF_UNICODETEXT) && !clipboard.HasFormat(CF_TEXT)) return true;
-    if (IsPrivateClipboardContent(clipboard)) return true;
-    // The system offers every text as UTF-16; the 8-bit form only where it does not.
-    if (clipboard.HasFormat(CF_UNICODETEXT)) {
-      text = clipboard.ReadUnicodeText();
-    } else if (const auto ansi = clipboard.ReadText()) {
-      text = AnsiToWide(*ansi);
+  // The text's ANSI rendering goes into the store inside a block of its own. Every character
+  // becomes at least one byte of that rendering ("?" where the code page lacks it) and line
+  // breaks only grow, so a text of more characters than the room a block leaves cannot be
+  // kept: it is said at once, before any of the full-size copies that converting it takes
+  // (more memory than a 32-bit process finds for a text of a hundred MB or two).
+  const size_t frame = MakeBlock(std::string(kClipIdLength, '0'), {}).size();
+  const size_t capacity = history_.Store().Capacity();
+  const size_t room = capacity > frame ? capacity - frame : 0;
+  size_t least = 0;  // the fewest bytes the rendering can have
+  std::string exact;
+  TAnsiRendering ansi{};
+  try {
+    std::optional<std::wstring> text;
+    {
+      ScopeExit close([&clipboard] { clipboard.Close(); });
+      if (!clipboard.HasFormat(CF_UNICODETEXT) && !clipboard.HasFormat(CF_TEXT)) return true;
+      if (IsPrivateClipboardContent(clipboard)) return true;
+      // The system offers every text as UTF-16; the 8-bit form only where it does not.
+      bool read = false;
+      if (clipboard.HasFormat(CF_UNICODETEXT)) {
+        read = clipboard.ViewUnicodeText([&](std::wstring_view t) {
+          least = CharacterCount(t);
+          if (least <= room) text.emplace(t);
+        });
+      } else {
+        // No character takes more bytes than the code page's widest.
+        read = clipboard.ViewText([&](std::string_view t) {
+          const size_t widest = AnsiCharacterBytes();
+          least = (t.size() + widest - 1) / widest;
+          if (least <= room) text = AnsiToWide(t);
+        });
+      }
+      if (!read) return false;
     }
+    // An empty text is nothing to paste back: never a clip.
+    if (text && text->empty()) return true;
+    ++texts_seen_;
+    if (!text) {
+      ReportTooLarge(sequence, least);
+      return true;
+    }
+    // The store keeps hard lines: lone CR and LF become CR LF, as a paste into a text
+    // control makes them, so the duplicate rule compares what the history would hold.
+    exact = TTextBuffer::NormalizeLineBreaks(WideToUtf8(*text));
+    text.reset();  // one full-size copy fewer while the next ones are made
+    if (exact == last_text_) return true;
+    // The list and the store hold the ANSI rendering, as other programs read them; the
+    // exact text goes beside them only where that rendering lost something.
+    ansi = WideToAnsi(Utf8ToWide(exact));
+  } catch (const std::bad_alloc&) {
+    // Out of memory on the way: nothing has changed yet, and it is said like a text the
+    // history cannot hold, never in a message box.
+    ReportTooLarge(sequence, least);
+    return true;
   }
-  if (!text) return false;
-  // An empty text is nothing to paste back: never a clip.
-  if (text->empty()) return true;
-  ++texts_seen_;
-  // The store keeps hard lines: lone CR and LF become CR LF, as a paste into a text
-  // control makes them, so the duplicate rule compares what the history would hold.
-  std::string exact = TTextBuffer::NormalizeLineBreaks(WideToUtf8(*text));
-  if (exact == last_text_) return true;
-  // The list and the store hold the ANSI rendering, as other programs read them; the exact
-  // text goes beside them only where that rendering lost something.
-  const TAnsiRendering ansi = WideToAnsi(Utf8ToWide(exact));
   const auto width = [this](const std::string& t) { return host_.TextWidth(t); };
   if (history_.AddClip(ansi.text, ids_, width, ansi.exact ? std::string_view() : exact)) {
     last_text_ = std::move(exact);
-  } else if (MakeBlock(std::string(kClipIdLength, '0'), ansi.text).size() >
-             history_.Store().Capacity()) {
-    Report(sequence, Format("A copied text of %.1f MB was not kept: the history holds at most "
-                            "%.0f MB.",
-                            static_cast<double>(ansi.text.size()) / (1 << 20),
-                            static_cast<double>(history_.Store().Capacity()) / (1 << 20)));
+  } else if (ansi.text.size() > room) {
+    ReportTooLarge(sequence, ansi.text.size());
   }
   return true;
 }

@@ -50,8 +50,10 @@ class TClipCapture {
   void CatchUp();
   // The program's own clipboard write. Its notices are told apart by the sequence number
   // the write gave the clipboard, not captured; notices that arrive during the write are
-  // handled after it, so a change of someone else's is never taken for ours.
-  void OwnWrite(const std::function<void()>& write);
+  // handled after it, so a change of someone else's is never taken for ours. write returns
+  // that number as the write itself found it (TClipboard's writes do): a number read once
+  // the write is over may already be another program's.
+  void OwnWrite(const std::function<DWORD()>& write);
 
   // The exact text (UTF-8) the duplicate rule compares with; forgotten by Clear Vavad.
   const std::string& LastText() const { return last_text_; }
@@ -68,6 +70,8 @@ class TClipCapture {
   bool CaptureOnce();
   void RetryTimerTick(TObject* sender);
   void Report(DWORD sequence, const std::string& what);
+  // A text of size bytes, as the history would hold it, cannot be kept.
+  void ReportTooLarge(DWORD sequence, size_t size);
 
   TClipHistory& history_;
   TCaptureHost& host_;

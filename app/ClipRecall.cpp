@@ -67,7 +67,7 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   // write raises EClipboardException and leaves the window as it was.
   const std::wstring text =
       Utf8ToWide(WithRecallSuffix(gathered, choice.PlusCrLf, choice.PlusCrLfLf));
-  capture_.OwnWrite([&text] { Clipboard().SetAsUnicodeText(text); });
+  capture_.OwnWrite([&text] { return Clipboard().SetAsUnicodeText(text); });
   if (!choice.Range) history_.MoveToTop(index);
   host_.HideForPaste();
   // The paste goes where the user was, or nowhere: the text stays on the clipboard.

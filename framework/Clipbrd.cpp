@@ -1,7 +1,7 @@
 #include "framework/Clipbrd.h"
 
+#include <algorithm>
 #include <cstring>
-#include <cwchar>
 
 #include "framework/Handles.h"
 #include "framework/Controls.h"
@@ -51,15 +51,35 @@ void TClipboard::Close() {
 
 bool TClipboard::HasFormat(UINT format) const { return IsClipboardFormatAvailable(format) != 0; }
 
-std::optional<std::string> TClipboard::ReadText() {
-  HANDLE data = GetClipboardData(CF_TEXT);
-  if (!data) return std::nullopt;
-  const SIZE_T size = GlobalSize(data);
-  const char* p = static_cast<const char*>(GlobalLock(data));
-  if (!p) return std::nullopt;
+namespace {
+
+template <class Char>
+bool ViewData(UINT format, const std::function<void(std::basic_string_view<Char>)>& look) {
+  HANDLE data = GetClipboardData(format);
+  if (!data) return false;
+  const SIZE_T size = GlobalSize(data) / sizeof(Char);
+  const Char* p = static_cast<const Char*>(GlobalLock(data));
+  if (!p) return false;
+  // Unlocked however look ends: it may run out of memory copying a large text.
+  ScopeExit unlock([data] { GlobalUnlock(data); });
   // The text ends at its first NUL, or at the block's end if it has none.
-  std::string text(p, strnlen(p, size));
-  GlobalUnlock(data);
+  look(std::basic_string_view<Char>(p, static_cast<size_t>(std::find(p, p + size, Char()) - p)));
+  return true;
+}
+
+}  // namespace
+
+bool TClipboard::ViewText(const std::function<void(std::string_view)>& look) {
+  return ViewData<char>(CF_TEXT, look);
+}
+
+bool TClipboard::ViewUnicodeText(const std::function<void(std::wstring_view)>& look) {
+  return ViewData<wchar_t>(CF_UNICODETEXT, look);
+}
+
+std::optional<std::string> TClipboard::ReadText() {
+  std::optional<std::string> text;
+  if (!ViewText([&text](std::string_view t) { text.emplace(t); })) return std::nullopt;
   return text;
 }
 
@@ -70,9 +90,11 @@ std::string TClipboard::AsText() {
   return text.value_or(std::string());
 }
 
-void TClipboard::SetAsText(const std::string& text) { Put(CF_TEXT, text.c_str(), text.size() + 1); }
+DWORD TClipboard::SetAsText(const std::string& text) {
+  return Put(CF_TEXT, text.c_str(), text.size() + 1);
+}
 
-void TClipboard::Put(UINT format, const void* data, size_t size) {
+DWORD TClipboard::Put(UINT format, const void* data, size_t size) {
   // The data is made ready before the clipboard is emptied: a failure leaves the user's
   // clipboard as it was.
   HGLOBAL mem = AllocateGlobal(size);
@@ -100,21 +122,29 @@ void TClipboard::Put(UINT format, const void* data, size_t size) {
     GlobalFree(mem);
     throw EClipboardException(MsgCannotWriteClipboard());
   }
+  // The number is read while the clipboard is still ours: once it is closed, another program
+  // may change it before a number is read.
+  const DWORD written = GetClipboardSequenceNumber();
+  close.Dismiss();
+  Close();
+  // Closing may number the change once more (Wine does, for the formats it makes from ours),
+  // and notices carry the number after the close. That one is ours while we still own the
+  // clipboard: a program that changes it empties it and so becomes its owner. Otherwise the
+  // number read while open stands, and no later notice carries it.
+  const DWORD closed = GetClipboardSequenceNumber();
+  if (GetClipboardOwner() == window_.Handle() && GetClipboardSequenceNumber() == closed)
+    return closed;
+  return written;
 }
 
 std::optional<std::wstring> TClipboard::ReadUnicodeText() {
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data) return std::nullopt;
-  const SIZE_T size = GlobalSize(data) / sizeof(wchar_t);
-  const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data));
-  if (!p) return std::nullopt;
-  std::wstring text(p, wcsnlen(p, size));
-  GlobalUnlock(data);
+  std::optional<std::wstring> text;
+  if (!ViewUnicodeText([&text](std::wstring_view t) { text.emplace(t); })) return std::nullopt;
   return text;
 }
 
-void TClipboard::SetAsUnicodeText(const std::wstring& text) {
-  Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+DWORD TClipboard::SetAsUnicodeText(const std::wstring& text) {
+  return Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 void TClipboard::Clear() {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,14 +34,21 @@ class TClipboard {
   // The text (CF_TEXT) up to its terminator, with the clipboard open; nullopt when there
   // is no text or its owner could not hand it over (a late rendering that failed).
   std::optional<std::string> ReadText();
-  void SetAsText(const std::string& text);
+  // Returns the clipboard's sequence number after the write, as SetAsUnicodeText.
+  DWORD SetAsText(const std::string& text);
   // The text as UTF-16 (CF_UNICODETEXT, which the system offers for every text) up to its
   // terminator, with the clipboard open; nullopt as ReadText.
   std::optional<std::wstring> ReadUnicodeText();
+  // The same texts shown to look where they lie in the clipboard's memory, so that a reader
+  // can judge one before copying any of it; false where the reads give nullopt.
+  bool ViewText(const std::function<void(std::string_view)>& look);
+  bool ViewUnicodeText(const std::function<void(std::wstring_view)>& look);
   // Puts text on the clipboard as CF_UNICODETEXT (readers of CF_TEXT get the system's
   // conversion). The memory is filled before the clipboard is opened and emptied, so a
-  // failure leaves the clipboard as it was; it raises EClipboardException.
-  void SetAsUnicodeText(const std::wstring& text);
+  // failure leaves the clipboard as it was; it raises EClipboardException. Returns the
+  // clipboard's sequence number that notices of this write carry, never a number that
+  // another program's change made after it.
+  DWORD SetAsUnicodeText(const std::wstring& text);
   void Clear();
   // Registers a named format (or finds it) and returns its number.
   static UINT RegisterFormat(const char* name);
@@ -54,8 +62,8 @@ class TClipboard {
  private:
   void WndProc(TMessage& m);
   // One format written: memory filled first, then the clipboard opened, emptied once
-  // and given it.
-  void Put(UINT format, const void* data, size_t size);
+  // and given it. Returns the sequence number as SetAsUnicodeText.
+  DWORD Put(UINT format, const void* data, size_t size);
   TUtilityWindow window_;
   int open_count_ = 0;
   bool emptied_ = false;

@@ -4,13 +4,46 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "framework/WideText.h"
 #include "tests/win/MainWindowFixture.h"
+
+// Allocations from a given size on fail while a test asks for it, as they do in a 32-bit
+// process that has no room left for one more copy of a large text. This replaces operator
+// new for every test of this binary; it behaves as the usual one unless a test asks.
+namespace {
+std::atomic<size_t> refuse_from{SIZE_MAX};
+std::atomic<int> refused{0};
+
+class RefusedAllocations {
+ public:
+  explicit RefusedAllocations(size_t from) {
+    refused = 0;
+    refuse_from = from;
+  }
+  ~RefusedAllocations() { refuse_from = SIZE_MAX; }
+  int Count() const { return refused; }
+};
+}  // namespace
+
+// Replaced alone: the library's operator delete releases with free(), which takes these
+// blocks as it takes its own.
+void* operator new(size_t size) {
+  if (size >= refuse_from) {
+    ++refused;
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
 
 namespace qv {
 namespace {
@@ -173,10 +206,24 @@ TEST_F(Capture, PrivateContentIsNeverRecorded) {
   EXPECT_EQ(Text(0), "public");
 }
 
+TEST_F(Capture, ATextTheHistoryCannotHoldIsSaidByABalloonWithoutBeingCopied) {
+  Counting();
+  // One character more than a block in the whole store has room for: 32 MB of UTF-16.
+  const std::wstring huge(kStoreCapacity - 43, L'x');
+  {
+    const RefusedAllocations refusals(8 << 20);
+    CopyWide(huge);
+    EXPECT_EQ(refusals.Count(), 0);  // judged where it lies: never copied nor converted
+  }
+  EXPECT_STREQ(form->TrayIcon->BalloonData().szInfo,
+               "A copied text of 16.0 MB was not kept: the history holds at most 16 MB.");
+  EXPECT_EQ(Count(), 0);
+}
+
 TEST_F(Capture, TheProgramsOwnWriteIsToldApartByItsSequenceNumber) {
   Counting();
   const int before = notices;
-  form->Capture.OwnWrite([] { Clipboard().SetAsText("recalled"); });
+  form->Capture.OwnWrite([] { return Clipboard().SetAsText("recalled"); });
   WaitForNotice(before);
   form->Capture.ClipboardChanged();  // any further notice of the same write
   EXPECT_EQ(Count(), 0);
@@ -233,6 +280,11 @@ class OtherProgram {
     notify_ = watcherWindow;
     Do(kCopyLate);
   }
+  // Copies text as a program does.
+  void Copy(const std::string& text) {
+    late_ = text;
+    Do(kCopy);
+  }
   // Copies text, then holds the clipboard open for a while before letting it go.
   void CopyAndHold(const std::string& text, DWORD milliseconds) {
     late_ = text;
@@ -242,7 +294,7 @@ class OtherProgram {
   int renders = 0;
 
  private:
-  static constexpr UINT kCopyLate = WM_APP + 1, kCopyAndHold = WM_APP + 2;
+  static constexpr UINT kCopyLate = WM_APP + 1, kCopyAndHold = WM_APP + 2, kCopy = WM_APP + 3;
   void Do(UINT what) {
     ResetEvent(done_);
     PostMessageA(wnd_, what, 0, 0);
@@ -262,6 +314,13 @@ class OtherProgram {
         OpenClipboard(wnd);
         ::EmptyClipboard();
         SetClipboardData(CF_TEXT, nullptr);
+        CloseClipboard();
+        SetEvent(me->done_);
+        return 0;
+      case kCopy:
+        OpenClipboard(wnd);
+        ::EmptyClipboard();
+        SetClipboardData(CF_TEXT, Global(me->late_));
         CloseClipboard();
         SetEvent(me->done_);
         return 0;
@@ -336,6 +395,22 @@ TEST_F(Capture, ANoticeDuringALateRenderingNeverRunsTwoCopiesTogether) {
   EXPECT_EQ(form->History.Store().Segments().size(), 3u);
 }
 
+// Another program's copy that comes after our write has closed the clipboard, before the
+// notice of our write is handled, is that program's copy, not ours.
+TEST_F(Capture, ACopyRightAfterTheProgramsOwnWriteIsCaptured) {
+  Counting();
+  OtherProgram other;
+  form->Capture.OwnWrite([&other] {
+    const DWORD ours = Clipboard().SetAsText("recalled");
+    other.Copy("copied right after");
+    return ours;
+  });
+  ASSERT_TRUE(test::PumpUntil([&] { return Count() > 0; })) << "never recorded";
+  test::Pump();
+  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(Text(0), "copied right after");
+}
+
 TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
   Counting();
   Copy("before");
@@ -405,16 +480,18 @@ TEST_F(Capture, TextOutsideTheCodePageIsKeptExactlyBesideItsAnsiRendering) {
 }
 
 // Capture needs no window: a history, a clipboard and an answer to "is capture on".
+struct TUnitHost : TCaptureHost {
+  bool on = true;
+  TClipboard clipboard;
+  bool CaptureOn() override { return on; }
+  TClipboard& CaptureClipboard() override { return clipboard; }
+  int TextWidth(const std::string& text) override { return 6 * static_cast<int>(text.size()); }
+  void NotKept(const std::string& what) override { said.push_back(what); }
+  std::vector<std::string> said;
+};
+
 TEST(CaptureUnit, WorksWithoutTheMainWindow) {
-  struct THost : TCaptureHost {
-    bool on = true;
-    TClipboard clipboard;
-    bool CaptureOn() override { return on; }
-    TClipboard& CaptureClipboard() override { return clipboard; }
-    int TextWidth(const std::string& text) override { return 6 * static_cast<int>(text.size()); }
-    void NotKept(const std::string& what) override { said.push_back(what); }
-    std::vector<std::string> said;
-  } host;
+  TUnitHost host;
   TComponent owner(nullptr);
   TClipHistory history(3 << 20);
   TClipCapture capture(&owner, history, host);
@@ -438,6 +515,37 @@ TEST(CaptureUnit, WorksWithoutTheMainWindow) {
   capture.ClipboardChanged();
   EXPECT_EQ(history.Count(), 1);
   EXPECT_EQ(host.said.size(), 1u);
+}
+
+TEST(CaptureUnit, TheLargestTextThatFitsIsKeptAndMemoryRunningOutChangesNothing) {
+  TUnitHost host;
+  TComponent owner(nullptr);
+  TClipHistory history(1 << 20);
+  TClipCapture capture(&owner, history, host);
+  capture.CancelSkip();
+  // A block's header and trailer lines take 44 bytes of the store's 1 MB.
+  Clipboard().SetAsText(std::string((1 << 20) - 43, 'x'));
+  capture.ClipboardChanged();
+  EXPECT_EQ(history.Count(), 0);
+  Clipboard().SetAsText(std::string((1 << 20) - 44, 'x'));
+  capture.ClipboardChanged();
+  EXPECT_EQ(history.Count(), 1);
+  EXPECT_EQ(host.said.size(), 1u);
+
+  // 600 kB as UTF-16 and read; its UTF-8 form, 900 kB, finds no memory.
+  const std::wstring text(300000, L'\u65E5');
+  Clipboard().SetAsUnicodeText(text);
+  {
+    const RefusedAllocations refusals(800 << 10);
+    capture.ClipboardChanged();
+    EXPECT_EQ(refusals.Count(), 1);
+  }
+  EXPECT_EQ(history.TextOf(0).value_or("").size(), (1u << 20) - 44);  // the clip before it
+  EXPECT_EQ(host.said.back(),
+            "A copied text of 0.3 MB was not kept: the history holds at most 1 MB.");
+  capture.ClipboardChanged();  // a notice once there is memory again takes it
+  ASSERT_NE(history.ExactTextOf(0), nullptr);
+  EXPECT_EQ(Utf8ToWide(*history.ExactTextOf(0)), text);
 }
 
 class StartUpCapture : public test::MainWindowFixture {};
