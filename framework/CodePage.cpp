@@ -75,8 +75,11 @@ std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
   for (size_t p = 0; p < text.size();) {
     const unsigned char b = static_cast<unsigned char>(text[p]);
     if (b < 0x80) {
-      out += static_cast<char>(b);
-      ++p;
+      // Most text is ASCII: a run of it in one append.
+      size_t end = p + 1;
+      while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+      out.append(text.substr(p, end - p));
+      p = end;
     } else if (codePage == kCodePageUtf8) {
       const size_t n = Utf8SequenceAt(text, p);
       if (n == 0) {
