@@ -1,13 +1,16 @@
 #pragma once
 // Finding clips by what they hold: a clip matches a find text when its whole text holds
 // every word of it, ASCII letter case not significant. The clip window filters its list
-// with it as the user types, and qvclips search uses the same rule.
+// with it as the user types, and qvclips search uses the same rule. A word matches whole
+// characters only: in UTF-8 and single-byte text every byte match is one; in text of a
+// double-byte code page the lead bytes tell where characters start.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/ClipHistory.h"
+#include "framework/LeadBytes.h"
 
 namespace qv {
 
@@ -15,11 +18,14 @@ namespace qv {
 std::vector<std::string> FindWords(std::string_view findText);
 
 // Where needle occurs in text with ASCII letter case ignored; npos when nowhere. An empty
-// needle is found at 0.
-size_t FindIgnoringCase(std::string_view text, std::string_view needle);
+// needle is found at 0. With leads (text and needle in a double-byte code page) only where a
+// character starts, and the second byte of a character is never folded.
+size_t FindIgnoringCase(std::string_view text, std::string_view needle,
+                        const TLeadBytes* leads = nullptr);
 
 // Whether text holds every word, ASCII letter case ignored; true for no words.
-bool HoldsEveryWord(std::string_view text, const std::vector<std::string>& words);
+bool HoldsEveryWord(std::string_view text, const std::vector<std::string>& words,
+                    const TLeadBytes* leads = nullptr);
 
 // One clip's text as a find searches it.
 struct TFindText {
@@ -42,6 +48,8 @@ std::string GatherRunExact(const TClipHistory& history, const std::vector<int>& 
 // previous matches when the new words narrow the previous ones (a letter more, a word more).
 class TClipFinder {
  public:
+  // leads: those of the ANSI code page when it is a double-byte one.
+  explicit TClipFinder(const TLeadBytes& leads = {}) : leads_(leads) {}
   // New texts: the next Find searches all of them.
   void SetTexts(std::vector<TFindText> texts);
   // The indexes of the texts holding every word, in order. ansiWords are looked for in the
@@ -52,6 +60,7 @@ class TClipFinder {
   const std::vector<std::string>& Words() const { return words_; }
 
  private:
+  TLeadBytes leads_;
   std::vector<TFindText> texts_;
   std::vector<std::string> words_;
   std::vector<int> found_;

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include "framework/WideText.h"
+
 namespace qv {
 
+// The store's texts are in the ANSI code page: on a double-byte one a word must match whole
+// characters, not the second byte of one.
 TClipListView::TClipListView(TClipHistory& history, TQvCheckListBox& list)
-    : history_(history), list_(list) {
+    : history_(history), list_(list), finder_(LeadBytesOf(0)) {
   list_.SetLineSource(this);
   history_.SetView(this);
   LinesReset();

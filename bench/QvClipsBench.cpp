@@ -61,6 +61,7 @@ void BM_SearchCommandFromFiles(benchmark::State& state) {
   qv::TClipsHost host;
   host.isFolder = [](const std::string& p) { return fs::is_directory(p); };
   host.fullPath = [](const std::string& p) { return p; };
+  host.toUtf8 = [](std::string_view text, unsigned) { return qv::AnsiToUtf8(text); };
   const char* argv[] = {"qvclips", "search", "lazy cat", "--dir", folder.c_str()};
   for (auto _ : state) {
     std::ostringstream out, err;

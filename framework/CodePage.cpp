@@ -17,7 +17,8 @@ constexpr uint16_t kWestern80[32] = {
 
 constexpr uint32_t kReplacement = 0xFFFD;
 
-// Length of the well-formed UTF-8 sequence at p, 0 when there is none.
+}  // namespace
+
 size_t Utf8SequenceAt(std::string_view s, size_t p) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
   const unsigned char b = byte(p);
@@ -42,8 +43,6 @@ size_t Utf8SequenceAt(std::string_view s, size_t p) {
     if ((byte(p + i) & 0xC0) != 0x80) return 0;
   return n;
 }
-
-}  // namespace
 
 bool IsBuiltInCodePage(unsigned codePage) {
   return codePage == kCodePageWestern || codePage == kCodePageLatin1 || codePage == kCodePageUtf8;
@@ -75,8 +74,11 @@ std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
   for (size_t p = 0; p < text.size();) {
     const unsigned char b = static_cast<unsigned char>(text[p]);
     if (b < 0x80) {
-      out += static_cast<char>(b);
-      ++p;
+      // Most text is ASCII: a run of it in one append.
+      size_t end = p + 1;
+      while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+      out.append(text.substr(p, end - p));
+      p = end;
     } else if (codePage == kCodePageUtf8) {
       const size_t n = Utf8SequenceAt(text, p);
       if (n == 0) {

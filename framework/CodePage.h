@@ -22,5 +22,7 @@ void AppendUtf8(std::string& out, uint32_t codePoint);
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF).
 bool IsValidUtf8(std::string_view text);
+// The length of the well-formed UTF-8 sequence at text[at], 0 when none starts there.
+size_t Utf8SequenceAt(std::string_view text, size_t at);
 
 }  // namespace qv

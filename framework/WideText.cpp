@@ -43,4 +43,14 @@ TAnsiRendering WideToAnsi(std::wstring_view text) {
   return {std::move(out), exact};
 }
 
+TLeadBytes LeadBytesOf(unsigned codePage) {
+  TLeadBytes leads;
+  CPINFO info;
+  if (!GetCPInfo(codePage, &info) || info.MaxCharSize < 2) return leads;
+  // Ranges as pairs of first and last byte, ended by a pair of zeros.
+  for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+    leads.Add(info.LeadByte[i], info.LeadByte[i + 1]);
+  return leads;
+}
+
 }  // namespace qv

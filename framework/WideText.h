@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/LeadBytes.h"
+
 namespace qv {
 
 std::wstring Utf8ToWide(std::string_view text);
@@ -20,5 +22,8 @@ struct TAnsiRendering {
 // The text in the ANSI code page; a character the code page lacks becomes "?", never a
 // look-alike of another letter.
 TAnsiRendering WideToAnsi(std::wstring_view text);
+
+// The lead bytes of a code page (0: the system's ANSI one); none for a single-byte one.
+TLeadBytes LeadBytesOf(unsigned codePage);
 
 }  // namespace qv

@@ -11,6 +11,7 @@
 
 #include "app/ClipStore.h"
 #include "app/RecallRules.h"
+#include "framework/CodePage.h"
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "qvclips/ClipFiles.h"
@@ -47,18 +48,48 @@ std::string ChooseFolder(const std::string& given, const TClipsHost& host) {
   return fallback;
 }
 
-// Slot, id and a text in three columns; "-" for a line without an id.
-std::string ClipRow(const TClip& clip, std::string_view text) {
+// UTF-8 for a terminal: a control character (C0, DEL, C1) as \xHH with its code, so that
+// no escape sequence in a copied text reaches the terminal, and a backslash as \\, so that
+// the form stays unambiguous. A byte that is not UTF-8 is shown as \xHH too.
+std::string Escaped(std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const size_t n = Utf8SequenceAt(utf8, i);
+    unsigned code = b;
+    if (n == 2 && b == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+      code = static_cast<unsigned char>(utf8[i + 1]);  // U+0080..U+009F
+    } else if (n > 1 || (n == 1 && b >= 0x20 && b != 0x7F)) {
+      if (b == '\\') out += '\\';
+      out.append(utf8.substr(i, n));
+      i += n;
+      continue;
+    }
+    out += "\\x";
+    out += kHex[code >> 4];
+    out += kHex[code & 0xF];
+    i += std::max<size_t>(n, 1);
+  }
+  return out;
+}
+
+// Slot, id and a text in three columns, in UTF-8 and escaped; "-" for a line without an id.
+std::string ClipRow(const TClip& clip, std::string_view utf8Text, const TClipsHost& host) {
   std::string row = clip.label;
   row.resize(std::max<size_t>(row.size() + 1, 4), ' ');
-  row += clip.id.value_or("-");
+  // An id is digits as the program writes it, but a list edited by hand may hold anything.
+  row += clip.id ? Escaped(host.toUtf8(*clip.id, 0)) : "-";
   row.resize(std::max(row.size() + 2, 4 + kClipIdLength + 2), ' ');
-  row.append(text);
+  row += Escaped(utf8Text);
   return row;
 }
 
-int List(const TClipPair& pair, std::ostream& out) {
-  for (const TClip& clip : ClipsOf(pair)) out << ClipRow(clip, ListLineDisplay(clip.line)) << '\n';
+int List(const TClipPair& pair, std::ostream& out, const TClipsHost& host) {
+  for (const TClip& clip : ClipsOf(pair))
+    out << ClipRow(clip, host.toUtf8(ListLineDisplay(clip.line), 0), host) << '\n';
   return kExitOk;
 }
 
@@ -108,17 +139,23 @@ int Show(const TClipPair& pair, const std::string& which, std::ostream& out, std
   return kExitOk;
 }
 
-int Search(const TClipPair& pair, const std::string& findText, std::ostream& out) {
+// findText is UTF-8, and so is every text searched: there a byte match is always one of
+// whole characters, while in a double-byte code page a word could match the second byte of
+// a character.
+int Search(const TClipPair& pair, const std::string& findText, std::ostream& out,
+           const TClipsHost& host) {
   const std::vector<std::string> words = FindWords(findText);
   int found = 0;
+  std::string converted;
   for (const TClip& clip : ClipsOf(pair)) {
     if (!clip.text) continue;
     // The exact text where there is one: what the user copied.
-    const std::string_view text = clip.exact ? std::string_view(*clip.exact) : *clip.text;
+    if (!clip.exact) converted = host.toUtf8(*clip.text, 0);
+    const std::string_view text = clip.exact ? std::string_view(*clip.exact) : converted;
     if (!HoldsEveryWord(text, words)) continue;
     // The line of the first word shows where it matched.
     const size_t at = words.empty() ? 0 : FindIgnoringCase(text, words.front());
-    out << ClipRow(clip, LineAround(text, at)) << '\n';
+    out << ClipRow(clip, LineAround(text, at), host) << '\n';
     ++found;
   }
   return found ? kExitOk : kExitNotFound;
@@ -256,8 +293,11 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
                  "else the current folder; on Windows, when that holds no clip file and "
                  "%LOCALAPPDATA%\\Quorvel Vavad does, that one)");
 
-  CLI::App* list = app.add_subcommand("list", "One line per clip, top of the list first: slot, "
-                                              "id, the text the list shows");
+  const std::string escapes =
+      " (UTF-8; control characters as \\xHH, e.g. \\x1b for ESC, a backslash as \\\\)";
+  CLI::App* list = app.add_subcommand(
+      "list",
+      "One line per clip, top of the list first: slot, id, the text the list shows" + escapes);
   CLI::App* show = app.add_subcommand(
       "show", "A clip's full text in UTF-8, exactly as the program pastes it (its exact text, "
               "else its text from the system's code page)");
@@ -266,7 +306,8 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
   CLI::App* search = app.add_subcommand(
       "search",
       "Clips whose text holds every word of TEXT, anywhere and in any order (letter case not "
-      "significant): slot, id, the line of the first word");
+      "significant): slot, id, the line of the first word" +
+          escapes);
   std::string needle;
   search->add_option("text", needle, "The words to look for, separated by blanks")->required();
   CLI::App* exportAll =
@@ -299,9 +340,10 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
     }
     TClipPair pair(WithSeparator(folder, host.separator));
     int code = kExitError;
-    if (*list) code = List(pair, out);
+    if (*list) code = List(pair, out, host);
     if (*show) code = Show(pair, which, out, err, host);
-    if (*search) code = Search(pair, needle, out);
+    if (*search)
+      code = Search(pair, host.argumentToUtf8 ? host.argumentToUtf8(needle) : needle, out, host);
     if (*exportAll) code = Export(pair, json, codePage, out, host);
     if (*check) code = Check(pair, out);
     if (*repair) code = Repair(pair, out, err, host);

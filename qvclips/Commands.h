@@ -27,13 +27,16 @@ struct TClipsHost {
   // ANSI text in a code page (0: the system's) to UTF-8; raises EConvertError for a code
   // page it cannot convert.
   std::function<std::string(std::string_view, unsigned)> toUtf8;
+  // A command-line argument in UTF-8, from what argv holds; unset where argv is UTF-8.
+  std::function<std::string(const std::string&)> argumentToUtf8;
   // Whether the program holds the folder; always false where that cannot be known.
   std::function<bool(const std::string&)> programRunning;
   std::string codePageHelp;  // what --codepage accepts here
 };
 
-// argv[0] is the program's name. Output goes to out (clip texts byte for byte), messages
-// to err. Returns the exit code.
+// argv[0] is the program's name. Output goes to out (show and export give clip texts byte
+// for byte; list and search escape control characters), messages to err. Returns the exit
+// code.
 int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                  const TClipsHost& host);
 

@@ -1,4 +1,6 @@
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include <climits>
 
@@ -28,6 +30,31 @@ std::string ToUtf8(std::string_view text, unsigned codePage) {
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+std::string WideTo(UINT codePage, const wchar_t* text) {
+  const int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 1) return std::string();
+  std::string out(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, 0, text, -1, out.data(), bytes, nullptr, nullptr);
+  out.pop_back();  // the terminating zero
+  return out;
+}
+
+// argv holds the arguments in the ANSI code page, which loses what it cannot hold; the
+// wide command line has them whole. So the argument is taken from there: the last one whose
+// ANSI form is what argv holds; failing that, argv's text converted.
+std::string ArgumentToUtf8(const std::string& ansi) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string utf8 = ToUtf8(ansi, 0);
+  for (int i = count - 1; wide && i > 0; --i) {
+    if (WideTo(CP_ACP, wide[i]) != ansi) continue;
+    utf8 = WideTo(CP_UTF8, wide[i]);
+    break;
+  }
+  if (wide) LocalFree(wide);
   return utf8;
 }
 
@@ -62,6 +89,7 @@ TClipsHost SystemHost() {
   };
   host.separator = '\\';
   host.toUtf8 = ToUtf8;
+  host.argumentToUtf8 = ArgumentToUtf8;
   // The running program holds an object named after its folder: in the machine's namespace,
   // in its session's, or both (older versions only the latter).
   host.programRunning = [](const std::string& folder) {

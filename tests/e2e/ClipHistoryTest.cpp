@@ -972,6 +972,10 @@ TEST_F(ClipHistory, TheClipToolReadsChecksAndRepairsTheFilesTheProgramWrote) {
   result = run("search ALPHA");
   EXPECT_EQ(result.exitCode, 0u);
   EXPECT_EQ(result.out, "2   " + ids[1] + "  alpha\n");
+  // The word arrives in the ANSI code page; it is looked for, and the line given, in UTF-8.
+  result = run("search \xE9");
+  EXPECT_EQ(result.exitCode, 0u) << result.err;
+  EXPECT_EQ(result.out, "1   " + ids[0] + "  second \xC3\xA9\n");
   result = run("export --json --codepage 1252");
   EXPECT_EQ(result.exitCode, 0u) << result.err;
   EXPECT_NE(result.out.find("\"text\": \"Beta line\\r\\nsecond \xC3\xA9\""), std::string::npos)

@@ -219,5 +219,32 @@ TEST(ClipHistory, FinderMatchesEveryWordOfTheWholeTextNewestFirst) {
   EXPECT_EQ(finder.Find({"x"}, {"x"}), (Rows{0}));
 }
 
+// In Shift-JIS the second byte of a character can be "\" or a letter: a word matches whole
+// characters only, and only such a match lets a search narrow the last one.
+TEST(ClipHistory, FinderOnADoubleByteCodePageMatchesWholeCharactersOnly) {
+  TLeadBytes sjis;
+  sjis.Add(0x81, 0x9F);
+  sjis.Add(0xE0, 0xFC);
+  const std::string table = "\x95\x5C";
+  constexpr size_t npos = std::string_view::npos;
+  EXPECT_EQ(FindIgnoringCase(table, "\\", &sjis), npos);
+  EXPECT_EQ(FindIgnoringCase(table + "\\", "\\", &sjis), 2u);
+  // Lead bytes pair up after the last byte that cannot be one.
+  EXPECT_EQ(FindIgnoringCase("\x95\x95\x95\x5C", "\\", &sjis), npos);
+  EXPECT_EQ(FindIgnoringCase("\x95\x95\\", "\\", &sjis), 2u);
+  EXPECT_EQ(FindIgnoringCase(table + table + "\\", "\\", &sjis), 4u);
+  // A character of the word across two of the text's; a second byte is never folded.
+  EXPECT_EQ(FindIgnoringCase("\x95\x81\x40", "\x81\x40", &sjis), npos);
+  EXPECT_EQ(FindIgnoringCase("x\x81\x40", "\x81\x40", &sjis), 1u);
+  EXPECT_EQ(FindIgnoringCase("\x83\x61", "\x83\x41", &sjis), npos);
+  EXPECT_EQ(FindIgnoringCase(table + "Abc", "aBC", &sjis), 2u);
+
+  TClipFinder finder(sjis);
+  finder.SetTexts({{table}, {"C:\\"}});
+  using Rows = std::vector<int>;
+  EXPECT_EQ(finder.Find({"\\"}, {"\\"}), (Rows{1}));
+  EXPECT_EQ(finder.Find({table}, {"\xE8\xA1\xA8"}), (Rows{0}));
+}
+
 }  // namespace
 }  // namespace qv

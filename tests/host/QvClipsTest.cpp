@@ -131,6 +131,24 @@ TEST_F(QvClips, SearchIgnoresLetterCaseAndPrintsTheLineThatMatches) {
   EXPECT_EQ(Run({"search", "needle match"}), kExitNotFound);
 }
 
+// For a terminal: UTF-8, and no control character of a copied text reaches it. search looks
+// for UTF-8 words in UTF-8 texts; show still gives the exact bytes.
+TEST_F(QvClips, ListAndSearchPrintUtf8WithControlCharactersEscaped) {
+  const std::string ansi = "\x1b[2J\x7f caf\xE9 \x9D C:\\";  // 0x9D: U+009D in 1252
+  WritePair(ansi + kMarker + Id(1) + "\r\n" + "exact" + kMarker + Id(2) + "\r\n",
+            Block(Id(1), ansi) + Block(Id(2), "?31m ->"));
+  WriteFile(Path("vqclips.qvu"), ExactTextsImage({{Id(2), "\u009B31m\t\u2192"}}));
+  const std::string shown = "\\x1b[2J\\x7f caf\xC3\xA9 \\x9d C:\\\\";
+  ASSERT_EQ(Run({"list"}), kExitOk) << err;
+  EXPECT_EQ(out, "1   " + Id(1) + "  " + shown + "\n2   " + Id(2) + "  exact\n");
+  ASSERT_EQ(Run({"search", "c:\\ caf\xC3\xA9"}), kExitOk) << err;
+  EXPECT_EQ(out, "1   " + Id(1) + "  " + shown + "\n");
+  ASSERT_EQ(Run({"search", "\xE2\x86\x92"}), kExitOk) << err;
+  EXPECT_EQ(out, "2   " + Id(2) + "  \\x9b31m\\x09\xE2\x86\x92\n");
+  ASSERT_EQ(Run({"show", "1"}), kExitOk);
+  EXPECT_EQ(out, "\x1b[2J\x7f caf\xC3\xA9 \xC2\x9D C:\\");
+}
+
 TEST_F(QvClips, ExportGivesEveryListLineAndItsTextInJsonAsUtf8) {
   WritePair("euro" + kMarker + Id(1) + "\r\n" + "no marker\r\n" + "gone" + kMarker + Id(9) + "\r\n",
             Block(Id(1), "5 \x80 caf\xE9\r\n\"quoted\"\t"));

@@ -17,6 +17,7 @@
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 #include "framework/Win32Error.h"
 #include "tests/win/WinTestSupport.h"
 
@@ -252,6 +253,14 @@ TEST(Win32Error, AFailedCallIsNamedWithItsCodeAndTheSystemsText) {
     EXPECT_EQ(e.ErrorCode(), 6u);
     EXPECT_STREQ(e.what(), "CloseHandle failed: Invalid handle. (error 6)");
   }
+}
+
+TEST(WideText, LeadBytesAreThoseOfADoubleByteCodePageOnly) {
+  if (!IsValidCodePage(932)) GTEST_SKIP() << "code page 932 is not installed";
+  const TLeadBytes sjis = LeadBytesOf(932);
+  EXPECT_TRUE(sjis[0x81] && sjis[0x9F] && sjis[0xE0] && sjis[0xFC]);
+  EXPECT_FALSE(sjis[0x5C] || sjis[0x80] || sjis[0xA0] || sjis[0xDF] || sjis[0xFD]);
+  EXPECT_FALSE(LeadBytesOf(1252).Any());
 }
 
 TEST(Application, TitleIsTheExeNameUpToItsFirstDotWithTheRestInLowerCase) {
