@@ -8,17 +8,23 @@
 #include <string>
 
 #include "app/FilesFolder.h"
+#include "framework/FileIO.h"
 
 namespace qv {
 
 // The user's local application data, without a trailing separator; empty when unknown.
 // The environment first: it is the same folder, and a test can point it elsewhere.
 inline std::string LocalAppDataFolder() {
-  char path[MAX_PATH * 2] = {0};
-  const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", path, sizeof path);
-  if (n > 0 && n < sizeof path) return std::string(path, n);
-  if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
-    return path;
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", path.data(), static_cast<DWORD>(path.size()));
+  if (n >= path.size()) {
+    path.resize(n);
+    n = GetEnvironmentVariableW(L"LOCALAPPDATA", path.data(), static_cast<DWORD>(path.size()));
+  }
+  if (n > 0 && n < path.size()) return Utf8Path(std::wstring_view(path.data(), n));
+  wchar_t known[MAX_PATH] = {0};
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, known)))
+    return Utf8Path(known);
   return std::string();
 }
 
@@ -28,7 +34,7 @@ inline std::string LocalAppDataFolder() {
 inline bool CanCreateFilesIn(const std::string& folder) {
   const std::string probe =
       folder + "qvavad-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-  const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const HANDLE file = CreateFileW(WidePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
   CloseHandle(file);  // and so it goes
@@ -49,8 +55,8 @@ inline TFilesFolder ChooseFilesFolder(const std::string& exeFolder) {
   if (CanCreateFilesIn(exeFolder)) return chosen;
   const std::string fallback = FallbackFilesFolder(LocalAppDataFolder());
   if (fallback.empty()) return chosen;
-  const bool made = CreateDirectoryA(fallback.c_str(), nullptr) != 0;
-  const DWORD a = GetFileAttributesA(fallback.c_str());
+  const bool made = CreateDirectoryW(WidePath(fallback).c_str(), nullptr) != 0;
+  const DWORD a = GetFileAttributesW(WidePath(fallback).c_str());
   if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return chosen;
   return TFilesFolder{fallback, true, made};
 }

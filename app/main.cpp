@@ -7,15 +7,15 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "framework/Dialogs.h"
+#include "framework/FileIO.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "settings/PersistentForm.h"
 #include "settings/SettingsDialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  char exe[MAX_PATH * 2] = {0};
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  const std::string exeFolder = qv::ExtractFilePath(exe);
+  // UTF-8 from here on: the folder's name may hold what the ANSI code page cannot.
+  const std::string exeFolder = qv::ExtractFilePath(qv::ExecutablePath());
   // Decided before the one-recorder check: it guards the folder the files are kept in.
   const qv::TFilesFolder files = qv::ChooseFilesFolder(exeFolder);
   qv::TMainWindow::SetClipFolder(files.Folder);

@@ -22,5 +22,10 @@ void AppendUtf8(std::string& out, uint32_t codePoint);
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF).
 bool IsValidUtf8(std::string_view text);
+// UTF-8 to UTF-16 and back, for the file names of Windows, which its wide calls take. What
+// is not well-formed (a byte that starts no sequence, a lone surrogate) becomes U+FFFD,
+// as Windows converts it.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace qv

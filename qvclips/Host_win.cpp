@@ -4,6 +4,7 @@
 
 #include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
+#include "framework/FileIO.h"
 #include "framework/Handles.h"
 #include "framework/SysUtils.h"
 #include "qvclips/Host.h"
@@ -12,7 +13,7 @@ namespace qv {
 
 namespace {
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
 
 std::string ToUtf8(std::string_view text, unsigned codePage) {
   if (codePage == 0) codePage = GetACP();
@@ -35,15 +36,11 @@ std::string ToUtf8(std::string_view text, unsigned codePage) {
 
 TClipsHost SystemHost() {
   TClipsHost host;
-  host.exeFolder = [] {
-    char exe[MAX_PATH * 2] = {0};
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    return ExtractFilePath(exe);
-  };
+  host.exeFolder = [] { return ExtractFilePath(ExecutablePath()); };
   host.currentFolder = [] {
-    std::string folder(GetCurrentDirectoryA(0, nullptr), '\0');
-    folder.resize(GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data()));
-    return folder;
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return Utf8Path(folder);
   };
   host.fallbackFolder = [] { return FallbackFilesFolder(LocalAppDataFolder()); };
   host.isFolder = [](const std::string& path) {
@@ -55,10 +52,12 @@ TClipsHost SystemHost() {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   };
   host.fullPath = [](const std::string& path) {
-    std::string full(GetFullPathNameA(path.c_str(), 0, nullptr, nullptr), '\0');
+    const std::wstring wide = WidePath(path);
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
     if (full.empty()) return path;
-    full.resize(GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
-    return full;
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return Utf8Path(full);
   };
   host.separator = '\\';
   host.toUtf8 = ToUtf8;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/FileIO.h"
 #include "framework/Registry.h"
 #include "settings/SettingsRules.h"
 
@@ -28,7 +29,8 @@ void TStartupEntry::FollowMove() {
   const auto command = ReadUserRegString(StartupRunKey, kStartupValueName);
   if (!command || StartsThisExe(*command, exe_path_)) return;
   const std::string other = StartupProgram(*command);
-  if (!other.empty() && GetFileAttributesA(other.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  if (!other.empty() && GetFileAttributesW(WidePath(other).c_str()) != INVALID_FILE_ATTRIBUTES)
+    return;
   WriteUserRegString(StartupRunKey, kStartupValueName, StartupCommand(exe_path_));
 }
 
