@@ -426,6 +426,15 @@ TEST_F(Settings, AtStartTheValueOfAMovedExeStartsThisOneAndAnotherCopysIsLeft) {
   TStartupEntry(Exe()).FollowMove();
   EXPECT_EQ(RunValue(), other);
 
+  // An exe that cannot be looked for now may still be there: left alone.
+  for (const std::string& unsure :
+       std::vector<std::string>{"\"Q:\\Unplugged\\qvavad.exe\"",
+                                "\"%QV_NO_SUCH_VARIABLE%\\qvavad.exe\"", "qvavad.exe", "\"\""}) {
+    WriteUserRegString(kTestRunKey, kStartupValueName, unsure);
+    TStartupEntry(Exe()).FollowMove();
+    EXPECT_EQ(RunValue(), unsure);
+  }
+
   // A folder named in letters no ANSI code page holds: the value is the path exactly.
   const std::string exe = folder.File("Clips \xCE\xA9\xD0\x96\xE2\x86\x92\\qvavad.exe");
   TStartupEntry(exe).Set(true);
