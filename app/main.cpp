@@ -25,13 +25,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     instance.ShowRunning();
     return 0;
   }
+  qv::RememberFilesFolder(files);
   qv::TApplication application;
   application.Initialize();
   qv::TMainWindow* mainWindow = application.CreateForm<qv::TMainWindow>();
   instance.Publish(mainWindow->Handle());
   application.CreateForm<qv::TSettingsDialog>();
-  // Once: the folder this start made is there at every later one.
-  if (files.NewlyMade) qv::ShowMessage(qv::FallbackFolderNotice(exeFolder, files.Folder));
+  // Once: the next start finds the files where this one keeps them.
+  if (!files.Notice.empty()) qv::ShowMessage(files.Notice);
   application.Run();
   return 0;
 }
