@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/FilesFolderWin.h"
+#include "app/InstanceName.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "framework/Dialogs.h"
@@ -22,7 +23,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   qv::TPersistentForm::SetIniFolder(files.Folder);
   qv::TSingleInstance instance(files.Folder);
   if (!instance.First()) {
-    instance.ShowRunning();
+    if (!instance.ShowRunning()) {
+      // Rather than leave without a word: the user started it and nothing would show.
+      qv::TApplication application;
+      qv::ShowMessage(qv::UnreachableCopyNotice(files.Folder));
+    }
     return 0;
   }
   qv::RememberFilesFolder(files);

@@ -5,7 +5,6 @@
 #include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
 #include "framework/FileIO.h"
-#include "framework/Handles.h"
 #include "framework/SysUtils.h"
 #include "qvclips/Host.h"
 
@@ -61,16 +60,9 @@ TClipsHost SystemHost() {
   };
   host.separator = '\\';
   host.toUtf8 = ToUtf8;
-  // The running program holds an object named after its folder: in the machine's namespace,
-  // in its session's, or both (older versions only the latter).
-  host.programRunning = [](const std::string& folder) {
-    for (bool global : {true, false}) {
-      UniqueKernelObject held(
-          OpenMutexA(SYNCHRONIZE, FALSE, InstanceNameOfFolder(folder, global).c_str()));
-      if (held || GetLastError() == ERROR_ACCESS_DENIED) return true;
-    }
-    return false;
-  };
+  // The running program holds an object named after its user and folder, in the
+  // machine's namespace, in its session's, or both.
+  host.programRunning = FolderHeldByThisUser;
   host.codePageHelp = "any code page Windows has (default: the system's ANSI code page)";
   return host;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InstanceNameWin.h"
 #include "tests/e2e/Harness.h"
 
 namespace qv::e2e {
@@ -543,6 +544,26 @@ TEST_F(ClipHistory, InAFolderNamedBeyondTheAnsiCodePageTheFilesLiveBesideTheExe)
   ASSERT_TRUE(clipList);
   EXPECT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the list of the last start"));
   EXPECT_EQ(unicode.Close(), 0u);
+}
+
+// This user's copy in another logon session holds the folder: a start here cannot bring
+// its clips up, and says so rather than leave without a word.
+TEST_F(ClipHistory, AStartThatCannotReachTheCopyHoldingItsFolderSaysSo) {
+  TOwnObjectSecurity security;
+  const std::string name = InstanceNameOfFolder(folder.Path(), true);
+  const HANDLE held = CreateMutexW(security.Attributes(), FALSE, WidePath(name).c_str());
+  ASSERT_TRUE(held);
+  struct CloseAtEnd {
+    HANDLE handle;
+    ~CloseAtEnd() { CloseHandle(handle); }
+  } closeAtEnd{held};
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  const HWND told = program.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(DialogText(told), UnreachableCopyNotice(folder.Path() + "\\"));
+  ASSERT_TRUE(ClickDialogButton(told, "OK"));
+  EXPECT_EQ(program.WaitForExit(), 0u);
+  EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 }
 
 TEST_F(ClipHistory, InAFullHistoryF3AndTwoWordsFindTheClipAndCtrl1PastesIt) {

@@ -3,16 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
-#include <memory>
-
-#include "app/SingleInstance.h"
-#include "app/MainWindow.h"
-#include "framework/SysUtils.h"
-#include "framework/Clipbrd.h"
 #include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
+#include "app/MainWindow.h"
+#include "app/SingleInstance.h"
+#include "framework/Clipbrd.h"
+#include "framework/FileIO.h"
+#include "framework/SysUtils.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -380,29 +380,41 @@ TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
   EXPECT_TRUE(form->Shown());
 }
 
-TEST_F(MainWindow, ACopyInAnotherSessionOrWithMoreRightsHoldsTheFolderToo) {
-  // Another logon session's copy: only the machine-wide name is there.
+TEST_F(MainWindow, ACopyOfThisUserInAnotherSessionHoldsTheFolderAnotherAccountsObjectDoesNot) {
+  // This user's copy in another logon session: only the machine-wide name is there. It
+  // holds the folder, and cannot be asked to show its clips from here.
   test::ScratchFolder other;
-  UniqueKernelObject session(
-      CreateMutexA(nullptr, FALSE, InstanceNameOfFolder(other.Path(), true).c_str()));
+  TOwnObjectSecurity security;
+  UniqueKernelObject session(CreateMutexW(
+      security.Attributes(), FALSE, WidePath(InstanceNameOfFolder(other.Path(), true)).c_str()));
   ASSERT_TRUE(session);
-  EXPECT_FALSE(TSingleInstance(other.Path()).First());
+  TSingleInstance blocked(other.Path());
+  EXPECT_FALSE(blocked.First());
+  EXPECT_FALSE(blocked.ShowRunning(0));
 
-  // An elevated copy: the name is there, but this copy may not open it.
-  test::ScratchFolder elevated;
+  // Another account made this user's names first: shut out of the machine's, and the owner
+  // of the session's. Neither keeps this user from recording.
+  test::ScratchFolder squatted;
   SECURITY_DESCRIPTOR sd;
   InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
   ACL noAccess;
   InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
   SetSecurityDescriptorDacl(&sd, TRUE, &noAccess, FALSE);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, &sd, FALSE};
-  const std::string name = InstanceNameOfFolder(elevated.Path(), true);
-  UniqueKernelObject held(CreateMutexA(&attributes, FALSE, name.c_str()));
-  ASSERT_TRUE(held);
-  UniqueKernelObject probe(CreateMutexA(nullptr, FALSE, name.c_str()));
-  if (probe || GetLastError() != ERROR_ACCESS_DENIED)
-    GTEST_SKIP() << "this system does not refuse the object";
-  EXPECT_FALSE(TSingleInstance(elevated.Path()).First());
+  SECURITY_ATTRIBUTES closed{sizeof closed, &sd, FALSE};
+  UniqueKernelObject machine(
+      CreateMutexW(&closed, FALSE, WidePath(InstanceNameOfFolder(squatted.Path(), true)).c_str()));
+  ASSERT_TRUE(machine);
+  PSECURITY_DESCRIPTOR foreign = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"O:BAD:(A;;GA;;;WD)", SDDL_REVISION_1, &foreign, nullptr));
+  ScopeExit freeForeign([&] { LocalFree(foreign); });
+  SECURITY_ATTRIBUTES othersOwn{sizeof othersOwn, foreign, FALSE};
+  UniqueKernelObject local(
+      CreateMutexW(&othersOwn, FALSE, WidePath(InstanceNameOfFolder(squatted.Path())).c_str()));
+  ASSERT_TRUE(local);
+  if (OwnedByThisUser(local.get()))
+    GTEST_SKIP() << "this system gives the object this user's owner";
+  EXPECT_TRUE(TSingleInstance(squatted.Path()).First());
 }
 
 // Beside the exe while it can be written or holds the clips; else in "Quorvel Vavad" of
