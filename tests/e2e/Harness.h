@@ -187,9 +187,9 @@ class TestFolder {
 // ---------------------------------------------------------------- the program
 
 // A copy of an exe from the driver's folder (qvavad.exe by default) in a test
-// folder; its path is UTF-8. It may be started again after it ended. A program still running when
-// this object goes is killed, and so is every program the driver started if the
-// driver itself dies.
+// folder; its path is UTF-8. It may be started again after it ended. A program
+// still running when this object goes is killed, and so is every program the
+// driver started if the driver itself dies.
 class Program {
  public:
   // into: a folder in the test folder for the copy, made when missing.
