@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/FilesFolder.h"
 #include "app/PasteTarget.h"
 #include "app/RecallRules.h"
 #include "app/SingleInstance.h"
@@ -11,8 +12,8 @@
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "framework/WideText.h"
-#include "settings/SettingsRules.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsRules.h"
 
 namespace qv {
 
@@ -290,9 +291,11 @@ void TMainWindow::FormCreate(TObject*) {
   Application->HintPause = 1;
   Application->HintHidePause = 30000;
   HotKey->SetKey(TextToShortCut("F5"));
-  // A save of the settings that was killed half-way left its temporary file behind; the
-  // clip files sweep their own.
-  if (Application) SweepTemporaries(RealFileSystem(), ClipFolder(), {Application->Title() + ".ini"});
+  // A save of the settings (or of the fallback folder's record) that was killed half-way
+  // left its temporary file behind; the clip files sweep their own.
+  if (Application)
+    SweepTemporaries(RealFileSystem(), ClipFolder(),
+                     {Application->Title() + ".ini", kFolderRecordFile});
   // A file that cannot be opened ends creation here with "Cannot open file";
   // the history then starts empty, or with the list but no texts.
   Files.SetFolder(ClipFolder());

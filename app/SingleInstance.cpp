@@ -11,24 +11,30 @@ namespace {
 
 enum class TClaim { Claimed, Taken, Failed };
 
-TClaim ClaimName(const std::string& name, UniqueKernelObject& held) {
-  held.reset(CreateMutexA(nullptr, FALSE, name.c_str()));
+TClaim ClaimName(const std::string& name, SECURITY_ATTRIBUTES* security, UniqueKernelObject& held) {
+  held.reset(CreateMutexW(security, FALSE, WidePath(name).c_str()));
   const DWORD error = GetLastError();
-  if (held) return error == ERROR_ALREADY_EXISTS ? TClaim::Taken : TClaim::Claimed;
-  // Access denied: the name is there, held by a copy with more rights (an elevated one).
-  return error == ERROR_ACCESS_DENIED ? TClaim::Taken : TClaim::Failed;
+  // Refused: another account's object under this user's name, made to shut this user
+  // out; it guards nothing of this user's.
+  if (!held) return TClaim::Failed;
+  if (error != ERROR_ALREADY_EXISTS) return TClaim::Claimed;
+  if (OwnedByThisUser(held.get())) return TClaim::Taken;
+  held.reset();
+  return TClaim::Failed;
 }
 
 }  // namespace
 
 TSingleInstance::TSingleInstance(const std::string& folder) : name_(InstanceNameOfFolder(folder)) {
   // The machine's name keeps a copy in another logon session out of the folder; the
-  // session's name is what older versions hold, and stands in where the machine's
-  // namespace is refused.
-  const TClaim machine = ClaimName(InstanceNameOfFolder(folder, true), global_mutex_);
-  const TClaim session = ClaimName(name_, mutex_);
+  // session's name stands in where the machine's namespace is refused.
+  TOwnObjectSecurity security;
+  const TClaim machine =
+      ClaimName(InstanceNameOfFolder(folder, true), security.Attributes(), global_mutex_);
+  const TClaim session = ClaimName(name_, security.Attributes(), mutex_);
   // Without either object the folder cannot be guarded; recording alone beats not recording.
   first_ = machine != TClaim::Taken && session != TClaim::Taken;
+  other_session_ = machine == TClaim::Taken && session == TClaim::Claimed;
 }
 
 UINT TSingleInstance::ShowMessage() {
@@ -37,8 +43,10 @@ UINT TSingleInstance::ShowMessage() {
 }
 
 void TSingleInstance::Publish(HWND mainWindow) {
-  window_record_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                          sizeof(uint64_t), (name_ + ".Window").c_str()));
+  TOwnObjectSecurity security;
+  window_record_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, security.Attributes(),
+                                          PAGE_READWRITE, 0, sizeof(uint64_t),
+                                          WidePath(name_ + ".Window").c_str()));
   if (!window_record_) return;
   if (void* view = MapViewOfFile(window_record_.get(), FILE_MAP_WRITE, 0, 0, sizeof(uint64_t))) {
     const uint64_t value = reinterpret_cast<uintptr_t>(mainWindow);
@@ -48,10 +56,15 @@ void TSingleInstance::Publish(HWND mainWindow) {
 }
 
 bool TSingleInstance::ShowRunning(DWORD waitMilliseconds) const {
+  // A window of another session cannot be asked for anything.
+  if (other_session_) return false;
   const DWORD start = GetTickCount();
   // The holder may still be starting: its window is published once it exists.
   for (;;) {
-    UniqueKernelObject record(OpenFileMappingA(FILE_MAP_READ, FALSE, (name_ + ".Window").c_str()));
+    UniqueKernelObject record(
+        OpenFileMappingW(FILE_MAP_READ, FALSE, WidePath(name_ + ".Window").c_str()));
+    // An elevated holder's record may be closed to this start.
+    if (!record && GetLastError() == ERROR_ACCESS_DENIED) return false;
     uint64_t value = 0;
     if (record) {
       if (const void* view = MapViewOfFile(record.get(), FILE_MAP_READ, 0, 0, sizeof value)) {
@@ -65,6 +78,7 @@ bool TSingleInstance::ShowRunning(DWORD waitMilliseconds) const {
       GetWindowThreadProcessId(window, &holder);
       // This start was the user's own action, so it may hand the foreground on.
       AllowSetForegroundWindow(holder);
+      // Refused when the holder runs with more rights than this start.
       return PostMessageA(window, ShowMessage(), 0, 0) != 0;
     }
     if (GetTickCount() - start >= waitMilliseconds) return false;

@@ -5,6 +5,7 @@
 
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 
 namespace qv {
 
@@ -230,8 +231,12 @@ bool TQvTrayIcon::ShowBalloon(const std::string& title, const std::string& text)
   balloon_.uFlags = NIF_INFO;
   balloon_.dwInfoFlags = NIIF_WARNING;
   balloon_.uTimeout = 10000;
-  const std::string info = text.substr(0, sizeof balloon_.szInfo - 1);
-  const std::string caption = title.substr(0, sizeof balloon_.szInfoTitle - 1);
+  // The record is ANSI; a message is UTF-8 where a path in it needs more.
+  const auto ansi = [](const std::string& message) {
+    return WideToAnsi(MessageToWide(message)).text;
+  };
+  const std::string info = ansi(text).substr(0, sizeof balloon_.szInfo - 1);
+  const std::string caption = ansi(title).substr(0, sizeof balloon_.szInfoTitle - 1);
   std::memcpy(balloon_.szInfo, info.c_str(), info.size() + 1);
   std::memcpy(balloon_.szInfoTitle, caption.c_str(), caption.size() + 1);
   return added_ && Shell_NotifyIconA(NIM_MODIFY, &balloon_) != FALSE;

@@ -135,4 +135,46 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t p = 0; p < text.size();) {
+    const size_t n = Utf8SequenceAt(text, p);
+    if (n == 0) {
+      out += static_cast<char16_t>(kReplacement);
+      ++p;
+      continue;
+    }
+    const auto byte = [&](size_t i) {
+      return static_cast<uint32_t>(static_cast<unsigned char>(text[p + i]));
+    };
+    uint32_t c = n == 1 ? byte(0) : byte(0) & (0x7F >> n);
+    for (size_t i = 1; i < n; ++i) c = (c << 6) | (byte(i) & 0x3F);
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    p += n;
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
 }  // namespace qv

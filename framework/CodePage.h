@@ -24,5 +24,10 @@ void AppendUtf8(std::string& out, uint32_t codePoint);
 bool IsValidUtf8(std::string_view text);
 // The length of the well-formed UTF-8 sequence at text[at], 0 when none starts there.
 size_t Utf8SequenceAt(std::string_view text, size_t at);
+// UTF-8 to UTF-16 and back, for the file names of Windows, which its wide calls take. What
+// is not well-formed (a byte that starts no sequence, a lone surrogate) becomes U+FFFD,
+// as Windows converts it.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 #include "framework/Win32Error.h"
 
 namespace qv {
@@ -40,7 +41,7 @@ void HandleWindowException() {
     try {
       throw;
     } catch (const std::exception& e) {
-      MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
+      MessageBoxW(nullptr, MessageToWide(e.what()).c_str(), L"Error", MB_OK | MB_ICONERROR);
     } catch (...) {
       // Not one of ours and no application to ask: nothing that could be shown.
     }

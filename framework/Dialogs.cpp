@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/WideText.h"
+
 namespace qv {
 
 TDialogHook& DialogHook() {
@@ -41,7 +43,9 @@ TModalResult Show(const TDialogRequest& request) {
     flags |= MB_OKCANCEL;
   else
     flags |= MB_OK;
-  switch (MessageBoxA(nullptr, request.Text.c_str(), request.Caption.c_str(), flags)) {
+  // Wide: a path in the text may hold what the ANSI code page cannot.
+  switch (MessageBoxW(nullptr, MessageToWide(request.Text).c_str(),
+                      MessageToWide(request.Caption).c_str(), flags)) {
     case IDYES:
       return TModalResult::mrYes;
     case IDNO:

@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <cctype>
-#include <string_view>
 #include <cstdio>
 #include <memory>
+#include <string_view>
+
+#include "framework/CodePage.h"
 
 // Only the C runtime's own headers here: this file is part of the portable core.
 #if defined(_WIN32)
@@ -16,12 +18,42 @@
 
 namespace qv {
 
+#if defined(_WIN32)
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+
+std::wstring WidePath(std::string_view path) {
+  const std::u16string wide = Utf8ToUtf16(path);
+  return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Utf8Path(std::wstring_view path) {
+  return Utf16ToUtf8(std::u16string(path.begin(), path.end()));
+}
+#endif
+
 namespace {
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// The C runtime's narrow calls on Windows read the path in the ANSI code page.
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+#if defined(_WIN32)
+  return _wfopen(WidePath(path).c_str(), WidePath(mode).c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool UnlinkFile(const std::string& path) {
+#if defined(_WIN32)
+  return _wremove(WidePath(path).c_str()) == 0;
+#else
+  return std::remove(path.c_str()) == 0;
+#endif
+}
 
 // Pushes the written bytes out of the system's cache, so that the replace that
 // follows never puts an unwritten file in place of a good one.
@@ -59,7 +91,7 @@ bool WriteAndClose(FilePtr file, const std::string& bytes) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t size),
                    size_t* leadUsed) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
+  FilePtr file(OpenFile(path, "rb"));
   if (!file) return false;
   std::string data;
   char chunk[65536];
@@ -108,7 +140,7 @@ bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetNam
 }
 
 bool AppendToFileDurably(const std::string& path, const std::string& bytes) {
-  FilePtr file(std::fopen(path.c_str(), "ab"));
+  FilePtr file(OpenFile(path, "ab"));
   if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
   const long before = std::ftell(file.get());
   if (before < 0) return false;
@@ -129,10 +161,10 @@ bool AppendToFileDurably(const std::string& path, const std::string& bytes) {
 
 std::string WriteTemporaryFile(const std::string& path, const std::string& bytes) {
   const std::string temporary = TemporaryNameFor(path);
-  FilePtr file(std::fopen(temporary.c_str(), "wb"));
+  FilePtr file(OpenFile(temporary, "wb"));
   if (!file) return std::string();
   if (!WriteAndClose(std::move(file), bytes)) {
-    std::remove(temporary.c_str());
+    UnlinkFile(temporary);
     return std::string();
   }
   return temporary;
@@ -142,12 +174,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const std::string temporary = WriteTemporaryFile(path, bytes);
   if (temporary.empty()) return false;
   if (!ReplaceFileWith(temporary, path)) {
-    std::remove(temporary.c_str());
+    UnlinkFile(temporary);
     return false;
   }
   return true;
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0 || !PathExists(path); }
+bool RemoveFile(const std::string& path) { return UnlinkFile(path) || !PathExists(path); }
 
 }  // namespace qv

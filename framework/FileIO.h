@@ -4,9 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv {
+
+// Paths are UTF-8 throughout, whatever the system's ANSI code page can hold.
 
 // Reads the whole file; false when it cannot be opened or read. With leadFor, the bytes
 // start with leadFor(size of the file) zero bytes in front of its content (their number in
@@ -51,5 +54,13 @@ std::vector<std::string> FileNamesIn(const std::string& folder);
 // When the file was last written, in the platform's own units (only compared with other
 // such times); false when it cannot be told (platform-specific).
 bool FileModifiedTime(const std::string& path, int64_t& time);
+
+#if defined(_WIN32)
+// A path as the wide calls of Windows take it, and a path or name they give, as UTF-8.
+std::wstring WidePath(std::string_view path);
+std::string Utf8Path(std::wstring_view path);
+// The running executable's full path (platform-specific).
+std::string ExecutablePath();
+#endif
 
 }  // namespace qv

@@ -5,33 +5,45 @@
 namespace qv {
 
 bool ReplaceFileWith(const std::string& temporary, const std::string& target) {
-  return MoveFileExA(temporary.c_str(), target.c_str(),
+  return MoveFileExW(WidePath(temporary).c_str(), WidePath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool RenameFileTo(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 std::vector<std::string> FileNamesIn(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(WidePath(folder + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Utf8Path(found.cFileName));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
 
+std::string ExecutablePath() {
+  // A path longer than MAX_PATH fills the buffer: then again with more room.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return std::string();
+    if (n < path.size()) return Utf8Path(std::wstring_view(path.data(), n));
+    path.resize(path.size() * 2);
+  }
+}
+
 bool FileModifiedTime(const std::string& path, int64_t& time) {
   WIN32_FILE_ATTRIBUTE_DATA info;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
+  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &info)) return false;
   time = static_cast<int64_t>((static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
                               info.ftLastWriteTime.dwLowDateTime);
   return true;

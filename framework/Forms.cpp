@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/Dialogs.h"
+#include "framework/FileIO.h"
 #include "framework/Menus.h"
 #include "framework/SysUtils.h"
 #include "framework/WideText.h"
@@ -489,12 +490,10 @@ void ApplicationExceptionHandler() {
 TApplication::TApplication() : TComponent(nullptr) {
   Application = this;
   g_window_exception_handler = &ApplicationExceptionHandler;
-  char path[MAX_PATH * 2] = {0};
-  GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
-  exe_name_ = path;
+  exe_name_ = ExecutablePath();
   title_ = TitleFromExeName(exe_name_);
   window_ = TUtilityWindow(TWndMethod::Of<&TApplication::AppWndProc>(this));
-  SetWindowTextA(window_.Handle(), title_.c_str());
+  SetWindowTextW(window_.Handle(), Utf8ToWide(title_).c_str());
   g_hint_host = this;
 }
 
@@ -522,7 +521,7 @@ void TApplication::Initialize() {}
 void TApplication::SetExeName(const std::string& path) {
   exe_name_ = path;
   title_ = TitleFromExeName(path);
-  SetWindowTextA(window_.Handle(), title_.c_str());
+  SetWindowTextW(window_.Handle(), Utf8ToWide(title_).c_str());
 }
 
 std::string TApplication::TitleFromExeName(const std::string& exePath) {

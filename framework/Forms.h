@@ -164,7 +164,7 @@ class TApplication : public TComponent, public THintHost {
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title) { title_ = title; }
   static std::string TitleFromExeName(const std::string& exePath);
-  // The executable's full path. Tests may name another one, so that a form whose
+  // The executable's full path, UTF-8. Tests may name another one, so that a form whose
   // files live beside the executable uses a folder of their own.
   const std::string& ExeName() const { return exe_name_; }
   void SetExeName(const std::string& path);

@@ -1,6 +1,7 @@
 #pragma once
 // String values of keys below HKEY_CURRENT_USER, the part of the registry that
-// belongs to the user who runs the program.
+// belongs to the user who runs the program. Names and texts are UTF-8, through the
+// wide calls: a value may hold a path the ANSI code page cannot.
 
 #include <optional>
 #include <string>

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/CodePage.h"
+
 namespace qv {
 
 namespace {
@@ -20,6 +22,9 @@ std::wstring ToWide(UINT codePage, std::string_view text) {
 std::wstring Utf8ToWide(std::string_view text) { return ToWide(CP_UTF8, text); }
 std::wstring AnsiToWide(std::string_view text) { return ToWide(CP_ACP, text); }
 std::string AnsiToUtf8(std::string_view text) { return WideToUtf8(AnsiToWide(text)); }
+std::wstring MessageToWide(std::string_view text) {
+  return IsValidUtf8(text) ? Utf8ToWide(text) : AnsiToWide(text);
+}
 
 std::string WideToUtf8(std::wstring_view text) {
   if (text.empty()) return {};

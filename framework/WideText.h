@@ -14,6 +14,9 @@ std::string WideToUtf8(std::wstring_view text);
 // The system's ANSI code page, both ways.
 std::wstring AnsiToWide(std::string_view text);
 std::string AnsiToUtf8(std::string_view text);
+// A message as the wide calls show it. Messages are UTF-8 (the paths in them are); one
+// that is not well-formed UTF-8 holds ANSI text (a control's, the settings file's).
+std::wstring MessageToWide(std::string_view text);
 
 struct TAnsiRendering {
   std::string text;

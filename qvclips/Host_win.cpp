@@ -6,7 +6,7 @@
 
 #include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
-#include "framework/Handles.h"
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "qvclips/Host.h"
 
@@ -14,7 +14,7 @@ namespace qv {
 
 namespace {
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
 
 std::string ToUtf8(std::string_view text, unsigned codePage) {
   if (codePage == 0) codePage = GetACP();
@@ -62,15 +62,11 @@ std::string ArgumentToUtf8(const std::string& ansi) {
 
 TClipsHost SystemHost() {
   TClipsHost host;
-  host.exeFolder = [] {
-    char exe[MAX_PATH * 2] = {0};
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    return ExtractFilePath(exe);
-  };
+  host.exeFolder = [] { return ExtractFilePath(ExecutablePath()); };
   host.currentFolder = [] {
-    std::string folder(GetCurrentDirectoryA(0, nullptr), '\0');
-    folder.resize(GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data()));
-    return folder;
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return Utf8Path(folder);
   };
   host.fallbackFolder = [] { return FallbackFilesFolder(LocalAppDataFolder()); };
   host.isFolder = [](const std::string& path) {
@@ -82,24 +78,19 @@ TClipsHost SystemHost() {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   };
   host.fullPath = [](const std::string& path) {
-    std::string full(GetFullPathNameA(path.c_str(), 0, nullptr, nullptr), '\0');
+    const std::wstring wide = WidePath(path);
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
     if (full.empty()) return path;
-    full.resize(GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
-    return full;
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return Utf8Path(full);
   };
   host.separator = '\\';
   host.toUtf8 = ToUtf8;
   host.argumentToUtf8 = ArgumentToUtf8;
-  // The running program holds an object named after its folder: in the machine's namespace,
-  // in its session's, or both (older versions only the latter).
-  host.programRunning = [](const std::string& folder) {
-    for (bool global : {true, false}) {
-      UniqueKernelObject held(
-          OpenMutexA(SYNCHRONIZE, FALSE, InstanceNameOfFolder(folder, global).c_str()));
-      if (held || GetLastError() == ERROR_ACCESS_DENIED) return true;
-    }
-    return false;
-  };
+  // The running program holds an object named after its user and folder, in the
+  // machine's namespace, in its session's, or both.
+  host.programRunning = FolderHeldByThisUser;
   host.codePageHelp = "any code page Windows has (default: the system's ANSI code page)";
   return host;
 }

@@ -9,6 +9,7 @@
 #include "framework/IniFiles.h"
 #include "framework/SysUtils.h"
 #include "framework/TypInfo.h"
+#include "framework/WideText.h"
 #include "settings/SettingsRules.h"
 
 namespace qv {
@@ -48,11 +49,14 @@ class TRegistryFormStore : public TFormStore {
   static std::unique_ptr<TFormStore> Open(const std::string& path, bool create) {
     HKEY key = nullptr;
     LONG rc;
+    // The key's path holds the title, UTF-8 as the executable's name gives it; the
+    // values are the controls' ANSI texts.
+    const std::wstring widePath = Utf8ToWide(path);
     if (create)
-      rc = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+      rc = RegCreateKeyExW(HKEY_CURRENT_USER, widePath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                            KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
     else
-      rc = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key);
+      rc = RegOpenKeyExW(HKEY_CURRENT_USER, widePath.c_str(), 0, KEY_READ, &key);
     if (rc != ERROR_SUCCESS) return nullptr;
     return std::make_unique<TRegistryFormStore>(key, path);
   }

@@ -104,6 +104,36 @@ std::string StartupProgram(const std::string& command) {
   return text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
 }
 
+std::vector<std::string> StartupProgramFolders(const std::string& program) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  const auto nextSeparator = [&](size_t from) {
+    while (from < program.size() && !separator(program[from])) ++from;
+    return from;
+  };
+  // Windows runs a Run value with its variables expanded; unexpanded, it names nothing.
+  if (program.find('%') != std::string::npos) return {};
+  size_t root = 0;  // the length of the drive's root or the share, its separator included
+  const char drive = static_cast<char>(program.empty() ? 0 : program[0] | 0x20);
+  if (program.size() > 3 && drive >= 'a' && drive <= 'z' && program[1] == ':' &&
+      separator(program[2])) {
+    root = 3;
+  } else if (program.size() > 2 && separator(program[0]) && separator(program[1]) &&
+             program[2] != '?' && program[2] != '.') {
+    const size_t server = nextSeparator(2);
+    const size_t share = nextSeparator(server + 1);
+    if (server == 2 || share == server + 1 || share >= program.size()) return {};
+    root = share + 1;
+  } else {
+    return {};
+  }
+  std::vector<std::string> folders;
+  for (size_t at = nextSeparator(root); at < program.size(); at = nextSeparator(at + 1))
+    folders.push_back(program.substr(0, at));
+  std::reverse(folders.begin(), folders.end());
+  folders.push_back(program.substr(0, root));
+  return folders;
+}
+
 bool StartsThisExe(const std::string& command, const std::string& exePath) {
   return !exePath.empty() && SameText(StartupProgram(command), exePath);
 }

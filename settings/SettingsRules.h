@@ -56,6 +56,10 @@ std::string StartupCommand(const std::string& exePath);
 bool StartsThisExe(const std::string& command, const std::string& exePath);
 // The program a Run value starts, as StartsThisExe reads it.
 std::string StartupProgram(const std::string& command);
+// The folders on a program's full path, innermost first, down to its drive's root or its
+// share (C:\ or \\server\share\ with its separator): where to look whether it is surely gone. Empty
+// for a path that cannot be checked: not a full one, or one holding a %VARIABLE%.
+std::vector<std::string> StartupProgramFolders(const std::string& program);
 
 struct TScreenRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;

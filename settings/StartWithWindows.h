@@ -18,8 +18,10 @@ class TStartupEntry {
   // On writes the value for this exe. Off removes it only when it starts this exe: a
   // value that starts another copy is that copy's. A refusal raises "Unable to write to %s".
   void Set(bool on);
-  // At start: a value that starts an exe no longer there now starts this one (the program
-  // was moved). A value that starts another copy that still exists is left to it.
+  // At start: a value that starts an exe surely gone (its drive is there, the exe is not)
+  // now starts this one: the program was moved. A value that starts another copy that
+  // still exists is left to it, and so is one whose exe cannot be looked for now (a
+  // drive not plugged in, a share out of reach, a %VARIABLE% in its path).
   void FollowMove();
 
  private:

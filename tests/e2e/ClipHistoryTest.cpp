@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InstanceNameWin.h"
 #include "tests/e2e/Harness.h"
 
 namespace qv::e2e {
@@ -533,6 +534,77 @@ TEST_F(ClipHistory, AReadOnlyExeFolderKeepsTheFilesInLocalAppDataAndTheClipToolF
   ASSERT_TRUE(repair);
   EXPECT_EQ(repair->exitCode, 2u) << repair->out;  // the program holds that folder
   EXPECT_EQ(program.Close(), 0u);
+}
+
+// A folder named in letters no single ANSI code page holds: the program starts there,
+// records, saves and finds its files again, names them rightly in its messages, a second
+// start finds it, and the clip tool beside it reads them.
+TEST_F(ClipHistory, InAFolderNamedBeyondTheAnsiCodePageTheFilesLiveBesideTheExe) {
+  const std::string sub = "Clips \xCE\xA9\xD0\x96\xE2\x86\x92";
+  TestFolder appData;
+  const EnvironmentVariable local("LOCALAPPDATA", appData.Path());
+  Program unicode(folder, kExeName, sub);
+  const Program tool(folder, "qvclips.exe", sub);  // copied there, run below
+  ASSERT_TRUE(EmptyClipboard());
+  ASSERT_TRUE(unicode.Start("", elsewhere.Path()));
+  main = unicode.MainWindow();
+  ASSERT_TRUE(main);
+  clipList = FindClipList(main);
+  ASSERT_TRUE(clipList);
+  WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
+  EXPECT_EQ(FindDialog(kAppTitle, unicode.ProcessId()), nullptr);  // nothing to tell
+  CopyAndWait("recorded beside the exe");
+
+  Program second(unicode.ExePath());
+  ASSERT_TRUE(second.Start());
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window"));
+  const auto repair = RunConsole(tool.ExePath(), "repair", elsewhere.Path());
+  ASSERT_TRUE(repair);
+  EXPECT_EQ(repair->exitCode, 2u) << repair->out;  // the program holds the folder
+  EXPECT_EQ(unicode.Close(), 0u);
+  const std::string list = folder.ReadFile(sub + "\\Lb1.qvl").value_or("");
+  EXPECT_NE(list.find("recorded beside the exe"), std::string::npos) << list;
+  EXPECT_TRUE(folder.Exists(sub + "\\vqclips.qvl"));
+  EXPECT_TRUE(folder.Exists(sub + "\\qvavad.ini"));
+  EXPECT_FALSE(appData.Exists("Quorvel Vavad"));
+  const auto listed = RunConsole(tool.ExePath(), "list", elsewhere.Path());
+  ASSERT_TRUE(listed);
+  EXPECT_NE(listed->out.find("recorded beside the exe"), std::string::npos) << listed->err;
+
+  // Found again; a file that cannot be read is named as it is.
+  ASSERT_TRUE(folder.Remove(sub + "\\vqclips.qvl"));
+  ASSERT_TRUE(unicode.Start("", elsewhere.Path()));
+  const HWND told = unicode.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(DialogText(told), "Cannot open file " + folder.File(sub + "\\vqclips.qvl"));
+  ASSERT_TRUE(ClickDialogButton(told, "OK"));
+  main = unicode.MainWindow();
+  ASSERT_TRUE(main);
+  clipList = FindClipList(main);
+  ASSERT_TRUE(clipList);
+  EXPECT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the list of the last start"));
+  EXPECT_EQ(unicode.Close(), 0u);
+}
+
+// This user's copy in another logon session holds the folder: a start here cannot bring
+// its clips up, and says so rather than leave without a word.
+TEST_F(ClipHistory, AStartThatCannotReachTheCopyHoldingItsFolderSaysSo) {
+  TOwnObjectSecurity security;
+  const std::string name = InstanceNameOfFolder(folder.Path(), true);
+  const HANDLE held = CreateMutexW(security.Attributes(), FALSE, WidePath(name).c_str());
+  ASSERT_TRUE(held);
+  struct CloseAtEnd {
+    HANDLE handle;
+    ~CloseAtEnd() { CloseHandle(handle); }
+  } closeAtEnd{held};
+  ASSERT_TRUE(program.Start("", elsewhere.Path()));
+  const HWND told = program.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(DialogText(told), UnreachableCopyNotice(folder.Path() + "\\"));
+  ASSERT_TRUE(ClickDialogButton(told, "OK"));
+  EXPECT_EQ(program.WaitForExit(), 0u);
+  EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 }
 
 TEST_F(ClipHistory, InAFullHistoryF3AndTwoWordsFindTheClipAndCtrl1PastesIt) {

@@ -13,6 +13,26 @@ using Clock = std::chrono::steady_clock;
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
+// Paths and messages are UTF-8 here, as in the program: a folder's name may hold what the
+// ANSI code page cannot.
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 std::string Describe(const std::string& className, const std::string& caption) {
   std::string out = className.empty() ? std::string("a window") : "a " + Quote(className);
   if (!caption.empty()) out += " titled " + Quote(caption);
@@ -148,23 +168,23 @@ INPUT Button(DWORD flag) {
   return in;
 }
 
-bool DeleteTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+bool DeleteTree(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string full = path + "\\" + name;
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // tests make files read-only
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = path + L"\\" + name;
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // tests make files read-only
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         DeleteTree(full);
       else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(search, &found));
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  return RemoveDirectoryA(path.c_str()) != FALSE;
+  return RemoveDirectoryW(path.c_str()) != FALSE;
 }
 
 }  // namespace
@@ -361,6 +381,24 @@ HWND WaitForDialog(const std::string& caption, Millis timeout, DWORD processId, 
   return nullptr;
 }
 
+namespace {
+
+// WindowText through the wide message, as UTF-8.
+std::string WindowTextUtf8(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+    return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 2000, &copied))
+    return {};
+  text.resize(std::min<size_t>(copied, length));
+  return Utf8(text);
+}
+
+}  // namespace
+
 std::string DialogText(HWND dialog) {
   std::string out;
   for (HWND child : Children(dialog)) {
@@ -371,7 +409,7 @@ std::string DialogText(HWND dialog) {
       case SS_ENHMETAFILE:
         continue;
     }
-    const std::string text = WindowText(child);
+    const std::string text = WindowTextUtf8(child);
     if (text.empty()) continue;
     if (!out.empty()) out += "\n";
     out += text;
@@ -634,14 +672,14 @@ TestFolder::TestFolder() {
 
 TestFolder::~TestFolder() {
   // A program that has just been killed may still hold its exe for a moment.
-  if (!WaitUntil([&] { return DeleteTree(path_); }, Millis(3000)))
+  if (!WaitUntil([&] { return DeleteTree(Wide(path_)); }, Millis(3000)))
     ADD_FAILURE() << "cannot remove the test folder " << path_ << ": " << ErrorText(GetLastError());
 }
 
 std::string TestFolder::File(const std::string& name) const { return path_ + "\\" + name; }
 
 std::optional<std::string> TestFolder::ReadFile(const std::string& name) const {
-  HANDLE file = CreateFileA(File(name).c_str(), GENERIC_READ,
+  HANDLE file = CreateFileW(Wide(File(name)).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -657,7 +695,7 @@ std::optional<std::string> TestFolder::ReadFile(const std::string& name) const {
 }
 
 bool TestFolder::WriteFile(const std::string& name, const std::string& bytes) const {
-  HANDLE file = CreateFileA(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(Wide(File(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -668,12 +706,16 @@ bool TestFolder::WriteFile(const std::string& name, const std::string& bytes) co
 }
 
 bool TestFolder::Exists(const std::string& name) const {
-  return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(File(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool TestFolder::Remove(const std::string& name) const {
-  SetFileAttributesA(File(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileA(File(name).c_str()) != FALSE;
+  SetFileAttributesW(Wide(File(name)).c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(Wide(File(name)).c_str()) != FALSE;
+}
+
+bool TestFolder::MakeFolder(const std::string& name) const {
+  return CreateDirectoryW(Wide(File(name)).c_str(), nullptr) != FALSE;
 }
 
 // ---------------------------------------------------------------- the program
@@ -682,12 +724,13 @@ namespace {
 
 // Wine now and then refuses a start with "Internal error" while it is busy starting
 // another process; a moment later the same start goes through.
-BOOL CreateProcessRetrying(const char* exe, char* commandLine, BOOL inherit, DWORD flags,
-                           const char* directory, STARTUPINFOA* startup,
+BOOL CreateProcessRetrying(const std::string& exe, const std::string& commandLine, BOOL inherit,
+                           DWORD flags, const std::string& directory, STARTUPINFOW* startup,
                            PROCESS_INFORMATION* info) {
   for (int attempt = 0;; ++attempt) {
-    if (CreateProcessA(exe, commandLine, nullptr, nullptr, inherit, flags, nullptr, directory,
-                       startup, info))
+    std::wstring line = Wide(commandLine);
+    if (CreateProcessW(Wide(exe).c_str(), line.data(), nullptr, nullptr, inherit, flags, nullptr,
+                       Wide(directory).c_str(), startup, info))
       return TRUE;
     if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) return FALSE;
     Sleep(200);
@@ -696,10 +739,11 @@ BOOL CreateProcessRetrying(const char* exe, char* commandLine, BOOL inherit, DWO
 
 }  // namespace
 
-Program::Program(const TestFolder& folder, const std::string& exeName)
-    : exePath_(folder.File(exeName)) {
+Program::Program(const TestFolder& folder, const std::string& exeName, const std::string& into)
+    : exePath_(folder.File(into.empty() ? exeName : into + "\\" + exeName)) {
+  if (!into.empty()) folder.MakeFolder(into);
   const std::string source = DriverFolder() + exeName;
-  if (!CopyFileA(source.c_str(), exePath_.c_str(), FALSE))
+  if (!CopyFileW(Wide(source).c_str(), Wide(exePath_).c_str(), FALSE))
     ADD_FAILURE() << "cannot copy " << source << " to " << exePath_ << ": "
                   << ErrorText(GetLastError());
 }
@@ -728,14 +772,13 @@ bool Program::Start(const std::string& arguments, const std::string& currentDire
   std::string commandLine = Quote(exePath_) + (arguments.empty() ? "" : " " + arguments);
   const std::string folder = exePath_.substr(0, exePath_.find_last_of('\\'));
   const std::string& directory = currentDirectory.empty() ? folder : currentDirectory;
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   // Suspended until it is in the job, so not even its first instant escapes it.
   // No console: a console child would write into the driver's output.
-  if (!CreateProcessRetrying(exePath_.c_str(), commandLine.data(), FALSE,
-                             CREATE_SUSPENDED | CREATE_NO_WINDOW, directory.c_str(), &startup,
-                             &info)) {
+  if (!CreateProcessRetrying(exePath_, commandLine, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
+                             directory, &startup, &info)) {
     Fail(where,
          "cannot start " + commandLine + " in " + directory + ": " + ErrorText(GetLastError()));
     return false;
@@ -883,16 +926,15 @@ std::optional<ConsoleResult> RunConsole(const std::string& exePath, const std::s
   std::string commandLine = Quote(exePath) + (arguments.empty() ? "" : " " + arguments);
   const std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
   const std::string& directory = currentDirectory.empty() ? folder : currentDirectory;
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
   startup.hStdOutput = out.write;
   startup.hStdError = err.write;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessRetrying(exePath.c_str(), commandLine.data(), TRUE,
-                             CREATE_SUSPENDED | CREATE_NO_WINDOW, directory.c_str(), &startup,
-                             &info)) {
+  if (!CreateProcessRetrying(exePath, commandLine, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
+                             directory, &startup, &info)) {
     Fail(where, "cannot start " + commandLine + " in " + directory + ": " + ErrorText(GetLastError()));
     return std::nullopt;
   }

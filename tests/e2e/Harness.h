@@ -92,7 +92,7 @@ bool BringToForeground(HWND window, Millis timeout = kTimeout, Where where = Whe
 HWND FindDialog(const std::string& caption, DWORD processId = 0);
 HWND WaitForDialog(const std::string& caption, Millis timeout = kTimeout, DWORD processId = 0,
                    Where where = Where::current());
-// The dialog's static text (the message of a message box), lines joined with "\n".
+// The dialog's static text (the message of a message box) in UTF-8, lines joined with "\n".
 std::string DialogText(HWND dialog);
 // Button captions as shown, accelerators included ("&Yes").
 std::vector<std::string> DialogButtons(HWND dialog);
@@ -163,7 +163,7 @@ bool DoubleClick(int x, int y);
 
 // ---------------------------------------------------------------- files
 
-// A fresh folder under %TEMP%, removed with everything in it at the end.
+// A fresh folder under %TEMP%, removed with everything in it at the end. Names are UTF-8.
 class TestFolder {
  public:
   TestFolder();
@@ -178,6 +178,7 @@ class TestFolder {
   bool WriteFile(const std::string& name, const std::string& bytes) const;
   bool Exists(const std::string& name) const;
   bool Remove(const std::string& name) const;
+  bool MakeFolder(const std::string& name) const;
 
  private:
   std::string path_;
@@ -186,12 +187,14 @@ class TestFolder {
 // ---------------------------------------------------------------- the program
 
 // A copy of an exe from the driver's folder (qvavad.exe by default) in a test
-// folder. It may be started again after it ended. A program still running when
-// this object goes is killed, and so is every program the driver started if the
-// driver itself dies.
+// folder; its path is UTF-8. It may be started again after it ended. A program
+// still running when this object goes is killed, and so is every program the
+// driver started if the driver itself dies.
 class Program {
  public:
-  explicit Program(const TestFolder& folder, const std::string& exeName = kExeName);
+  // into: a folder in the test folder for the copy, made when missing.
+  explicit Program(const TestFolder& folder, const std::string& exeName = kExeName,
+                   const std::string& into = "");
   // The exe as it already stands at exePath (a second start of the same copy).
   explicit Program(std::string exePath);
   ~Program();

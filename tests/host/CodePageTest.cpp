@@ -26,6 +26,18 @@ TEST(CodePage, Utf8PassesThroughAndBrokenBytesBecomeTheReplacementCharacter) {
   EXPECT_EQ(AnsiToUtf8("\xE2\x82", kCodePageUtf8), fffd + fffd);        // cut short at the end
 }
 
+// The way paths reach the wide calls of Windows and come back.
+TEST(CodePage, Utf8AndUtf16RoundTripAndWhatIsNotWellFormedBecomesTheReplacementCharacter) {
+  const std::string path = "C:\\Clips \u03A9\u0416\u2192 \U0001F600\\Lb1.qvl";
+  const std::u16string wide = u"C:\\Clips \u03A9\u0416\u2192 \U0001F600\\Lb1.qvl";
+  EXPECT_EQ(Utf8ToUtf16(path), wide);
+  EXPECT_EQ(Utf16ToUtf8(wide), path);
+  EXPECT_EQ(Utf8ToUtf16(""), u"");
+  EXPECT_EQ(Utf8ToUtf16(std::string("a\xE9") + "b\xE2\x82"), u"a\uFFFDb\uFFFD\uFFFD");
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', 0xD83D, u'b', 0xDE00}), "a\uFFFDb\uFFFD");
+}
+
 TEST(CodePage, OtherCodePagesAreRefused) {
   EXPECT_FALSE(IsBuiltInCodePage(437));
   EXPECT_THROW(AnsiToUtf8("x", 437), EConvertError);

@@ -40,11 +40,17 @@ TEST(RecallRules, LinesAreNamedByTheirLabelThenByTheirNumber) {
     EXPECT_EQ(IndexOfLineLabel(bad), -1) << bad;
 }
 
-// A running program and a tool of another version must still name a folder alike.
-TEST(InstanceName, IsAFixedHashOfTheFolder) {
-  EXPECT_EQ(InstanceObjectName(""), "Local\\QuorvelVavad.cbf29ce484222325");
-  EXPECT_EQ(InstanceObjectName("C:\\QV"), "Local\\QuorvelVavad.59307a5b364caf83");
-  EXPECT_EQ(InstanceObjectName("C:\\QV", true), "Global\\QuorvelVavad.59307a5b364caf83");
+// A running program and a tool of another version must still name a folder alike; another
+// account names it otherwise, so it cannot take this user's name.
+TEST(InstanceName, IsAFixedHashOfTheUserAndTheFolder) {
+  const std::string user = "S-1-5-21-1-2-3-1001";
+  EXPECT_EQ(InstanceObjectName(user, "C:\\QV"),
+            "Local\\QuorvelVavad.df927cae89dc1b3e.59307a5b364caf83");
+  EXPECT_EQ(InstanceObjectName(user, "C:\\QV", true),
+            "Global\\QuorvelVavad.df927cae89dc1b3e.59307a5b364caf83");
+  EXPECT_EQ(InstanceObjectName("S-1-5-21-1-2-3-1002", "C:\\QV"),
+            "Local\\QuorvelVavad.df927bae89dc198b.59307a5b364caf83");
+  EXPECT_EQ(InstanceObjectName("", ""), "Local\\QuorvelVavad.cbf29ce484222325.cbf29ce484222325");
 }
 
 TEST(RecallRules, SuffixesAddTheirBreaksOnePreferredOverTheOther) {

@@ -78,6 +78,21 @@ TEST(SettingsRules, TheRunValueQuotesTheExeAndIsReadBackWithOrWithoutQuotes) {
   EXPECT_EQ(StartupProgram("\"C:\\a b\\q.exe"), "C:\\a b\\q.exe");  // no closing quote
 }
 
+// Where a start looks whether the registered exe is surely gone: never past its drive or
+// share, and nowhere for a path it cannot read as Windows would.
+TEST(SettingsRules, TheRunValuesProgramIsLookedForDownToItsDriveOrShare) {
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(StartupProgramFolders("C:\\Tools\\QV\\qvavad.exe"),
+            (Folders{"C:\\Tools\\QV", "C:\\Tools", "C:\\"}));
+  EXPECT_EQ(StartupProgramFolders("e:/qvavad.exe"), (Folders{"e:/"}));
+  EXPECT_EQ(StartupProgramFolders("\\\\server\\share\\QV\\qvavad.exe"),
+            (Folders{"\\\\server\\share\\QV", "\\\\server\\share\\"}));
+  for (const char* unsure : {"", "qvavad.exe", "QV\\qvavad.exe", "\\qvavad.exe", "C:qvavad.exe",
+                             "%LOCALAPPDATA%\\QV\\qvavad.exe", "C:\\%QV%\\qvavad.exe",
+                             "\\\\server\\qvavad.exe", "\\\\?\\C:\\qvavad.exe"})
+    EXPECT_EQ(StartupProgramFolders(unsure), Folders{}) << unsure;
+}
+
 // Widths of texts as the fonts of Windows give them: every one fits its control.
 TSettingsTextWidths FittingWidths() {
   TSettingsTextWidths w;

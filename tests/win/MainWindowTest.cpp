@@ -3,16 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
-#include <memory>
-
-#include "app/SingleInstance.h"
-#include "app/MainWindow.h"
-#include "framework/SysUtils.h"
-#include "framework/Clipbrd.h"
 #include "app/FilesFolderWin.h"
 #include "app/InstanceNameWin.h"
+#include "app/MainWindow.h"
+#include "app/SingleInstance.h"
+#include "framework/Clipbrd.h"
+#include "framework/FileIO.h"
+#include "framework/SysUtils.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -402,38 +402,52 @@ TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
   EXPECT_TRUE(form->Shown());
 }
 
-TEST_F(MainWindow, ACopyInAnotherSessionOrWithMoreRightsHoldsTheFolderToo) {
-  // Another logon session's copy: only the machine-wide name is there.
+TEST_F(MainWindow, ACopyOfThisUserInAnotherSessionHoldsTheFolderAnotherAccountsObjectDoesNot) {
+  // This user's copy in another logon session: only the machine-wide name is there. It
+  // holds the folder, and cannot be asked to show its clips from here.
   test::ScratchFolder other;
-  UniqueKernelObject session(
-      CreateMutexA(nullptr, FALSE, InstanceNameOfFolder(other.Path(), true).c_str()));
+  TOwnObjectSecurity security;
+  UniqueKernelObject session(CreateMutexW(
+      security.Attributes(), FALSE, WidePath(InstanceNameOfFolder(other.Path(), true)).c_str()));
   ASSERT_TRUE(session);
-  EXPECT_FALSE(TSingleInstance(other.Path()).First());
+  TSingleInstance blocked(other.Path());
+  EXPECT_FALSE(blocked.First());
+  EXPECT_FALSE(blocked.ShowRunning(0));
 
-  // An elevated copy: the name is there, but this copy may not open it.
-  test::ScratchFolder elevated;
+  // Another account made this user's names first: shut out of the machine's, and the owner
+  // of the session's. Neither keeps this user from recording.
+  test::ScratchFolder squatted;
   SECURITY_DESCRIPTOR sd;
   InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
   ACL noAccess;
   InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
   SetSecurityDescriptorDacl(&sd, TRUE, &noAccess, FALSE);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, &sd, FALSE};
-  const std::string name = InstanceNameOfFolder(elevated.Path(), true);
-  UniqueKernelObject held(CreateMutexA(&attributes, FALSE, name.c_str()));
-  ASSERT_TRUE(held);
-  UniqueKernelObject probe(CreateMutexA(nullptr, FALSE, name.c_str()));
-  if (probe || GetLastError() != ERROR_ACCESS_DENIED)
-    GTEST_SKIP() << "this system does not refuse the object";
-  EXPECT_FALSE(TSingleInstance(elevated.Path()).First());
+  SECURITY_ATTRIBUTES closed{sizeof closed, &sd, FALSE};
+  UniqueKernelObject machine(
+      CreateMutexW(&closed, FALSE, WidePath(InstanceNameOfFolder(squatted.Path(), true)).c_str()));
+  ASSERT_TRUE(machine);
+  PSECURITY_DESCRIPTOR foreign = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"O:BAD:(A;;GA;;;WD)", SDDL_REVISION_1, &foreign, nullptr));
+  ScopeExit freeForeign([&] { LocalFree(foreign); });
+  SECURITY_ATTRIBUTES othersOwn{sizeof othersOwn, foreign, FALSE};
+  UniqueKernelObject local(
+      CreateMutexW(&othersOwn, FALSE, WidePath(InstanceNameOfFolder(squatted.Path())).c_str()));
+  ASSERT_TRUE(local);
+  if (OwnedByThisUser(local.get()))
+    GTEST_SKIP() << "this system gives the object this user's owner";
+  EXPECT_TRUE(TSingleInstance(squatted.Path()).First());
 }
 
-// Beside the exe while a file can be made there; else in "Quorvel Vavad" of the local
-// application data, made by the first such start only (that one tells the user), and the
-// clip files follow the folder chosen.
+// Beside the exe while it can be written or holds the clips; else in "Quorvel Vavad" of
+// the local application data, made by the first such start only (that one tells the
+// user); a move between the two is told once, naming both; the clip files follow the
+// folder chosen.
 TEST_F(MainWindow, FilesLiveBesideTheExeWhileItsFolderCanBeWrittenElseInLocalAppData) {
   const TFilesFolder beside = ChooseFilesFolder(folder.Path());
   EXPECT_EQ(beside.Folder, folder.Path());
   EXPECT_FALSE(beside.FellBack);
+  EXPECT_EQ(beside.Notice, "");
   WIN32_FIND_DATAA found;
   EXPECT_EQ(FindFirstFileA(folder.File("*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
 
@@ -446,24 +460,47 @@ TEST_F(MainWindow, FilesLiveBesideTheExeWhileItsFolderCanBeWrittenElseInLocalApp
     SetEnvironmentVariableA("LOCALAPPDATA", before[0] ? before : nullptr);
     TMainWindow::SetClipFolder("");
     app.reset();
-    for (const char* name : {"Lb1.qvl", "vqclips.qvl", "vqclips.qvj"})
+    for (const char* name : {"Lb1.qvl", "vqclips.qvl", "vqclips.qvj", kFolderRecordFile})
       DeleteFileA((fallback + name).c_str());
     RemoveDirectoryA(fallback.c_str());
   });
-  const std::string unwritable = folder.File("not made\\");  // nothing can be made in it
-  const TFilesFolder first = ChooseFilesFolder(unwritable);
+  const auto refused = [](const std::string&) { return TFolderProbe::Refused; };
+  const auto failed = [](const std::string&) { return TFolderProbe::Failed; };
+  // A probe that fails for a passing reason changes nothing.
+  EXPECT_EQ(ChooseFilesFolder(folder.Path(), failed).Folder, folder.Path());
+  EXPECT_EQ(GetFileAttributesA(fallback.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const TFilesFolder first = ChooseFilesFolder(folder.Path(), refused);
   EXPECT_EQ(first.Folder, fallback);
   EXPECT_TRUE(first.FellBack);
-  EXPECT_TRUE(first.NewlyMade);
-  const TFilesFolder later = ChooseFilesFolder(unwritable);
-  EXPECT_EQ(later.Folder, fallback);
-  EXPECT_FALSE(later.NewlyMade);
-
+  EXPECT_EQ(first.Notice, FallbackFolderNotice(folder.Path(), fallback));
+  RememberFilesFolder(first);
   TMainWindow::SetClipFolder(first.Folder);
   Start();
   form->SaveClips();
   EXPECT_NE(GetFileAttributesA((fallback + "Lb1.qvl").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(folder.Read("Lb1.qvl").has_value());
+  app.reset();
+
+  // The last start kept them there: so does a start that finds the exe's folder writable
+  // again but without clips, and says nothing.
+  for (const auto probe : {+refused, +failed, &ProbeFolder}) {
+    const TFilesFolder later = ChooseFilesFolder(folder.Path(), probe);
+    EXPECT_EQ(later.Folder, fallback);
+    EXPECT_EQ(later.Notice, "");
+  }
+  // Clips beside the exe (copied back by the user) win over a probe's passing fault; the
+  // move is told once, naming both folders.
+  folder.Write("Lb1.qvl", "");
+  const TFilesFolder back = ChooseFilesFolder(folder.Path(), failed);
+  EXPECT_EQ(back.Folder, folder.Path());
+  EXPECT_EQ(back.Notice, FilesFolderChangedNotice(fallback, folder.Path()));
+  RememberFilesFolder(back);
+  EXPECT_EQ(ChooseFilesFolder(folder.Path()).Notice, "");
+  // Not writable after all: to the fallback folder, which the message names with the exe's.
+  const TFilesFolder away = ChooseFilesFolder(folder.Path(), refused);
+  EXPECT_EQ(away.Folder, fallback);
+  EXPECT_EQ(away.Notice, FilesFolderChangedNotice(folder.Path(), fallback));
 }
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {

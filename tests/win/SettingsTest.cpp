@@ -5,11 +5,12 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
+#include "framework/Registry.h"
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
 #include "settings/SettingsDialog.h"
-#include "framework/Registry.h"
 #include "settings/SettingsRules.h"
 #include "settings/StartWithWindows.h"
 #include "tests/win/MainWindowFixture.h"
@@ -424,6 +425,28 @@ TEST_F(Settings, AtStartTheValueOfAMovedExeStartsThisOneAndAnotherCopysIsLeft) {
   WriteUserRegString(kTestRunKey, kStartupValueName, other);
   TStartupEntry(Exe()).FollowMove();
   EXPECT_EQ(RunValue(), other);
+
+  // An exe that cannot be looked for now may still be there: left alone.
+  for (const std::string& unsure :
+       std::vector<std::string>{"\"Q:\\Unplugged\\qvavad.exe\"",
+                                "\"%QV_NO_SUCH_VARIABLE%\\qvavad.exe\"", "qvavad.exe", "\"\""}) {
+    WriteUserRegString(kTestRunKey, kStartupValueName, unsure);
+    TStartupEntry(Exe()).FollowMove();
+    EXPECT_EQ(RunValue(), unsure);
+  }
+
+  // A folder named in letters no ANSI code page holds: the value is the path exactly.
+  const std::string exe = folder.File("Clips \xCE\xA9\xD0\x96\xE2\x86\x92\\qvavad.exe");
+  TStartupEntry(exe).Set(true);
+  wchar_t stored[MAX_PATH] = {0};
+  DWORD size = sizeof stored;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\QvSettingsTest\\Run", L"Quorvel Vavad",
+                         RRF_RT_REG_SZ, nullptr, stored, &size),
+            ERROR_SUCCESS);
+  const std::string ascii = folder.Path();
+  EXPECT_EQ(std::wstring(stored), L"\"" + std::wstring(ascii.begin(), ascii.end()) +
+                                      L"Clips \u03A9\u0416\u2192\\qvavad.exe\"");
+  EXPECT_TRUE(TStartupEntry(exe).On());
 }
 
 }  // namespace
