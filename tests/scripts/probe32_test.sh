@@ -19,26 +19,23 @@ else
   [ "$(wc -l <<<"$QV_NO_32BIT")" = 1 ] || fail "the reason is more than one line"
 fi
 
-out="$(QV_PROBE_MACHINE=0 bash "$root/scripts/e2e-wine32.sh" 2>&1)"
-rc=$?
-[ "$rc" = 0 ] || fail "the skipped 32-bit run ended with $rc"
-[ "$(wc -l <<<"$out")" = 1 ] || fail "the skipped 32-bit run said more than one line: $out"
-case "$out" in
-  "32-bit end-to-end run skipped: this machine does not run 32-bit x86 programs"*) ;;
-  *) fail "the skip line is '$out'" ;;
-esac
-
-# A machine that runs 32-bit programs but cannot install 32-bit Wine skips the
-# same way, saying so (a package that does not exist stands for a broken index).
-if qv_runs_32bit; then
-  out="$(QV_WINE32_PACKAGES=qv-no-such-package:i386 bash "$root/scripts/e2e-wine32.sh" 2>&1)"
-  rc=$?
-  [ "$rc" = 0 ] || fail "the run without 32-bit Wine ended with $rc"
-  [ "$(wc -l <<<"$out")" = 1 ] || fail "the run without 32-bit Wine said more than one line: $out"
+# The 32-bit run, made to skip by the environment given: it succeeds, saying why in one line.
+expect_skip() {
+  local why="$1" out rc=0
+  shift
+  out="$(env "$@" bash "$root/scripts/e2e-wine32.sh" 2>&1)" || rc=$?
+  [ "$rc" = 0 ] || fail "the skipped 32-bit run ($*) ended with $rc"
+  [ "$(wc -l <<<"$out")" = 1 ] || fail "the skipped 32-bit run ($*) said more than one line: $out"
   case "$out" in
-    "32-bit end-to-end run skipped: 32-bit Wine could not be installed ("*) ;;
-    *) fail "the skip line without 32-bit Wine is '$out'" ;;
+    "32-bit end-to-end run skipped: $why"*) ;;
+    *) fail "the skip line ($*) is '$out'" ;;
   esac
+}
+expect_skip "this machine does not run 32-bit x86 programs" QV_PROBE_MACHINE=0
+# A machine that runs 32-bit programs but cannot install 32-bit Wine skips the
+# same way (a package that does not exist stands for a broken index).
+if qv_runs_32bit; then
+  expect_skip "32-bit Wine could not be installed (" QV_WINE32_PACKAGES=qv-no-such-package:i386
 fi
 
 # The real probe, checked against the 32-bit loader where one is installed.
