@@ -1044,8 +1044,9 @@ TEST_F(ClipHistory, TheClipToolReadsChecksAndRepairsTheFilesTheProgramWrote) {
   result = run("search ALPHA");
   EXPECT_EQ(result.exitCode, 0u);
   EXPECT_EQ(result.out, "2   " + ids[1] + "  alpha\n");
-  // The word arrives in the ANSI code page; it is looked for, and the line given, in UTF-8.
-  result = run("search \xE9");
+  // The word (given here in UTF-8, as the driver starts programs through the wide calls)
+  // arrives in the ANSI code page; it is looked for, and the line given, in UTF-8.
+  result = run("search \xC3\xA9");
   EXPECT_EQ(result.exitCode, 0u) << result.err;
   EXPECT_EQ(result.out, "1   " + ids[0] + "  second \xC3\xA9\n");
   result = run("export --json --codepage 1252");
