@@ -127,7 +127,7 @@ class TClipFolder : private TClipHistoryLog {
   unsigned NextTick(uint64_t now) const;
   void SetAutoSave(bool on, uint64_t now);
   bool AutoSave() const { return auto_save_; }
-  // Texts seen with capture on: auto save saves only when it grew.
+  // Texts seen with capture on: auto save saves only when more were seen since the last.
   std::function<unsigned long()> Activity;
   // Something became due (the first change after a flush): ask NextTick again.
   std::function<void()> OnWake;
