@@ -4,9 +4,10 @@
 # PE32 (win32) or PE32+ (win64) for the right machine, carries the version in
 # its version resource and the manifest; the read-me has CR LF line ends.
 # Both installers hold the zip's files and are per-user; the 64-bit one is
-# installed, upgraded and removed under 64-bit Wine in a throwaway prefix (the
-# 32-bit one would need 32-bit Wine, which not every machine can run). The
-# winget and scoop manifests name the built files by their hashes.
+# installed, run (it records a copy), upgraded while it runs and removed under
+# 64-bit Wine in a throwaway prefix (the 32-bit one would need 32-bit Wine,
+# which not every machine can run). The winget and scoop manifests name the
+# built files by their hashes.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
@@ -120,6 +121,8 @@ wait_for() { # tries command...
 }
 program_window() { xwininfo -root -tree 2>/dev/null | grep -q '"Quorvel Vavad": ("qvavad.exe"'; }
 no_program_window() { ! program_window; }
+clip="copied while installed $$"
+journal_holds_clip() { grep -qaF "$clip" "$dir/vqclips.qvj" 2>/dev/null; }
 msiexec() { qv_wine msiexec "$@" </dev/null >/dev/null 2>&1; }
 run_value() {
   qv_wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Quorvel Vavad' \
@@ -159,6 +162,10 @@ check_msi_installed() { # file zip-folder
   echo "kept from an older save" >"$dir/vqclips.qvl.bak"
   qv_wine "$dir/qvavad.exe" </dev/null >/dev/null 2>&1 &
   wait_for 150 program_window || fail "the installed program shows no window"
+  # A copy made on the display reaches Wine's clipboard, and the program records it:
+  # its journal holds the text within a second.
+  printf '%s' "$clip" | xclip -selection clipboard -loops 1 2>/dev/null &
+  wait_for 150 journal_holds_clip || fail "the installed program did not record a copy"
 
   # A higher version of the same files replaces it in place; the running copy
   # is asked to quit first and saves its files on the way out.
@@ -172,6 +179,7 @@ check_msi_installed() { # file zip-folder
   for f in Lb1.qvl vqclips.qvl qvavad.ini vqclips.qvl.bak; do
     [ -f "$dir/$f" ] || fail "$f is not in the folder after the upgrade"
   done
+  grep -qaF "$clip" "$dir/vqclips.qvl" 2>/dev/null || fail "the copy was not saved on the way out"
   sums="$(clip_sums)"
   grep -qx "DisplayVersion $newer" <<<"$(uninstall_entry "$newer_code")" ||
     fail "Apps & features does not show $newer after the upgrade"
@@ -237,7 +245,7 @@ msi="$PWD/build/release/qvavad-$version-win64.msi"
 if [ -f "$msi" ] && [ -d "$work/win64" ]; then
   export WINEPREFIX="$(mktemp -d "$PWD/build/msi-prefix.XXXXXX")"
   rm -rf "$WINEPREFIX"
-  trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null; qv_stop_xvfb; rm -rf "$WINEPREFIX"' EXIT
+  trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null; qv_stop_xvfb; rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"' EXIT
   if qv_wine_prefix >/dev/null 2>&1 && qv_start_xvfb; then
     check_msi_installed "$msi" "$work/win64"
   else
