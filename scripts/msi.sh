@@ -6,13 +6,12 @@
 # version from the same files to try an upgrade.
 set -euo pipefail
 [ $# -eq 4 ] || { echo "usage: msi.sh STAGE win32|win64 VERSION OUT.msi" >&2; exit 2; }
-stage=$1 version=$3
+stage=$1 version=$3 out=$4
 case "$2" in
   win32) arch=x86 ;;
   win64) arch=x64 ;;
   *) echo "msi.sh: unknown architecture $2" >&2; exit 2 ;;
 esac
-out=$4
 root="$(cd "$(dirname "$0")/.." && pwd)"
 stage="$(realpath "$stage")"
 out="$(realpath -m "$out")"
