@@ -11,9 +11,12 @@ set -euo pipefail
 host_pkgs=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev libcli11-dev
            nlohmann-json3-dev)
 # The product is the 32-bit exe; the tests run its 64-bit twin under 64-bit Wine,
-# which also works where the kernel cannot run 32-bit Linux programs.
+# which also works where the kernel cannot run 32-bit Linux programs. wixl builds
+# the installers, msitools (msiinfo) reads them back; xclip copies text for the
+# installed program to record.
 win_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 wine wine64 xvfb x11-utils xauth openbox zip unzip)
+          binutils-mingw-w64-x86-64 wine wine64 xvfb x11-utils xauth openbox zip unzip
+          wixl msitools xclip)
 
 case "${1:-all}" in
   host) wanted=("${host_pkgs[@]}") ;;
