@@ -54,9 +54,11 @@ add_arch=()
 if [ "${1:-all}" = wine32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   add_arch=("${sudo_cmd[@]}" dpkg --add-architecture i386)
 fi
-# env, because sudo does not pass the caller's environment on.
+# env, because sudo does not pass the caller's environment on. An index that fails to
+# update (one architecture's out of step) need not stop the others' packages: the install
+# says what is missing, after the update's own errors.
 if ! { { [ ${#add_arch[@]} -eq 0 ] || "${add_arch[@]}"; } &&
-       "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+       { "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || true; } &&
        "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
          apt-get install -y -qq --no-install-recommends "${need[@]}"; } >"$log" 2>&1; then
   tail -n 30 "$log" >&2
