@@ -132,8 +132,8 @@ set_run_value() {
   qv_wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Quorvel Vavad' \
     /t REG_SZ /d "$1" /f </dev/null >/dev/null 2>&1
 }
-uninstall_entry() { # product code -> its Apps & features values, one "name value" a line
-  qv_wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" \
+uninstall_entry() { # product code [/reg:32] -> its Apps & features values, one "name value" a line
+  qv_wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" ${2:-} \
     </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *\([A-Za-z]*\) *REG_[A-Z_]* *\(.*\)$/\1 \2/p'
 }
 clip_sums() { (cd "$dir" && sha256sum Lb1.qvl vqclips.qvl qvavad.ini vqclips.qvl.bak 2>&1); }
@@ -206,6 +206,26 @@ check_msi_installed() { # file zip-folder
   [ "$(run_value)" = '"C:\Portable\qvavad.exe"' ] || fail "the uninstall removed another copy's Run value"
 }
 
+# The 32-bit package, where its program may not run (64-bit Wine alone): it installs the
+# zip's files, the shortcut and the entry all the same, and its removal takes them away.
+check_msi_files() { # file zip-folder
+  local msi=$1 files=$2 code dir
+  code="$(msi_property "$msi" ProductCode)"
+  msiexec /i "$msi" /qn || { fail "msiexec /i $msi failed"; return; }
+  dir="$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Local/Programs/Quorvel\ Vavad)"
+  (cd "$files" && sha256sum *) >"$work/zip32.sums"
+  (cd "$dir" && sha256sum -c --quiet "$work/zip32.sums" >/dev/null 2>&1) ||
+    fail "$msi did not install the zip's files"
+  compgen -G "$WINEPREFIX/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Quorvel Vavad.lnk" \
+    >/dev/null || fail "$msi made no Start menu shortcut"
+  # A 32-bit package writes its entry where 32-bit programs see the registry.
+  grep -qx 'DisplayName Quorvel Vavad' <<<"$(uninstall_entry "$code" /reg:32)" ||
+    fail "$msi made no Apps & features entry"
+  msiexec /x "$msi" /qn || fail "msiexec /x $msi failed"
+  [ ! -e "$dir/qvavad.exe" ] || fail "the removal of $msi left qvavad.exe"
+  [ -z "$(uninstall_entry "$code" /reg:32)" ] || fail "the removal of $msi left its entry"
+}
+
 check_manifests() {
   local m=build/release/winget/Quorvel.QuorvelVavad.installer.yaml
   local s=build/release/scoop/qvavad.json arch
@@ -248,6 +268,8 @@ if [ -f "$msi" ] && [ -d "$work/win64" ]; then
   trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null; qv_stop_xvfb; rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"' EXIT
   if qv_wine_prefix >/dev/null 2>&1 && qv_start_xvfb; then
     check_msi_installed "$msi" "$work/win64"
+    msi32="$PWD/build/release/qvavad-$version-win32.msi"
+    [ -f "$msi32" ] && [ -d "$work/win32" ] && check_msi_files "$msi32" "$work/win32"
   else
     fail "no Wine prefix or display to install $msi in"
   fi
