@@ -16,7 +16,7 @@
 
 namespace qv {
 
-// A visible rich-edit field (the hidden text buffers are TQvRichEdit).
+// A visible rich-edit field.
 class TRichEdit : public TWinControl {
   QV_CLASS(TRichEdit)
  public:
