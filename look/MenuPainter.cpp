@@ -12,7 +12,6 @@
 #include "framework/Forms.h"
 #include "framework/Handles.h"
 #include "framework/ImgList.h"
-#include "framework/RichEdit.h"
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/TypInfo.h"
