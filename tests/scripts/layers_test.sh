@@ -48,7 +48,9 @@ planted framework/TextBuffer.h '#include <Windows.h>' 'framework/TextBuffer.h: #
 planted settings/SettingsRules.cpp '#include "framework/Controls.h"' 'framework/Handles.h: #include <windows.h> (a Windows header in the portable core, reached from settings/SettingsRules.cpp)'
 planted settings/PersistentForm.h '#include <shellapi.h>' pass
 # A header of our own is no Windows header for sharing a name with one.
+printf '#pragma once\n' >"$copy/framework/RichEdit.h"
 planted app/RecallRules.h '#include "framework/RichEdit.h"' pass
+rm "$copy/framework/RichEdit.h"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "layers: the tree passes and every planted include is caught"
