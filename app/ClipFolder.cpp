@@ -323,13 +323,7 @@ void TClipFolder::ReplayJournal(const std::string& bytes, const TJournalRead& jo
     if (replay_.setAside.empty()) files_.Remove(JournalPath());  // nothing in it to keep
     return;
   }
-  const std::string temporary = files_.WriteTemporary(JournalPath(), keep);
-  if (!temporary.empty() && files_.Replace(temporary, JournalPath())) {
-    journal_open_ = true;
-    journal_size_ = keep.size();
-  } else if (!temporary.empty()) {
-    files_.Remove(temporary);
-  }
+  WriteJournal(keep);
 }
 
 bool TClipFolder::Apply(const TJournalEntry& e) {
@@ -439,14 +433,11 @@ void TClipFolder::Save() {
   }
   bool recorded = false;
   if (!journal_unread_) {
-    if (journal_open_) {
-      recorded = files_.Append(JournalPath(), record);
-    } else {
-      const std::string temporary = files_.WriteTemporary(JournalPath(), record);
-      recorded = !temporary.empty() && files_.Replace(temporary, JournalPath());
-      if (!recorded && !temporary.empty()) files_.Remove(temporary);
+    if (!journal_open_) {
+      recorded = WriteJournal(record);
+    } else if ((recorded = files_.Append(JournalPath(), record))) {
+      journal_size_ += record.size();
     }
-    if (recorded) journal_size_ = (journal_open_ ? journal_size_ : 0) + record.size();
   }
 
   for (int file = 0; file < kFiles; ++file) {
@@ -500,6 +491,23 @@ std::string TClipFolder::CheckpointEntry() const {
   AppendJournalEntry(entry, TJournalKind::Checkpoint,
                      {MarkField(on_disk_.list), MarkField(on_disk_.store), MarkField(on_disk_.exact)});
   return entry;
+}
+
+bool TClipFolder::WriteJournal(const std::string& bytes) {
+  bool done = false;
+  if (!files_.Exists(JournalPath())) {
+    done = files_.Append(JournalPath(), bytes);
+  } else {
+    // What is there (set aside, stale, or cut short) is replaced in one step.
+    const std::string temporary = files_.WriteTemporary(JournalPath(), bytes);
+    done = !temporary.empty() && files_.Replace(temporary, JournalPath());
+    if (!done && !temporary.empty()) files_.Remove(temporary);
+  }
+  if (done) {
+    journal_open_ = true;
+    journal_size_ = bytes.size();
+  }
+  return done;
 }
 
 void TClipFolder::Log(TJournalKind kind, std::initializer_list<std::string_view> fields) {
@@ -568,18 +576,7 @@ bool TClipFolder::Flush() {
       if (done) journal_size_ += pending_.size();
     } else {
       // A new journal: the checkpoint says which files its entries apply to.
-      const std::string bytes = CheckpointEntry() + pending_;
-      if (!files_.Exists(JournalPath())) {
-        done = files_.Append(JournalPath(), bytes);
-      } else {
-        const std::string temporary = files_.WriteTemporary(JournalPath(), bytes);
-        done = !temporary.empty() && files_.Replace(temporary, JournalPath());
-        if (!done && !temporary.empty()) files_.Remove(temporary);
-      }
-      if (done) {
-        journal_open_ = true;
-        journal_size_ = bytes.size();
-      }
+      done = WriteJournal(CheckpointEntry() + pending_);
     }
   }
   if (!done) {

@@ -144,6 +144,8 @@ class TClipFolder : private TClipHistoryLog {
   void Cleared() override;
   void Reordered(const TClipHistory& history) override;
   void Log(TJournalKind kind, std::initializer_list<std::string_view> fields);
+  // The journal becomes these bytes, pushed to the disk; then later entries are appended.
+  bool WriteJournal(const std::string& bytes);
 
   struct TMarks {
     TFileMark list, store, exact;
