@@ -170,12 +170,7 @@ class ClipHistory : public ::testing::Test {
                       Millis loadTimeout = kTimeout) {
     ASSERT_TRUE(folder.WriteFile("Lb1.qvl", list));
     ASSERT_TRUE(folder.WriteFile("vqclips.qvl", store));
-    ASSERT_TRUE(EmptyClipboard());
-    ASSERT_TRUE(program.Start("", elsewhere.Path()));
-    main = program.MainWindow();
-    ASSERT_TRUE(main);
-    clipList = FindClipList(main);
-    ASSERT_TRUE(clipList);
+    ASSERT_NO_FATAL_FAILURE(StartAgain());
     // The window exists before its files are loaded; the list then fills.
     const int expected = static_cast<int>(std::count(list.begin(), list.end(), '\n'));
     ASSERT_TRUE(Eventually([&] { return ClipCount() == expected; }, "the loaded list", loadTimeout))
@@ -221,6 +216,31 @@ class ClipHistory : public ::testing::Test {
         Millis(20000));
   }
   // Copies a text and waits until it is in the list.
+  // Starts the program on the files as they are, with nothing of its own to capture.
+  void StartAgain() {
+    ASSERT_TRUE(EmptyClipboard());
+    ASSERT_TRUE(program.Start("", elsewhere.Path()));
+    main = program.MainWindow();
+    ASSERT_TRUE(main);
+    clipList = FindClipList(main);
+    ASSERT_TRUE(clipList);
+  }
+  // Waits until the journal on the disk holds the text.
+  void WaitForJournal(const std::string& text) {
+    ASSERT_TRUE(Eventually(
+        [&] {
+          const auto journal = folder.ReadFile("vqclips.qvj");
+          return journal && journal->find(text) != std::string::npos;
+        },
+        "the journal on the disk", kTimeout));
+  }
+  // The texts of the saved list's clips, top first.
+  std::vector<std::string> SavedTexts() {
+    std::vector<std::string> texts;
+    for (const std::string& id : ListFileIds(ListFile()))
+      texts.push_back(ReadStoreFile(StoreFile()).texts[id]);
+    return texts;
+  }
   void CopyAndWait(const std::string& text) {
     const int before = ClipCount();
     ASSERT_TRUE(SetClipboardText(text));
@@ -352,26 +372,15 @@ TEST_F(ClipHistory, FiveCopiesSurviveAKillAndTheNextStartShowsAndRecallsThem) {
   StartWithFiles("", "");
   WaitForFirstActivation(MOD_CONTROL | MOD_ALT, VK_DOWN);
   for (int i = 1; i <= 5; ++i) CopyAndWait("copy " + std::to_string(i));
-  ASSERT_TRUE(Eventually(
-      [&] {
-        const auto journal = folder.ReadFile("vqclips.qvj");
-        return journal && journal->find("copy 5") != std::string::npos;
-      },
-      "the journal on the disk", kTimeout));
+  ASSERT_NO_FATAL_FAILURE(WaitForJournal("copy 5"));
   program.Kill();
   EXPECT_EQ(ListFile(), "");  // never saved
 
-  ASSERT_TRUE(EmptyClipboard());
-  ASSERT_TRUE(program.Start("", elsewhere.Path()));
-  main = program.MainWindow();
-  clipList = FindClipList(main);
-  ASSERT_TRUE(clipList);
+  ASSERT_NO_FATAL_FAILURE(StartAgain());
   ASSERT_TRUE(Eventually([&] { return ClipCount() == 5; }, "the five clips", kTimeout));
   // Replayed, saved into the two files at once, newest first.
-  std::vector<std::string> shown;
-  for (const std::string& id : ListFileIds(ListFile()))
-    shown.push_back(ReadStoreFile(StoreFile()).texts[id]);
-  EXPECT_EQ(shown, (std::vector<std::string>{"copy 5", "copy 4", "copy 3", "copy 2", "copy 1"}));
+  EXPECT_EQ(SavedTexts(),
+            (std::vector<std::string>{"copy 5", "copy 4", "copy 3", "copy 2", "copy 1"}));
   EXPECT_FALSE(folder.ReadFile("vqclips.qvj").has_value());
 
   TargetWindow target;
@@ -401,26 +410,14 @@ TEST_F(ClipHistory, ACrashRightAfterAFailedSaveLosesNothing) {
   ASSERT_TRUE(program.AnswerDialog("qvavad", "OK"));
   EXPECT_NE(StoreFile().find("\r\ntwo\r\n"), std::string::npos);  // the store was written
   CopyAndWait("three");
-  ASSERT_TRUE(Eventually(
-      [&] {
-        const auto journal = folder.ReadFile("vqclips.qvj");
-        return journal && journal->find("three") != std::string::npos;
-      },
-      "the journal on the disk", kTimeout));
+  ASSERT_NO_FATAL_FAILURE(WaitForJournal("three"));
   program.Kill();
   CloseHandle(held);
 
-  ASSERT_TRUE(EmptyClipboard());
-  ASSERT_TRUE(program.Start("", elsewhere.Path()));
-  main = program.MainWindow();
-  clipList = FindClipList(main);
-  ASSERT_TRUE(clipList);
+  ASSERT_NO_FATAL_FAILURE(StartAgain());
   ASSERT_TRUE(Eventually([&] { return ClipCount() == 3; }, "the three clips", kTimeout));
   EXPECT_FALSE(FindDialog("qvavad", program.ProcessId()));  // nothing to tell
-  std::vector<std::string> shown;
-  for (const std::string& id : ListFileIds(ListFile()))
-    shown.push_back(ReadStoreFile(StoreFile()).texts[id]);
-  EXPECT_EQ(shown, (std::vector<std::string>{"three", "two", "one"}));
+  EXPECT_EQ(SavedTexts(), (std::vector<std::string>{"three", "two", "one"}));
   EXPECT_FALSE(folder.Exists("vqclips.qvj"));
   EXPECT_EQ(program.Close(), 0u);
 }
