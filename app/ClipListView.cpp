@@ -8,7 +8,7 @@ namespace qv {
 
 // The store's texts are in the ANSI code page: on a double-byte one a word must match whole
 // characters, not the second byte of one.
-TClipListView::TClipListView(TClipHistory& history, TQvCheckListBox& list)
+TClipListView::TClipListView(TClipHistory& history, TCheckListBox& list)
     : history_(history), list_(list), finder_(LeadBytesOf(0)) {
   list_.SetLineSource(this);
   history_.SetView(this);

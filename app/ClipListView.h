@@ -11,14 +11,14 @@
 
 #include "app/ClipFilter.h"
 #include "app/ClipHistory.h"
-#include "components/QVCtrls.h"
+#include "components/CheckListBox.h"
 
 namespace qv {
 
-class TClipListView : public TClipHistoryView, private TQvLineSource {
+class TClipListView : public TClipHistoryView, private TListLineSource {
  public:
   // Shows the history's lines now and follows its changes from then on.
-  TClipListView(TClipHistory& history, TQvCheckListBox& list);
+  TClipListView(TClipHistory& history, TCheckListBox& list);
   ~TClipListView() override;
   TClipListView(const TClipListView&) = delete;
   TClipListView& operator=(const TClipListView&) = delete;
@@ -53,7 +53,7 @@ class TClipListView : public TClipHistoryView, private TQvLineSource {
   void Refind();
 
   TClipHistory& history_;
-  TQvCheckListBox& list_;
+  TCheckListBox& list_;
   std::deque<TCheckListBoxItem> checks_;  // one per history line
   TClipFinder finder_;
   bool texts_current_ = false;  // the finder's texts are the history's as it is

@@ -2,9 +2,8 @@
 // The clip history's text store and the rules around it: clip ids, the block that frames
 // a clip's text in the store, list lines, finding a clip's text from its list line, and
 // the display text a new list line shows.
-//
-// The clip list itself (the list box the user picks from) lives on the Win32 side; the
-// functions here tell the caller what to put into it.
+// The list of lines itself is the history's (ClipHistory.h); the functions here tell it
+// what a new line holds.
 
 #include <cstddef>
 #include <cstdint>

@@ -151,7 +151,7 @@ void TMainWindow::ApplyFormDesign() {
   FindLine->SetVisible(false);
   FindLine->OnChange = TNotifyEvent::Of<&TMainWindow::FindLineChange>(this);
 
-  ClipList = MakeComponent<TQvCheckListBox>(this, "ClipList", Panel);
+  ClipList = MakeComponent<TCheckListBox>(this, "ClipList", Panel);
   ClipList->SetBounds(8, 18, 233, kClipListHeight);
   ClipList->SetColor(13434879);
   ClipList->Font().SetName("MS Sans Serif");
@@ -194,7 +194,7 @@ void TMainWindow::ApplyFormDesign() {
   SuppressedIcon->SetBounds(344, 40, 32, 32);
   LoadIconPicture(SuppressedIcon, "TRAY_SUPPRESSED");
 
-  TrayIcon = MakeComponent<TQvTrayIcon>(this, "TrayIcon");
+  TrayIcon = MakeComponent<TTrayIcon>(this, "TrayIcon");
   TrayIcon->SetIcon(CachingOnIcon->Icon());
 
   HotKey = MakeComponent<TGlobalHotKey>(this, "HotKey");

@@ -13,8 +13,8 @@
 #include "app/ClipRecall.h"
 #include "components/ClipboardWatcher.h"
 #include "components/GlobalHotKey.h"
-#include "components/QVCtrls.h"
-#include "components/QVShell.h"
+#include "components/CheckListBox.h"
+#include "components/TrayIcon.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -46,13 +46,13 @@ class TMainWindow : public TForm, private TCaptureHost, private TRecallHost {
   TSpeedButton* FindButton;
   // The find line: over the logo while it is open.
   TEdit* FindLine;
-  TQvCheckListBox* ClipList;
+  TCheckListBox* ClipList;
   TListBox* SlotLabels;
   TPanel* SlotStrip;
   TImage* CachingOffIcon;
   TImage* CachingOnIcon;
   TImage* SuppressedIcon;
-  TQvTrayIcon* TrayIcon;
+  TTrayIcon* TrayIcon;
   TGlobalHotKey* HotKey;
   TClipboardWatcher* Watcher;
   TPopupMenu* TrayMenu;

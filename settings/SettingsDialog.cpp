@@ -34,9 +34,9 @@ void Place(TControl* control, const TBox& at) {
   control->SetBounds(at.Left, at.Top, at.Width, at.Height);
 }
 
-TVerivorButton* MakeButton(TSettingsDialog* form, const char* name, const TBox& at,
+TFlatButton* MakeButton(TSettingsDialog* form, const char* name, const TBox& at,
                            const char* caption) {
-  TVerivorButton* b = MakeComponent<TVerivorButton>(form, name, form);
+  TFlatButton* b = MakeComponent<TFlatButton>(form, name, form);
   Place(b, at);
   b->SetCaption(caption);
   b->Font().SetName("Arial");
@@ -234,7 +234,7 @@ RECT TSettingsDialog::FocusMark(const TControl& button) {
   return r;
 }
 
-void TSettingsDialog::FlatButtonKeys(TVerivorButton& button, const TWndMethod& inherited,
+void TSettingsDialog::FlatButtonKeys(TFlatButton& button, const TWndMethod& inherited,
                                      TMessage& m) {
   if (m.Msg == WM_SETFOCUS || m.Msg == WM_KILLFOCUS) {
     if (HandleAllocated()) {
@@ -251,7 +251,7 @@ void TSettingsDialog::FlatButtonKeys(TVerivorButton& button, const TWndMethod& i
 
 void TSettingsDialog::Paint(TCanvas& canvas) {
   TPersistentForm::Paint(canvas);
-  for (TVerivorButton* button : {OkButton, SortButton}) {
+  for (TFlatButton* button : {OkButton, SortButton}) {
     if (!button->Focused()) continue;
     const RECT mark = FocusMark(*button);
     SetTextColor(canvas.Handle(), RGB(0, 0, 0));

@@ -6,7 +6,7 @@
 #include "framework/ExtCtrls.h"
 #include "components/GlobalHotKey.h"
 #include "framework/ShortCuts.h"
-#include "look/ButtonComps.h"
+#include "look/FlatButton.h"
 #include "settings/PersistentForm.h"
 #include "settings/StartWithWindows.h"
 
@@ -33,8 +33,8 @@ class TSettingsDialog : public TPersistentForm {
 
   TLabel* HotKeyLabel;
   TLabel* PasteDelayLabel;
-  TVerivorButton* OkButton;
-  TVerivorButton* SortButton;
+  TFlatButton* OkButton;
+  TFlatButton* SortButton;
   TComboBox* HotKeyChoice;
   TPanel* TitlePanel;
   TLabel* TitleLabel;
@@ -76,7 +76,7 @@ class TSettingsDialog : public TPersistentForm {
   // dialog draws the focus mark around them.
   void OkButtonKeys(TMessage& m) { FlatButtonKeys(*OkButton, ok_proc_, m); }
   void SortButtonKeys(TMessage& m) { FlatButtonKeys(*SortButton, sort_proc_, m); }
-  void FlatButtonKeys(TVerivorButton& button, const TWndMethod& inherited, TMessage& m);
+  void FlatButtonKeys(TFlatButton& button, const TWndMethod& inherited, TMessage& m);
   static RECT FocusMark(const TControl& button);
   int paste_delay_ = 100;
   TStartupEntry startup_;

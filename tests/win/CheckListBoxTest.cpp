@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "components/QVCtrls.h"
+#include "components/CheckListBox.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "tests/win/WinTestSupport.h"
@@ -42,7 +42,7 @@ class CheckList : public ::testing::Test {
   CheckList() : app(std::make_unique<TApplication>()) {
     form = new TForm(app.get());
     form->SetBounds(0, 0, 300, 300);
-    list = new TQvCheckListBox(form);
+    list = new TCheckListBox(form);
     list->SetParent(form);
     list->SetBounds(0, 0, 200, 150);
     list->SetColor(kListColor);
@@ -78,7 +78,7 @@ class CheckList : public ::testing::Test {
   test::PromptRecorder prompts;
   std::unique_ptr<TApplication> app;
   TForm* form;
-  TQvCheckListBox* list;
+  TCheckListBox* list;
   Events events;
 };
 
@@ -351,15 +351,15 @@ TEST_F(CheckList, ADoubleClickIsReportedOnce) {
 }
 
 // Notes how many lines the list holds whenever its line height is set.
-class THeightWatch : public TQvCheckListBox {
+class THeightWatch : public TCheckListBox {
  public:
-  using TQvCheckListBox::TQvCheckListBox;
+  using TCheckListBox::TCheckListBox;
   std::vector<int> linesAtReset;
 
  protected:
   void ResetItemHeight() override {
     if (HandleAllocated()) linesAtReset.push_back(Count());
-    TQvCheckListBox::ResetItemHeight();
+    TCheckListBox::ResetItemHeight();
   }
 };
 
@@ -375,7 +375,7 @@ TEST_F(CheckList, ARecreatedWindowGetsItsLineHeightWithTheLinesBack) {
 }
 
 // A source of numbered lines with records of its own, as the clip list's view keeps them.
-class NumberedLines : public TQvLineSource {
+class NumberedLines : public TListLineSource {
  public:
   std::string LineText(int index) override { return "line " + std::to_string(index); }
   TCheckListBoxItem& LineCheck(int index) override { return checks[index]; }

@@ -9,7 +9,7 @@
 
 #include "framework/Forms.h"
 #include "framework/TypInfo.h"
-#include "look/ButtonComps.h"
+#include "look/FlatButton.h"
 #include "tests/win/WinTestSupport.h"
 
 namespace qv {
@@ -25,7 +25,7 @@ bool Reddish(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 80 && Get
 
 // The button's pixels as they are on screen now.
 struct Shot {
-  explicit Shot(TVerivorButton& b) : bmp(b.Width(), b.Height()) {
+  explicit Shot(TFlatButton& b) : bmp(b.Width(), b.Height()) {
     WindowDc dc(b.Handle());
     BitBlt(bmp.Canvas().Handle(), 0, 0, b.Width(), b.Height(), dc.get(), 0, 0, SRCCOPY);
   }
@@ -55,7 +55,7 @@ void ExpectBevel(Shot& s, COLORREF topLeft, COLORREF bottomRight) {
   for (auto [x, y] : {std::pair{85, 0}, {85, 21}, {0, 21}}) EXPECT_EQ(s(x, y), bottomRight);
 }
 
-SIZE TextSize(TVerivorButton& b, const std::string& text) {
+SIZE TextSize(TFlatButton& b, const std::string& text) {
   TBitmap probe(1, 1);
   probe.Canvas().Font().Assign(b.Font());
   return probe.Canvas().TextExtent(text);
@@ -69,7 +69,7 @@ class FlatButton : public ::testing::Test {
     form = new TForm(app.get());
     form->BorderStyle = TFormBorderStyle::bsNone;
     form->SetBounds(50, 50, 240, 120);
-    ok = new TVerivorButton(form);
+    ok = new TFlatButton(form);
     ok->SetName("OkButton");
     ok->SetParent(form);
     ok->SetBounds(71, 36, 86, 22);
@@ -103,13 +103,13 @@ class FlatButton : public ::testing::Test {
 
   std::unique_ptr<TApplication> app;
   TForm* form;
-  TVerivorButton* ok;
+  TFlatButton* ok;
   int clicks = 0, ups = 0, downs = 0;  // downs: sum of the x of left presses
   COLORREF face_at_click = CLR_INVALID;
 };
 
 TEST_F(FlatButton, RestsFlatAndRaisesItsBevelInTheHoverColoursOnlyWhileHovered) {
-  auto* fresh = new TVerivorButton(form);
+  auto* fresh = new TFlatButton(form);
   EXPECT_EQ(std::pair(fresh->Width(), fresh->Height()), std::pair(86, 22));
   fresh->SetName("VerivorButton9");
   fresh->SetParent(form);

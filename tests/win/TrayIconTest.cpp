@@ -1,4 +1,4 @@
-// TQvTrayIcon against the real shell of Wine: the icon's presence is read back
+// TTrayIcon against the real shell of Wine: the icon's presence is read back
 // from the shell itself (a modify only succeeds for an icon it holds), and the
 // mouse notices are sent to the icon's window as the shell would send them.
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "components/QVShell.h"
+#include "components/TrayIcon.h"
 #include "tests/win/WinTestSupport.h"
 
 namespace qv {
@@ -35,7 +35,7 @@ bool ShellHolds(const NOTIFYICONDATAA& record) {
   return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
-void SendMouse(TQvTrayIcon& tray, std::initializer_list<UINT> mouseMsgs) {
+void SendMouse(TTrayIcon& tray, std::initializer_list<UINT> mouseMsgs) {
   for (UINT msg : mouseMsgs)
     SendMessageA(tray.WindowHandle(), WM_QVTRAYICON, 0, static_cast<LPARAM>(msg));
 }
@@ -43,7 +43,7 @@ void SendMouse(TQvTrayIcon& tray, std::initializer_list<UINT> mouseMsgs) {
 // Writes down every event it is given, in order.
 struct Recorder : TObject {
   Log log;
-  void Bind(TQvTrayIcon& tray) {
+  void Bind(TTrayIcon& tray) {
     tray.OnClick = TMouseEvent::Of<&Recorder::Click>(this);
     tray.OnDblClick = TNotifyEvent::Of<&Recorder::DblClick>(this);
     tray.OnMouseDown = TMouseEvent::Of<&Recorder::Down>(this);
@@ -118,7 +118,7 @@ struct DestroyWatch {
       heldAtDestroy = ShellHolds(record) ? 1 : 0;
     return CallNextHookEx(nullptr, code, wparam, lparam);
   }
-  static int FreeAndAsk(TQvTrayIcon* tray) {
+  static int FreeAndAsk(TTrayIcon* tray) {
     window = tray->WindowHandle();
     record = tray->NotifyData();
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, GetCurrentThreadId());
@@ -132,7 +132,7 @@ class TrayIconTest : public ::testing::Test {
  protected:
   void SetUp() override {
     owner_.reset(new TComponent(nullptr));
-    tray_ = new TQvTrayIcon(owner_.get());
+    tray_ = new TTrayIcon(owner_.get());
     // As a form design does it: properties first, then the after-load step.
     owner_->BeginLoading();
     tray_->SetIcon(MakeIcon());
@@ -153,7 +153,7 @@ class TrayIconTest : public ::testing::Test {
   }
 
   std::unique_ptr<TComponent, ComponentDeleter> owner_;
-  TQvTrayIcon* tray_ = nullptr;
+  TTrayIcon* tray_ = nullptr;
   bool addedWhileLoading_ = true;
   Recorder rec_;
 };
@@ -171,7 +171,7 @@ TEST_F(TrayIconTest, AddsAfterLoadWithItsRecord) {
   EXPECT_EQ(data.uCallbackMessage, 0xB054u);
   EXPECT_EQ(data.hIcon, tray_->Icon().Handle());
 
-  TQvTrayIcon empty(nullptr);  // an empty icon is never added
+  TTrayIcon empty(nullptr);  // an empty icon is never added
   empty.BeginLoading();
   empty.EndLoading();
   EXPECT_FALSE(empty.Added());
@@ -228,14 +228,14 @@ TEST_F(TrayIconTest, ARestartedTaskbarGetsTheIconBack) {
 
 // Its adds are refused while `refuse` holds: the shell is handed the same icon
 // twice, and turns the second add down.
-class TRefusedTray : public TQvTrayIcon {
+class TRefusedTray : public TTrayIcon {
  public:
-  using TQvTrayIcon::TQvTrayIcon;
+  using TTrayIcon::TTrayIcon;
   bool refuse = true;
 
  protected:
   void FillNotifyData(NOTIFYICONDATAA& data) override {
-    TQvTrayIcon::FillNotifyData(data);
+    TTrayIcon::FillNotifyData(data);
     if (!refuse) return;
     data.uID = 7;
     Shell_NotifyIconA(NIM_ADD, &data);

@@ -1,5 +1,5 @@
 #pragma once
-// TQvTrayIcon: one icon in the notification area, kept there through a hidden
+// TTrayIcon: one icon in the notification area, kept there through a hidden
 // window of its own that turns the shell's mouse notices into component events.
 // A right-button release over the icon opens the PopupMenu at the cursor.
 
@@ -49,11 +49,11 @@ class TIconList : public TObject {
   std::vector<std::unique_ptr<TIcon>> icons_;
 };
 
-class TQvTrayIcon : public TComponent {
-  QV_CLASS(TQvTrayIcon)
+class TTrayIcon : public TComponent {
+  QV_CLASS(TTrayIcon)
  public:
-  explicit TQvTrayIcon(TComponent* owner);
-  ~TQvTrayIcon() override;
+  explicit TTrayIcon(TComponent* owner);
+  ~TTrayIcon() override;
 
   bool Active() const { return active_; }
   void SetActive(bool active);

@@ -1,7 +1,7 @@
 #pragma once
-// The clip list control: an owner-drawn list box whose lines the main window
-// inserts at the top, moves, deletes, saves and loads, with a small check box in
-// front of every line that the user can toggle.
+// The clip list control: an owner-drawn list box with a small check box in front of
+// every line that the user can toggle. Its lines are either its own or, for the clip
+// list, a line source's: it then holds only their number and asks for each one it shows.
 
 #include <cstdint>
 #include <deque>
@@ -25,11 +25,11 @@ using TGetItemWidthEvent = TMethod<TObject*, int, int&>;
 
 // An owner-drawing list box that keeps its horizontal scroll width in step with
 // its widest line.
-class TQvCustomListBox : public TCustomListBox {
-  QV_CLASS(TQvCustomListBox)
+class TOwnerDrawListBox : public TCustomListBox {
+  QV_CLASS(TOwnerDrawListBox)
  public:
-  explicit TQvCustomListBox(TComponent* owner);
-  ~TQvCustomListBox() override;
+  explicit TOwnerDrawListBox(TComponent* owner);
+  ~TOwnerDrawListBox() override;
 
   // Measures text in the control's font outside painting; holds the item DC while
   // a line is drawn (so OnDrawItem handlers draw on it).
@@ -101,13 +101,13 @@ struct TCheckListBoxItem {
   bool Enabled = true;
 };
 
-class TQvCheckListBox;
+class TCheckListBox;
 
 // Lines kept outside the control, for a list too long to copy into a list box: the window
 // holds only their number and asks for each line's text and check as it shows it.
-class TQvLineSource {
+class TListLineSource {
  public:
-  virtual ~TQvLineSource() = default;
+  virtual ~TListLineSource() = default;
   virtual std::string LineText(int index) = 0;
   // The line's check record, kept by the source, for an index the list has.
   virtual TCheckListBoxItem& LineCheck(int index) = 0;
@@ -117,25 +117,25 @@ class TQvLineSource {
 class TCheckListBoxStrings : public TListBoxStrings {
   QV_CLASS(TCheckListBoxStrings)
  public:
-  explicit TCheckListBoxStrings(TQvCheckListBox& listBox);
+  explicit TCheckListBoxStrings(TCheckListBox& listBox);
   // A line of the source when the list has one.
   std::string Get(int index) const override;
   void Exchange(int index1, int index2) override;
   void Move(int currentIndex, int newIndex) override;
 
  private:
-  TQvCheckListBox& check_list_;
+  TCheckListBox& check_list_;
 };
 
 using TCheckStateChangeEvent = TMethod<TObject*, int>;
 // One value of the form-stored "Strings" list.
 using TStreamValue = std::variant<std::string, long long, bool>;
 
-class TQvCheckListBox : public TQvCustomListBox {
-  QV_CLASS(TQvCheckListBox)
+class TCheckListBox : public TOwnerDrawListBox {
+  QV_CLASS(TCheckListBox)
  public:
-  explicit TQvCheckListBox(TComponent* owner);
-  ~TQvCheckListBox() override;
+  explicit TCheckListBox(TComponent* owner);
+  ~TCheckListBox() override;
 
   // Both raise EStringListError for an index the list does not have.
   TCheckBoxState ItemState(int index);
@@ -170,8 +170,8 @@ class TQvCheckListBox : public TQvCustomListBox {
   // made anew, empty; such a list has no horizontal scroll width (AutoScroll goes off). Lines
   // are added and deleted through Items as usual (their texts are not kept), or counted in
   // one step with SetLineCount.
-  void SetLineSource(TQvLineSource* source);
-  TQvLineSource* LineSource() const { return source_; }
+  void SetLineSource(TListLineSource* source);
+  TListLineSource* LineSource() const { return source_; }
   // The number of lines of the source; the list shows its top, nothing selected.
   void SetLineCount(int count);
 
@@ -227,7 +227,7 @@ class TQvCheckListBox : public TQvCustomListBox {
   TBitmap cell_;
   std::unordered_map<const TCheckListBoxItem*, std::unique_ptr<TCheckListBoxItem>> records_;
   std::deque<SavedCheck> saved_checks_;
-  TQvLineSource* source_ = nullptr;
+  TListLineSource* source_ = nullptr;
   // A source's list across a re-creation of the window.
   int saved_line_count_ = 0;
 };

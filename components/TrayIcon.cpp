@@ -1,4 +1,4 @@
-#include "components/QVShell.h"
+#include "components/TrayIcon.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,7 +56,7 @@ void TIconList::Assign(const TIconList& other) {
   Changed();
 }
 
-// ---- TQvTrayIcon ----
+// ---- TTrayIcon ----
 
 namespace {
 
@@ -92,15 +92,15 @@ void CancelFormMouseMode() {
 
 }  // namespace
 
-TQvTrayIcon::TQvTrayIcon(TComponent* owner)
+TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), icon_(std::make_unique<TIcon>()), icons_(std::make_unique<TIconList>()) {
-  window_ = TUtilityWindow(TWndMethod::Of<&TQvTrayIcon::TrayWndProc>(this));
-  icon_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
-  icons_->OnChange = TNotifyEvent::Of<&TQvTrayIcon::IconsChanged>(this);
+  window_ = TUtilityWindow(TWndMethod::Of<&TTrayIcon::TrayWndProc>(this));
+  icon_->OnChange = TNotifyEvent::Of<&TTrayIcon::IconsChanged>(this);
+  icons_->OnChange = TNotifyEvent::Of<&TTrayIcon::IconsChanged>(this);
   FillNotifyData(data_);
 }
 
-TQvTrayIcon::~TQvTrayIcon() {
+TTrayIcon::~TTrayIcon() {
   SetState(csDestroying, true);
   enabled_ = false;
   icon_->OnChange = nullptr;
@@ -112,17 +112,17 @@ TQvTrayIcon::~TQvTrayIcon() {
   window_.Reset();
 }
 
-void TQvTrayIcon::Loaded() {
+void TTrayIcon::Loaded() {
   TComponent::Loaded();
   if (active_ && !Designing()) Add();
 }
 
-void TQvTrayIcon::Notification(TComponent* component, TOperation operation) {
+void TTrayIcon::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == TOperation::opRemove && component == popup_menu_) popup_menu_ = nullptr;
 }
 
-void TQvTrayIcon::SetActive(bool active) {
+void TTrayIcon::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
   if (Designing() || Loading()) return;
@@ -132,32 +132,32 @@ void TQvTrayIcon::SetActive(bool active) {
     Delete();
 }
 
-void TQvTrayIcon::SetHint(const std::string& hint) {
+void TTrayIcon::SetHint(const std::string& hint) {
   if (hint == hint_) return;
   hint_ = hint;
   Update();
 }
 
-void TQvTrayIcon::SetIcon(const TIcon& icon) {
+void TTrayIcon::SetIcon(const TIcon& icon) {
   if (&icon != icon_.get())
     icon_->Assign(icon);  // reports the change, which updates the shell
   else
     Update();
 }
 
-void TQvTrayIcon::SetInterval(uint16_t interval) {
+void TTrayIcon::SetInterval(uint16_t interval) {
   interval_ = interval;
   if (animation_timer_) animation_timer_->SetInterval(interval_);
 }
 
-void TQvTrayIcon::SetPopupMenu(TPopupMenu* menu) {
+void TTrayIcon::SetPopupMenu(TPopupMenu* menu) {
   if (menu == popup_menu_) return;
   if (popup_menu_) RemoveFreeNotification(popup_menu_);
   popup_menu_ = menu;
   if (menu) FreeNotification(menu);
 }
 
-void TQvTrayIcon::SetShowDesign(bool show) {
+void TTrayIcon::SetShowDesign(bool show) {
   if (show == show_design_) return;
   show_design_ = show;
   if (!Designing()) return;
@@ -167,14 +167,14 @@ void TQvTrayIcon::SetShowDesign(bool show) {
     Delete();
 }
 
-void TQvTrayIcon::SetAnimated(bool animated) {
+void TTrayIcon::SetAnimated(bool animated) {
   const bool value = animated && icons_->Count() > 0;
   if (value == animated_) return;
   if (value) {
     if (!animation_timer_) {
       animation_timer_.reset(new TTimer(nullptr));
       animation_timer_->SetEnabled(false);
-      animation_timer_->OnTimer = TNotifyEvent::Of<&TQvTrayIcon::AnimationTick>(this);
+      animation_timer_->OnTimer = TNotifyEvent::Of<&TTrayIcon::AnimationTick>(this);
     }
     animation_timer_->SetInterval(interval_);
     animated_ = true;
@@ -187,17 +187,17 @@ void TQvTrayIcon::SetAnimated(bool animated) {
   Update();
 }
 
-void TQvTrayIcon::SetAnimationRunning(bool running) {
+void TTrayIcon::SetAnimationRunning(bool running) {
   if (animation_timer_) animation_timer_->SetEnabled(running && animated_);
 }
 
-void TQvTrayIcon::AnimationTick(TObject*) {
+void TTrayIcon::AnimationTick(TObject*) {
   if (Destroying() || !animated_ || icons_->Count() == 0) return;
   frame_index_ = (frame_index_ + 1) % icons_->Count();
   Update();
 }
 
-const TIcon* TQvTrayIcon::CurrentIcon() const {
+const TIcon* TTrayIcon::CurrentIcon() const {
   if (animated_ && icons_->Count() > 0) {
     const int last = icons_->Count() - 1;
     return &icons_->Items(std::max(std::min(frame_index_, last), 0));
@@ -205,7 +205,7 @@ const TIcon* TQvTrayIcon::CurrentIcon() const {
   return icon_.get();
 }
 
-void TQvTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
+void TTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
   data = NOTIFYICONDATAA{};
   data.cbSize = NOTIFYICONDATAA_V1_SIZE;
   data.hWnd = window_.Handle();
@@ -221,7 +221,7 @@ void TQvTrayIcon::FillNotifyData(NOTIFYICONDATAA& data) {
   std::memcpy(data.szTip, tip.c_str(), tip.size() + 1);
 }
 
-bool TQvTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
   balloon_ = NOTIFYICONDATAA{};
   // The icon's own record keeps the shell's first layout, which has no balloon; the
   // balloon goes in the second, which every shell since Windows 2000 takes.
@@ -242,7 +242,7 @@ bool TQvTrayIcon::ShowBalloon(const std::string& title, const std::string& text)
   return added_ && Shell_NotifyIconA(NIM_MODIFY, &balloon_) != FALSE;
 }
 
-void TQvTrayIcon::Add() {
+void TTrayIcon::Add() {
   Delete();
   const TIcon* icon = CurrentIcon();
   if (!icon || icon->Empty()) return;
@@ -256,7 +256,7 @@ void TQvTrayIcon::Add() {
   } else if (!Designing() && !(add_retry_timer_ && add_retry_timer_->Enabled())) {
     if (!add_retry_timer_) {
       add_retry_timer_.reset(new TTimer(nullptr));
-      add_retry_timer_->OnTimer = TNotifyEvent::Of<&TQvTrayIcon::AddRetryTick>(this);
+      add_retry_timer_->OnTimer = TNotifyEvent::Of<&TTrayIcon::AddRetryTick>(this);
     }
     add_retries_left_ = kAddRetries;
     add_retry_timer_->SetInterval(AddRetryInterval);
@@ -264,7 +264,7 @@ void TQvTrayIcon::Add() {
   }
 }
 
-void TQvTrayIcon::AddRetryTick(TObject*) {
+void TTrayIcon::AddRetryTick(TObject*) {
   if (added_ || !active_ || Destroying() || --add_retries_left_ < 0) {
     add_retry_timer_->SetEnabled(false);
     return;
@@ -272,14 +272,14 @@ void TQvTrayIcon::AddRetryTick(TObject*) {
   Add();
 }
 
-void TQvTrayIcon::Delete() {
+void TTrayIcon::Delete() {
   Shell_NotifyIconA(NIM_DELETE, &data_);
   added_ = false;
   pressed_ = 0;
   SetAnimationRunning(false);
 }
 
-void TQvTrayIcon::Update() {
+void TTrayIcon::Update() {
   if (icons_->Count() == 0 && animated_) {
     SetAnimated(false);  // runs this update again, now without animation
     return;
@@ -298,7 +298,7 @@ void TQvTrayIcon::Update() {
   }
 }
 
-void TQvTrayIcon::TrayWndProc(TMessage& m) {
+void TTrayIcon::TrayWndProc(TMessage& m) {
   // Sent to every top-level window when the taskbar (re)starts: a restarted
   // shell has forgotten every icon.
   static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
@@ -315,7 +315,7 @@ void TQvTrayIcon::TrayWndProc(TMessage& m) {
   HandleMouse(static_cast<UINT>(m.LParam));
 }
 
-void TQvTrayIcon::HandleMouse(UINT mouseMsg) {
+void TTrayIcon::HandleMouse(UINT mouseMsg) {
   POINT pt{};
   GetCursorPos(&pt);
   const TShiftState shift = KeyboardShiftState();
@@ -367,7 +367,7 @@ void TQvTrayIcon::HandleMouse(UINT mouseMsg) {
   }
 }
 
-void TQvTrayIcon::DblClick() {
+void TTrayIcon::DblClick() {
   if (!Designing() && active_ && popup_menu_) {
     TMenuItem& items = popup_menu_->Items();
     for (int i = 0; i < items.Count(); ++i) {
@@ -381,22 +381,22 @@ void TQvTrayIcon::DblClick() {
   OnDblClick(this);
 }
 
-void TQvTrayIcon::Click(TMouseButton button, TShiftState shift, int x, int y) {
+void TTrayIcon::Click(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbRight && ShowPopup(x, y)) return;
   OnClick(this, button, shift, x, y);
 }
 
-void TQvTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TTrayIcon::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   OnMouseDown(this, button, shift, x, y);
 }
 
-void TQvTrayIcon::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+void TTrayIcon::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
 
-void TQvTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+void TTrayIcon::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   OnMouseUp(this, button, shift, x, y);
 }
 
-bool TQvTrayIcon::ShowPopup(int x, int y) {
+bool TTrayIcon::ShowPopup(int x, int y) {
   if (Designing() || !active_ || !popup_menu_ || !popup_menu_->AutoPopup) return false;
   popup_menu_->PopupComponent = this;
   if (!Destroying()) CancelFormMouseMode();

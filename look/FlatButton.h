@@ -1,5 +1,5 @@
 #pragma once
-// TVerivorButton: a flat push button that paints itself. A face in one colour,
+// TFlatButton: a flat push button that paints itself. A face in one colour,
 // a one-pixel border, a centred caption and an optional glyph; hovering raises
 // it in the hover colour, pressing sinks it in the pressed colour with the
 // content moved one pixel right and down.
@@ -21,11 +21,11 @@
 
 namespace qv {
 
-class TVerivorButton : public TWinControl {
-  QV_CLASS(TVerivorButton)
+class TFlatButton : public TWinControl {
+  QV_CLASS(TFlatButton)
  public:
-  explicit TVerivorButton(TComponent* owner);
-  ~TVerivorButton() override;
+  explicit TFlatButton(TComponent* owner);
+  ~TFlatButton() override;
 
   // A non-empty parent makes the caption the component's name.
   void SetParent(TWinControl* parent) override;

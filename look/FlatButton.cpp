@@ -1,4 +1,4 @@
-#include "look/ButtonComps.h"
+#include "look/FlatButton.h"
 
 #include <cstdint>
 
@@ -50,9 +50,9 @@ void CopyWithTransparentCorner(HDC dest_dc, const RECT& dest, TBitmap& bitmap, T
 
 // Gives the canvas the window's DC for one painting, unless it already draws on
 // one (inside WM_PAINT, or a painting nested in another).
-class TVerivorButton::PaintScope {
+class TFlatButton::PaintScope {
  public:
-  explicit PaintScope(TVerivorButton& button) : canvas_(button.canvas_) {
+  explicit PaintScope(TFlatButton& button) : canvas_(button.canvas_) {
     if (canvas_.HandleAllocated()) {
       ok_ = true;
       return;
@@ -80,7 +80,7 @@ class TVerivorButton::PaintScope {
   bool ok_ = false;
 };
 
-TVerivorButton::TVerivorButton(TComponent* owner)
+TFlatButton::TFlatButton(TComponent* owner)
     : TWinControl(owner),
       color_border_(kDefaultBorder),
       color_over_(kDefaultHover),
@@ -95,42 +95,42 @@ TVerivorButton::TVerivorButton(TComponent* owner)
   canvas_.Brush().SetColor(clBlack);
 }
 
-TVerivorButton::~TVerivorButton() { canvas_.SetHandle(nullptr); }
+TFlatButton::~TFlatButton() { canvas_.SetHandle(nullptr); }
 
-void TVerivorButton::SetParent(TWinControl* parent) {
+void TFlatButton::SetParent(TWinControl* parent) {
   TWinControl::SetParent(parent);
   if (parent) SetCaption(Name());
 }
 
-void TVerivorButton::SetCaption(const std::string& text) {
+void TFlatButton::SetCaption(const std::string& text) {
   TWinControl::SetCaption(text);
   PaintRest();
 }
 
-void TVerivorButton::SetColor(TColor color) {
+void TFlatButton::SetColor(TColor color) {
   // Stored without the framework's invalidation: the rest state is painted now.
   color_ = color;
   ParentColor = false;
   PaintRest();
 }
 
-void TVerivorButton::SetColorBorder(TColor color) {
+void TFlatButton::SetColorBorder(TColor color) {
   color_border_ = color;
   PaintRest();
 }
 
-void TVerivorButton::SetShowCaption(bool show) {
+void TFlatButton::SetShowCaption(bool show) {
   show_caption_ = show;
   PaintRest();
 }
 
-void TVerivorButton::SetEnabled(bool enabled) {
+void TFlatButton::SetEnabled(bool enabled) {
   // Only the flag: disabling the window would cut the button off from the
   // mouse-leave painting and from the framework's click.
   enabled_ = enabled;
 }
 
-void TVerivorButton::SetGlyph(TBitmap* glyph) {
+void TFlatButton::SetGlyph(TBitmap* glyph) {
   if (glyph != &glyph_) {
     if (!glyph || glyph->Empty()) {
       glyph_.SetSize(0, 0);
@@ -143,31 +143,31 @@ void TVerivorButton::SetGlyph(TBitmap* glyph) {
   Invalidate();
 }
 
-void TVerivorButton::CreateParams(TCreateParams& params) {
+void TFlatButton::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.Style &= ~static_cast<DWORD>(WS_DISABLED);
 }
 
-void TVerivorButton::Repaint() { PaintRest(); }
+void TFlatButton::Repaint() { PaintRest(); }
 
-void TVerivorButton::Click() {
+void TFlatButton::Click() {
   PaintRest();
   if (enabled_) OnClick(this);
 }
 
-void TVerivorButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TFlatButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft || !enabled_) return;
   OnMouseDown(this, button, shift, x, y);
   PaintPressed();
 }
 
-void TVerivorButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+void TFlatButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft || !enabled_) return;
   OnMouseUp(this, button, shift, x, y);
   if (HandleAllocated() && IsUnderCursor()) PaintHover();
 }
 
-void TVerivorButton::WndProc(TMessage& m) {
+void TFlatButton::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_PAINT: {
       // The system's repaint shows the rest state, whatever the mouse does.
@@ -193,7 +193,7 @@ void TVerivorButton::WndProc(TMessage& m) {
 
 // Judged by where the cursor is now: a release over the button whose cursor has
 // since moved on (or was never there) must not light the button up.
-bool TVerivorButton::IsUnderCursor() {
+bool TFlatButton::IsUnderCursor() {
   HWND self = Handle();
   POINT screen{};
   if (!GetCursorPos(&screen)) return false;
@@ -213,7 +213,7 @@ bool TVerivorButton::IsUnderCursor() {
 
 // ---- painting ----
 
-void TVerivorButton::PaintRest() {
+void TFlatButton::PaintRest() {
   PaintScope scope(*this);
   if (!scope.ok()) return;
   canvas_.Font().Assign(font_);
@@ -222,7 +222,7 @@ void TVerivorButton::PaintRest() {
   Border();
 }
 
-void TVerivorButton::PaintLeave() {
+void TFlatButton::PaintLeave() {
   PaintScope scope(*this);
   if (!scope.ok()) return;
   Face(color_);
@@ -230,7 +230,7 @@ void TVerivorButton::PaintLeave() {
   Border();
 }
 
-void TVerivorButton::PaintHover() {
+void TFlatButton::PaintHover() {
   PaintScope scope(*this);
   if (!scope.ok()) return;
   Face(color_over_);
@@ -239,7 +239,7 @@ void TVerivorButton::PaintHover() {
   RaisedBevel();
 }
 
-void TVerivorButton::PaintPressed() {
+void TFlatButton::PaintPressed() {
   PaintScope scope(*this);
   if (!scope.ok()) return;
   Face(color_down_);
@@ -249,17 +249,17 @@ void TVerivorButton::PaintPressed() {
   SunkenBevel();
 }
 
-void TVerivorButton::Face(TColor color) {
+void TFlatButton::Face(TColor color) {
   canvas_.Brush().SetColor(color);
   canvas_.FillRect(RECT{1, 1, width_ - 1, height_ - 1});
 }
 
-void TVerivorButton::Border() {
+void TFlatButton::Border() {
   canvas_.Brush().SetColor(color_border_);
   canvas_.FrameRect(RECT{0, 0, width_, height_});
 }
 
-void TVerivorButton::Content(int d, TColor textColor) {
+void TFlatButton::Content(int d, TColor textColor) {
   const int w = width_, h = height_;
   canvas_.Font().SetColor(textColor);
   if (glyph_.Empty()) {
@@ -287,12 +287,12 @@ void TVerivorButton::Content(int d, TColor textColor) {
   }
 }
 
-void TVerivorButton::RaisedBevel() { Bevel(kBevelLight, kBevelDark); }
-void TVerivorButton::SunkenBevel() { Bevel(kBevelDark, kBevelLight); }
+void TFlatButton::RaisedBevel() { Bevel(kBevelLight, kBevelDark); }
+void TFlatButton::SunkenBevel() { Bevel(kBevelDark, kBevelLight); }
 
 // Four two-point lines (end points excluded): left and top in the first pen,
 // then right and bottom in the second.
-void TVerivorButton::Bevel(TColor topLeft, TColor bottomRight) {
+void TFlatButton::Bevel(TColor topLeft, TColor bottomRight) {
   const int w = width_, h = height_;
   const POINT left[2] = {{0, h - 2}, {0, 0}};
   const POINT top[2] = {{0, 0}, {w - 1, 0}};
@@ -309,34 +309,34 @@ void TVerivorButton::Bevel(TColor topLeft, TColor bottomRight) {
 // ---- published properties ----
 
 static const auto verivorButtonRegistrar =
-    PropertyRegistrar<TVerivorButton, TComponent>()
-        .String("Caption", &TVerivorButton::Caption, &TVerivorButton::SetCaption, "TCaption")
-        .Color("Color", &TVerivorButton::Color, &TVerivorButton::SetColor)
-        .Color("ColorBorder", &TVerivorButton::ColorBorder, &TVerivorButton::SetColorBorder)
+    PropertyRegistrar<TFlatButton, TComponent>()
+        .String("Caption", &TFlatButton::Caption, &TFlatButton::SetCaption, "TCaption")
+        .Color("Color", &TFlatButton::Color, &TFlatButton::SetColor)
+        .Color("ColorBorder", &TFlatButton::ColorBorder, &TFlatButton::SetColorBorder)
         .Boolean(
-            "Enabled", [](TVerivorButton& b) { return b.Enabled(); }, &TVerivorButton::SetEnabled)
+            "Enabled", [](TFlatButton& b) { return b.Enabled(); }, &TFlatButton::SetEnabled)
         .Event("OnMouseDown", "TMouseEvent")
         .Event("OnMouseUp", "TMouseEvent")
         .Event("OnMouseEnter")
         .Event("OnMouseLeave")
         .Event("OnClick")
         .Object(
-            "Glyph", "TBitmap", [](TVerivorButton& b) { return &b.Glyph(); },
-            &TVerivorButton::SetGlyph)
-        .Color("ColorOverCaption", &TVerivorButton::ColorOverCaption,
-               &TVerivorButton::SetColorOverCaption)
-        .Color("ColorOver", &TVerivorButton::ColorOver, &TVerivorButton::SetColorOver)
-        .Color("ColorDown", &TVerivorButton::ColorDown, &TVerivorButton::SetColorDown)
-        .Boolean("ShowCaption", &TVerivorButton::ShowCaption, &TVerivorButton::SetShowCaption)
+            "Glyph", "TBitmap", [](TFlatButton& b) { return &b.Glyph(); },
+            &TFlatButton::SetGlyph)
+        .Color("ColorOverCaption", &TFlatButton::ColorOverCaption,
+               &TFlatButton::SetColorOverCaption)
+        .Color("ColorOver", &TFlatButton::ColorOver, &TFlatButton::SetColorOver)
+        .Color("ColorDown", &TFlatButton::ColorDown, &TFlatButton::SetColorDown)
+        .Boolean("ShowCaption", &TFlatButton::ShowCaption, &TFlatButton::SetShowCaption)
         // Inherited from the control classes, which have no registration of their
         // own yet; listed here so that a walk of the button sees them.
-        .Boolean("ShowHint", &TVerivorButton::ShowHint, &TVerivorButton::SetShowHint)
-        .Boolean("ParentShowHint", &TVerivorButton::ParentShowHint,
-                 [](TVerivorButton& b, bool v) { b.ParentShowHint = v; })
+        .Boolean("ShowHint", &TFlatButton::ShowHint, &TFlatButton::SetShowHint)
+        .Boolean("ParentShowHint", &TFlatButton::ParentShowHint,
+                 [](TFlatButton& b, bool v) { b.ParentShowHint = v; })
         .Event("OnMouseMove", "TMouseMoveEvent")
         .Object(
-            "Font", "TFont", [](TVerivorButton& b) { return &b.Font(); },
-            [](TVerivorButton& b, TFont* font) {
+            "Font", "TFont", [](TFlatButton& b) { return &b.Font(); },
+            [](TFlatButton& b, TFont* font) {
               if (font) b.Font().Assign(*font);
             });
 

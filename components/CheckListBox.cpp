@@ -1,4 +1,4 @@
-#include "components/QVCtrls.h"
+#include "components/CheckListBox.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,33 +69,33 @@ const T& StreamValue(const std::vector<TStreamValue>& values, size_t i) {
 
 }  // namespace
 
-// ---- TQvCustomListBox ----
+// ---- TOwnerDrawListBox ----
 
-TQvCustomListBox::TQvCustomListBox(TComponent* owner)
+TOwnerDrawListBox::TOwnerDrawListBox(TComponent* owner)
     : TCustomListBox(owner), canvas_(std::make_unique<TListCanvas>()) {}
 
-TQvCustomListBox::~TQvCustomListBox() = default;
+TOwnerDrawListBox::~TOwnerDrawListBox() = default;
 
-void TQvCustomListBox::SetAutoScroll(bool value) {
+void TOwnerDrawListBox::SetAutoScroll(bool value) {
   if (value == auto_scroll_) return;
   auto_scroll_ = value;
   WidthRulesChanged();
 }
 
-void TQvCustomListBox::SetGraySelection(bool value) {
+void TOwnerDrawListBox::SetGraySelection(bool value) {
   if (value == gray_selection_) return;
   gray_selection_ = value;
   if (!Focused()) Invalidate();
 }
 
-void TQvCustomListBox::SetTabWidth(int value) {
+void TOwnerDrawListBox::SetTabWidth(int value) {
   value = std::max(value, 0);
   if (value == tab_width_) return;
   tab_width_ = value;
   RecreateWnd();
 }
 
-void TQvCustomListBox::SetColumns(int value) {
+void TOwnerDrawListBox::SetColumns(int value) {
   if (value == columns_) return;
   // Only a switch between one column and several changes the window style.
   const bool restyle = (columns_ == 0) != (value == 0);
@@ -106,38 +106,38 @@ void TQvCustomListBox::SetColumns(int value) {
     SendMessageA(Handle(), LB_SETCOLUMNWIDTH, (width_ + columns_ - 3) / columns_, 0);
 }
 
-void TQvCustomListBox::SetMultiSelect(bool value) {
+void TOwnerDrawListBox::SetMultiSelect(bool value) {
   if (value == multi_select_) return;
   multi_select_ = value;
   RecreateWnd();
 }
 
-void TQvCustomListBox::SetExtendedSelect(bool value) {
+void TOwnerDrawListBox::SetExtendedSelect(bool value) {
   if (value == extended_select_) return;
   extended_select_ = value;
   RecreateWnd();
 }
 
-void TQvCustomListBox::SetOnDrawItem(TDrawItemEvent handler) {
+void TOwnerDrawListBox::SetOnDrawItem(TDrawItemEvent handler) {
   if (handler == OnDrawItem()) return;
   TCustomListBox::SetOnDrawItem(handler);
   WidthRulesChanged();
 }
 
-void TQvCustomListBox::SetOnGetItemWidth(TGetItemWidthEvent handler) {
+void TOwnerDrawListBox::SetOnGetItemWidth(TGetItemWidthEvent handler) {
   if (handler == on_get_item_width_) return;
   on_get_item_width_ = handler;
   WidthRulesChanged();
 }
 
-void TQvCustomListBox::CreateParams(TCreateParams& params) {
+void TOwnerDrawListBox::CreateParams(TCreateParams& params) {
   TCustomListBox::CreateParams(params);
   if (multi_select_) params.Style |= extended_select_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (columns_ > 0) params.Style |= LBS_MULTICOLUMN;
   if (tab_width_ > 0) params.Style |= LBS_USETABSTOPS;
 }
 
-void TQvCustomListBox::WindowCreated() {
+void TOwnerDrawListBox::WindowCreated() {
   // A list box with integral height shrinks itself while being made.
   SetWindowPos(Handle(), nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
   if (tab_width_ != 0) {
@@ -150,7 +150,7 @@ void TQvCustomListBox::WindowCreated() {
   TCustomListBox::WindowCreated();
 }
 
-void TQvCustomListBox::ResetItemHeight() {
+void TOwnerDrawListBox::ResetItemHeight() {
   if (!HandleAllocated() || style_ == TListBoxStyle::lbOwnerDrawVariable) return;
   int height = item_height_;
   // A handler that draws the lines also decides how high they are.
@@ -166,7 +166,7 @@ void TQvCustomListBox::ResetItemHeight() {
   if (client.bottom - client.top >= height * Count()) SetScrollRange(wnd, SB_VERT, 0, 0, TRUE);
 }
 
-int TQvCustomListBox::ItemWidth(int index) {
+int TOwnerDrawListBox::ItemWidth(int index) {
   if (style_ != TListBoxStyle::lbStandard && on_get_item_width_ && OnDrawItem()) {
     int width = 0;
     on_get_item_width_(this, index, width);
@@ -185,12 +185,12 @@ int TQvCustomListBox::ItemWidth(int index) {
   return canvas.TextWidth(text);
 }
 
-void TQvCustomListBox::SetWidestLine(int width) {
+void TOwnerDrawListBox::SetWidestLine(int width) {
   widest_line_ = width;
   if (HandleAllocated()) SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, width, 0);
 }
 
-void TQvCustomListBox::RecountWidestLine() {
+void TOwnerDrawListBox::RecountWidestLine() {
   if (!HandleAllocated()) return;
   int widest = 0;
   const int count = Count();
@@ -198,11 +198,11 @@ void TQvCustomListBox::RecountWidestLine() {
   SetWidestLine(widest);
 }
 
-void TQvCustomListBox::ScrollToLeftEdge() {
+void TOwnerDrawListBox::ScrollToLeftEdge() {
   if (HandleAllocated()) SendMessageA(Handle(), WM_HSCROLL, SB_TOP, 0);
 }
 
-void TQvCustomListBox::WidthRulesChanged() {
+void TOwnerDrawListBox::WidthRulesChanged() {
   if (!HandleAllocated()) return;
   ScrollToLeftEdge();
   if (ExtentFollowsLines())
@@ -211,7 +211,7 @@ void TQvCustomListBox::WidthRulesChanged() {
     SetWidestLine(0);
 }
 
-void TQvCustomListBox::WndProc(TMessage& m) {
+void TOwnerDrawListBox::WndProc(TMessage& m) {
   switch (m.Msg) {
     case CN_DRAWITEM:
       DrawLine(*reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam));
@@ -254,7 +254,7 @@ void TQvCustomListBox::WndProc(TMessage& m) {
   TCustomListBox::WndProc(m);
 }
 
-void TQvCustomListBox::DrawLine(const DRAWITEMSTRUCT& item) {
+void TOwnerDrawListBox::DrawLine(const DRAWITEMSTRUCT& item) {
   TCanvas& canvas = *canvas_;
   canvas.SetHandle(item.hDC);
   TCanvasRelease release(canvas);
@@ -277,7 +277,7 @@ void TQvCustomListBox::DrawLine(const DRAWITEMSTRUCT& item) {
   if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
-void TQvCustomListBox::DrawItem(int index, RECT rect, unsigned state) {
+void TOwnerDrawListBox::DrawItem(int index, RECT rect, unsigned state) {
   if (OnDrawItem() && style_ != TListBoxStyle::lbStandard) {
     OnDrawItem()(this, index, rect, state);
     return;
@@ -304,18 +304,18 @@ void TQvCustomListBox::DrawItem(int index, RECT rect, unsigned state) {
   }
 }
 
-void TQvCustomListBox::MeasureItem(int index, int& height) {
+void TOwnerDrawListBox::MeasureItem(int index, int& height) {
   height = item_height_;
   if (style_ == TListBoxStyle::lbOwnerDrawVariable) OnMeasureItem(this, index, height);
 }
 
 // ---- TCheckListBoxStrings ----
 
-TCheckListBoxStrings::TCheckListBoxStrings(TQvCheckListBox& listBox)
+TCheckListBoxStrings::TCheckListBoxStrings(TCheckListBox& listBox)
     : TListBoxStrings(listBox), check_list_(listBox) {}
 
 std::string TCheckListBoxStrings::Get(int index) const {
-  TQvLineSource* source = check_list_.LineSource();
+  TListLineSource* source = check_list_.LineSource();
   if (!source) return TListBoxStrings::Get(index);
   CheckIndex(index);
   return source->LineText(index);
@@ -346,9 +346,9 @@ void TCheckListBoxStrings::Move(int currentIndex, int newIndex) {
   check_list_.RestoreCheck(newIndex, moved.State, moved.Enabled);
 }
 
-// ---- TQvCheckListBox ----
+// ---- TCheckListBox ----
 
-TQvCheckListBox::TQvCheckListBox(TComponent* owner) : TQvCustomListBox(owner) {
+TCheckListBox::TCheckListBox(TComponent* owner) : TOwnerDrawListBox(owner) {
   style_ = TListBoxStyle::lbOwnerDrawFixed;
   SetItems(std::make_unique<TCheckListBoxStrings>(*this));
   SetAutoScroll(true);
@@ -362,15 +362,15 @@ TQvCheckListBox::TQvCheckListBox(TComponent* owner) : TQvCustomListBox(owner) {
 
 // The window, destroyed after this, holds pointers to the records only in its
 // item data, which nothing reads any more.
-TQvCheckListBox::~TQvCheckListBox() = default;
+TCheckListBox::~TCheckListBox() = default;
 
-int TQvCheckListBox::StripWidth() const { return ScaleValue(check_width_ + 2); }
+int TCheckListBox::StripWidth() const { return ScaleValue(check_width_ + 2); }
 
-void TQvCheckListBox::CheckLineIndex(int index) {
+void TCheckListBox::CheckLineIndex(int index) {
   if (index < 0 || index >= Count()) throw EStringListError(MsgListIndexError(index));
 }
 
-TCheckListBoxItem* TQvCheckListBox::FindRecord(int index) {
+TCheckListBoxItem* TCheckListBox::FindRecord(int index) {
   if (source_) return index >= 0 && index < Count() ? &source_->LineCheck(index) : nullptr;
   const LRESULT data = SendMessageA(Handle(), LB_GETITEMDATA, index, 0);
   if (data == 0 || data == LB_ERR) return nullptr;
@@ -378,7 +378,7 @@ TCheckListBoxItem* TQvCheckListBox::FindRecord(int index) {
   return it == records_.end() ? nullptr : it->second.get();
 }
 
-TCheckListBoxItem& TQvCheckListBox::RecordFor(int index) {
+TCheckListBoxItem& TCheckListBox::RecordFor(int index) {
   if (TCheckListBoxItem* found = FindRecord(index)) return *found;
   if (source_) throw EStringListError(MsgListIndexError(index));
   auto record = std::make_unique<TCheckListBoxItem>();
@@ -388,7 +388,7 @@ TCheckListBoxItem& TQvCheckListBox::RecordFor(int index) {
   return *raw;
 }
 
-void TQvCheckListBox::FreeRecord(int index) {
+void TCheckListBox::FreeRecord(int index) {
   if (source_) return;  // the source's records go with its lines
   if (TCheckListBoxItem* found = FindRecord(index)) {
     SendMessageA(Handle(), LB_SETITEMDATA, index, 0);
@@ -396,19 +396,19 @@ void TQvCheckListBox::FreeRecord(int index) {
   }
 }
 
-void TQvCheckListBox::RestoreCheck(int index, TCheckBoxState state, bool enabled) {
+void TCheckListBox::RestoreCheck(int index, TCheckBoxState state, bool enabled) {
   if (!FindRecord(index) && state == TCheckBoxState::cbUnchecked && enabled) return;
   TCheckListBoxItem& record = RecordFor(index);
   record.State = state;
   record.Enabled = enabled;
 }
 
-std::intptr_t TQvCheckListBox::InternalGetItemData(int index) {
+std::intptr_t TCheckListBox::InternalGetItemData(int index) {
   const TCheckListBoxItem* record = FindRecord(index);
   return record ? record->Data : 0;
 }
 
-void TQvCheckListBox::InternalSetItemData(int index, std::intptr_t data) {
+void TCheckListBox::InternalSetItemData(int index, std::intptr_t data) {
   RecordFor(index).Data = data;
   // While lines come back after a re-creation, each takes its own saved check.
   if (!saved_checks_.empty()) {
@@ -418,18 +418,18 @@ void TQvCheckListBox::InternalSetItemData(int index, std::intptr_t data) {
   }
 }
 
-void TQvCheckListBox::DeleteString(int index) {
+void TCheckListBox::DeleteString(int index) {
   FreeRecord(index);
-  TQvCustomListBox::DeleteString(index);
+  TOwnerDrawListBox::DeleteString(index);
 }
 
-void TQvCheckListBox::ResetContent() {
+void TCheckListBox::ResetContent() {
   // Every record belongs to a line of this window, so all of them go.
   records_.clear();
-  TQvCustomListBox::ResetContent();
+  TOwnerDrawListBox::ResetContent();
 }
 
-TCheckBoxState TQvCheckListBox::ItemState(int index) {
+TCheckBoxState TCheckListBox::ItemState(int index) {
   CheckLineIndex(index);
   const TCheckListBoxItem* record = FindRecord(index);
   const TCheckBoxState state = record ? record->State : TCheckBoxState::cbUnchecked;
@@ -438,7 +438,7 @@ TCheckBoxState TQvCheckListBox::ItemState(int index) {
   return state;
 }
 
-void TQvCheckListBox::SetItemState(int index, TCheckBoxState state) {
+void TCheckListBox::SetItemState(int index, TCheckBoxState state) {
   CheckLineIndex(index);
   if (state == ItemState(index) && !in_update_) return;
   const bool radio = check_kind_ == TCheckKind::ckRadioButtons;
@@ -459,13 +459,13 @@ void TQvCheckListBox::SetItemState(int index, TCheckBoxState state) {
   if (!Loading()) StateChange(index);
 }
 
-bool TQvCheckListBox::ItemEnabled(int index) {
+bool TCheckListBox::ItemEnabled(int index) {
   CheckLineIndex(index);
   const TCheckListBoxItem* record = FindRecord(index);
   return record ? record->Enabled : true;
 }
 
-void TQvCheckListBox::SetItemEnabled(int index, bool enabled) {
+void TCheckListBox::SetItemEnabled(int index, bool enabled) {
   if (enabled == ItemEnabled(index)) return;
   RecordFor(index).Enabled = enabled;
   RECT r = ItemRect(index);
@@ -473,18 +473,18 @@ void TQvCheckListBox::SetItemEnabled(int index, bool enabled) {
   UpdateWindow(Handle());
 }
 
-bool TQvCheckListBox::AllowGrayed() const {
+bool TCheckListBox::AllowGrayed() const {
   return allow_grayed_ && check_kind_ != TCheckKind::ckRadioButtons;
 }
 
-void TQvCheckListBox::SetCheckKind(TCheckKind kind) {
+void TCheckListBox::SetCheckKind(TCheckKind kind) {
   if (kind == check_kind_) return;
   check_kind_ = kind;
   ApplyRadioMode();
   Invalidate();
 }
 
-int TQvCheckListBox::CheckedIndex() {
+int TCheckListBox::CheckedIndex() {
   if (check_kind_ != TCheckKind::ckRadioButtons) return -1;
   const int count = Count();
   for (int i = 0; i < count; ++i) {
@@ -494,12 +494,12 @@ int TQvCheckListBox::CheckedIndex() {
   return -1;
 }
 
-void TQvCheckListBox::SetCheckedIndex(int index) {
+void TCheckListBox::SetCheckedIndex(int index) {
   if (check_kind_ == TCheckKind::ckRadioButtons && Count() > 0)
     SetItemState(std::max(index, 0), TCheckBoxState::cbChecked);
 }
 
-void TQvCheckListBox::ApplyRadioMode() {
+void TCheckListBox::ApplyRadioMode() {
   // A list without a window has no lines; asking would make the window early.
   if (check_kind_ != TCheckKind::ckRadioButtons || !HandleAllocated() || Count() == 0) return;
   in_update_ = true;
@@ -507,23 +507,23 @@ void TQvCheckListBox::ApplyRadioMode() {
   SetItemState(std::max(CheckedIndex(), 0), TCheckBoxState::cbChecked);
 }
 
-void TQvCheckListBox::ToggleClickCheck(int index) {
+void TCheckListBox::ToggleClickCheck(int index) {
   if (index < 0 || index >= Count() || !ItemEnabled(index)) return;
   SetItemState(index, NextCheckState(ItemState(index), AllowGrayed()));
   ClickCheck();
 }
 
-void TQvCheckListBox::ClickCheck() { OnClickCheck(this); }
+void TCheckListBox::ClickCheck() { OnClickCheck(this); }
 
-void TQvCheckListBox::StateChange(int index) { OnStateChange(this, index); }
+void TCheckListBox::StateChange(int index) { OnStateChange(this, index); }
 
-void TQvCheckListBox::Loaded() {
-  TQvCustomListBox::Loaded();
+void TCheckListBox::Loaded() {
+  TOwnerDrawListBox::Loaded();
   ApplyRadioMode();
 }
 
-void TQvCheckListBox::CreateParams(TCreateParams& params) {
-  TQvCustomListBox::CreateParams(params);
+void TCheckListBox::CreateParams(TCreateParams& params) {
+  TOwnerDrawListBox::CreateParams(params);
   if (!(params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
     params.Style |= LBS_OWNERDRAWFIXED;
   if (source_) {
@@ -533,8 +533,8 @@ void TQvCheckListBox::CreateParams(TCreateParams& params) {
   }
 }
 
-void TQvCheckListBox::WindowCreated() {
-  TQvCustomListBox::WindowCreated();
+void TCheckListBox::WindowCreated() {
+  TOwnerDrawListBox::WindowCreated();
   saved_checks_.clear();
   if (source_ && saved_line_count_ > 0) {
     SendMessageA(Handle(), LB_SETCOUNT, static_cast<WPARAM>(saved_line_count_), 0);
@@ -544,7 +544,7 @@ void TQvCheckListBox::WindowCreated() {
   }
 }
 
-void TQvCheckListBox::SetLineSource(TQvLineSource* source) {
+void TCheckListBox::SetLineSource(TListLineSource* source) {
   if (source == source_) return;
   if (HandleAllocated()) Items().Clear();
   source_ = source;
@@ -552,7 +552,7 @@ void TQvCheckListBox::SetLineSource(TQvLineSource* source) {
   RecreateWnd();
 }
 
-void TQvCheckListBox::SetLineCount(int count) {
+void TCheckListBox::SetLineCount(int count) {
   if (!source_) return;
   if (!HandleAllocated()) {
     // The window takes them when it is made.
@@ -565,7 +565,7 @@ void TQvCheckListBox::SetLineCount(int count) {
   InvalidateRect(wnd, nullptr, TRUE);
 }
 
-void TQvCheckListBox::SaveChecks() {
+void TCheckListBox::SaveChecks() {
   saved_checks_.clear();
   const int count = Count();
   for (int i = 0; i < count; ++i) {
@@ -575,7 +575,7 @@ void TQvCheckListBox::SaveChecks() {
   }
 }
 
-void TQvCheckListBox::WindowDestroying() {
+void TCheckListBox::WindowDestroying() {
   if (source_) {
     // Only the number of lines: their texts and checks are the source's.
     saved_line_count_ = Count();
@@ -585,17 +585,17 @@ void TQvCheckListBox::WindowDestroying() {
   }
   SaveChecks();
   // The base keeps the lines and their objects, read through the records.
-  TQvCustomListBox::WindowDestroying();
+  TOwnerDrawListBox::WindowDestroying();
 }
 
-void TQvCheckListBox::WindowDestroyed() {
+void TCheckListBox::WindowDestroyed() {
   // Only once the window is gone may the records its lines point to go.
   records_.clear();
-  TQvCustomListBox::WindowDestroyed();
+  TOwnerDrawListBox::WindowDestroyed();
 }
 
-bool TQvCheckListBox::KeyPress(char& key) {
-  if (TQvCustomListBox::KeyPress(key)) return true;
+bool TCheckListBox::KeyPress(char& key) {
+  if (TOwnerDrawListBox::KeyPress(key)) return true;
   switch (key) {
     case ' ':
       ToggleClickCheck(ItemIndex());
@@ -617,8 +617,8 @@ bool TQvCheckListBox::KeyPress(char& key) {
   }
 }
 
-void TQvCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TQvCustomListBox::MouseDown(button, shift, x, y);
+void TCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TOwnerDrawListBox::MouseDown(button, shift, x, y);
   if (button != mbLeft || !HandleAllocated()) return;
   const int index = ItemAtPos(POINT{x, y}, true);
   if (index < 0) return;
@@ -626,14 +626,14 @@ void TQvCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, i
   if (x - r.left < StripWidth()) ToggleClickCheck(index);
 }
 
-void TQvCheckListBox::DrawLine(const DRAWITEMSTRUCT& item) {
+void TCheckListBox::DrawLine(const DRAWITEMSTRUCT& item) {
   // Selection colours and the focus rectangle cover only the text part.
   DRAWITEMSTRUCT text = item;
   text.rcItem.left += StripWidth();
-  TQvCustomListBox::DrawLine(text);
+  TOwnerDrawListBox::DrawLine(text);
 }
 
-void TQvCheckListBox::DrawItem(int index, RECT rect, unsigned state) {
+void TCheckListBox::DrawItem(int index, RECT rect, unsigned state) {
   if (index < Count()) {
     const TCheckListBoxItem* record = FindRecord(index);
     const bool enabled = record ? record->Enabled : true;
@@ -642,10 +642,10 @@ void TQvCheckListBox::DrawItem(int index, RECT rect, unsigned state) {
     if (!enabled)
       Canvas().Font().SetColor((state & ODS_SELECTED) ? clInactiveCaptionText : clGrayText);
   }
-  TQvCustomListBox::DrawItem(index, rect, state);
+  TOwnerDrawListBox::DrawItem(index, rect, state);
 }
 
-void TQvCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enabled) {
+void TCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enabled) {
   TBitmap& images = CheckImages();
   if (images.Empty()) return;
   const int cell =
@@ -668,7 +668,7 @@ void TQvCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool en
     Canvas().SmoothStretchDraw(RECT{x, y, x + sw, y + sh}, cell_);
 }
 
-void TQvCheckListBox::InvalidateCheck(int index) {
+void TCheckListBox::InvalidateCheck(int index) {
   RECT r = ItemRect(index);
   r.right = r.left + StripWidth();
   HWND wnd = Handle();
@@ -676,11 +676,11 @@ void TQvCheckListBox::InvalidateCheck(int index) {
   UpdateWindow(wnd);
 }
 
-int TQvCheckListBox::ItemWidth(int index) {
-  return TQvCustomListBox::ItemWidth(index) + StripWidth();
+int TCheckListBox::ItemWidth(int index) {
+  return TOwnerDrawListBox::ItemWidth(index) + StripWidth();
 }
 
-std::vector<TStreamValue> TQvCheckListBox::WriteStringsProperty() {
+std::vector<TStreamValue> TCheckListBox::WriteStringsProperty() {
   std::vector<TStreamValue> values;
   const int count = Count();
   for (int i = 0; i < count; ++i) {
@@ -692,7 +692,7 @@ std::vector<TStreamValue> TQvCheckListBox::WriteStringsProperty() {
   return values;
 }
 
-void TQvCheckListBox::ReadStringsProperty(const std::vector<TStreamValue>& values) {
+void TCheckListBox::ReadStringsProperty(const std::vector<TStreamValue>& values) {
   // Before version 202 a line stored checked and enabled flags, and from version
   // 1 on a state number after them.
   const bool flags = InternalVersion < 202;
