@@ -159,7 +159,7 @@ void TClipCapture::RetryTimerTick(TObject*) {
 bool TClipCapture::CaptureOnce() {
   const DWORD sequence = GetClipboardSequenceNumber();
   seen_sequence_ = sequence;
-  if (!host_.CaptureOn()) return true;
+  if (!on_) return true;
   TClipboard& clipboard = host_.CaptureClipboard();
   // Notices arrive after the fact: by now the source may be placing its next content.
   // Holding the clipboard open while it is examined and read means the text and its

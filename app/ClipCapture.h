@@ -18,8 +18,6 @@ namespace qv {
 class TCaptureHost {
  public:
   virtual ~TCaptureHost() = default;
-  // Whether capture is switched on (" Caching").
-  virtual bool CaptureOn() = 0;
   // The clipboard to read.
   virtual TClipboard& CaptureClipboard() = 0;
   // Width in pixels of a text in the list's font, for the display line's cut.
@@ -38,6 +36,10 @@ class TClipCapture {
 
   // A clipboard notice, or the start's look at what the clipboard holds.
   void ClipboardChanged();
+
+  // Whether copies are recorded (" Caching"); on from the start.
+  bool On() const { return on_; }
+  void SetOn(bool on) { on_ = on; }
 
   // The next notice brings nothing new (the one raised by joining the viewer chain): it
   // is not captured.
@@ -78,6 +80,7 @@ class TClipCapture {
   TClipIdGenerator ids_;
   TTimer* retry_timer_;
   std::string last_text_;
+  bool on_ = true;
   unsigned long texts_seen_ = 0;
   // Starts set: joining the viewer chain raises a notice of nothing new.
   bool skip_next_ = true;

@@ -6,18 +6,26 @@
 
 namespace qv {
 
+bool ListBoxOrder(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                        b.data(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+
 // The store's texts are in the ANSI code page: on a double-byte one a word must match whole
 // characters, not the second byte of one.
 TClipListView::TClipListView(TClipHistory& history, TCheckListBox& list)
     : history_(history), list_(list), finder_(LeadBytesOf(0)) {
   list_.SetLineSource(this);
+  list_.OnGetWideText = TGetWideTextEvent::Of<&TClipListView::WideText>(this);
   history_.SetView(this);
   LinesReset();
 }
 
 TClipListView::~TClipListView() {
   history_.SetView(nullptr);
+  list_.OnGetWideText = nullptr;
   list_.SetLineSource(nullptr);
+  measure_canvas_.SetHandle(nullptr);
 }
 
 int TClipListView::RowCount() const {
@@ -39,6 +47,42 @@ std::string TClipListView::LineText(int row) { return history_.Line(ModelIndex(r
 
 TCheckListBoxItem& TClipListView::LineCheck(int row) {
   return checks_[static_cast<size_t>(ModelIndex(row))];
+}
+
+TCanvas& TClipListView::MeasureCanvas() {
+  if (!measure_dc_) {
+    measure_dc_.reset(CreateCompatibleDC(nullptr));
+    measure_canvas_.SetHandle(measure_dc_.get());
+    measure_canvas_.Font().SetName("MS Sans Serif");
+    measure_canvas_.Font().SetHeight(-11);
+  }
+  return measure_canvas_;
+}
+
+int TClipListView::TextWidth(const std::string& text) { return MeasureCanvas().TextWidth(text); }
+
+std::wstring TClipListView::ExactDisplayText(int row) {
+  const int index = ModelIndex(row);
+  const std::string* exact = index >= 0 ? history_.ExactTextOf(index) : nullptr;
+  if (!exact) return std::wstring();
+  const TDisplayLine chosen = ChooseDisplayLine(*exact);
+  std::wstring line = Utf8ToWide(chosen.line);
+  TCanvas& canvas = MeasureCanvas();
+  size_t fits = CutLength(line.size(), [&](size_t n) {
+    return static_cast<int>(canvas.TextExtent(line.substr(0, n)).cx);
+  });
+  // Never half of a character outside the basic plane.
+  if (fits < line.size() && fits > 0 && line[fits - 1] >= 0xD800 && line[fits - 1] <= 0xDBFF)
+    --fits;
+  const bool cut = fits < line.size();
+  line.resize(fits);
+  if (cut || chosen.lineCount >= 2) line.append(kDisplaySuffix.begin(), kDisplaySuffix.end());
+  return line;
+}
+
+void TClipListView::WideText(TObject*, int row, std::wstring& text) {
+  std::wstring exact = ExactDisplayText(row);
+  if (!exact.empty()) text = std::move(exact);
 }
 
 void TClipListView::Find(std::string_view ansi, std::string_view utf8) {

@@ -2,7 +2,8 @@
 // The clip list on screen as a view of the history: the list control holds no copy of the
 // lines, only their number, and asks this view for each line it shows. The view keeps what
 // is its own, the check marks, and, while the user finds, which clips are shown: a shown row
-// then stands for a line of the history (its model index).
+// then stands for a line of the history (its model index). A clip with an exact text shows
+// that text, cut by the rule of the ANSI lines.
 
 #include <deque>
 #include <string>
@@ -12,8 +13,14 @@
 #include "app/ClipFilter.h"
 #include "app/ClipHistory.h"
 #include "components/CheckListBox.h"
+#include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 namespace qv {
+
+// Alphabetically, letter case ignored, in the user's language: the order a sorted list box
+// gives its lines, and the one Sort gives the clips.
+bool ListBoxOrder(const std::string& a, const std::string& b);
 
 class TClipListView : public TClipHistoryView, private TListLineSource {
  public:
@@ -36,10 +43,16 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
   // The history lines a range recall from the row takes: the shown rows from it up to the
   // top one, the picked row first.
   std::vector<int> RunFrom(int row) const;
+  // Width in pixels of a text in the list's design font: the display cut measures with it,
+  // the same at any DPI, so a list line is the same on every screen.
+  int TextWidth(const std::string& text);
+  // What a row shows for a clip with an exact text (UTF-16): its first line that is not
+  // blank, cut as the ANSI lines are; empty for a clip without one.
+  std::wstring ExactDisplayText(int row);
 
   void LineInserted(int index) override;
   void LineRemoved(int index) override;
-  // As the list box always did it: the line is taken out and put in again, unchecked.
+  // The line is taken out and put in again: it arrives unchecked.
   void LineMoved(int from, int to) override;
   // Every line keeps its own check mark; the top line and the selection stay where they
   // were by number.
@@ -51,6 +64,8 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
   TCheckListBoxItem& LineCheck(int row) override;
   // Finds again after the history changed while finding.
   void Refind();
+  void WideText(TObject* sender, int row, std::wstring& text);
+  TCanvas& MeasureCanvas();
 
   TClipHistory& history_;
   TCheckListBox& list_;
@@ -60,6 +75,8 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
   bool finding_ = false;
   std::vector<std::string> ansi_words_, utf8_words_;
   std::vector<int> rows_;  // while finding: the history line of each shown row
+  TCanvas measure_canvas_;
+  UniqueMemoryDc measure_dc_;
 };
 
 }  // namespace qv

@@ -21,6 +21,14 @@ constexpr unsigned kActivationPoll = 10;
 
 }  // namespace
 
+std::string GatherChosen(const TClipHistory& history, int index, const TRecallChoice& choice) {
+  // Exact texts as they are; the others from the ANSI code page, so what is pasted does
+  // not depend on the keyboard layout in force.
+  const auto convert = [](std::string_view t) { return AnsiToUtf8(t); };
+  return choice.Range && !choice.Run.empty() ? GatherRunExact(history, choice.Run, convert)
+                                             : history.GatherExact(index, choice.Range, convert);
+}
+
 TClipRecall::TClipRecall(TComponent* owner, TClipHistory& history, TClipCapture& capture,
                          TRecallHost& host)
     : history_(history),
@@ -47,14 +55,10 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   for (int i : choice.Run) runKeys.push_back(keyOf(i));
   capture_.CatchUp();
   index = indexOf(picked);
-  std::vector<int> run;
-  for (const auto& key : runKeys) run.push_back(indexOf(key));
-  // Exact texts as they are; the others from the ANSI code page, so what is pasted does
-  // not depend on the keyboard layout in force.
-  const auto convert = [](std::string_view t) { return AnsiToUtf8(t); };
-  const std::string gathered = choice.Range && !run.empty()
-                                   ? GatherRunExact(history_, run, convert)
-                                   : history_.GatherExact(index, choice.Range, convert);
+  TRecallChoice current = choice;
+  current.Run.clear();
+  for (const auto& key : runKeys) current.Run.push_back(indexOf(key));
+  const std::string gathered = GatherChosen(history_, index, current);
   const bool found =
       choice.Range ? !gathered.empty()
                    : index >= 0 && index < history_.Count() && history_.TextOf(index).has_value();

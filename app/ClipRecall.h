@@ -36,6 +36,11 @@ struct TRecallChoice {
   std::vector<int> Run;
 };
 
+// The text a recall of line index puts on the clipboard (UTF-8), and the preview shows:
+// the line's, the run up to the newest, or the chosen run over found lines. Empty for
+// nothing.
+std::string GatherChosen(const TClipHistory& history, int index, const TRecallChoice& choice);
+
 class TClipRecall {
  public:
   // The paste timer belongs to owner.

@@ -150,9 +150,8 @@ TDisplayLine ChooseDisplayLine(std::string_view text) {
   return TDisplayLine{std::string(found ? chosen : first), count};
 }
 
-TCutResult CutToWidth(std::string_view line, const TTextWidthFunction& width, int limit) {
-  const size_t length = line.size();
-  auto fits = [&](size_t n) { return width(std::string(line.substr(0, n))) <= limit; };
+size_t CutLength(size_t length, const std::function<int(size_t)>& widthOfStart, int limit) {
+  auto fits = [&](size_t n) { return widthOfStart(n) <= limit; };
   // Invariant: the start of lo characters fits (the empty start always does), the start
   // of hi characters does not (length + 1 stands for "past the end").
   size_t lo = 0, hi = length + 1;
@@ -165,7 +164,13 @@ TCutResult CutToWidth(std::string_view line, const TTextWidthFunction& width, in
       hi = probe;
     probe = 0;
   }
-  return TCutResult{std::string(line.substr(0, lo)), lo < length};
+  return lo;
+}
+
+TCutResult CutToWidth(std::string_view line, const TTextWidthFunction& width, int limit) {
+  const size_t fits = CutLength(
+      line.size(), [&](size_t n) { return width(std::string(line.substr(0, n))); }, limit);
+  return TCutResult{std::string(line.substr(0, fits)), fits < line.size()};
 }
 
 std::string BuildDisplayText(std::string_view text, const TTextWidthFunction& width) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "framework/TextBuffer.h"
+#include "settings/StoredNames.h"  // the clip files' names
 
 namespace qv {
 
@@ -31,9 +32,6 @@ inline constexpr size_t kStoreCapacity = 16777215;
 inline constexpr int kDisplayWidthLimit = 180;
 inline constexpr std::string_view kDisplaySuffix = "...";
 inline constexpr size_t kClipIdLength = 13;
-// The two clip files, beside the program.
-inline constexpr char kClipListFile[] = "Lb1.qvl";
-inline constexpr char kClipStoreFile[] = "vqclips.qvl";
 
 // Width in pixels of a text in the list's font.
 using TTextWidthFunction = std::function<int(const std::string&)>;
@@ -88,16 +86,22 @@ struct TDisplayLine {
 // blank.
 TDisplayLine ChooseDisplayLine(std::string_view text);
 
+// The one cut of a list line: the longest start of a line of length characters at most
+// limit pixels wide, widthOfStart(n) measuring the start of n characters (length when it
+// all fits). Gives what removing one character at a time from the end while the width
+// exceeds the limit gives, for any width that does not shrink as a text grows, with a
+// logarithmic number of measurements. The first guess is the start of limit + 1
+// characters: no character of the list's font is narrower than a pixel, so that start
+// never fits and the search is left with limit + 1 lengths (nine measurements for 180
+// pixels).
+size_t CutLength(size_t length, const std::function<int(size_t)>& widthOfStart,
+                 int limit = kDisplayWidthLimit);
+
 struct TCutResult {
   std::string text;
   bool truncated;
 };
-// The longest start of line at most limit pixels wide (line itself when it fits). Gives
-// what removing one character at a time from the end while the width exceeds the limit
-// gives, for any width function that does not shrink as a text grows, with a logarithmic
-// number of measurements. The first guess is the start of limit + 1 characters: no
-// character of the list's font is narrower than a pixel, so that start never fits and
-// the search is left with limit + 1 lengths (nine measurements for 180 pixels).
+// CutLength on an ANSI line.
 TCutResult CutToWidth(std::string_view line, const TTextWidthFunction& width,
                       int limit = kDisplayWidthLimit);
 

@@ -11,6 +11,25 @@ HWND PasteTargetAtShow(HWND clipWindow) {
   return foreground == clipWindow ? nullptr : foreground;
 }
 
+void TakeForeground(HWND application) {
+  // The system lets only the thread in front hand the foreground on. Joined to that
+  // thread's input for the call, this one counts as it; parted at once, so the other
+  // program's keyboard state stays its own.
+  const DWORD own = GetCurrentThreadId();
+  const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  AttachThreadInput(foreground, own, TRUE);
+  SetForegroundWindow(application);
+  AttachThreadInput(foreground, own, FALSE);
+}
+
+void RaiseAboveAll(HWND window) {
+  // Made topmost it goes above every window, even where the foreground was refused; made
+  // ordinary again at once it stays at the top of the ordinary windows, so later windows
+  // of other programs can still come over it.
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
 void BringBackToFront(HWND target) {
   if (!target || !IsWindow(target)) return;
   if (IsIconic(target)) ShowWindow(target, SW_RESTORE);

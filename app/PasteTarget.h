@@ -1,6 +1,7 @@
 #pragma once
 // Where a recall pastes: the window that was in front when the clip window came
-// up, brought back in front, and sent exactly Ctrl+V only while it is there.
+// up, brought back in front, and sent exactly Ctrl+V only while it is there. And the
+// other way: the clip window brought in front of that window when the hot key asks.
 
 #include <windows.h>
 
@@ -8,6 +9,11 @@ namespace qv {
 
 // The foreground window, or null when that is the clip window itself.
 HWND PasteTargetAtShow(HWND clipWindow);
+// The program takes the foreground from the window in front, for the clip window the hot
+// key brings up (application: the program's application window).
+void TakeForeground(HWND application);
+// Puts window above every other window of the desktop, without leaving it topmost.
+void RaiseAboveAll(HWND window);
 // Asks for the window to come back in front; nothing for null or a window that is gone.
 void BringBackToFront(HWND target);
 // True when the foreground window is target or a window of target's thread.

@@ -35,7 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   application.Initialize();
   qv::TMainWindow* mainWindow = application.CreateForm<qv::TMainWindow>();
   instance.Publish(mainWindow->Handle());
-  application.CreateForm<qv::TSettingsDialog>();
+  mainWindow->UseSettings(*application.CreateForm<qv::TSettingsDialog>());
   // Once: the next start finds the files where this one keeps them.
   if (!files.Notice.empty()) qv::ShowMessage(files.Notice);
   application.Run();

@@ -26,6 +26,18 @@ void TGlobalHotKey::SetEnabled(bool enabled) {
     Unregister();
 }
 
+bool TGlobalHotKey::Take(TShortCut key) {
+  const TShortCut previous = key_;
+  if (key == previous) {
+    SetEnabled(true);
+    return registered_;
+  }
+  SetKey(key);
+  if (registered_) return true;
+  SetKey(previous);
+  return false;
+}
+
 void TGlobalHotKey::Loaded() {
   TComponent::Loaded();
   if (enabled_ && !Designing()) Register();

@@ -23,6 +23,10 @@ class TGlobalHotKey : public TComponent {
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   bool Registered() const { return registered_; }
+  // Makes key the hot key when it can be held; otherwise the key in force before stays
+  // (a key that does nothing is never kept) and the result is false. The key in force
+  // is tried again, as it may have come free.
+  bool Take(TShortCut key);
   // The window that receives WM_HOTKEY (null in design mode).
   HWND HotKeyWindow() const { return window_.Handle(); }
 

@@ -294,6 +294,14 @@ void TCustomListBox::SetItemHeight(int height) {
     RecreateWnd();
 }
 
+int TCustomListBox::HeightShortOf(int rows) {
+  if (!HandleAllocated()) return 0;
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const int line = static_cast<int>(SendMessageA(Handle(), LB_GETITEMHEIGHT, 0, 0));
+  return std::max(0, rows * line - static_cast<int>(client.bottom));
+}
+
 void TCustomListBox::ChangeScale(int newDpi) {
   const int old = dpi_;
   TWinControl::ChangeScale(newDpi);

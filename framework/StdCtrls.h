@@ -124,6 +124,10 @@ class TCustomListBox : public TWinControl {
   void SetItemHeight(int height);
   // The line height grows with the font.
   void ChangeScale(int newDpi) override;
+  // How many pixels taller the list must be to show rows whole lines at the line height
+  // its window has now (a font that rounded up makes lines taller than the scaled design);
+  // 0 when they fit, or while it has no window.
+  int HeightShortOf(int rows);
   bool IntegralHeight() const { return integral_height_; }
   void SetIntegralHeight(bool value);
   // The designs' shorthand for BorderStyle bsNone, read when the window is made.

@@ -6,17 +6,14 @@
 #include "framework/Dialogs.h"
 #include "framework/ShortCuts.h"
 #include "framework/SysUtils.h"
+#include "look/ProgramColors.h"
 #include "settings/SettingsLayout.h"
-#include "settings/SettingsRules.h"
+#include "settings/StoredNames.h"
 
 namespace qv {
 
-TSettingsDialog* SettingsDialog = nullptr;
-TSettingsLink SettingsLink;
-
 namespace {
 
-constexpr TColor kPanelColor = 11395047;
 constexpr TColor kSortOffColor = 8687260;
 constexpr TColor kSortOnColor = 8388608;  // navy
 
@@ -53,7 +50,6 @@ TFlatButton* MakeButton(TSettingsDialog* form, const char* name, const TBox& at,
 
 TSettingsDialog::TSettingsDialog(TComponent* owner)
     : TPersistentForm(owner), startup_(Application ? Application->ExeName() : std::string()) {
-  SettingsDialog = this;
   LoadPersistentDesign([this] { ApplyFormDesign(); });
   try {
     startup_.FollowMove();
@@ -63,23 +59,20 @@ TSettingsDialog::TSettingsDialog(TComponent* owner)
   StartupBox->SetChecked(startup_.On());
 }
 
-TSettingsDialog::~TSettingsDialog() {
-  if (SettingsDialog == this) SettingsDialog = nullptr;
-}
+TSettingsDialog::~TSettingsDialog() = default;
 
 void TSettingsDialog::CreateParams(TCreateParams& params) {
   TPersistentForm::CreateParams(params);
   // Other programs find the dialog by this class name.
-  params.WinClassName = "TForm2";
+  params.WinClassName = kSettingsWindowClass;
   // No title-bar buttons, and above other windows.
   params.Style &= ~WS_SYSMENU;
   params.ExStyle |= WS_EX_TOPMOST;
 }
 
 void TSettingsDialog::ApplyFormDesign() {
-  // The settings file names its section after the form and its keys after the controls
-  // ("ComboBox1.Text"): those names stay as the files have them.
-  SetName("Form2");
+  // The settings file names its section after the form and its keys after the controls.
+  SetName(kSettingsSection);
   SetCaption("Settings");
   BorderStyle = TFormBorderStyle::bsDialog;
   Position = TPosition::poDesktopCenter;
@@ -101,7 +94,7 @@ void TSettingsDialog::ApplyFormDesign() {
   SortButton->SetEnabled(false);
   SortButton->OnClick = TNotifyEvent::Of<&TSettingsDialog::SortClick>(this);
 
-  HotKeyChoice = MakeComponent<TComboBox>(this, "ComboBox1", this);
+  HotKeyChoice = MakeComponent<TComboBox>(this, kHotKeyControl, this);
   Place(HotKeyChoice, design.HotKey);
   for (const char* key : {"Ctrl+Alt+Down", "Ctrl+Shift+Down", "Ctrl+Shift+Up", "Ctrl+Shift+Left",
                           "Ctrl+Shift+Right", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9",
@@ -116,19 +109,19 @@ void TSettingsDialog::ApplyFormDesign() {
   TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, design.TitleLabel, "Quorel Vavad", clYellow);
   MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software", clYellow);
 
-  PasteDelayChoice = MakeComponent<TComboBox>(this, "ComboBox2", this);
+  PasteDelayChoice = MakeComponent<TComboBox>(this, kPasteDelayControl, this);
   Place(PasteDelayChoice, design.Delay);
   for (const char* ms : {"50", "100", "250", "500", "1000", "2000", "3000", "4000", "5000"})
     PasteDelayChoice->Items().Add(ms);
   PasteDelayChoice->SetText("100");
 
   const char kSavingHint[] = "No saving is performed when Quorel Vavad is idle after an auto save.";
-  AutoSaveBox = MakeComponent<TCheckBox>(this, "CheckBox1", this);
+  AutoSaveBox = MakeComponent<TCheckBox>(this, kAutoSaveControl, this);
   Place(AutoSaveBox, design.AutoSave);
   AutoSaveBox->SetCaption("Auto save (upon caching) every 5 minutes.");
   AutoSaveBox->SetHint(kSavingHint);
   AutoSaveBox->SetShowHint(true);
-  SuppressBox = MakeComponent<TCheckBox>(this, "CheckBox2", this);
+  SuppressBox = MakeComponent<TCheckBox>(this, kSuppressControl, this);
   Place(SuppressBox, design.Suppress);
   SuppressBox->SetCaption("Suppress saving further clips.");
   SuppressBox->SetHint(kSavingHint);
@@ -267,52 +260,40 @@ void TSettingsDialog::FormActivate(TObject*) {
                     Top() + OkButton->Top() + ScaleValue(40));
 }
 
+TSettingsEntry TSettingsDialog::Entry() const {
+  return TSettingsEntry{HotKeyChoice->Text(), PasteDelayChoice->Text(), AutoSaveBox->Checked(),
+                        SuppressBox->Checked()};
+}
+
+TSettings TSettingsDialog::StartSettings(std::vector<std::string>& notes) {
+  const TSettingsEntry stored = Entry();
+  const TSettings settings = MendStoredSettings(stored, notes);
+  if (settings.HotKey != stored.HotKey) HotKeyChoice->SetText(settings.HotKey);
+  if (!ReadPasteDelay(stored.PasteDelay).Valid) PasteDelayChoice->SetText(IntToStr(settings.PasteDelay));
+  return settings;
+}
+
 void TSettingsDialog::OkClick(TObject*) {
   // Everything is checked before anything is applied: a refused value leaves the
   // dialog open and the settings in force as they were.
-  const std::string keyText = HotKeyChoice->Text();
-  const TShortCut key = TextToShortCut(keyText);
-  const THotKeyProblem problem = CheckHotKey(key);
-  if (problem != THotKeyProblem::hkOk) {
-    ShowMessage(HotKeyRefusedMessage(keyText, problem));
-    return;
-  }
-  const int delay = StrToInt(PasteDelayChoice->Text());
-  if (delay < 0 || delay > kMaxPasteDelay) {
-    ShowMessage(PasteDelayOutOfRangeMessage(PasteDelayChoice->Text()));
+  std::string refusal;
+  const std::optional<TSettings> accepted = AcceptSettings(Entry(), refusal);
+  if (!accepted) {
+    ShowMessage(refusal);
     return;
   }
   // First of what OK applies: a Run key that refuses the change leaves everything as it was.
   startup_.Set(StartupBox->Checked());
-  if (!TakeHotKey(key)) ShowMessage(HotKeyHeldMessage(keyText));
-  paste_delay_ = delay;
-  SettingsLink.OnApply(this);
+  TSettings inForce = *accepted;
+  bool keyHeld = true;
+  OnApply(this, inForce, keyHeld);
+  if (!keyHeld) {
+    ShowMessage(HotKeyHeldMessage(accepted->HotKey));
+    // The settings file must not keep a key that does nothing.
+    HotKeyChoice->SetText(inForce.HotKey);
+  }
   ModalResult = TModalResult::mrOk;
   Close();
-}
-
-bool TSettingsDialog::TakeHotKey(TShortCut key) {
-  if (!SettingsLink.HotKey) return true;
-  TGlobalHotKey& hotKey = *SettingsLink.HotKey;
-  const TShortCut previous = hotKey.Key();
-  if (key == previous) {
-    hotKey.SetEnabled(true);  // not held yet: another try
-    return hotKey.Registered();
-  }
-  hotKey.SetKey(key);
-  if (hotKey.Registered()) return true;
-  // The settings file must not keep a key that does nothing: back to the one in force.
-  hotKey.SetKey(previous);
-  HotKeyChoice->SetText(HotKeyText(previous));
-  return false;
-}
-
-std::string TSettingsDialog::HotKeyText(TShortCut key) {
-  // The list's own spelling ("Ctrl+Shift+Up") where it has the key.
-  TStrings& choices = HotKeyChoice->Items();
-  for (int i = 0; i < choices.Count(); ++i)
-    if (TextToShortCut(choices.Get(i)) == key) return choices.Get(i);
-  return ShortCutToText(key);
 }
 
 void TSettingsDialog::SuppressClick(TObject*) {
@@ -322,9 +303,15 @@ void TSettingsDialog::SuppressClick(TObject*) {
   SortButton->SetEnabled(suppress);
   SortButton->Font().SetColor(suppress ? kSortOnColor : kSortOffColor);
   SortButton->Font().SetStyle(suppress ? 0 : fsItalic);
-  SettingsLink.OnSuppressChange(this);
+  // Lifting suppression ends sorting; the order the sort gave stays.
+  if (!suppress) sorted_ = false;
+  OnSuppressChange(this, suppress);
 }
 
-void TSettingsDialog::SortClick(TObject*) { SettingsLink.OnSort(this); }
+void TSettingsDialog::SortClick(TObject*) {
+  if (sorted_) return;
+  sorted_ = true;
+  OnSort(this);
+}
 
 }  // namespace qv

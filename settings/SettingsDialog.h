@@ -4,26 +4,19 @@
 
 #include "framework/ChoiceCtrls.h"
 #include "framework/ExtCtrls.h"
-#include "components/GlobalHotKey.h"
-#include "framework/ShortCuts.h"
 #include "look/FlatButton.h"
 #include "settings/PersistentForm.h"
+#include "settings/SettingsRules.h"
 #include "settings/StartWithWindows.h"
 
 namespace qv {
 
-// How the dialog reaches the window it configures without knowing it: the hot key it
-// chooses is the one it is given, and its changes go out as events (Sender: the dialog).
-struct TSettingsLink {
-  TGlobalHotKey* HotKey = nullptr;
-  // OK put the paste delay and auto save in force: PasteDelayValue() and AutoSave().
-  TNotifyEvent OnApply;
-  // "Suppress saving further clips." was switched: SuppressSaving().
-  TNotifyEvent OnSuppressChange;
-  // "Sort" was asked for.
-  TNotifyEvent OnSort;
-};
-extern TSettingsLink SettingsLink;
+// OK puts settings in force: the handler applies them and leaves in them what is in force,
+// and in keyHeld whether their hot key could be held (the key in force before stays when
+// not).
+using TApplySettingsEvent = TMethod<TObject*, TSettings& /*settings*/, bool& /*keyHeld*/>;
+// "Suppress saving further clips." was switched on or off.
+using TSuppressEvent = TMethod<TObject*, bool /*suppress*/>;
 
 class TSettingsDialog : public TPersistentForm {
   QV_CLASS(TSettingsDialog)
@@ -52,16 +45,17 @@ class TSettingsDialog : public TPersistentForm {
   void SortClick(TObject* sender);
   void FormShow(TObject* sender);
 
-  // Makes key the global hot key. When it cannot be held, the key in force before
-  // stays, HotKeyChoice shows it again, and the result is false. The same key as
-  // before is tried again.
-  bool TakeHotKey(TShortCut key);
-  // How HotKeyChoice writes a key.
-  std::string HotKeyText(TShortCut key);
-  // The values the dialog holds, as OK checked them.
-  int PasteDelayValue() const { return paste_delay_; }
-  bool AutoSave() const { return AutoSaveBox->Checked(); }
-  bool SuppressSaving() const { return SuppressBox->Checked(); }
+  // The settings the stored entries make, the values that cannot work replaced (in the
+  // dialog too, so the file is mended) and said in notes. For the start.
+  TSettings StartSettings(std::vector<std::string>& notes);
+  // The entries as they stand.
+  TSettingsEntry Entry() const;
+
+  TApplySettingsEvent OnApply;
+  TSuppressEvent OnSuppressChange;
+  // "Sort" was asked for; once while saving is suppressed: the list stays sorted until
+  // suppression is lifted, so a second press leaves a recalled clip on top.
+  TNotifyEvent OnSort;
 
   bool KeepsValuesOf(const TComponent& component) const override;
 
@@ -78,11 +72,10 @@ class TSettingsDialog : public TPersistentForm {
   void SortButtonKeys(TMessage& m) { FlatButtonKeys(*SortButton, sort_proc_, m); }
   void FlatButtonKeys(TFlatButton& button, const TWndMethod& inherited, TMessage& m);
   static RECT FocusMark(const TControl& button);
-  int paste_delay_ = 100;
+  // Sort acted since saving was suppressed.
+  bool sorted_ = false;
   TStartupEntry startup_;
   TWndMethod ok_proc_, sort_proc_;
 };
-
-extern TSettingsDialog* SettingsDialog;
 
 }  // namespace qv

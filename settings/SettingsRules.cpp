@@ -79,6 +79,37 @@ std::string PasteDelayReplacedMessage(const std::string& text, const TPasteDelay
          " milliseconds; " + instead;
 }
 
+TSettings MendStoredSettings(const TSettingsEntry& stored, std::vector<std::string>& notes) {
+  TSettings settings;
+  settings.HotKey = stored.HotKey;
+  const THotKeyProblem problem = CheckHotKey(TextToShortCut(stored.HotKey));
+  if (problem != THotKeyProblem::hkOk) {
+    notes.push_back(HotKeyRefusedMessage(stored.HotKey, problem) + " " + kDesignHotKeyText +
+                    " is used instead.");
+    settings.HotKey = kDesignHotKeyText;
+  }
+  const TPasteDelayChoice delay = ReadPasteDelay(stored.PasteDelay);
+  if (!delay.Valid) notes.push_back(PasteDelayReplacedMessage(stored.PasteDelay, delay));
+  settings.PasteDelay = delay.Milliseconds;
+  settings.AutoSave = stored.AutoSave;
+  settings.SuppressSaving = stored.SuppressSaving;
+  return settings;
+}
+
+std::optional<TSettings> AcceptSettings(const TSettingsEntry& entered, std::string& refusal) {
+  const THotKeyProblem problem = CheckHotKey(TextToShortCut(entered.HotKey));
+  if (problem != THotKeyProblem::hkOk) {
+    refusal = HotKeyRefusedMessage(entered.HotKey, problem);
+    return std::nullopt;
+  }
+  const int delay = StrToInt(entered.PasteDelay);
+  if (delay < 0 || delay > kMaxPasteDelay) {
+    refusal = PasteDelayOutOfRangeMessage(entered.PasteDelay);
+    return std::nullopt;
+  }
+  return TSettings{entered.HotKey, delay, entered.AutoSave, entered.SuppressSaving};
+}
+
 bool IsReachablePlacement(const TScreenRect& window, const std::vector<TScreenRect>& workAreas) {
   // The strip a user grabs to move it: the top 20 pixels, of which at least
   // 40 pixels (or the whole width, when narrower) must be on one monitor.

@@ -3,6 +3,7 @@
 // the paste delay's range, and which stored placements still leave a usable
 // dialog. Pure rules; the forms apply them.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,29 @@ TPasteDelayChoice ReadPasteDelay(const std::string& text);
 std::string PasteDelayOutOfRangeMessage(const std::string& text);
 // Said once at start about a stored delay that could not be used.
 std::string PasteDelayReplacedMessage(const std::string& text, const TPasteDelayChoice& used);
+
+// The Settings as a value: what the dialog edits, OK applies and the main window puts in
+// force.
+struct TSettings {
+  std::string HotKey = kDesignHotKeyText;  // as the hot-key choice writes it
+  int PasteDelay = kDesignPasteDelay;      // milliseconds
+  bool AutoSave = false;
+  bool SuppressSaving = false;
+};
+// The dialog's entries, as typed or stored.
+struct TSettingsEntry {
+  std::string HotKey = kDesignHotKeyText;
+  std::string PasteDelay = std::to_string(kDesignPasteDelay);
+  bool AutoSave = false;
+  bool SuppressSaving = false;
+};
+// Stored entries at start: a value that cannot work is replaced (the design's hot key; the
+// nearest delay, or the design's for no number) and each replacement said in notes, so the
+// user hears of it once and the file is mended when it is next written.
+TSettings MendStoredSettings(const TSettingsEntry& stored, std::vector<std::string>& notes);
+// Entries for OK: the settings, or nothing and the reason in refusal. A delay that is no
+// whole number raises EConvertError, as every number field does.
+std::optional<TSettings> AcceptSettings(const TSettingsEntry& entered, std::string& refusal);
 
 // Starting with Windows: a value under the user's Run key holds the command line.
 inline constexpr char kStartupValueName[] = "Quorvel Vavad";

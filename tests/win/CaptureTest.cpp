@@ -83,8 +83,8 @@ class Capture : public test::MainWindowFixture {
   void WaitForNotice(int before) {
     ASSERT_TRUE(test::PumpUntil([&] { return notices > before; })) << "no change notice";
   }
-  int Count() { return form->ClipList->Count(); }
-  std::string Line(int i) { return form->ClipList->Items().Get(i); }
+  int Count() { return form->ClipControls().ClipList->Count(); }
+  std::string Line(int i) { return form->ClipControls().ClipList->Items().Get(i); }
   std::string Display(int i) { return Line(i).substr(0, Line(i).size() - 90); }
 
   void Counting() {
@@ -136,8 +136,8 @@ TEST_F(Capture, AnOverWideLineIsCutToTheLongestStartThatFits) {
   EXPECT_EQ(display.substr(display.size() - 3), "...");
   const std::string cut = display.substr(0, display.size() - 3);
   EXPECT_EQ(cut, wide.substr(0, cut.size()));
-  EXPECT_LE(form->DisplayTextWidth(cut), 180);
-  EXPECT_GT(form->DisplayTextWidth(wide.substr(0, cut.size() + 1)), 180);
+  EXPECT_LE(form->ListView().TextWidth(cut), 180);
+  EXPECT_GT(form->ListView().TextWidth(wide.substr(0, cut.size() + 1)), 180);
   EXPECT_EQ(Text(0), wide);
 }
 
@@ -183,10 +183,10 @@ TEST_F(Capture, AChangeWithoutTextChangesNothing) {
 TEST_F(Capture, CachingOffTakesNothingAndTheLastTextStillCounts) {
   Counting();
   Copy("kept");
-  form->CachingClick(nullptr);
+  form->Tray().CachingItem->Click();
   Copy("missed");
   EXPECT_EQ(Count(), 1);
-  form->CachingClick(nullptr);
+  form->Tray().CachingItem->Click();
   Copy("kept");  // equal to the last text stored before caching went off
   EXPECT_EQ(Count(), 1);
   Copy("new");
@@ -215,7 +215,7 @@ TEST_F(Capture, ATextTheHistoryCannotHoldIsSaidByABalloonWithoutBeingCopied) {
     CopyWide(huge);
     EXPECT_EQ(refusals.Count(), 0);  // judged where it lies: never copied nor converted
   }
-  EXPECT_STREQ(form->TrayIcon->BalloonData().szInfo,
+  EXPECT_STREQ(form->Tray().TrayIcon->BalloonData().szInfo,
                "A copied text of 16.0 MB was not kept: the history holds at most 16 MB.");
   EXPECT_EQ(Count(), 0);
 }
@@ -423,7 +423,7 @@ TEST_F(Capture, AClipboardHeldByAnotherProgramIsReadOnceItIsFree) {
   EXPECT_EQ(Text(1), "before");
   test::PumpUntil([] { return false; }, 300);  // no late second clip, no empty one
   EXPECT_EQ(Count(), 2);
-  EXPECT_EQ(form->TrayIcon->BalloonData().szInfo[0], '\0');  // nothing to say
+  EXPECT_EQ(form->Tray().TrayIcon->BalloonData().szInfo[0], '\0');  // nothing to say
 }
 
 TEST_F(Capture, AClipboardNeverFreedIsSaidByABalloonAndNothingElseChanges) {
@@ -447,7 +447,7 @@ TEST_F(Capture, AClipboardNeverFreedIsSaidByABalloonAndNothingElseChanges) {
   CloseHandle(opened);
   CloseHandle(release);
   ASSERT_TRUE(gaveUp);
-  EXPECT_STREQ(form->TrayIcon->BalloonData().szInfo,
+  EXPECT_STREQ(form->Tray().TrayIcon->BalloonData().szInfo,
                "A copied text was not kept: the clipboard stayed busy.");
   EXPECT_EQ(Count(), 1);
 }
@@ -466,7 +466,7 @@ TEST_F(Capture, TextOutsideTheCodePageIsKeptExactlyBesideItsAnsiRendering) {
   EXPECT_EQ(Utf8ToWide(*form->History.ExactTextOf(0)), wide);
   // The list draws the exact line.
   std::wstring shown;
-  form->ClipList->OnGetWideText(form->ClipList, 0, shown);
+  form->ClipControls().ClipList->OnGetWideText(form->ClipControls().ClipList, 0, shown);
   EXPECT_EQ(shown.substr(0, 7), L"Gr\u00FC\u00DFe \u2192");
 
   // Exact texts decide what repeats: both render alike, but they are two clips.
@@ -479,11 +479,9 @@ TEST_F(Capture, TextOutsideTheCodePageIsKeptExactlyBesideItsAnsiRendering) {
   EXPECT_EQ(form->History.ExactTextOf(0), nullptr);
 }
 
-// Capture needs no window: a history, a clipboard and an answer to "is capture on".
+// Capture needs no window: a history and a clipboard.
 struct TUnitHost : TCaptureHost {
-  bool on = true;
   TClipboard clipboard;
-  bool CaptureOn() override { return on; }
   TClipboard& CaptureClipboard() override { return clipboard; }
   int TextWidth(const std::string& text) override { return 6 * static_cast<int>(text.size()); }
   void NotKept(const std::string& what) override { said.push_back(what); }
@@ -510,7 +508,7 @@ TEST(CaptureUnit, WorksWithoutTheMainWindow) {
   EXPECT_EQ(history.Count(), 1);
   EXPECT_EQ(host.said, std::vector<std::string>{
                            "A copied text of 3.5 MB was not kept: the history holds at most 3 MB."});
-  host.on = false;
+  capture.SetOn(false);
   Clipboard().SetAsText("off");
   capture.ClipboardChanged();
   EXPECT_EQ(history.Count(), 1);
@@ -556,9 +554,9 @@ TEST_F(StartUpCapture, TextOnTheClipboardAtStartBecomesTheNewestClipEvenIfItRepe
   Clipboard().SetAsText("same");
   Start();
   EXPECT_FALSE(form->Capture.SkippingNextNotice());  // the joining notice only cleared it
-  ASSERT_EQ(form->ClipList->Count(), 2);
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 2);
   EXPECT_EQ(Text(0), "same");
-  EXPECT_NE(form->ClipList->Items().Get(0), form->ClipList->Items().Get(1));
+  EXPECT_NE(form->ClipControls().ClipList->Items().Get(0), form->ClipControls().ClipList->Items().Get(1));
 }
 
 }  // namespace
@@ -571,7 +569,7 @@ namespace {
 // with taking one character off the end at a time while the text is too wide.
 TEST_F(StartUpCapture, TheCutAgreesWithOneCharacterAtATimeOnTheRealFont) {
   Start();
-  auto width = [&](const std::string& t) { return form->DisplayTextWidth(t); };
+  auto width = [&](const std::string& t) { return form->ListView().TextWidth(t); };
   const std::string samples[] = {
       std::string(200, 'i'),
       std::string(60, 'W'),

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/ClipListView.h"
 #include "components/CheckListBox.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
@@ -536,6 +539,48 @@ TEST_F(CheckList, StoredStringsKeepStatesAndOldLayoutsStillRead) {
   ASSERT_EQ(list->Count(), 1);
   EXPECT_EQ(list->ItemState(0), kChecked);
   EXPECT_FALSE(list->ItemEnabled(0));
+}
+
+// The clip list as a view of the history: the marks are the view's, and each follows its
+// clip through captures, recalls (a recalled clip comes back unchecked), removals and a sort.
+TEST_F(CheckList, AsAViewOfTheHistoryEveryMarkFollowsItsClip) {
+  TClipHistory history;
+  TClipListView view(history, *list);
+  std::map<uint32_t, bool> marked;  // by the clip's key
+  std::mt19937 random(7);
+  int made = 0;
+  for (int step = 0; step < 300; ++step) {
+    const int count = history.Count();
+    const int pick = count ? static_cast<int>(random() % static_cast<unsigned>(count)) : 0;
+    switch (count ? random() % 5 : 0) {
+      case 0: {
+        const std::string text = "clip " + std::to_string(random() % 1000);
+        char id[14];
+        snprintf(id, sizeof id, "%013d", ++made);
+        history.AddClip(text, id, text);
+        marked[history.KeyOf(0)] = false;
+        break;
+      }
+      case 1:
+        marked[history.KeyOf(pick)] = false;
+        history.MoveLineToTop(pick);
+        break;
+      case 2:
+        history.RemoveLine(pick);
+        break;
+      case 3:
+        history.Sort([](const std::string& a, const std::string& b) { return a < b; });
+        break;
+      default:
+        list->SetItemState(pick, kChecked);
+        marked[history.KeyOf(pick)] = true;
+        break;
+    }
+    ASSERT_EQ(list->Count(), history.Count());
+    for (int row = 0; row < history.Count(); ++row)
+      ASSERT_EQ(list->ItemState(row), marked[history.KeyOf(row)] ? kChecked : kUnchecked)
+          << "step " << step << ", row " << row;
+  }
 }
 
 }  // namespace

@@ -32,10 +32,11 @@ using MainWindow = test::MainWindowFixture;
 TEST_F(MainWindow, AFirstRunIsQuietAndSavesEmptyFilesOnClose) {
   Start();
   EXPECT_TRUE(prompts.asked.empty());
-  EXPECT_EQ(form->ClipList->Count(), 0);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 0);
   EXPECT_TRUE(form->History.Store().Empty());
   // Only the panel shows: no hidden part of the window sticks out beside it.
-  EXPECT_EQ(form->ClientRect().right, form->Panel->Left() + form->Panel->Width());
+  const TPanel& panel = *form->ClipControls().Panel;
+  EXPECT_EQ(form->ClientRect().right, panel.Left() + panel.Width());
   EXPECT_EQ(form->Caption(), "Quorvel Vavad");
   EXPECT_EQ(form->HotKey->Key(), TextToShortCut("F5"));
 
@@ -45,42 +46,50 @@ TEST_F(MainWindow, AFirstRunIsQuietAndSavesEmptyFilesOnClose) {
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
 }
 
-// Moved to a monitor of 120 or 144 DPI, the window lays its 96-DPI design out again, takes
-// the place the system suggests, and is the design again back at 96.
+// Moved to a monitor of 120 or 144 DPI, the window lays its 96-DPI layout out again, takes
+// the place the system suggests, and is that layout again back at 96.
 TEST_F(MainWindow, AMoveToAnotherDpiScalesTheWindowItsListAndItsMenu) {
   Start();
+  const TClipWindowControls& c = form->ClipControls();
+  const auto lineHeight = [](TWinControl* list) {
+    return static_cast<int>(SendMessageA(list->Handle(), LB_GETITEMHEIGHT, 0, 0));
+  };
+  // The window at 96 DPI, as it started: what the other scalings scale.
+  const int width = c.Panel->Width(), listLeft = c.ClipList->BoundsRect().left,
+            listHeight = c.ClipList->Height(), labelsHeight = c.SlotLabels->Height(),
+            panelHeight = c.Panel->Height(), fontHeight = c.ClipList->Font().Height(),
+            labelLine = lineHeight(c.SlotLabels), column = form->Tray().MenuPainter->ColumnWidth();
   for (const int dpi : {120, 144, 96}) {
     SCOPED_TRACE(dpi);
     const auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
-    RECT suggested{40, 30, 40 + s(249), 30 + s(496)};
+    RECT suggested{40, 30, 40 + s(width), 30 + s(panelHeight)};
     SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
     test::Pump();
     RECT window;
     GetWindowRect(form->Handle(), &window);
     EXPECT_EQ(window.left, 40);
-    EXPECT_EQ(window.right - window.left, s(249));
-    EXPECT_EQ(form->Panel->Width(), s(249));
-    EXPECT_EQ(form->ClipList->BoundsRect().left, s(8));
-    // The design's heights, grown where 36 whole lines need more: the slot labels name them.
-    const int grown = form->ClipList->Height() - s(473);
+    EXPECT_EQ(window.right - window.left, s(width));
+    EXPECT_EQ(c.Panel->Width(), s(width));
+    EXPECT_EQ(c.ClipList->BoundsRect().left, s(listLeft));
+    // The heights scaled, grown where 36 whole lines need more: the slot labels name them.
+    const int grown = c.ClipList->Height() - s(listHeight);
     EXPECT_GE(grown, 0);
     if (dpi == 96) EXPECT_EQ(grown, 0);
-    EXPECT_EQ(form->SlotLabels->Height(), s(470) + grown);
-    EXPECT_EQ(form->Panel->Height(), s(496) + grown);
+    EXPECT_EQ(c.SlotLabels->Height(), s(labelsHeight) + grown);
+    EXPECT_EQ(c.Panel->Height(), s(panelHeight) + grown);
     RECT client;
     GetClientRect(form->Handle(), &client);
-    EXPECT_EQ(client.bottom, s(496) + grown);
-    for (HWND list : {form->ClipList->Handle(), form->SlotLabels->Handle()}) {
-      GetClientRect(list, &client);
-      EXPECT_GE(client.bottom, 36 * SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    EXPECT_EQ(client.bottom, s(panelHeight) + grown);
+    for (TWinControl* list : {static_cast<TWinControl*>(c.ClipList), static_cast<TWinControl*>(c.SlotLabels)}) {
+      GetClientRect(list->Handle(), &client);
+      EXPECT_GE(client.bottom, 36 * lineHeight(list));
     }
-    EXPECT_EQ(form->ClipList->Font().Height(), s(-11));
+    EXPECT_EQ(c.ClipList->Font().Height(), s(fontHeight));
     // The list's lines and the slot labels beside them keep in step.
-    const LRESULT lineHeight = SendMessageA(form->ClipList->Handle(), LB_GETITEMHEIGHT, 0, 0);
-    EXPECT_GE(lineHeight, s(13));
-    EXPECT_EQ(SendMessageA(form->SlotLabels->Handle(), LB_GETITEMHEIGHT, 0, 0), s(13));
-    EXPECT_EQ(form->MenuPainter->ColumnWidth(), s(24));
+    EXPECT_GE(lineHeight(c.ClipList), s(labelLine));
+    EXPECT_EQ(lineHeight(c.SlotLabels), s(labelLine));
+    EXPECT_EQ(form->Tray().MenuPainter->ColumnWidth(), s(column));
   }
 }
 
@@ -89,7 +98,7 @@ TEST_F(MainWindow, PreparedFilesLoadAndCloseWritesThemBackByteForByte) {
   folder.Write("vqclips.qvl", kStore);
   Start();
   EXPECT_TRUE(prompts.asked.empty());
-  ASSERT_EQ(form->ClipList->Count(), 2);
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 2);
   EXPECT_EQ(Text(0), "second");
   EXPECT_EQ(Text(1), "first line\r\nsecond line");
   SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -105,8 +114,8 @@ TEST_F(MainWindow, AMissingStoreFileKeepsTheListAndSkipsTheRest) {
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Text, "Cannot open file " + folder.File("vqclips.qvl"));
   EXPECT_EQ(prompts.asked[0].Caption, "qvavad");  // the title: the exe name, the rest lower case
-  EXPECT_EQ(form->ClipList->Count(), 2);
-  EXPECT_FALSE(form->History.Store().Locate(form->ClipList->Items().Get(0)).has_value());
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 2);
+  EXPECT_FALSE(form->History.Store().Locate(form->ClipControls().ClipList->Items().Get(0)).has_value());
   // The start-up capture was skipped with the rest: the clipboard's text is no clip.
   EXPECT_EQ(form->History.Store().Text().find("would be captured"), std::string::npos);
 }
@@ -131,7 +140,7 @@ TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
   folder.Write("vqclips.qvl", kStore);
   Start();
   prompts.answers = {TModalResult::mrNo};
-  form->QuitClick(nullptr);
+  form->Tray().QuitItem->Click();
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].Caption, "Confirm");
   EXPECT_EQ(prompts.asked[0].Text, "Quit Quorel Vavad?");
@@ -145,7 +154,7 @@ TEST_F(MainWindow, QuitAskedAndAnsweredNoThenYes) {
 
   folder.Write("Lb1.qvl", "");  // shows whether quitting writes
   prompts.answers = {TModalResult::mrYes};
-  form->QuitClick(nullptr);
+  form->Tray().QuitItem->Click();
   EXPECT_TRUE(app->Terminated());
   EXPECT_EQ(folder.Read("Lb1.qvl"), kList);
 }
@@ -170,7 +179,7 @@ TEST_F(MainWindow, ClipFilesThatCouldNotBeReadAtStartAreSetAsideNotOverwritten) 
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   Start();
   ASSERT_EQ(prompts.asked.size(), 1u);
-  EXPECT_EQ(form->ClipList->Count(), 0);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 0);
   // While it is still held, a save cannot set it aside and is refused; nothing is lost.
   EXPECT_THROW(form->SaveClips(), EFCreateError);
   EXPECT_EQ(folder.Read("vqclips.qvl.bak"), kStore);
@@ -195,7 +204,7 @@ TEST_F(MainWindow, TemporaryFilesOfAKilledSaveAreRemovedAtStartAndNothingElse) {
   Start();
   for (const char* name : leftovers) EXPECT_FALSE(folder.Exists(name)) << name;
   for (const char* name : others) EXPECT_EQ(folder.Read(name), "keep") << name;
-  EXPECT_EQ(form->ClipList->Count(), 2);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 2);
 }
 
 TEST_F(MainWindow, EndOfSessionWritesBothFilesAndAgreesOnlyWhenTheyAreWritten) {
@@ -220,17 +229,17 @@ TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
   folder.Write("vqclips.qvl", kStore);
   Start();
   prompts.answers = {TModalResult::mrNo};
-  form->ClearClick(nullptr);
+  form->Tray().ClearItem->Click();
   EXPECT_EQ(prompts.asked.back().Text, "Clear all current clips?");
   EXPECT_EQ(CursorPosition().y, Screen->DesktopHeight() / 2 + 33);
-  EXPECT_EQ(form->ClipList->Count(), 2);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 2);
 
   prompts.answers = {TModalResult::mrYes};
-  form->ClearClick(nullptr);
-  EXPECT_EQ(form->ClipList->Count(), 0);
+  form->Tray().ClearItem->Click();
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 0);
   EXPECT_TRUE(form->History.Store().Empty());
   EXPECT_EQ(folder.Read("Lb1.qvl"), kList);  // the files wait for the next save
-  form->SaveClick(nullptr);
+  form->Tray().SaveItem->Click();
   EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
 }
@@ -249,9 +258,9 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
   };
   Start();
   Clipboard().SetAsText("copied");
-  form->ClipboardChanged(nullptr);
+  form->Capture.ClipboardChanged();
   WORD key = '3';
-  form->FormKeyDown(form, key, 0);  // "first" goes to the top
+  form->OnKeyDown(form, key, 0);  // "first" goes to the top
   test::Pump();
   const auto before = form->History.Lines();
   ASSERT_EQ(form->History.Display(0), "first");
@@ -269,23 +278,23 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
   EXPECT_EQ(*folder.Read("Lb1.qvl"), before[0] + "\r\n" + before[1] + "\r\n" + before[2] + "\r\n");
 
   prompts.answers = {TModalResult::mrYes};
-  form->ClearClick(nullptr);
-  form->FilesTimerTick(nullptr);
+  form->Tray().ClearItem->Click();
+  form->FilesTimer->OnTimer(nullptr);
   killAndStart();
-  EXPECT_EQ(form->ClipList->Count(), 0);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 0);
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
 
   // A journal another program holds, so that it can be neither written nor deleted: the
   // save and the quit go on. The next start finds it stale, keeps it aside and says so.
   Clipboard().SetAsText("held");
-  form->ClipboardChanged(nullptr);
-  form->FilesTimerTick(nullptr);
+  form->Capture.ClipboardChanged();
+  form->FilesTimer->OnTimer(nullptr);
   const std::string journal = *folder.Read("vqclips.qvj");
   HANDLE held = CreateFileA(folder.File("vqclips.qvj").c_str(), GENERIC_READ, FILE_SHARE_READ,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   prompts.answers = {TModalResult::mrYes};
-  form->QuitClick(nullptr);
+  form->Tray().QuitItem->Click();
   EXPECT_TRUE(app->Terminated());
   EXPECT_EQ(prompts.asked.back().Text, "Quit Quorel Vavad?");  // no error after it
   CloseHandle(held);
@@ -294,7 +303,7 @@ TEST_F(MainWindow, ACaptureARecallAndAClearAreJournaledAndReplayedAtTheNextStart
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_NE(prompts.asked[0].Text.find("does not fit"), std::string::npos);
   EXPECT_EQ(folder.Read("vqclips.qvj.bak"), journal);
-  ASSERT_EQ(form->ClipList->Count(), 1);
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 1);
   EXPECT_EQ(Text(0), "held");
 }
 
@@ -308,7 +317,7 @@ TEST_F(MainWindow, ADamagedJournalIsReplayedUpToTheDamageAndToldOnce) {
   Start();
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_NE(prompts.asked[0].Text.find("damaged"), std::string::npos);
-  EXPECT_EQ(form->ClipList->Count(), 3);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 3);
   EXPECT_EQ(Text(0), "third");
   EXPECT_TRUE(folder.Exists("vqclips.qvj.bak"));
   app.reset();
@@ -316,7 +325,7 @@ TEST_F(MainWindow, ADamagedJournalIsReplayedUpToTheDamageAndToldOnce) {
   app->SetExeName(folder.File("qvavad.exe"));
   Start();
   EXPECT_EQ(prompts.asked.size(), 1u);
-  EXPECT_EQ(form->ClipList->Count(), 3);
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 3);
 }
 
 TEST_F(MainWindow, FirstActivationTakesTheSettingsAndHidesTheWindow) {
@@ -337,7 +346,7 @@ TEST_F(MainWindow, AutoSaveWritesOnlyAfterAChangeWasSeen) {
   EXPECT_FALSE(folder.Exists("Lb1.qvl"));
 
   Clipboard().SetAsText("seen");
-  form->ClipboardChanged(nullptr);
+  form->Capture.ClipboardChanged();
   form->Files.Tick(kAutoSaveInterval + 1000);  // the interval counts from the last one
   EXPECT_FALSE(folder.Exists("Lb1.qvl"));
   form->Files.Tick(2 * kAutoSaveInterval);
@@ -350,12 +359,12 @@ TEST_F(MainWindow, AutoSaveWritesOnlyAfterAChangeWasSeen) {
 
 TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
   Start();
-  EXPECT_TRUE(form->CachingItem->Checked());
-  EXPECT_TRUE(form->TrayIcon->Added());
+  EXPECT_TRUE(form->Tray().CachingItem->Checked());
+  EXPECT_TRUE(form->Tray().TrayIcon->Added());
   // Which picture the tray shows, told by the icons' images.
   const auto shows = [&](TImage* image) {
     ICONINFO a{}, b{};
-    GetIconInfo(form->TrayIcon->NotifyData().hIcon, &a);
+    GetIconInfo(form->Tray().TrayIcon->NotifyData().hIcon, &a);
     GetIconInfo(image->Icon().Handle(), &b);
     BITMAP ba{}, bb{};
     GetObjectA(a.hbmColor, sizeof ba, &ba);
@@ -366,15 +375,15 @@ TEST_F(MainWindow, CachingSwitchTogglesTheItemAndTheTrayIcon) {
     for (HBITMAP h : {a.hbmColor, a.hbmMask, b.hbmColor, b.hbmMask}) DeleteObject(h);
     return !pa.empty() && pa == pb;
   };
-  ASSERT_FALSE(shows(form->CachingOffIcon));  // the pictures differ
-  EXPECT_TRUE(shows(form->CachingOnIcon));
-  form->CachingClick(nullptr);
-  EXPECT_FALSE(form->CachingItem->Checked());
-  EXPECT_TRUE(shows(form->CachingOffIcon));
+  ASSERT_FALSE(shows(form->Tray().CachingOffIcon));  // the pictures differ
+  EXPECT_TRUE(shows(form->Tray().CachingOnIcon));
+  form->Tray().CachingItem->Click();
+  EXPECT_FALSE(form->Tray().CachingItem->Checked());
+  EXPECT_TRUE(shows(form->Tray().CachingOffIcon));
   EXPECT_FALSE(form->Shown());
-  form->CachingClick(nullptr);
-  EXPECT_TRUE(form->CachingItem->Checked());
-  EXPECT_TRUE(shows(form->CachingOnIcon));
+  form->Tray().CachingItem->Click();
+  EXPECT_TRUE(form->Tray().CachingItem->Checked());
+  EXPECT_TRUE(shows(form->Tray().CachingOnIcon));
 }
 
 TEST_F(MainWindow, OneRecorderPerFolderAndASecondStartBringsTheClipsUp) {
@@ -505,12 +514,12 @@ TEST_F(MainWindow, FilesLiveBesideTheExeWhileItsFolderCanBeWrittenElseInLocalApp
 
 TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
   Start();
-  TMenuItem& items = form->TrayMenu->Items();
+  TMenuItem& items = form->Tray().TrayMenu->Items();
   ASSERT_EQ(items.Count(), 6);
   const char* captions[] = {"Settings...", "Save Vavad", "Clear Vavad",
                             "Tray Icon",   " Caching",   " Quit"};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
-  EXPECT_TRUE(form->TrayIconItem->Checked());
+  EXPECT_TRUE(form->Tray().TrayIconItem->Checked());
 }
 
 }  // namespace

@@ -63,15 +63,15 @@ class Recall : public test::MainWindowFixture {
   }
   void Press(WORD key, TShiftState shift = 0) {
     WORD k = key;
-    form->FormKeyDown(form, k, shift);
+    form->OnKeyDown(form, k, shift);
     test::Pump();  // our own clipboard notice arrives and is skipped
   }
-  std::string Line(int i) { return form->ClipList->Items().Get(i); }
+  std::string Line(int i) { return form->ClipControls().ClipList->Items().Get(i); }
   // The window up, as the hot key leaves it.
   void ShowWindow() {
     form->Show();  // first activation, then hidden
     test::Pump();
-    form->HotKeyPressed(nullptr);
+    form->ToggleClips();
     ASSERT_TRUE(form->Shown());
   }
   std::string ClipboardText() { return Clipboard().AsText(); }
@@ -84,7 +84,6 @@ TEST(RecallUnit, WorksWithoutTheMainWindowAndKeepsACopyWhoseNoticeNeverCame) {
   struct THost : TCaptureHost, TRecallHost {
     TClipboard clipboard;
     std::vector<std::string> calls;
-    bool CaptureOn() override { return true; }
     TClipboard& CaptureClipboard() override { return clipboard; }
     int TextWidth(const std::string&) override { return 0; }
     void NotKept(const std::string&) override { calls.push_back("not kept"); }
@@ -146,8 +145,8 @@ TEST_F(Recall, TheExactTextGoesBackAsUnicodeAndAnsiTextsFromTheCodePage) {
   // Readers of 8-bit text get the system's rendering of it.
   EXPECT_EQ(ClipboardText().substr(0, 5), "Gr\xFC\xDF" "e");
 
-  form->RangeButton->Click();
-  form->PlusCrLfButton->Click();
+  form->ClipControls().RangeButton->Click();
+  form->ClipControls().PlusCrLfButton->Click();
   Press('2');  // "café" first, then the exact text; é as the code page means it
   Clipboard().Open();
   EXPECT_EQ(Clipboard().ReadUnicodeText(), L"caf\u00E9\r\n" + Utf8ToWide(exact) + L"\r\n\r\n");
@@ -182,10 +181,10 @@ TEST_F(Recall, ACopyWhoseNoticeIsPendingDuringTheRecallIsRecordedAndTheRecallIsN
     CloseClipboard();
   }).join();
   WORD key = '3';
-  form->FormKeyDown(form, key, 0);
+  form->OnKeyDown(form, key, 0);
   test::Pump();
   EXPECT_EQ(ClipboardText(), "c2");
-  ASSERT_EQ(form->ClipList->Count(), 4);
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 4);
   EXPECT_EQ(Line(0).substr(0, 2), "c2");
   EXPECT_EQ(form->History.Display(1), "copied just now");
   EXPECT_EQ(Line(2).substr(0, 2), "c0");
@@ -197,10 +196,10 @@ TEST_F(Recall, ASlotKeyRecallsItsLineAndMovesItToTheTop) {
   EXPECT_EQ(ClipboardText(), "c2");
   EXPECT_EQ(Line(0).substr(0, 2), "c2");
   EXPECT_EQ(Line(1).substr(0, 2), "c0");
-  EXPECT_EQ(form->ClipList->ItemIndex(), -1);
+  EXPECT_EQ(form->ClipControls().ClipList->ItemIndex(), -1);
   EXPECT_FALSE(form->Shown());
   EXPECT_FALSE(form->Capture.SkippingNextNotice());  // the program's own write was skipped...
-  EXPECT_EQ(form->ClipList->Count(), 5);  // ...and not captured
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 5);  // ...and not captured
   Press('1');  // the top line: order unchanged
   EXPECT_EQ(ClipboardText(), "c2");
   EXPECT_EQ(Line(0).substr(0, 2), "c2");
@@ -211,13 +210,13 @@ TEST_F(Recall, SlotKeysFollowTheLabelsAndIgnoreModifiersAndOtherKeys) {
   Press('0');
   EXPECT_EQ(ClipboardText(), "c9");
   Press(VK_F1);
-  EXPECT_EQ(form->ClipList->ItemIndex(), -1);
-  form->ClipList->SetTopIndex(5);
-  ASSERT_EQ(form->ClipList->TopIndex(), 5);
+  EXPECT_EQ(form->ClipControls().ClipList->ItemIndex(), -1);
+  form->ClipControls().ClipList->SetTopIndex(5);
+  ASSERT_EQ(form->ClipControls().ClipList->TopIndex(), 5);
   WORD key = '6';
-  form->FormKeyDown(form, key, ssCtrl);  // line 5 carries label "6"
+  form->OnKeyDown(form, key, ssCtrl);  // line 5 carries label "6"
   EXPECT_EQ(ClipboardText(), "c4");      // c9 moved to the top earlier: line 5 is c4
-  form->ClipList->SetTopIndex(5);
+  form->ClipControls().ClipList->SetTopIndex(5);
   Press('1');  // label "1" of the second column: line 36
   EXPECT_EQ(ClipboardText(), "c36");
 }
@@ -226,29 +225,29 @@ TEST_F(Recall, ASlotWithoutALineRecallsNothing) {
   StartWithClips(3);
   Clipboard().SetAsText("kept");
   test::Pump();
-  const int count = form->ClipList->Count();
+  const int count = form->ClipControls().ClipList->Count();
   Press('Z');
-  EXPECT_EQ(form->ClipList->ItemIndex(), -1);
+  EXPECT_EQ(form->ClipControls().ClipList->ItemIndex(), -1);
   EXPECT_EQ(Clipboard().AsText(), "kept");
-  EXPECT_GE(form->ClipList->Count(), count);
+  EXPECT_GE(form->ClipControls().ClipList->Count(), count);
 }
 
 TEST_F(Recall, RangeModeTakesTheRunToTheTopOldestFirstOnce) {
   StartWithClips(6);
-  form->RangeButton->Click();
-  ASSERT_TRUE(form->RangeButton->Down());
+  form->ClipControls().RangeButton->Click();
+  ASSERT_TRUE(form->ClipControls().RangeButton->Down());
   Press('4');
   EXPECT_EQ(ClipboardText(), "c3\r\nc2\r\nc1\r\nc0\r\n");
   EXPECT_EQ(Line(0).substr(0, 2), "c0");  // the order is left alone
-  EXPECT_FALSE(form->RangeButton->Down());
+  EXPECT_FALSE(form->ClipControls().RangeButton->Down());
 
-  form->RangeButton->Click();
-  form->PlusCrLfButton->Click();  // "+cR"
+  form->ClipControls().RangeButton->Click();
+  form->ClipControls().PlusCrLfButton->Click();  // "+cR"
   Press('1');
   EXPECT_EQ(ClipboardText(), "c0\r\n\r\n");
-  form->PlusCrLfLfButton->Click();  // "+CR" takes the group's place
-  EXPECT_FALSE(form->PlusCrLfButton->Down());
-  form->RangeButton->Click();
+  form->ClipControls().PlusCrLfLfButton->Click();  // "+CR" takes the group's place
+  EXPECT_FALSE(form->ClipControls().PlusCrLfButton->Down());
+  form->ClipControls().RangeButton->Click();
   Press('1');
   EXPECT_EQ(ClipboardText(), "c0\r\n\r\n\n");
 }
@@ -263,14 +262,14 @@ class Find : public Recall {
                     "gamma"});
     ShowWindow();
     Press(VK_F3);
-    ASSERT_TRUE(form->FindOpen());
-    ASSERT_TRUE(form->FindLine->Visible());
+    ASSERT_TRUE(form->Find().IsOpen());
+    ASSERT_TRUE(form->ClipControls().FindLine->Visible());
   }
 };
 
 TEST_F(Find, TheListShowsTheClipsHoldingEveryWordAndCtrlSlotRecallsByLabel) {
-  form->FindLine->SetText("tuesday  ALPHA");
-  ASSERT_EQ(form->ClipList->Count(), 2);
+  form->ClipControls().FindLine->SetText("tuesday  ALPHA");
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 2);
   EXPECT_EQ(Line(0).substr(0, 12), "alpha street");
   EXPECT_EQ(Line(1).substr(0, 13), "ALPHA tuesday");
   Press('2');  // without Ctrl a slot key is typed, not a recall
@@ -278,37 +277,37 @@ TEST_F(Find, TheListShowsTheClipsHoldingEveryWordAndCtrlSlotRecallsByLabel) {
   Press('2', ssCtrl);
   EXPECT_EQ(ClipboardText(), "ALPHA tuesday road");
   // Hidden, the find is over: the whole list, the recalled clip on top.
-  EXPECT_FALSE(form->FindOpen());
-  EXPECT_FALSE(form->FindButton->Down());
-  ASSERT_EQ(form->ClipList->Count(), 5);
+  EXPECT_FALSE(form->Find().IsOpen());
+  EXPECT_FALSE(form->ClipControls().FindButton->Down());
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 5);
   EXPECT_EQ(Line(0).substr(0, 13), "ALPHA tuesday");
   EXPECT_EQ(Line(1).substr(0, 12), "alpha street");
 }
 
 TEST_F(Find, ArrowsAndEnterRecallTheSelectedLineAndEscEmptiesThenCloses) {
-  form->FindLine->SetText("street");
-  ASSERT_EQ(form->ClipList->Count(), 2);
+  form->ClipControls().FindLine->SetText("street");
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 2);
   Press(VK_DOWN);
   Press(VK_DOWN);
   Press(VK_DOWN);  // stays on the last line
-  EXPECT_EQ(form->ClipList->ItemIndex(), 1);
+  EXPECT_EQ(form->ClipControls().ClipList->ItemIndex(), 1);
   Press(VK_UP);
-  EXPECT_EQ(form->ClipList->ItemIndex(), 0);
+  EXPECT_EQ(form->ClipControls().ClipList->ItemIndex(), 0);
   Press(VK_ESCAPE);
-  EXPECT_TRUE(form->FindOpen());
-  EXPECT_EQ(form->FindLine->Text(), "");
-  EXPECT_EQ(form->ClipList->Count(), 5);
+  EXPECT_TRUE(form->Find().IsOpen());
+  EXPECT_EQ(form->ClipControls().FindLine->Text(), "");
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 5);
   Press(VK_ESCAPE);
-  EXPECT_FALSE(form->FindOpen());
-  EXPECT_FALSE(form->FindLine->Visible());
-  EXPECT_TRUE(form->Logo->Visible());
+  EXPECT_FALSE(form->Find().IsOpen());
+  EXPECT_FALSE(form->ClipControls().FindLine->Visible());
+  EXPECT_TRUE(form->ClipControls().Logo->Visible());
   Press('2');  // a slot key recalls again
   EXPECT_EQ(ClipboardText(), "beta");
 
   ShowWindow();
-  form->FindButton->Click();
-  ASSERT_TRUE(form->FindOpen());
-  form->FindLine->SetText("street");
+  form->ClipControls().FindButton->Click();
+  ASSERT_TRUE(form->Find().IsOpen());
+  form->ClipControls().FindLine->SetText("street");
   Press(VK_DOWN);
   Press(VK_DOWN);
   Press(VK_RETURN);
@@ -316,27 +315,27 @@ TEST_F(Find, ArrowsAndEnterRecallTheSelectedLineAndEscEmptiesThenCloses) {
 }
 
 TEST_F(Find, ARangeTakesTheFoundLinesFromThePickedOneUpToTheTop) {
-  form->FindLine->SetText("street");
-  form->RangeButton->Click();
-  form->PlusCrLfButton->Click();
+  form->ClipControls().FindLine->SetText("street");
+  form->ClipControls().RangeButton->Click();
+  form->ClipControls().PlusCrLfButton->Click();
   Press('2', ssCtrl);
   EXPECT_EQ(ClipboardText(), "street only\r\nalpha street\r\nTuesday\r\n\r\n");
   EXPECT_EQ(Line(0).substr(0, 12), "alpha street");  // the order is left alone
   // The hot key's hide ends a find too; the next show has the whole list.
   ShowWindow();
   Press(VK_F3);
-  form->FindLine->SetText("gamma");
-  EXPECT_EQ(form->ClipList->Count(), 1);
-  form->HotKeyPressed(nullptr);
-  EXPECT_FALSE(form->FindOpen());
-  EXPECT_EQ(form->ClipList->Count(), 5);
+  form->ClipControls().FindLine->SetText("gamma");
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 1);
+  form->ToggleClips();
+  EXPECT_FALSE(form->Find().IsOpen());
+  EXPECT_EQ(form->ClipControls().ClipList->Count(), 5);
 }
 
 TEST_F(Recall, RangeModeCannotBeArmedWhileTheListIsScrolled) {
   StartWithClips(80);
-  form->ClipList->SetTopIndex(3);
-  form->RangeButton->Click();
-  EXPECT_FALSE(form->RangeButton->Down());
+  form->ClipControls().ClipList->SetTopIndex(3);
+  form->ClipControls().RangeButton->Click();
+  EXPECT_FALSE(form->ClipControls().RangeButton->Down());
 }
 
 TEST_F(Recall, AClickOnALineWithoutTheMarkerRecallsNothing) {
@@ -344,14 +343,14 @@ TEST_F(Recall, AClickOnALineWithoutTheMarkerRecallsNothing) {
   folder.Write("Lb1.qvl", "typed by hand " + IdOf(0) + "\r\n");
   folder.Write("vqclips.qvl", "/:hdr:\\" + IdOf(0) + "\r\nhidden\r\n/:tlr:\\" + IdOf(0) + "\r\n");
   Start();
-  form->CachingItem->SetChecked(false);  // the next copy is not recorded
+  form->Capture.SetOn(false);  // the next copy is not recorded
   Clipboard().SetAsText("kept");
   test::Pump();
-  form->ClipList->SetItemIndex(0);
-  form->ClipListClick(form->ClipList);
+  form->ClipControls().ClipList->SetItemIndex(0);
+  form->ClipControls().ClipList->OnClick(nullptr);
   EXPECT_EQ(Clipboard().AsText(), "kept");
   EXPECT_FALSE(form->Capture.SkippingNextNotice());
-  ASSERT_EQ(form->ClipList->Count(), 1);
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 1);
   EXPECT_EQ(Line(0), "typed by hand " + IdOf(0));
 }
 
@@ -463,7 +462,7 @@ TEST_F(Recall, AHotKeyASecondRecallOrQuitDuringThePasteDelayLeaveNoPasteBehind) 
   form->Recall.SetPasteDelay(300);
   Press('2');
   ASSERT_TRUE(form->Recall.PastePending());
-  form->HotKeyPressed(nullptr);
+  form->ToggleClips();
   EXPECT_FALSE(form->Recall.PastePending());
   EXPECT_TRUE(form->Shown());
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
@@ -495,7 +494,7 @@ TEST_F(Recall, WhenTheRememberedWindowIsGoneNothingIsTyped) {
   auto gone = std::make_unique<PasteTarget>();
   SetForegroundWindow(gone->window);
   test::Pump();
-  form->HotKeyPressed(nullptr);
+  form->ToggleClips();
   gone.reset();
   PasteTarget bystander;
   SetForegroundWindow(bystander.window);
@@ -526,7 +525,7 @@ TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorde
   // thread's windows.
   ASSERT_TRUE(test::PumpUntil([&] { return WaitForSingleObject(opened, 0) == WAIT_OBJECT_0; }));
   WORD key = '2';
-  EXPECT_THROW(form->FormKeyDown(form, key, 0), EClipboardException);
+  EXPECT_THROW(form->OnKeyDown(form, key, 0), EClipboardException);
   SetEvent(release);
   test::PumpUntil([&] { return done.load(); });
   holder.join();
@@ -552,7 +551,7 @@ TEST_F(Recall, AClipboardThatRefusesTheWriteStopsTheRecallAsABusyOneDoes) {
   test::Pump();
 
   WORD key = '2';
-  EXPECT_THROW(form->FormKeyDown(form, key, 0), EClipboardException);
+  EXPECT_THROW(form->OnKeyDown(form, key, 0), EClipboardException);
   EXPECT_FALSE(form->Capture.SkippingNextNotice());
   EXPECT_EQ(Line(1).substr(0, 2), "c1");  // the list is unchanged
   EXPECT_TRUE(form->Shown());
@@ -565,7 +564,7 @@ TEST_F(Recall, LinesWhoseTextIsGoneAreLeftOutAndARecallOfNothingStillEnds) {
   // Lines 0, 1 and 3 have no block in the store.
   StartWithClips(5, [](int i) { return i == 2 || i == 4; });
 
-  form->RangeButton->Click();
+  form->ClipControls().RangeButton->Click();
   Press('5');
   EXPECT_EQ(ClipboardText(), "c4\r\nc2\r\n");
 
@@ -574,13 +573,13 @@ TEST_F(Recall, LinesWhoseTextIsGoneAreLeftOutAndARecallOfNothingStillEnds) {
   for (bool range : {true, false}) {
     SCOPED_TRACE(range ? "range" : "single");
     ShowWindow();
-    form->RangeButton->SetDown(range);
+    form->ClipControls().RangeButton->SetDown(range);
     const DWORD sequence = GetClipboardSequenceNumber();
     Press(range ? '2' : '4');
     EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
     EXPECT_EQ(ClipboardText(), "c4\r\nc2\r\n");
-    EXPECT_FALSE(form->RangeButton->Down());
-    EXPECT_EQ(form->ClipList->ItemIndex(), -1);
+    EXPECT_FALSE(form->ClipControls().RangeButton->Down());
+    EXPECT_EQ(form->ClipControls().ClipList->ItemIndex(), -1);
     EXPECT_FALSE(form->Shown());
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_EQ(Line(3).substr(0, 2), "c3");  // the order is left alone
@@ -597,12 +596,12 @@ TEST_F(Recall, ASlotKeyOnTheFocusedClipListRecallsOnce) {
   ASSERT_GT(one, 0u);
 
   // The key as typed: its character follows it to the focused list.
-  form->HotKeyPressed(nullptr);
+  form->ToggleClips();
   ASSERT_TRUE(form->Shown());
-  form->ClipList->SetFocus();
-  ASSERT_EQ(GetFocus(), form->ClipList->Handle());
+  form->ClipControls().ClipList->SetFocus();
+  ASSERT_EQ(GetFocus(), form->ClipControls().ClipList->Handle());
   before = GetClipboardSequenceNumber();
-  PostMessageA(form->ClipList->Handle(), WM_KEYDOWN, 'C',
+  PostMessageA(form->ClipControls().ClipList->Handle(), WM_KEYDOWN, 'C',
                1 | (MapVirtualKeyA('C', MAPVK_VK_TO_VSC) << 16));
   test::PumpUntil([] { return false; }, 200);
   EXPECT_EQ(GetClipboardSequenceNumber() - before, one);
@@ -610,17 +609,20 @@ TEST_F(Recall, ASlotKeyOnTheFocusedClipListRecallsOnce) {
 }
 
 TEST_F(Recall, TheHotKeyShowsAndHidesTheWindow) {
-  StartWithClips(3);
+  StartWithClips(50);
   form->Show();  // first activation, then hidden
   test::Pump();
-  form->HotKeyPressed(nullptr);
+  form->ToggleClips();
   EXPECT_TRUE(form->Shown());
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
-  EXPECT_EQ(form->ListFollowTimer->Interval(), 100u);
+  // The labels follow the list as it scrolls.
+  const TClipWindowControls& c = form->ClipControls();
+  c.ClipList->SetTopIndex(10);
+  EXPECT_TRUE(test::PumpUntil([&] { return c.SlotLabels->TopIndex() == 10; }, 2000));
   const POINT cursor = CursorPosition();
   EXPECT_EQ(cursor.x, form->Left() + 246);
   EXPECT_EQ(cursor.y, form->Top() + 119);
-  form->HotKeyPressed(nullptr);
+  form->ToggleClips();
   EXPECT_FALSE(form->Shown());
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
@@ -628,10 +630,10 @@ TEST_F(Recall, TheHotKeyShowsAndHidesTheWindow) {
 TEST_F(Recall, ThePanelDragsTheWindowWithTheLeftButtonOnly) {
   StartWithClips(1);
   const int left = form->Left(), top = form->Top();
-  form->PanelMouseDown(form->Panel, mbLeft, ssLeft, 10, 10);
-  form->PanelMouseMove(form->Panel, ssLeft | ssCtrl, 30, 30);
+  form->ClipControls().Panel->OnMouseDown(nullptr, mbLeft, ssLeft, 10, 10);
+  form->ClipControls().Panel->OnMouseMove(nullptr, ssLeft | ssCtrl, 30, 30);
   EXPECT_EQ(form->Left(), left);
-  form->PanelMouseMove(form->Panel, ssLeft, 15, 12);
+  form->ClipControls().Panel->OnMouseMove(nullptr, ssLeft, 15, 12);
   EXPECT_EQ(form->Left(), left + 5);
   EXPECT_EQ(form->Top(), top + 2);
 }

@@ -60,6 +60,7 @@ class Settings : public test::MainWindowFixture {
     folder.Write("vqclips.qvl", "");
     Start();
     dialog = app->CreateForm<TSettingsDialog>();
+    form->UseSettings(*dialog);
   }
   void FirstActivation() {
     form->Show();
@@ -93,14 +94,14 @@ TEST_F(Settings, StoredValuesTakeEffectAtTheFirstActivation) {
 TEST_F(Settings, AStoredSuppressionStartsWithCaptureOffAndTheCommandsGreyed) {
   StartBoth("[Form2]\r\nCheckBox2.Checked=TRUE\r\n");
   EXPECT_TRUE(dialog->SuppressBox->Checked());
-  EXPECT_FALSE(form->CachingItem->Checked());
-  EXPECT_FALSE(form->CachingItem->Enabled());
-  EXPECT_FALSE(form->SaveItem->Enabled());
-  EXPECT_FALSE(form->ClearItem->Enabled());
+  EXPECT_FALSE(form->Tray().CachingItem->Checked());
+  EXPECT_FALSE(form->Tray().CachingItem->Enabled());
+  EXPECT_FALSE(form->Tray().SaveItem->Enabled());
+  EXPECT_FALSE(form->Tray().ClearItem->Enabled());
   EXPECT_FALSE(dialog->AutoSaveBox->Enabled());
   // A double click on the tray icon changes nothing while saving is suppressed.
-  form->TrayIconDblClick(nullptr);
-  EXPECT_FALSE(form->CachingItem->Checked());
+  form->Tray().TrayIcon->OnDblClick(nullptr);
+  EXPECT_FALSE(form->Tray().CachingItem->Checked());
 }
 
 TEST_F(Settings, OkAppliesTheHotKeyTheDelayAndAutoSave) {
@@ -298,24 +299,37 @@ TEST_F(Settings, SuppressingAndLiftingItSwitchesCaptureAndSorting) {
   dialog->AutoSaveBox->SetChecked(true);
   dialog->SuppressBox->SetChecked(true);
   EXPECT_FALSE(dialog->AutoSaveBox->Checked());
-  EXPECT_FALSE(form->CachingItem->Checked());
+  EXPECT_FALSE(form->Tray().CachingItem->Checked());
   for (const char* text : {"b", "C", "a"}) form->History.AddClip(text, std::string(12, '0') + text, text);
   dialog->SortClick(nullptr);
   // Letter case ignored; every line keeps its own text.
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(form->History.Display(i), std::string(1, "abC"[i]));
-    EXPECT_EQ(form->ClipList->Items().Get(i), form->History.Line(i));
+    EXPECT_EQ(form->ClipControls().ClipList->Items().Get(i), form->History.Line(i));
     EXPECT_EQ(Text(i), std::string(form->History.Display(i)));
   }
   dialog->SuppressBox->SetChecked(false);
   EXPECT_TRUE(dialog->AutoSaveBox->Enabled());
   EXPECT_FALSE(dialog->AutoSaveBox->Checked());  // auto save stays off until OK
-  EXPECT_TRUE(form->CachingItem->Checked());
-  EXPECT_TRUE(form->SaveItem->Enabled());
+  EXPECT_TRUE(form->Tray().CachingItem->Checked());
+  EXPECT_TRUE(form->Tray().SaveItem->Enabled());
   // Sorting is over: a new clip goes to the top, the order before the sort is not restored.
   form->History.AddClip("B2", "000000000000d", "B2");
   EXPECT_EQ(form->History.Display(0), "B2");
   EXPECT_EQ(form->History.Display(1), "a");
+
+  // Sorted stays sorted: a clip recalled to the top stays there when Sort is pressed
+  // again, until suppression is lifted once more.
+  dialog->SuppressBox->SetChecked(true);
+  dialog->SortClick(nullptr);
+  EXPECT_EQ(form->History.Display(0), "a");
+  form->History.MoveToTop(3);
+  dialog->SortClick(nullptr);
+  EXPECT_EQ(form->History.Display(0), "C");
+  dialog->SuppressBox->SetChecked(false);
+  dialog->SuppressBox->SetChecked(true);
+  dialog->SortClick(nullptr);
+  EXPECT_EQ(form->History.Display(0), "a");
 }
 
 TEST_F(Settings, TheEndOfTheProgramWritesExactlyTheDialogsKeys) {

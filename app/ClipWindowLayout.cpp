@@ -1,0 +1,140 @@
+#include "app/ClipWindowLayout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/RecallRules.h"
+#include "framework/SysUtils.h"
+#include "look/ProgramColors.h"
+
+namespace qv {
+
+namespace {
+
+// The heights of the panel and of the lists that run down it, in the design.
+constexpr int kPanelHeight = 496, kClipListHeight = 473, kSlotLabelsHeight = 470,
+              kSlotStripHeight = 472;
+
+// The three mode buttons: bold maroon captions, groups whose buttons may all be up.
+TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int left, int width,
+                             int group, const char* caption) {
+  TSpeedButton* b = MakeComponent<TSpeedButton>(&form, name, panel);
+  b->SetBounds(left, 2, width, 16);
+  b->GroupIndex = group;
+  b->AllowAllUp = true;
+  b->SetCaption(caption);
+  b->Font().SetStyle(fsBold);
+  b->Font().SetColor(clMaroon);
+  b->SetHint("Paste from clicked line to top.");
+  return b;
+}
+
+void BuildButtons(TForm& form, TClipWindowControls& c) {
+  // Three upward arrows in the Symbol font.
+  c.RangeButton = MakeModeButton(form, c.Panel, "RangeButton", 128, 34, 1, "\xAD\xAD\xAD");
+  c.RangeButton->Font().SetName("Symbol");
+  c.PlusCrLfLfButton = MakeModeButton(form, c.Panel, "PlusCrLfLfButton", 163, 29, 2, "+CR");
+  c.PlusCrLfButton = MakeModeButton(form, c.Panel, "PlusCrLfButton", 192, 29, 2, "+cR");
+  c.HideButton = MakeComponent<TSpeedButton>(&form, "HideButton", c.Panel);
+  c.HideButton->SetBounds(221, 3, 25, 14);
+  LoadOwnPicture(c.HideButton->Glyph(), "HIDE_GLYPH");
+  c.FindButton = MakeComponent<TSpeedButton>(&form, "FindButton", c.Panel);
+  c.FindButton->SetBounds(101, 3, 25, 14);
+  // Down while the find line is open.
+  c.FindButton->GroupIndex = 3;
+  c.FindButton->AllowAllUp = true;
+  LoadOwnPicture(c.FindButton->Glyph(), "FIND_GLYPH");
+  c.FindButton->SetHint("Find clips by the words they hold (F3).");
+  for (TSpeedButton* b :
+       {c.RangeButton, c.PlusCrLfLfButton, c.PlusCrLfButton, c.HideButton, c.FindButton})
+    b->ParentColor = true;
+
+  c.FindLine = MakeComponent<TEdit>(&form, "FindLine", c.Panel);
+  c.FindLine->SetBounds(4, 2, 95, 15);
+  c.FindLine->SetCtl3D(false);  // a thin border: the strip is low
+  c.FindLine->SetVisible(false);
+}
+
+void BuildLists(TForm& form, TClipWindowControls& c) {
+  c.ClipList = MakeComponent<TCheckListBox>(&form, "ClipList", c.Panel);
+  c.ClipList->SetBounds(8, 18, 233, kClipListHeight);
+  c.ClipList->SetColor(13434879);
+  c.ClipList->Font().SetName("MS Sans Serif");
+  c.ClipList->Font().SetHeight(-11);
+  c.ClipList->Font().SetColor(clNavy);
+  c.ClipList->SetItemHeight(13);
+
+  c.SlotLabels = MakeComponent<TListBox>(&form, "SlotLabels", c.Panel);
+  c.SlotLabels->SetBounds(10, 20, 15, kSlotLabelsHeight);
+  c.SlotLabels->BorderSingle = false;
+  c.SlotLabels->SetItemHeight(13);
+  c.SlotLabels->SetColor(kPanelColor);
+  c.SlotLabels->HintBesideControl = true;  // the preview leaves the other labels clickable
+  // "1".."9", "0", "A".."Z", twice: the list's 72 lines.
+  for (int round = 0; round < 2; ++round) {
+    for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
+      c.SlotLabels->Items().Add(label);
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+      c.SlotLabels->Items().Add(std::string(1, letter));
+  }
+
+  c.SlotStrip = MakeComponent<TPanel>(&form, "SlotStrip", c.Panel);
+  c.SlotStrip->SetBounds(5, 19, 3, kSlotStripHeight);
+  c.SlotStrip->BevelOuter = TBevelCut::bvNone;
+  c.SlotStrip->SetColor(39423);
+}
+
+}  // namespace
+
+void LoadOwnPicture(TBitmap& bitmap, const char* name) {
+  try {
+    bitmap.LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const Exception&) {
+    // An empty picture: the control still works.
+  }
+}
+
+void LoadOwnIcon(TImage& image, const char* name) {
+  try {
+    image.Icon().LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const Exception&) {
+    // An empty image: the control still works.
+  }
+}
+
+TClipWindowControls BuildClipWindow(TForm& form) {
+  form.SetClientSize(379, kPanelHeight);
+  TClipWindowControls c;
+  c.Panel = MakeComponent<TPanel>(&form, "Panel", &form);
+  c.Panel->SetBounds(0, 0, 249, kPanelHeight);
+  c.Panel->SetColor(kPanelColor);
+  c.Panel->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
+  c.Logo = MakeComponent<TImage>(&form, "Logo", c.Panel);
+  c.Logo->SetBounds(4, 1, 94, 16);
+  LoadOwnPicture(c.Logo->Picture(), "LOGO");
+  BuildButtons(form, c);
+  BuildLists(form, c);
+  return c;
+}
+
+void FitSlotRows(TForm& form, const TClipWindowControls& c) {
+  // From the design each time: a height grown here is never scaled again.
+  const auto placeAll = [&](int grow) {
+    c.ClipList->SetHeight(form.ScaleValue(kClipListHeight) + grow);
+    c.SlotLabels->SetHeight(form.ScaleValue(kSlotLabelsHeight) + grow);
+    c.SlotStrip->SetHeight(form.ScaleValue(kSlotStripHeight) + grow);
+    c.Panel->SetHeight(form.ScaleValue(kPanelHeight) + grow);
+  };
+  placeAll(0);
+  if (!c.ClipList->HandleAllocated() || !c.SlotLabels->HandleAllocated()) return;
+  // Lines of fonts that rounded up can outgrow the lists scaled from the design (20
+  // pixels a line at 144 DPI, not 19.5): every labelled row must show whole.
+  const int grow =
+      std::max(c.ClipList->HeightShortOf(kSlotCount), c.SlotLabels->HeightShortOf(kSlotCount));
+  if (grow > 0) placeAll(grow);
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  if (client.bottom != c.Panel->Height()) form.SetClientSize(client.right, c.Panel->Height());
+}
+
+}  // namespace qv
