@@ -117,6 +117,27 @@ TClipWindowControls BuildClipWindow(TForm& form) {
   return c;
 }
 
+TPanelDrag::TPanelDrag(TForm& window, TPanel& panel) : window_(window), panel_(panel) {
+  panel_.OnMouseDown = TMouseEvent::Of<&TPanelDrag::MouseDown>(this);
+  panel_.OnMouseMove = TMouseMoveEvent::Of<&TPanelDrag::MouseMove>(this);
+}
+
+TPanelDrag::~TPanelDrag() {
+  panel_.OnMouseDown = nullptr;
+  panel_.OnMouseMove = nullptr;
+}
+
+void TPanelDrag::MouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
+  start_x_ = x;
+  start_y_ = y;
+}
+
+void TPanelDrag::MouseMove(TObject*, TShiftState shift, int x, int y) {
+  if (shift != ssLeft) return;
+  window_.SetTop(window_.Top() + (y - start_y_));
+  window_.SetLeft(window_.Left() + (x - start_x_));
+}
+
 void FitSlotRows(TForm& form, const TClipWindowControls& c) {
   // From the design each time: a height grown here is never scaled again.
   const auto placeAll = [&](int grow) {

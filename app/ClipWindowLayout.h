@@ -32,6 +32,23 @@ TClipWindowControls BuildClipWindow(TForm& form);
 // need more, and the panel and the form with them.
 void FitSlotRows(TForm& form, const TClipWindowControls& controls);
 
+// The panel drags the window it is on while the left button alone is held.
+class TPanelDrag {
+ public:
+  TPanelDrag(TForm& window, TPanel& panel);
+  ~TPanelDrag();
+  TPanelDrag(const TPanelDrag&) = delete;
+  TPanelDrag& operator=(const TPanelDrag&) = delete;
+
+ private:
+  void MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void MouseMove(TObject* sender, TShiftState shift, int x, int y);
+
+  TForm& window_;
+  TPanel& panel_;
+  int start_x_ = 0, start_y_ = 0;
+};
+
 // A picture of the program's own, from its resources; a missing one leaves it empty.
 void LoadOwnPicture(TBitmap& bitmap, const char* name);
 void LoadOwnIcon(TImage& image, const char* name);

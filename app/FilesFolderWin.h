@@ -69,7 +69,7 @@ struct TFilesFolder {
 
 // The executable's folder unless KeepFilesInFallback says otherwise; the fallback folder
 // is made when missing, and when that cannot be made either, the executable's folder
-// stays, and saving there reports its failure as before. The user is told once when the
+// stays, and saving there reports its failure. The user is told once when the
 // files are kept elsewhere than at the last start, and when this start made the
 // fallback folder.
 inline TFilesFolder ChooseFilesFolder(const std::string& exeFolder,

@@ -84,7 +84,8 @@ class TOwnObjectSecurity {
 };
 
 // Whether one of this user's copies made the object: its owner is this user. Where
-// either cannot be read it counts as this user's, as before names were per user.
+// either cannot be read it counts as this user's: the one recorder is then kept per
+// folder, whoever made the object.
 inline bool OwnedByThisUser(HANDLE object) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;

@@ -33,6 +33,7 @@ void TMainWindow::BeforeDestruction() {
   // The parts go before the controls they wire; the history and its files must reach
   // none of them then.
   find_.reset();
+  drag_.reset();
   preview_.reset();
   tray_.reset();
   list_view_.reset();
@@ -65,6 +66,7 @@ void TMainWindow::ApplyFormDesign() {
   TTrayHost& trayHost = *this;
   tray_ = std::make_unique<TTrayCommands>(*this, History, Files, Capture, trayHost);
   preview_ = std::make_unique<TClipPreview>(*this, controls_, History, *list_view_);
+  drag_ = std::make_unique<TPanelDrag>(*this, *controls_.Panel);
 
   HotKey = MakeComponent<TGlobalHotKey>(this, "HotKey");
   HotKey->SetKey(49192);  // Ctrl+Alt+Down
@@ -91,8 +93,6 @@ void TMainWindow::ApplyFormDesign() {
 
 void TMainWindow::WireControls() {
   const TClipWindowControls& c = controls_;
-  c.Panel->OnMouseDown = TMouseEvent::Of<&TMainWindow::PanelMouseDown>(this);
-  c.Panel->OnMouseMove = TMouseMoveEvent::Of<&TMainWindow::PanelMouseMove>(this);
   c.RangeButton->OnClick = TNotifyEvent::Of<&TMainWindow::RangeButtonClick>(this);
   c.HideButton->OnClick = TNotifyEvent::Of<&TMainWindow::HideButtonClick>(this);
   c.ClipList->OnClick = TNotifyEvent::Of<&TMainWindow::ClipListClick>(this);
@@ -262,7 +262,7 @@ void TMainWindow::HideForPaste() {
   HideClips();
 }
 
-// ---- recall, keys, preview, dragging ----
+// ---- recall and keys ----
 
 void TMainWindow::RecallRow(int row) {
   Recall.Recall(list_view_->ModelIndex(row), ChoiceFor(controls_, *list_view_, row));
@@ -318,17 +318,6 @@ void TMainWindow::ListFollowTimerTick(TObject*) {
   const int top = controls_.ClipList->TopIndex();
   controls_.SlotLabels->SetTopIndex(top);
   if (top != 0) controls_.RangeButton->SetDown(false);
-}
-
-void TMainWindow::PanelMouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
-  drag_start_x_ = x;
-  drag_start_y_ = y;
-}
-
-void TMainWindow::PanelMouseMove(TObject*, TShiftState shift, int x, int y) {
-  if (shift != ssLeft) return;
-  SetTop(Top() + (y - drag_start_y_));
-  SetLeft(Left() + (x - drag_start_x_));
 }
 
 void TMainWindow::WndProc(TMessage& m) {

@@ -91,7 +91,7 @@ class TMainWindow : public TForm,
   void SuppressChanged(TObject* sender, bool suppress);
   void SortClips(TObject* sender);
 
-  // Recall, keys and dragging.
+  // Recall and keys.
   void RecallRow(int row);
   void HotKeyPressed(TObject* sender) { ToggleClips(); }
   void ClipListClick(TObject* sender);
@@ -102,8 +102,6 @@ class TMainWindow : public TForm,
   void FormKeyPress(TObject* sender, char& key);
   void ClipListKeyPress(TObject* sender, char& key);
   void ListFollowTimerTick(TObject* sender);
-  void PanelMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
-  void PanelMouseMove(TObject* sender, TShiftState shift, int x, int y);
   void ClipboardChanged(TObject* sender) { Capture.ClipboardChanged(); }
 
   // Capture's needs.
@@ -122,14 +120,13 @@ class TMainWindow : public TForm,
   std::unique_ptr<TFindBar> find_;
   std::unique_ptr<TTrayCommands> tray_;
   std::unique_ptr<TClipPreview> preview_;
+  std::unique_ptr<TPanelDrag> drag_;
   TTimer* ListFollowTimer;
   TSettingsDialog* settings_dialog_ = nullptr;
   // What is in force: the dialog's, once the first activation has applied them.
   TSettings settings_;
   bool first_activation_done_ = false;
   bool shown_ = false;
-  int drag_start_x_ = 0;
-  int drag_start_y_ = 0;
   // A slot key was pressed: its character must not reach the list's type-ahead.
   bool slot_key_char_pending_ = false;
 };

@@ -361,7 +361,7 @@ TCheckListBox::TCheckListBox(TComponent* owner) : TOwnerDrawListBox(owner) {
 }
 
 // The window, destroyed after this, holds pointers to the records only in its
-// item data, which nothing reads any more.
+// item data, which nothing reads once the control is going.
 TCheckListBox::~TCheckListBox() = default;
 
 int TCheckListBox::StripWidth() const { return ScaleValue(check_width_ + 2); }

@@ -104,6 +104,28 @@ TSettingsTextWidths FittingWidths() {
   return w;
 }
 
+// Every control inside the dialog, none over another (the title labels lie on their panel).
+// The design's auto-save box runs past the right edge; its caption does not, which the
+// wider-texts case checks.
+void ExpectEachControlHasItsOwnPlace(const TSettingsLayout& l) {
+  const std::pair<const char*, TBox> boxes[] = {
+      {"title", l.TitlePanel}, {"auto save", l.AutoSave}, {"suppress", l.Suppress},
+      {"sort", l.Sort}, {"hot key label", l.HotKeyLabel}, {"delay label", l.DelayLabel},
+      {"hot key", l.HotKey}, {"delay", l.Delay}, {"ok", l.Ok}, {"startup", l.Startup}};
+  for (const auto& [name, box] : boxes) {
+    EXPECT_GE(box.Left, 0) << name;
+    EXPECT_GE(box.Top, 0) << name;
+    EXPECT_LT(box.Left, l.ClientWidth) << name;
+    EXPECT_LE(box.Top + box.Height, l.ClientHeight) << name;
+  }
+  for (const auto& [a, p] : boxes)
+    for (const auto& [b, q] : boxes)
+      if (a < b)
+        EXPECT_TRUE(p.Right() <= q.Left || q.Right() <= p.Left || p.Top + p.Height <= q.Top ||
+                    q.Top + q.Height <= p.Top)
+            << a << " and " << b;
+}
+
 TEST(SettingsRules, TextsThatFitLeaveTheDesignAsItIs) {
   const TSettingsLayout design = SettingsDesign();
   TSettingsLayout expected = design;
@@ -113,10 +135,7 @@ TEST(SettingsRules, TextsThatFitLeaveTheDesignAsItIs) {
   expected.TitleLabel.Width = w.TitleLabel;
   expected.MakerLabel.Width = w.MakerLabel;
   EXPECT_EQ(FitSettingsTexts(design, w), expected);
-  // The start-up box sits below all the rest, which stays where it was.
-  EXPECT_EQ(design.ClientWidth, 228);
-  EXPECT_GE(design.Startup.Top, design.Ok.Top + design.Ok.Height);
-  EXPECT_GE(design.ClientHeight, design.Startup.Top + design.Startup.Height);
+  ExpectEachControlHasItsOwnPlace(expected);
 }
 
 TEST(SettingsRules, WiderTextsWidenTheirControlsAndMoveOnlyWhatTheyWouldCover) {
@@ -146,6 +165,7 @@ TEST(SettingsRules, WiderTextsWidenTheirControlsAndMoveOnlyWhatTheyWouldCover) {
                                  std::pair{l.Startup, design.Startup}})
     EXPECT_EQ(now.Top, was.Top);
   EXPECT_EQ(l.ClientHeight, design.ClientHeight);
+  ExpectEachControlHasItsOwnPlace(l);
 }
 
 }  // namespace
