@@ -198,6 +198,9 @@ class ClipHistory : public ::testing::Test {
     ASSERT_TRUE(PressKey(VK_DOWN, kCtrl | kAlt));
     ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
                            kTimeout));
+    // Keys go to the foreground window: visible is not yet in front under a window manager.
+    ASSERT_TRUE(
+        Eventually([&] { return GetForegroundWindow() == main; }, "the clip window in front"));
   }
   int ClipCount() { return static_cast<int>(SendMessageA(clipList, LB_GETCOUNT, 0, 0)); }
   // Waits until the list has kept its length for a while (late captures are done).

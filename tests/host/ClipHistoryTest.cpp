@@ -215,6 +215,10 @@ TEST(ClipHistory, FinderMatchesEveryWordOfTheWholeTextNewestFirst) {
   EXPECT_EQ(finder.Find({"stree"}, {"stree"}), (Rows{0, 2, 3}));
   EXPECT_EQ(finder.Find({"caf?"}, {"caf\xC3\xA9"}), (Rows{3}));
   EXPECT_EQ(finder.Find({"?"}, {"?"}), (Rows{}));  // the exact text has no "?"
+  // A word cut back to part of the last one widens the search again.
+  finder.SetTexts({{"street"}, {"streep"}});
+  EXPECT_EQ(finder.Find({"street"}, {"street"}), (Rows{0}));
+  EXPECT_EQ(finder.Find({"stree"}, {"stree"}), (Rows{0, 1}));
   finder.SetTexts({{"x"}, {""}});
   EXPECT_EQ(finder.Find({"x"}, {"x"}), (Rows{0}));
 }

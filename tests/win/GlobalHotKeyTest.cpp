@@ -58,15 +58,19 @@ TEST_F(HotKey, HoldsItsKeyFromLoadingToTheEndAndRaisesOnHotKey) {
   EXPECT_TRUE(Free(second));
 }
 
-TEST_F(HotKey, ADesignedHotKeyHasNoWindowAndHoldsNothing) {
-  owner.SetDesigning(true);
-  owner.BeginLoading();
+// The main window warns when its key is held elsewhere: Registered() must say so, and
+// enabling again takes the key once it is free.
+TEST_F(HotKey, AKeyHeldByAnotherProgramIsNotTakenUntilItIsFree) {
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x5153, HotKeyModifiers(first), HotKeyVirtualKey(first)));
   hotKey = new TGlobalHotKey(&owner);
   hotKey->SetKey(first);
-  owner.EndLoading();
-  EXPECT_EQ(hotKey->HotKeyWindow(), nullptr);
   EXPECT_FALSE(hotKey->Registered());
-  EXPECT_TRUE(Free(first));
+  hotKey->SetKey(first);  // the same key again: no retry
+  EXPECT_FALSE(hotKey->Registered());
+  UnregisterHotKey(nullptr, 0x5153);
+  hotKey->SetEnabled(true);
+  EXPECT_TRUE(hotKey->Registered());
+  EXPECT_FALSE(Free(first));
 }
 
 }  // namespace
