@@ -12,6 +12,7 @@
 #include "app/FilesFolder.h"
 #include "app/InstanceNameWin.h"
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
 
 namespace qv {
 
@@ -37,12 +38,9 @@ inline std::string LocalAppDataFolder() {
 inline TFolderProbe ProbeFolder(const std::string& folder) {
   const std::string probe =
       folder + "qvavad-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-  const HANDLE file = CreateFileW(WidePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);  // and so it goes
-    return TFolderProbe::Writable;
-  }
+  const UniqueFile file(CreateFileW(WidePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (file) return TFolderProbe::Writable;  // and it goes as it is closed
   switch (GetLastError()) {
     case ERROR_FILE_EXISTS:
       return TFolderProbe::Writable;

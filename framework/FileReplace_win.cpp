@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
 
 namespace qv {
 
@@ -20,13 +21,12 @@ bool RenameFileTo(const std::string& from, const std::string& to) {
 std::vector<std::string> FileNamesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(WidePath(folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const UniqueFind search(FindFirstFileW(WidePath(folder + "*").c_str(), &found));
+  if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       names.push_back(Utf8Path(found.cFileName));
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
   return names;
 }
 

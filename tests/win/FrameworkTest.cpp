@@ -258,6 +258,29 @@ TEST(Win32Error, AFailedCallIsNamedWithItsCodeAndTheSystemsText) {
   }
 }
 
+TEST(Handles, FileAndSearchOwnersTakeInvalidHandleValueForNoneAndCloseWhatTheyOwn) {
+  test::ScratchFolder folder;
+  const std::string path = folder.File("held.txt");
+  auto open = [&path](DWORD disposition) {
+    return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  disposition, 0, nullptr));
+  };
+  EXPECT_FALSE(open(OPEN_EXISTING));
+  {
+    UniqueFile held = open(CREATE_NEW);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(open(OPEN_EXISTING)) << "opened twice without sharing";
+    UniqueFile moved = std::move(held);
+    EXPECT_FALSE(held);
+    EXPECT_EQ(held.release(), INVALID_HANDLE_VALUE);
+  }
+  EXPECT_TRUE(open(OPEN_EXISTING)) << "the owner did not close it";
+
+  WIN32_FIND_DATAA found;
+  EXPECT_FALSE(UniqueFind(FindFirstFileA(folder.File("none*").c_str(), &found)));
+  EXPECT_TRUE(UniqueFind(FindFirstFileA(folder.File("held*").c_str(), &found)));
+}
+
 TEST(WideText, LeadBytesAreThoseOfADoubleByteCodePageOnly) {
   if (!IsValidCodePage(932)) GTEST_SKIP() << "code page 932 is not installed";
   const TLeadBytes sjis = LeadBytesOf(932);

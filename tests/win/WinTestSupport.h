@@ -13,6 +13,7 @@
 
 #include "framework/Dialogs.h"
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
 
 namespace qv::test {
 
@@ -29,13 +30,11 @@ class ScratchFolder {
   }
   ~ScratchFolder() {
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path_ + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
+    if (const UniqueFind search(FindFirstFileA((path_ + "*").c_str(), &fd)); search) {
       do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
           DeleteFileA((path_ + fd.cFileName).c_str());
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
+      } while (FindNextFileA(search.get(), &fd));
     }
     RemoveDirectoryA(path_.c_str());
   }
