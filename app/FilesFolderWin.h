@@ -107,12 +107,15 @@ inline TFilesFolder ChooseFilesFolder(const std::string& exeFolder,
 
 // Done by the start that records: the next start knows where this one kept the files.
 // The record is written only when it changes, and only made in a fallback folder in use.
-inline void RememberFilesFolder(const TFilesFolder& files) {
-  if (files.Record.empty()) return;
+// A record not written leaves the next start to go by the folders alone, which may then
+// not find the clips kept in the fallback folder: the result says so.
+inline TFileStatus RememberFilesFolder(const TFilesFolder& files) {
+  if (files.Record.empty()) return TFileStatus();
   std::string record;
-  if (!ReadWholeFile(files.Record, record) && !files.FellBack) return;
+  if (!ReadWholeFile(files.Record, record) && !files.FellBack) return TFileStatus();
   const std::string changed = RecordWithFolder(record, files.ExeFolder, files.FellBack);
-  if (changed != record) WriteFileAtomically(files.Record, changed);
+  if (changed == record) return TFileStatus();
+  return WriteFileAtomically(files.Record, changed);
 }
 
 }  // namespace qv

@@ -141,6 +141,7 @@ TEST_F(Framework, ListBoxFilesUseTheStringListFormat) {
     ADD_FAILURE();
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message(), "Cannot open file " + folder.File("missing.txt"));
+    EXPECT_EQ(e.ErrorCode(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
   }
 }
 

@@ -2,6 +2,7 @@
 // Shared by the Windows tests: a scratch folder, file helpers, a message pump,
 // and prompts answered in-process.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
@@ -46,7 +47,8 @@ class ScratchFolder {
     return bytes;
   }
   void Write(const std::string& name, const std::string& bytes) const {
-    WriteFileAtomically(File(name), bytes);
+    // A test that cannot even lay out its files tells nothing.
+    if (!WriteFileAtomically(File(name), bytes)) ADD_FAILURE() << "cannot write " << File(name);
   }
   bool Exists(const std::string& name) const {
     return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
