@@ -9,24 +9,25 @@
 
 namespace qv {
 
-bool TFileSystem::Read(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t),
-                       size_t* leadUsed) {
+TFileStatus TFileSystem::Read(const std::string& path, std::string& bytes,
+                              size_t (*leadFor)(size_t), size_t* leadUsed) {
   return ReadWholeFile(path, bytes, leadFor, leadUsed);
 }
 bool TFileSystem::Exists(const std::string& path) { return PathExists(path); }
-std::string TFileSystem::WriteTemporary(const std::string& path, const std::string& bytes) {
-  return WriteTemporaryFile(path, bytes);
+TFileStatus TFileSystem::WriteTemporary(const std::string& path, const std::string& bytes,
+                                        std::string& temporary) {
+  return WriteTemporaryFile(path, bytes, temporary);
 }
-bool TFileSystem::Replace(const std::string& from, const std::string& to) {
+TFileStatus TFileSystem::Replace(const std::string& from, const std::string& to) {
   return ReplaceFileWith(from, to);
 }
-bool TFileSystem::RenameNew(const std::string& from, const std::string& to) {
+TFileStatus TFileSystem::RenameNew(const std::string& from, const std::string& to) {
   return RenameFileTo(from, to);
 }
-bool TFileSystem::Append(const std::string& path, const std::string& bytes) {
+TFileStatus TFileSystem::Append(const std::string& path, const std::string& bytes) {
   return AppendToFileDurably(path, bytes);
 }
-bool TFileSystem::Remove(const std::string& path) { return RemoveFile(path); }
+TFileStatus TFileSystem::Remove(const std::string& path) { return RemoveFile(path); }
 bool TFileSystem::ModifiedTime(const std::string& path, int64_t& time) {
   return FileModifiedTime(path, time);
 }
@@ -139,23 +140,25 @@ void TClipFolder::Load(TMode mode) {
       return files_.Read(path, bytes, leadFor, leadUsed);
     } catch (const std::bad_alloc&) {
       bytes = std::string();
-      return false;
+      return TFileStatus::Failed(0);
     }
   };
   try {
     if (list_unread_ || store_unread_) {
-      if (!readFile(paths[kList], listBytes, nullptr, nullptr)) {
+      if (const TFileStatus read = readFile(paths[kList], listBytes, nullptr, nullptr); !read) {
         missing = !list_unread_;
         marks.list = list_unread_ ? kUnreadable : TFileMark{};
         marks.store = store_unread_ ? kUnreadable : TFileMark{};
-        throw EFOpenError(MsgCannotOpenFile(ListPath()));
+        throw EFOpenError(MsgCannotOpenFile(ListPath()), read.Error());
       }
       list_unread_ = false;
       marks.list = MarkOf(listBytes);
-      if (!readFile(paths[kStore], storeBytes, TTextBuffer::FrontRoomFor, &lead)) {
+      if (const TFileStatus read =
+              readFile(paths[kStore], storeBytes, TTextBuffer::FrontRoomFor, &lead);
+          !read) {
         missing = !store_unread_;
         marks.store = store_unread_ ? kUnreadable : TFileMark{};
-        throw EFOpenError(MsgCannotOpenFile(StorePath()));
+        throw EFOpenError(MsgCannotOpenFile(StorePath()), read.Error());
       }
       store_unread_ = false;
       marks.store = MarkOf(std::string_view(storeBytes).substr(lead));
@@ -198,8 +201,8 @@ void TClipFolder::Load(TMode mode) {
       if (missing) failed = nullptr;
     } catch (const EFCreateError& e) {
       // The journal still holds what was replayed: the next save or start tries again.
-      notes_.push_back(e.Message() + ". The clips are kept in " + JournalPath() +
-                       " until the clip files can be written.");
+      notes_.push_back(WithSystemReason(e.Message(), e.ErrorCode()) + ". The clips are kept in " +
+                       JournalPath() + " until the clip files can be written.");
     }
   }
   if (failed) std::rethrow_exception(failed);
@@ -207,7 +210,7 @@ void TClipFolder::Load(TMode mode) {
 
 bool TClipFolder::ReadJournal(std::string& bytes) {
   try {
-    return files_.Read(JournalPath(), bytes, nullptr, nullptr);
+    return static_cast<bool>(files_.Read(JournalPath(), bytes, nullptr, nullptr));
   } catch (const std::bad_alloc&) {
     bytes = std::string();
     return false;
@@ -365,11 +368,11 @@ bool TClipFolder::Apply(const TJournalEntry& e) {
 
 // ---- saving ----
 
-bool TClipFolder::SetAside(const std::string& path, std::string* keptAs) {
+TFileStatus TClipFolder::SetAside(const std::string& path, std::string* keptAs) {
   auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
   std::string aside = asideName(0);
   for (int n = 1; files_.Exists(aside) && n < 100; ++n) aside = asideName(n);
-  bool done = false;
+  TFileStatus done;
   if (!files_.Exists(aside)) {
     done = files_.RenameNew(path, aside);
   } else {
@@ -386,7 +389,8 @@ bool TClipFolder::SetAside(const std::string& path, std::string* keptAs) {
     done = files_.Replace(path, aside);
   }
   if (done && keptAs) *keptAs = aside;
-  return done || !files_.Exists(path);
+  if (!done && !files_.Exists(path)) return TFileStatus();  // nothing there to keep
+  return done;
 }
 
 void TClipFolder::Save() {
@@ -396,7 +400,8 @@ void TClipFolder::Save() {
   bool* unread[kFiles] = {&store_unread_, &exact_unread_, &list_unread_};
   for (int file = 0; file < kFiles; ++file)
     if (*unread[file]) {
-      if (!SetAside(targets[file])) throw EFCreateError(MsgCannotCreateFile(targets[file]));
+      if (const TFileStatus kept = SetAside(targets[file]); !kept)
+        throw EFCreateError(MsgCannotCreateFile(targets[file]), kept.Error());
       *unread[file] = false;
     }
   if (journal_unread_ && SetAside(JournalPath())) journal_unread_ = false;
@@ -412,10 +417,11 @@ void TClipFolder::Save() {
   };
   for (int file = 0; file < kFiles; ++file) {
     if (file == kExact && images[file].empty()) continue;  // no exact texts: no such file
-    temporaries[file] = files_.WriteTemporary(targets[file], images[file]);
-    if (temporaries[file].empty()) {
+    if (const TFileStatus written =
+            files_.WriteTemporary(targets[file], images[file], temporaries[file]);
+        !written) {
       dropTemporaries();
-      throw EFCreateError(MsgCannotCreateFile(targets[file]));
+      throw EFCreateError(MsgCannotCreateFile(targets[file]), written.Error());
     }
   }
 
@@ -434,16 +440,16 @@ void TClipFolder::Save() {
   bool recorded = false;
   if (!journal_unread_) {
     if (!journal_open_) {
-      recorded = WriteJournal(record);
-    } else if ((recorded = files_.Append(JournalPath(), record))) {
+      recorded = static_cast<bool>(WriteJournal(record));
+    } else if ((recorded = static_cast<bool>(files_.Append(JournalPath(), record)))) {
       journal_size_ += record.size();
     }
   }
 
   for (int file = 0; file < kFiles; ++file) {
-    const bool done = temporaries[file].empty()
-                          ? files_.Remove(targets[file])
-                          : files_.Replace(temporaries[file], targets[file]);
+    const TFileStatus done = temporaries[file].empty()
+                                 ? files_.Remove(targets[file])
+                                 : files_.Replace(temporaries[file], targets[file]);
     if (done) {
       temporaries[file].clear();
       continue;
@@ -464,7 +470,7 @@ void TClipFolder::Save() {
         on_disk_ = {kUnreadable, kUnreadable, kUnreadable};
       }
     }
-    throw EFCreateError(MsgCannotCreateFile(targets[file]));
+    throw EFCreateError(MsgCannotCreateFile(targets[file]), done.Error());
   }
 
   // Every file is in place: the journal has nothing more to say.
@@ -493,14 +499,15 @@ std::string TClipFolder::CheckpointEntry() const {
   return entry;
 }
 
-bool TClipFolder::WriteJournal(const std::string& bytes) {
-  bool done = false;
+TFileStatus TClipFolder::WriteJournal(const std::string& bytes) {
+  TFileStatus done;
   if (!files_.Exists(JournalPath())) {
     done = files_.Append(JournalPath(), bytes);
   } else {
     // What is there (set aside, stale, or cut short) is replaced in one step.
-    const std::string temporary = files_.WriteTemporary(JournalPath(), bytes);
-    done = !temporary.empty() && files_.Replace(temporary, JournalPath());
+    std::string temporary;
+    done = files_.WriteTemporary(JournalPath(), bytes, temporary);
+    if (done) done = files_.Replace(temporary, JournalPath());
     if (!done && !temporary.empty()) files_.Remove(temporary);
   }
   if (done) {
@@ -562,14 +569,14 @@ void TClipFolder::SetJournaling(bool on) {
     // flush, against files that the next start will find do not fit it.
     journal_open_ = false;
     on_disk_ = {kUnreadable, kUnreadable, kUnreadable};
-    Trouble(e.Message());
+    Trouble(WithSystemReason(e.Message(), e.ErrorCode()));
   }
 }
 
 bool TClipFolder::Flush() {
   if (pending_.empty()) return true;
-  bool done = false;
-  if (journal_unread_ && SetAside(JournalPath())) journal_unread_ = false;
+  TFileStatus done;
+  if (journal_unread_ && (done = SetAside(JournalPath()))) journal_unread_ = false;
   if (!journal_unread_) {
     if (journal_open_) {
       done = files_.Append(JournalPath(), pending_);
@@ -581,8 +588,10 @@ bool TClipFolder::Flush() {
   }
   if (!done) {
     if (!flush_trouble_said_)
-      Trouble("Changes to the clips cannot be recorded in " + JournalPath() +
-              " at the moment; they are kept and saved with the clip files.");
+      Trouble(WithSystemReason(
+                  "Changes to the clips cannot be recorded in " + JournalPath() + " at the moment",
+                  done.Error()) +
+              "; they are kept and saved with the clip files.");
     flush_trouble_said_ = true;
     return false;
   }
@@ -609,7 +618,7 @@ void TClipFolder::Tick(uint64_t now) {
       compaction_at_ = 0;
     } catch (const EFCreateError& e) {
       // Tried again once as much again has come.
-      if (compaction_at_ == 0) Trouble(e.Message());
+      if (compaction_at_ == 0) Trouble(WithSystemReason(e.Message(), e.ErrorCode()));
       compaction_at_ = size + capacity;
     }
   }

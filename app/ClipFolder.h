@@ -19,24 +19,28 @@
 
 #include "app/ClipHistory.h"
 #include "app/ClipJournal.h"
+#include "framework/FileIO.h"
 
 namespace qv {
 
 // The file operations the clip files need: the real ones, or a test's that fail on cue.
+// Failures carry the system's code, so that what the user is told says why.
 class TFileSystem {
  public:
   virtual ~TFileSystem() = default;
-  virtual bool Read(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t),
-                    size_t* leadUsed);
+  virtual TFileStatus Read(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t),
+                           size_t* leadUsed);
   virtual bool Exists(const std::string& path);
-  // A new temporary file beside path holding bytes, pushed to the disk: its path, or empty.
-  virtual std::string WriteTemporary(const std::string& path, const std::string& bytes);
+  // A new temporary file beside path holding bytes, pushed to the disk; its path in
+  // temporary, which a failure leaves as it was.
+  virtual TFileStatus WriteTemporary(const std::string& path, const std::string& bytes,
+                                     std::string& temporary);
   // Puts from in the place of to in one step.
-  virtual bool Replace(const std::string& from, const std::string& to);
+  virtual TFileStatus Replace(const std::string& from, const std::string& to);
   // Renames to a name not taken yet.
-  virtual bool RenameNew(const std::string& from, const std::string& to);
-  virtual bool Append(const std::string& path, const std::string& bytes);
-  virtual bool Remove(const std::string& path);
+  virtual TFileStatus RenameNew(const std::string& from, const std::string& to);
+  virtual TFileStatus Append(const std::string& path, const std::string& bytes);
+  virtual TFileStatus Remove(const std::string& path);
   virtual bool ModifiedTime(const std::string& path, int64_t& time);
   virtual std::vector<std::string> Names(const std::string& folder);
 };
@@ -145,7 +149,7 @@ class TClipFolder : private TClipHistoryLog {
   void Reordered(const TClipHistory& history) override;
   void Log(TJournalKind kind, std::initializer_list<std::string_view> fields);
   // The journal becomes these bytes, pushed to the disk; then later entries are appended.
-  bool WriteJournal(const std::string& bytes);
+  TFileStatus WriteJournal(const std::string& bytes);
 
   struct TMarks {
     TFileMark list, store, exact;
@@ -159,8 +163,8 @@ class TClipFolder : private TClipHistoryLog {
   // The entries after the journal's last checkpoint onto the history, when that fits the
   // files as read (on_disk_); what does not fit or cannot be read is set aside.
   void ReplayJournal(const std::string& bytes, const TJournalRead& journal, TMode mode);
-  // Keeps a file as "<name>.bak" (or .bak1 ...): false when it could not be.
-  bool SetAside(const std::string& path, std::string* aside = nullptr);
+  // Keeps a file as "<name>.bak" (or .bak1 ...): fails when it could not be.
+  TFileStatus SetAside(const std::string& path, std::string* aside = nullptr);
   void SweepLeftovers();
   void Trouble(const std::string& what);
   std::string CheckpointEntry() const;

@@ -459,8 +459,7 @@ void TClipStore::SetText(std::string_view text) {
 void TClipStore::LoadFromFile(const std::string& path) {
   std::string bytes;
   size_t lead = 0;
-  if (!ReadWholeFile(path, bytes, TTextBuffer::FrontRoomFor, &lead))
-    throw EFOpenError(MsgCannotOpenFile(path));
+  ReadWholeFileOrRaise(path, bytes, TTextBuffer::FrontRoomFor, &lead);
   LoadImage(std::move(bytes), lead);
 }
 
@@ -480,7 +479,7 @@ std::string TClipStore::FileImage() const {
 }
 
 void TClipStore::SaveToFile(const std::string& path) const {
-  if (!WriteFileAtomically(path, FileImage())) throw EFCreateError(MsgCannotCreateFile(path));
+  WriteFileAtomicallyOrRaise(path, FileImage());
 }
 
 std::string NextUniqueClipId(TClipIdGenerator& generator, const TClipStore& store,

@@ -12,6 +12,7 @@
 #include "app/FilesFolder.h"
 #include "app/InstanceNameWin.h"
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
 
 namespace qv {
 
@@ -37,12 +38,9 @@ inline std::string LocalAppDataFolder() {
 inline TFolderProbe ProbeFolder(const std::string& folder) {
   const std::string probe =
       folder + "qvavad-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-  const HANDLE file = CreateFileW(WidePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);  // and so it goes
-    return TFolderProbe::Writable;
-  }
+  const UniqueFile file(CreateFileW(WidePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (file) return TFolderProbe::Writable;  // and it goes as it is closed
   switch (GetLastError()) {
     case ERROR_FILE_EXISTS:
       return TFolderProbe::Writable;
@@ -109,12 +107,15 @@ inline TFilesFolder ChooseFilesFolder(const std::string& exeFolder,
 
 // Done by the start that records: the next start knows where this one kept the files.
 // The record is written only when it changes, and only made in a fallback folder in use.
-inline void RememberFilesFolder(const TFilesFolder& files) {
-  if (files.Record.empty()) return;
+// A record not written leaves the next start to go by the folders alone, which may then
+// not find the clips kept in the fallback folder: the result says so.
+inline TFileStatus RememberFilesFolder(const TFilesFolder& files) {
+  if (files.Record.empty()) return TFileStatus();
   std::string record;
-  if (!ReadWholeFile(files.Record, record) && !files.FellBack) return;
+  if (!ReadWholeFile(files.Record, record) && !files.FellBack) return TFileStatus();
   const std::string changed = RecordWithFolder(record, files.ExeFolder, files.FellBack);
-  if (changed != record) WriteFileAtomically(files.Record, changed);
+  if (changed == record) return TFileStatus();
+  return WriteFileAtomically(files.Record, changed);
 }
 
 }  // namespace qv

@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
 #include "app/ClipStore.h"
+#include "framework/FileIO.h"
 
 namespace {
 
@@ -47,8 +48,9 @@ std::unique_ptr<qv::TClipHistory> FullHistory() {
   }
   const fs::path folder = fs::temp_directory_path() / "qv_bench_find";
   fs::create_directories(folder);
-  std::ofstream(folder / qv::kClipListFile, std::ios::binary) << list;
-  std::ofstream(folder / qv::kClipStoreFile, std::ios::binary) << store;
+  if (!qv::WriteFileAtomically((folder / qv::kClipListFile).string(), list) ||
+      !qv::WriteFileAtomically((folder / qv::kClipStoreFile).string(), store))
+    std::abort();
   auto history = std::make_unique<qv::TClipHistory>();
   qv::TClipFolder files(*history);
   files.SetFolder(folder.string() + "/");

@@ -5,6 +5,7 @@
 
 #include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 
 namespace {
@@ -76,10 +77,9 @@ void BM_ReplayOf10000EntriesAtStart(benchmark::State& state) {
     state.PauseTiming();
     fs::remove_all(dir);
     fs::create_directories(dir);
-    {
-      std::FILE* f = std::fopen((folder + qv::kClipJournalFile).c_str(), "wb");
-      std::fwrite(journal.data(), 1, journal.size(), f);
-      std::fclose(f);
+    if (!qv::WriteFileAtomically(folder + qv::kClipJournalFile, journal)) {
+      state.SkipWithError("cannot write the journal");
+      break;
     }
     state.ResumeTiming();
     qv::TClipHistory history;

@@ -2,13 +2,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "app/ClipStore.h"
 #include "framework/CodePage.h"
+#include "framework/FileIO.h"
 #include "qvclips/ClipFiles.h"
 #include "qvclips/Commands.h"
 
@@ -37,8 +38,9 @@ std::string FullPairFolder() {
     list += qv::MakeListLine("a clip", id) + "\r\n";
   }
   if (store.size() != qv::kStoreCapacity) std::abort();
-  std::ofstream(folder / "Lb1.qvl", std::ios::binary) << list;
-  std::ofstream(folder / "vqclips.qvl", std::ios::binary) << store << "\r\n";
+  if (!qv::WriteFileAtomically((folder / "Lb1.qvl").string(), list) ||
+      !qv::WriteFileAtomically((folder / "vqclips.qvl").string(), store + "\r\n"))
+    std::abort();
   return folder.string() + "/";
 }
 

@@ -97,20 +97,12 @@ DWORD TClipboard::SetAsText(const std::string& text) {
 DWORD TClipboard::Put(UINT format, const void* data, size_t size) {
   // The data is made ready before the clipboard is emptied: a failure leaves the user's
   // clipboard as it was.
-  HGLOBAL mem = AllocateGlobal(size);
-  void* p = mem ? GlobalLock(mem) : nullptr;
-  if (!p) {
-    if (mem) GlobalFree(mem);
-    throw EClipboardException(MsgCannotWriteClipboard());
-  }
+  UniqueGlobal mem(AllocateGlobal(size));
+  void* p = mem ? GlobalLock(mem.get()) : nullptr;
+  if (!p) throw EClipboardException(MsgCannotWriteClipboard());
   std::memcpy(p, data, size);
-  GlobalUnlock(mem);
-  try {
-    Open();
-  } catch (...) {
-    GlobalFree(mem);
-    throw;
-  }
+  GlobalUnlock(mem.get());
+  Open();
   ScopeExit close([this] { Close(); });
   if (!emptied_) {
     EmptyClipboard();
@@ -118,10 +110,8 @@ DWORD TClipboard::Put(UINT format, const void* data, size_t size) {
   }
   // A refused write is an error like a refused open: the caller must not go
   // on as if the text were there.
-  if (!SetClipboardData(format, mem)) {
-    GlobalFree(mem);
-    throw EClipboardException(MsgCannotWriteClipboard());
-  }
+  if (!SetClipboardData(format, mem.get())) throw EClipboardException(MsgCannotWriteClipboard());
+  mem.release();  // the clipboard's now
   // The number is read while the clipboard is still ours: once it is closed, another program
   // may change it before a number is read.
   const DWORD written = GetClipboardSequenceNumber();

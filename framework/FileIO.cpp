@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 
 #include "framework/CodePage.h"
+#include "framework/SysUtils.h"
 
 // Only the C runtime's own headers here: this file is part of the portable core.
 #if defined(_WIN32)
@@ -33,8 +36,10 @@ std::string Utf8Path(std::wstring_view path) {
 
 namespace {
 
+// Closes a file only read, or one given up after a failure that is already told: its
+// fclose has nothing more to say. Written files are closed by hand, and checked.
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
@@ -65,6 +70,24 @@ bool SyncToDisk(std::FILE* file) {
 #endif
 }
 
+// The C runtime's calls tell why they failed in errno, and on Windows also in _doserrno as
+// the system's own code, which is the one the rest of the program reports. Cleared before
+// each operation, so that a failure the runtime finds by itself is not given an old code.
+void ClearFileError() {
+  errno = 0;
+#if defined(_WIN32)
+  _doserrno = 0;
+#endif
+}
+
+TFileStatus FileFailure() {
+#if defined(_WIN32)
+  return TFileStatus::Failed(_doserrno);
+#else
+  return TFileStatus::Failed(static_cast<unsigned long>(errno));
+#endif
+}
+
 long ProcessId() {
 #if defined(_WIN32)
   return static_cast<long>(_getpid());
@@ -80,24 +103,26 @@ std::string TemporaryNameFor(const std::string& path) {
   return path + ".tmp" + std::to_string(ProcessId()) + "-" + std::to_string(++counter);
 }
 
-bool WriteAndClose(FilePtr file, const std::string& bytes) {
+TFileStatus WriteAndClose(FilePtr file, const std::string& bytes) {
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-    return false;
-  if (std::fflush(file.get()) != 0 || !SyncToDisk(file.get())) return false;
-  return std::fclose(file.release()) == 0;
+    return FileFailure();
+  if (std::fflush(file.get()) != 0 || !SyncToDisk(file.get())) return FileFailure();
+  if (std::fclose(file.release()) != 0) return FileFailure();
+  return TFileStatus();
 }
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t (*leadFor)(size_t size),
-                   size_t* leadUsed) {
+TFileStatus ReadWholeFile(const std::string& path, std::string& bytes,
+                          size_t (*leadFor)(size_t size), size_t* leadUsed) {
+  ClearFileError();
   FilePtr file(OpenFile(path, "rb"));
-  if (!file) return false;
+  if (!file) return FileFailure();
   std::string data;
   char chunk[65536];
   size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
   // The first read also catches what opens but cannot be read, such as a folder.
-  if (std::ferror(file.get())) return false;
+  if (std::ferror(file.get())) return FileFailure();
   size_t expected = got;
   if (got == sizeof chunk) {
     // A large file: size the buffer once, so that reading it stays linear.
@@ -105,7 +130,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t (*leadFor
     if (at >= 0 && std::fseek(file.get(), 0, SEEK_END) == 0) {
       const long size = std::ftell(file.get());
       if (size > at) expected = static_cast<size_t>(size);
-      if (std::fseek(file.get(), at, SEEK_SET) != 0) return false;
+      if (std::fseek(file.get(), at, SEEK_SET) != 0) return FileFailure();
     }
   }
   const size_t lead = leadFor ? leadFor(expected) : 0;
@@ -114,11 +139,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t (*leadFor
   data.append(chunk, got);
   if (got == sizeof chunk) {
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) data.append(chunk, got);
-    if (std::ferror(file.get())) return false;
+    if (std::ferror(file.get())) return FileFailure();
   }
   bytes.swap(data);
   if (leadUsed) *leadUsed = lead;
-  return true;
+  return TFileStatus();
+}
+
+void ReadWholeFileOrRaise(const std::string& path, std::string& bytes,
+                          size_t (*leadFor)(size_t size), size_t* leadUsed) {
+  if (const TFileStatus read = ReadWholeFile(path, bytes, leadFor, leadUsed); !read)
+    throw EFOpenError(MsgCannotOpenFile(path), read.Error());
 }
 
 bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetName) {
@@ -139,47 +170,64 @@ bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetNam
          digits(rest.substr(dash + 1));
 }
 
-bool AppendToFileDurably(const std::string& path, const std::string& bytes) {
+TFileStatus AppendToFileDurably(const std::string& path, const std::string& bytes) {
+  ClearFileError();
   FilePtr file(OpenFile(path, "ab"));
-  if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+  if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return FileFailure();
   const long before = std::ftell(file.get());
-  if (before < 0) return false;
+  if (before < 0) return FileFailure();
   if ((bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size()) &&
       std::fflush(file.get()) == 0 && SyncToDisk(file.get()))
-    return std::fclose(file.release()) == 0;
+    return std::fclose(file.release()) == 0 ? TFileStatus() : FileFailure();
+  const TFileStatus failed = FileFailure();
   // Half an append would hide whatever is appended after it: the file goes back to what
-  // it held.
+  // it held. Best effort: where even that fails, the reader stops at the torn entry, and
+  // the failure above is what the caller hears of.
   std::clearerr(file.get());
-  std::fflush(file.get());
+  (void)std::fflush(file.get());
 #if defined(_WIN32)
   (void)_chsize(_fileno(file.get()), before);
 #else
   (void)ftruncate(fileno(file.get()), before);
 #endif
-  return false;
+  return failed;
 }
 
-std::string WriteTemporaryFile(const std::string& path, const std::string& bytes) {
-  const std::string temporary = TemporaryNameFor(path);
-  FilePtr file(OpenFile(temporary, "wb"));
-  if (!file) return std::string();
-  if (!WriteAndClose(std::move(file), bytes)) {
-    UnlinkFile(temporary);
-    return std::string();
+TFileStatus WriteTemporaryFile(const std::string& path, const std::string& bytes,
+                               std::string& temporary) {
+  ClearFileError();
+  const std::string name = TemporaryNameFor(path);
+  FilePtr file(OpenFile(name, "wb"));
+  if (!file) return FileFailure();
+  if (const TFileStatus written = WriteAndClose(std::move(file), bytes); !written) {
+    UnlinkFile(name);
+    return written;
   }
-  return temporary;
+  temporary = name;
+  return TFileStatus();
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string temporary = WriteTemporaryFile(path, bytes);
-  if (temporary.empty()) return false;
-  if (!ReplaceFileWith(temporary, path)) {
+TFileStatus WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  std::string temporary;
+  if (const TFileStatus written = WriteTemporaryFile(path, bytes, temporary); !written)
+    return written;
+  if (const TFileStatus replaced = ReplaceFileWith(temporary, path); !replaced) {
     UnlinkFile(temporary);
-    return false;
+    return replaced;
   }
-  return true;
+  return TFileStatus();
 }
 
-bool RemoveFile(const std::string& path) { return UnlinkFile(path) || !PathExists(path); }
+void WriteFileAtomicallyOrRaise(const std::string& path, const std::string& bytes) {
+  if (const TFileStatus written = WriteFileAtomically(path, bytes); !written)
+    throw EFCreateError(MsgCannotCreateFile(path), written.Error());
+}
+
+TFileStatus RemoveFile(const std::string& path) {
+  ClearFileError();
+  if (UnlinkFile(path)) return TFileStatus();
+  const TFileStatus failed = FileFailure();
+  return PathExists(path) ? failed : TFileStatus();
+}
 
 }  // namespace qv

@@ -11,27 +11,53 @@ namespace qv {
 
 // Paths are UTF-8 throughout, whatever the system's ANSI code page can hold.
 
-// Reads the whole file; false when it cannot be opened or read. With leadFor, the bytes
+// How a file operation ended: done, or not, with the system's code for why (a Windows error
+// code on Windows, an errno value elsewhere; 0 when nothing told why, as when a test refuses
+// the operation). Tests as a bool, so callers that only ask whether it was done read as before.
+class TFileStatus {
+ public:
+  TFileStatus() = default;
+  static TFileStatus Failed(unsigned long error) { return TFileStatus(false, error); }
+  explicit operator bool() const { return done_; }
+  unsigned long Error() const { return error_; }
+
+ private:
+  TFileStatus(bool done, unsigned long error) : done_(done), error_(error) {}
+  bool done_ = true;
+  unsigned long error_ = 0;
+};
+
+// Reads the whole file; fails when it cannot be opened or read. With leadFor, the bytes
 // start with leadFor(size of the file) zero bytes in front of its content (their number in
 // leadUsed): room that a reader can keep, without copying the content once more.
-bool ReadWholeFile(const std::string& path, std::string& bytes,
-                   size_t (*leadFor)(size_t size) = nullptr, size_t* leadUsed = nullptr);
+TFileStatus ReadWholeFile(const std::string& path, std::string& bytes,
+                          size_t (*leadFor)(size_t size) = nullptr, size_t* leadUsed = nullptr);
+
+// ReadWholeFile that raises EFOpenError ("Cannot open file <path>", with the system's code)
+// when it fails.
+void ReadWholeFileOrRaise(const std::string& path, std::string& bytes,
+                          size_t (*leadFor)(size_t size) = nullptr, size_t* leadUsed = nullptr);
 
 // Writes bytes to a temporary file beside path, flushes it, then puts it in
 // place with one replace, so a crash or a full disk leaves the old file whole.
-// false when any step fails; the temporary file is then removed.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+// Fails when any step fails; the temporary file is then removed.
+TFileStatus WriteFileAtomically(const std::string& path, const std::string& bytes);
 
-// The first half of that: bytes in a new temporary file beside path, pushed to the disk.
-// Its path, or empty when any step failed (nothing is left behind then).
-std::string WriteTemporaryFile(const std::string& path, const std::string& bytes);
+// WriteFileAtomically that raises EFCreateError ("Cannot create file <path>", with the
+// system's code) when it fails.
+void WriteFileAtomicallyOrRaise(const std::string& path, const std::string& bytes);
 
-// Deletes a file; false when it is still there.
-bool RemoveFile(const std::string& path);
+// The first half of that: bytes in a new temporary file beside path, pushed to the disk;
+// its path in temporary. When any step fails, nothing is left behind.
+TFileStatus WriteTemporaryFile(const std::string& path, const std::string& bytes,
+                               std::string& temporary);
+
+// Deletes a file; fails when it is still there.
+TFileStatus RemoveFile(const std::string& path);
 
 // Appends bytes to the end of the file (made when missing) and pushes them to the disk;
-// false when any step fails.
-bool AppendToFileDurably(const std::string& path, const std::string& bytes);
+// fails when any step fails.
+TFileStatus AppendToFileDurably(const std::string& path, const std::string& bytes);
 
 // Whether fileName is a temporary file that WriteFileAtomically makes for a file named
 // targetName ("<targetName>.tmp<process>-<count>", letter case of the name ignored): one
@@ -39,13 +65,13 @@ bool AppendToFileDurably(const std::string& path, const std::string& bytes);
 bool IsTemporaryFileOf(const std::string& fileName, const std::string& targetName);
 
 // Replaces target by temporary in one step (platform-specific).
-bool ReplaceFileWith(const std::string& temporary, const std::string& target);
+TFileStatus ReplaceFileWith(const std::string& temporary, const std::string& target);
 
 // Whether anything (a file or a folder) is there (platform-specific).
 bool PathExists(const std::string& path);
 
 // Renames a file to a name that is not taken yet, never replacing one (platform-specific).
-bool RenameFileTo(const std::string& from, const std::string& to);
+TFileStatus RenameFileTo(const std::string& from, const std::string& to);
 
 // The names of the files in a folder (ending in its separator), folders left out
 // (platform-specific).

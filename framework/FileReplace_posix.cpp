@@ -1,14 +1,27 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "framework/FileIO.h"
+#include "framework/SysUtils.h"
 
 namespace qv {
 
-bool ReplaceFileWith(const std::string& temporary, const std::string& target) {
-  return std::rename(temporary.c_str(), target.c_str()) == 0;
+namespace {
+
+TFileStatus Status(bool done) {
+  return done ? TFileStatus() : TFileStatus::Failed(static_cast<unsigned long>(errno));
+}
+
+}  // namespace
+
+std::string SystemErrorText(unsigned long error) { return std::strerror(static_cast<int>(error)); }
+
+TFileStatus ReplaceFileWith(const std::string& temporary, const std::string& target) {
+  return Status(std::rename(temporary.c_str(), target.c_str()) == 0);
 }
 
 bool PathExists(const std::string& path) {
@@ -16,10 +29,10 @@ bool PathExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
-bool RenameFileTo(const std::string& from, const std::string& to) {
+TFileStatus RenameFileTo(const std::string& from, const std::string& to) {
   // rename would replace what is there.
-  if (PathExists(to)) return false;
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (PathExists(to)) return TFileStatus::Failed(EEXIST);
+  return Status(std::rename(from.c_str(), to.c_str()) == 0);
 }
 
 std::vector<std::string> FileNamesIn(const std::string& folder) {

@@ -1,32 +1,47 @@
 #include <windows.h>
 
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
+#include "framework/SysUtils.h"
 
 namespace qv {
 
-bool ReplaceFileWith(const std::string& temporary, const std::string& target) {
-  return MoveFileExW(WidePath(temporary).c_str(), WidePath(target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+namespace {
+
+TFileStatus Status(BOOL done) { return done ? TFileStatus() : TFileStatus::Failed(GetLastError()); }
+
+}  // namespace
+
+std::string SystemErrorText(unsigned long error) {
+  char text[512] = {0};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           error, 0, text, sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) --n;
+  return std::string(text, n);
+}
+
+TFileStatus ReplaceFileWith(const std::string& temporary, const std::string& target) {
+  return Status(MoveFileExW(WidePath(temporary).c_str(), WidePath(target).c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
 bool PathExists(const std::string& path) {
   return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool RenameFileTo(const std::string& from, const std::string& to) {
-  return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+TFileStatus RenameFileTo(const std::string& from, const std::string& to) {
+  return Status(MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_WRITE_THROUGH));
 }
 
 std::vector<std::string> FileNamesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(WidePath(folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const UniqueFind search(FindFirstFileW(WidePath(folder + "*").c_str(), &found));
+  if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       names.push_back(Utf8Path(found.cFileName));
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
   return names;
 }
 

@@ -7,31 +7,39 @@
 
 namespace qv {
 
-// Null means none.
+// The traits close a handle, and say which value means "none" with a static None() where
+// that is not null (the file calls' INVALID_HANDLE_VALUE).
 template <class H, class Traits>
 class UniqueHandle {
  public:
+  static H None() {
+    if constexpr (requires { Traits::None(); })
+      return Traits::None();
+    else
+      return H{};
+  }
+
   UniqueHandle() = default;
   explicit UniqueHandle(H h) : h_(h) {}
   ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, None())) {}
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.h_, H{}));
+    if (this != &o) reset(std::exchange(o.h_, None()));
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
   H get() const { return h_; }
-  explicit operator bool() const { return h_ != H{}; }
-  H release() { return std::exchange(h_, H{}); }
-  void reset(H h = H{}) {
-    if (h_ != H{}) Traits::Close(h_);
+  explicit operator bool() const { return h_ != None(); }
+  H release() { return std::exchange(h_, None()); }
+  void reset(H h = None()) {
+    if (h_ != None()) Traits::Close(h_);
     h_ = h;
   }
 
  private:
-  H h_{};
+  H h_ = None();
 };
 
 struct GdiObjectTraits {
@@ -55,6 +63,16 @@ struct KernelObjectTraits {
 struct RegKeyTraits {
   static void Close(HKEY h) { RegCloseKey(h); }
 };
+struct FileTraits : KernelObjectTraits {
+  static HANDLE None() { return INVALID_HANDLE_VALUE; }
+};
+struct FindTraits {
+  static HANDLE None() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+struct GlobalMemoryTraits {
+  static void Close(HGLOBAL h) { GlobalFree(h); }
+};
 
 using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits>;
@@ -68,6 +86,12 @@ using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 // Mutexes, events, file mappings: null means none.
 using UniqueKernelObject = UniqueHandle<HANDLE, KernelObjectTraits>;
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
+// What CreateFile opens.
+using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
+// A FindFirstFile search.
+using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
+// A GlobalAlloc block until the clipboard (or whoever takes it) owns it: release() then.
+using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalMemoryTraits>;
 
 // Runs a function when the scope ends, however it ends.
 template <class F>

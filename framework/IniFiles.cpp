@@ -130,8 +130,8 @@ void TIniFile::Parse(const std::string& content) {
 std::string TIniFile::Text() const { return JoinLines(lines_); }
 
 void TIniFile::Commit(Lines lines) {
-  if (!WriteFileAtomically(file_name_, JoinLines(lines)))
-    throw EIniFileException(MsgUnableToWrite(file_name_));
+  if (const TFileStatus written = WriteFileAtomically(file_name_, JoinLines(lines)); !written)
+    throw EIniFileException(WithSystemReason(MsgUnableToWrite(file_name_), written.Error()));
   lines_.swap(lines);
 }
 

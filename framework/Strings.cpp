@@ -126,13 +126,13 @@ void TStrings::SetText(const std::string& text) {
 
 void TStrings::LoadFromFile(const std::string& path) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) throw EFOpenError(MsgCannotOpenFile(path));
+  ReadWholeFileOrRaise(path, bytes);
   TUpdateGuard update(*this);
   SetText(bytes);
 }
 
 void TStrings::SaveToFile(const std::string& path) const {
-  if (!WriteFileAtomically(path, Text())) throw EFCreateError(MsgCannotCreateFile(path));
+  WriteFileAtomicallyOrRaise(path, Text());
 }
 
 void TStrings::Assign(const TStrings& source) {

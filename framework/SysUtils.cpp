@@ -9,6 +9,12 @@
 
 namespace qv {
 
+std::string WithSystemReason(const std::string& message, unsigned long error) {
+  std::string reason = error ? SystemErrorText(error) : std::string();
+  if (!reason.empty() && reason.back() == '.') reason.pop_back();
+  return reason.empty() ? message : message + " (" + reason + ")";
+}
+
 std::string MsgCannotOpenFile(const std::string& path) { return "Cannot open file " + path; }
 std::string MsgCannotCreateFile(const std::string& path) { return "Cannot create file " + path; }
 std::string MsgInvalidInteger(const std::string& text) {

@@ -24,9 +24,6 @@ class Exception : public std::runtime_error {
 
 QV_EXCEPTION(EConvertError, Exception)
 QV_EXCEPTION(EInOutError, Exception)
-QV_EXCEPTION(EStreamError, Exception)
-QV_EXCEPTION(EFOpenError, EStreamError)
-QV_EXCEPTION(EFCreateError, EStreamError)
 QV_EXCEPTION(EStringListError, Exception)
 QV_EXCEPTION(EOutOfResources, Exception)
 QV_EXCEPTION(EIniFileException, Exception)
@@ -34,6 +31,27 @@ QV_EXCEPTION(EClipboardException, Exception)
 QV_EXCEPTION(EInvalidOperation, Exception)
 QV_EXCEPTION(EInvalidCast, Exception)
 #undef QV_EXCEPTION
+
+// A file that could not be read or written. The message stays the exact text; the system's
+// code for why travels beside it (0 when nothing told why), for whoever shows it with
+// WithSystemReason.
+class EStreamError : public Exception {
+ public:
+  explicit EStreamError(const std::string& message, unsigned long error = 0)
+      : Exception(message), error_(error) {}
+  unsigned long ErrorCode() const { return error_; }
+
+ private:
+  unsigned long error_;
+};
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
 
 // A system call that failed: its name and the system's error code travel with the text.
 class EWin32Error : public Exception {
@@ -47,6 +65,14 @@ class EWin32Error : public Exception {
   std::string call_;
   unsigned long code_;
 };
+
+// The system's own text for one of its error codes (a Windows error code on Windows, an
+// errno value elsewhere), as it gives it; empty when it has none (platform-specific).
+std::string SystemErrorText(unsigned long error);
+// The message with the system's reason in brackets, its closing full stop dropped:
+// "Unable to write to C:\qv\qvavad.ini (Access is denied)". Only the message when the
+// code is 0 or the system has no text for it.
+std::string WithSystemReason(const std::string& message, unsigned long error);
 
 // The messages, built exactly as the user sees them.
 std::string MsgCannotOpenFile(const std::string& path);     // "Cannot open file %s"

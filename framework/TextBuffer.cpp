@@ -173,7 +173,7 @@ void TTextBuffer::Erase(size_t offset, size_t count) {
 void TTextBuffer::LoadFromFile(const std::string& path) {
   std::string bytes;
   size_t lead = 0;
-  if (!ReadWholeFile(path, bytes, FrontRoomFor, &lead)) throw EFOpenError(MsgCannotOpenFile(path));
+  ReadWholeFileOrRaise(path, bytes, FrontRoomFor, &lead);
   Adopt(std::move(bytes), lead);
 }
 
@@ -209,7 +209,7 @@ std::string TTextBuffer::FileImage() const {
 }
 
 void TTextBuffer::SaveToFile(const std::string& path) const {
-  if (!WriteFileAtomically(path, FileImage())) throw EFCreateError(MsgCannotCreateFile(path));
+  WriteFileAtomicallyOrRaise(path, FileImage());
 }
 
 size_t TTextBuffer::FindLine(std::string_view line, size_t fromOffset) const {

@@ -5,12 +5,9 @@
 namespace qv {
 
 void RaiseWin32Error(const char* call, DWORD code) {
-  char text[512] = {0};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, text, sizeof text, nullptr);
-  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = 0;
+  const std::string text = SystemErrorText(code);
   std::string message = std::string(call) + " failed: ";
-  message += n ? text : "unknown error";
+  message += text.empty() ? "unknown error" : text;
   message += " (error " + std::to_string(code) + ")";
   throw EWin32Error(call, code, message);
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/ClipFolder.h"
+#include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 
 namespace {
@@ -54,11 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Files of the last run, and the damaged journals set aside, go.
   for (const auto& entry : std::filesystem::directory_iterator(Folder()))
     std::filesystem::remove(entry.path());
-  {
-    std::FILE* f = std::fopen((Folder() + qv::kClipJournalFile).c_str(), "wb");
-    std::fwrite(journal.data(), 1, journal.size(), f);
-    std::fclose(f);
-  }
+  // Without the journal on disk the run would test nothing.
+  if (!qv::WriteFileAtomically(Folder() + qv::kClipJournalFile, journal)) std::abort();
   qv::TClipHistory history(2000);
   qv::TClipFolder files(history);
   files.SetFolder(Folder());

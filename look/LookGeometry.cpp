@@ -10,8 +10,8 @@ TOsFlags OsFlagsOf(bool platformNT, unsigned major, unsigned minor) {
   return f;
 }
 
-TBox CheckMarkBox(TBox client, int size, int inset, TBiDi mode, TAlign alignment) {
-  TBox b = client;
+TPaintRect CheckMarkBox(TPaintRect client, int size, int inset, TBiDi mode, TAlign alignment) {
+  TPaintRect b = client;
   b.Top += inset;
   b.Bottom -= inset;
   b.Top += (b.Height() - size) / 2;
@@ -25,9 +25,9 @@ TBox CheckMarkBox(TBox client, int size, int inset, TBiDi mode, TAlign alignment
   return b;
 }
 
-TBox ComboButtonBox(TBox client, int thumb, bool hot, bool rightToLeft) {
+TPaintRect ComboButtonBox(TPaintRect client, int thumb, bool hot, bool rightToLeft) {
   const int w = thumb + 1 + (hot ? 1 : 0);
-  TBox b{client.Left + 1, client.Top + 1, client.Right - 1, client.Bottom - 1};
+  TPaintRect b{client.Left + 1, client.Top + 1, client.Right - 1, client.Bottom - 1};
   if (rightToLeft)
     b.Right = b.Left + w;
   else

@@ -6,11 +6,11 @@
 namespace qv {
 
 // A rectangle in pixels, right and bottom excluded (as the system's).
-struct TBox {
+struct TPaintRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   int Width() const { return Right - Left; }
   int Height() const { return Bottom - Top; }
-  bool operator==(const TBox&) const = default;
+  bool operator==(const TPaintRect&) const = default;
 };
 
 // What the painter needs to know of the system it runs on.
@@ -31,10 +31,10 @@ enum class TAlign { LeftJustify, RightJustify };
 // in from top and bottom, centred there at height `size`, and at the edge that
 // is away from the caption. Modes other than plain left-to-right or right-to-left
 // keep the full width.
-TBox CheckMarkBox(TBox client, int size, int inset, TBiDi mode, TAlign alignment);
+TPaintRect CheckMarkBox(TPaintRect client, int size, int inset, TBiDi mode, TAlign alignment);
 
 // The drop button of a flat combo box: `thumb` + 1 wide (one more when hot),
 // at the right edge, or at the left when right to left.
-TBox ComboButtonBox(TBox client, int thumb, bool hot, bool rightToLeft);
+TPaintRect ComboButtonBox(TPaintRect client, int thumb, bool hot, bool rightToLeft);
 
 }  // namespace qv

@@ -65,8 +65,8 @@ class ControlCanvas {
   TCanvas canvas_;
 };
 
-RECT ToRect(const TBox& b) { return RECT{b.Left, b.Top, b.Right, b.Bottom}; }
-TBox ToBox(const RECT& r) { return TBox{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const TPaintRect& b) { return RECT{b.Left, b.Top, b.Right, b.Bottom}; }
+TPaintRect ToPaintRect(const RECT& r) { return TPaintRect{r.left, r.top, r.right, r.bottom}; }
 
 TBiDi BiDiOf(const TControl& c) {
   switch (c.BiDiMode) {
@@ -331,10 +331,9 @@ void TControlSubClass::PaintCheckBox() {
   if (pressed) fill = p.CheckFillHotColor;
   if (grayed) fill = clSilver;
 
-  RECT b = ToRect(CheckMarkBox(ToBox(box->ClientRect()), s, 3, BiDiOf(*box),
-                               box->Alignment == TAlignment::taLeftJustify
-                                   ? TAlign::LeftJustify
-                                   : TAlign::RightJustify));
+  RECT b = ToRect(CheckMarkBox(
+      ToPaintRect(box->ClientRect()), s, 3, BiDiOf(*box),
+      box->Alignment == TAlignment::taLeftJustify ? TAlign::LeftJustify : TAlign::RightJustify));
   canvas->Brush().SetStyle(TBrushStyle::bsSolid);
   canvas->Brush().SetColor(box->Color());
   canvas->FillRect(b);
@@ -450,7 +449,7 @@ void TControlSubClass::PaintCombo() {
   if (combo->Style == TComboBoxStyle::csSimple) return;
 
   const int s = GetSystemMetrics(SM_CXHTHUMB);
-  RECT btn = ToRect(ComboButtonBox(ToBox(r), s, hot, rtl));
+  RECT btn = ToRect(ComboButtonBox(ToPaintRect(r), s, hot, rtl));
   // The strip between the edit part and the button, in the control's colour.
   const RECT strip = rtl ? RECT{btn.right, btn.top + 1, btn.right + 5, btn.bottom - 1}
                          : RECT{btn.left - 5, btn.top + 1, btn.left, btn.bottom - 1};
@@ -529,10 +528,9 @@ void TControlSubClass::PaintRadioButton() {
     outline = p.HighlightBorderColor;
   }
   if (Focused) fill = p.HighlightFillColor;
-  RECT b = ToRect(CheckMarkBox(ToBox(radio->ClientRect()), s - 1, 4, BiDiOf(*radio),
-                               radio->Alignment == TAlignment::taLeftJustify
-                                   ? TAlign::LeftJustify
-                                   : TAlign::RightJustify));
+  RECT b = ToRect(CheckMarkBox(
+      ToPaintRect(radio->ClientRect()), s - 1, 4, BiDiOf(*radio),
+      radio->Alignment == TAlignment::taLeftJustify ? TAlign::LeftJustify : TAlign::RightJustify));
   canvas->Brush().SetStyle(TBrushStyle::bsSolid);
   canvas->Brush().SetColor(radio->Color());
   canvas->FillRect(b);
@@ -798,7 +796,7 @@ void TControlSubClass::PaintLookupCombo() {
   InflateRect(&inner, -1, -1);
   Frame(*canvas, inner, Control->Color());
   const int s = GetSystemMetrics(SM_CXHTHUMB);
-  RECT btn = ToRect(ComboButtonBox(ToBox(r), s, Hot || Focused, Control->IsRightToLeft()));
+  RECT btn = ToRect(ComboButtonBox(ToPaintRect(r), s, Hot || Focused, Control->IsRightToLeft()));
   canvas->Brush().SetStyle(TBrushStyle::bsSolid);
   canvas->Brush().SetColor(button);
   canvas->Pen().SetColor(border);

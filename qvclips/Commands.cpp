@@ -207,11 +207,11 @@ int Check(const TClipPair& pair, std::ostream& out) {
 // Copies a file to "<path>.bak" (or .bak1, .bak2... when that exists); returns the copy.
 std::string SetAside(const std::string& path, const TClipsHost& host) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) throw EFOpenError(MsgCannotOpenFile(path));
+  ReadWholeFileOrRaise(path, bytes);
   std::string aside = path + ".bak";
   for (int n = 1; host.isFile(aside) && n < 100; ++n) aside = path + ".bak" + std::to_string(n);
-  if (host.isFile(aside) || !WriteFileAtomically(aside, bytes))
-    throw EFCreateError(MsgCannotCreateFile(aside));
+  if (host.isFile(aside)) throw EFCreateError(MsgCannotCreateFile(aside));
+  WriteFileAtomicallyOrRaise(aside, bytes);
   return aside;
 }
 
@@ -353,6 +353,9 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
       return kExitError;
     }
     return code;
+  } catch (const EStreamError& e) {
+    err << WithSystemReason(e.Message(), e.ErrorCode()) << '\n';
+    return kExitError;
   } catch (const Exception& e) {
     err << e.what() << '\n';
     return kExitError;

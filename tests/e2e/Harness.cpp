@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include "framework/Handles.h"
+
 namespace qv::e2e {
 
 namespace {
@@ -170,8 +172,7 @@ INPUT Button(DWORD flag) {
 
 bool DeleteTree(const std::wstring& path) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  if (const qv::UniqueFind search(FindFirstFileW((path + L"\\*").c_str(), &found)); search) {
     do {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -181,8 +182,7 @@ bool DeleteTree(const std::wstring& path) {
         DeleteTree(full);
       else
         DeleteFileW(full.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
   }
   return RemoveDirectoryW(path.c_str()) != FALSE;
 }
@@ -519,16 +519,14 @@ bool SetClipboardFormats(const std::vector<ClipboardItem>& items) {
   if (!lock || !::EmptyClipboard()) return false;
   for (const ClipboardItem& item : items) {
     // Zero-sized blocks are refused by some systems; a marker format needs no content.
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<size_t>(item.bytes.size(), 1));
+    qv::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, std::max<size_t>(item.bytes.size(), 1)));
     if (!memory) return false;
-    void* p = GlobalLock(memory);
+    void* p = GlobalLock(memory.get());
     std::memset(p, 0, std::max<size_t>(item.bytes.size(), 1));
     std::memcpy(p, item.bytes.data(), item.bytes.size());
-    GlobalUnlock(memory);
-    if (!SetClipboardData(item.format, memory)) {
-      GlobalFree(memory);
-      return false;
-    }
+    GlobalUnlock(memory.get());
+    if (!SetClipboardData(item.format, memory.get())) return false;
+    memory.release();  // the clipboard's now
   }
   return true;
 }
@@ -679,17 +677,16 @@ TestFolder::~TestFolder() {
 std::string TestFolder::File(const std::string& name) const { return path_ + "\\" + name; }
 
 std::optional<std::string> TestFolder::ReadFile(const std::string& name) const {
-  HANDLE file = CreateFileW(Wide(File(name)).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const qv::UniqueFile file(CreateFileW(Wide(File(name)).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
+  while ((ok = ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0)
     bytes.append(buffer, got);
-  CloseHandle(file);
   if (!ok) return std::nullopt;
   return bytes;
 }

@@ -22,8 +22,9 @@ class LogPixels {
     DWORD size = sizeof old_;
     had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
                             &size) == ERROR_SUCCESS;
-    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                   sizeof dpi);
+    if (RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi) != ERROR_SUCCESS)
+      ADD_FAILURE() << "cannot set LogPixels: the program would start at the old DPI";
   }
   ~LogPixels() { Restore(); }
   LogPixels(const LogPixels&) = delete;
@@ -31,11 +32,11 @@ class LogPixels {
 
   void Restore() {
     if (!key_) return;
-    if (had_)
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
-                     sizeof old_);
-    else
-      RegDeleteValueA(key_, "LogPixels");
+    const LONG restored = had_ ? RegSetValueExA(key_, "LogPixels", 0, REG_DWORD,
+                                                reinterpret_cast<const BYTE*>(&old_), sizeof old_)
+                               : RegDeleteValueA(key_, "LogPixels");
+    if (restored != ERROR_SUCCESS)
+      ADD_FAILURE() << "cannot put LogPixels back: later scenarios would see this DPI";
     RegCloseKey(key_);
     key_ = nullptr;
   }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <random>
@@ -85,6 +86,7 @@ TEST_F(ClipFolder, SavedFilesLoadBackAndAFailedStoreSaveLeavesTheListAlone) {
     ADD_FAILURE() << "the save succeeded";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(e.Message(), "Cannot create file " + loaded.files.StorePath());
+    EXPECT_EQ(e.ErrorCode(), static_cast<unsigned long>(EISDIR));
   }
   EXPECT_EQ(ReadFile(Path("Lb1.qvl")), withGone);
 }

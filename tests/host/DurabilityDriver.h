@@ -62,32 +62,38 @@ class TTroubledFiles : public TFileSystem {
       before;
   std::function<void(const std::string& op, const std::string& path, bool ok)> after;
 
-  std::string WriteTemporary(const std::string& path, const std::string& bytes) override {
-    if (!Ask("temporary", path, &bytes)) return std::string();
-    std::string made = TFileSystem::WriteTemporary(path, bytes);
-    Tell("temporary", path, !made.empty());
-    return made;
+  TFileStatus WriteTemporary(const std::string& path, const std::string& bytes,
+                             std::string& temporary) override {
+    if (!Ask("temporary", path, &bytes)) return kRefused;
+    return Tell("temporary", path, TFileSystem::WriteTemporary(path, bytes, temporary));
   }
-  bool Replace(const std::string& from, const std::string& to) override {
-    return Ask("replace", to, nullptr) && Tell("replace", to, TFileSystem::Replace(from, to));
+  TFileStatus Replace(const std::string& from, const std::string& to) override {
+    if (!Ask("replace", to, nullptr)) return kRefused;
+    return Tell("replace", to, TFileSystem::Replace(from, to));
   }
-  bool RenameNew(const std::string& from, const std::string& to) override {
-    return Ask("rename", from, nullptr) && Tell("rename", from, TFileSystem::RenameNew(from, to));
+  TFileStatus RenameNew(const std::string& from, const std::string& to) override {
+    if (!Ask("rename", from, nullptr)) return kRefused;
+    return Tell("rename", from, TFileSystem::RenameNew(from, to));
   }
-  bool Append(const std::string& path, const std::string& bytes) override {
-    return Ask("append", path, &bytes) && Tell("append", path, TFileSystem::Append(path, bytes));
+  TFileStatus Append(const std::string& path, const std::string& bytes) override {
+    if (!Ask("append", path, &bytes)) return kRefused;
+    return Tell("append", path, TFileSystem::Append(path, bytes));
   }
-  bool Remove(const std::string& path) override {
-    return Ask("remove", path, nullptr) && Tell("remove", path, TFileSystem::Remove(path));
+  TFileStatus Remove(const std::string& path) override {
+    if (!Ask("remove", path, nullptr)) return kRefused;
+    return Tell("remove", path, TFileSystem::Remove(path));
   }
 
  private:
+  // No system call was made, so no system code says why.
+  inline static const TFileStatus kRefused = TFileStatus::Failed(0);
+
   bool Ask(const std::string& op, const std::string& path, const std::string* bytes) {
     return !before || before(op, path, bytes);
   }
-  bool Tell(const std::string& op, const std::string& path, bool ok) {
-    if (after) after(op, path, ok);
-    return ok;
+  TFileStatus Tell(const std::string& op, const std::string& path, TFileStatus status) {
+    if (after) after(op, path, static_cast<bool>(status));
+    return status;
   }
 };
 
@@ -257,7 +263,10 @@ class TDurabilityDriver {
     fs::create_directories(scratch_);
     for (const auto& entry : fs::directory_iterator(folder_))
       if (entry.is_regular_file()) fs::copy_file(entry.path(), scratch_ + Name(entry.path().string()));
-    if (torn) AppendToFileDurably(scratch_ + Name(torn->first), torn->second);
+    if (torn && !AppendToFileDurably(scratch_ + Name(torn->first), torn->second)) {
+      Fail("the torn append " + when + " could not be made in the copy");
+      return;
+    }
     // See Before: what a start gives then is not checked, only that it starts.
     const bool unchecked = (saving_ && unrecorded_) || degraded_;
     TClipHistory restarted(capacity_);

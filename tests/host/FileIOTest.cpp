@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,7 +25,7 @@ class FileIO : public test::ScratchDirTest {
   }
 };
 
-TEST_F(FileIO, ReadsEveryByteAndFailsOnWhatIsNoFile) {
+TEST_F(FileIO, ReadsEveryByteAndFailsWithTheSystemsReasonOnWhatIsNoFile) {
   std::string large(200000, '\0');  // beyond one read chunk
   for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 131 % 251);
   Write("large", large);
@@ -36,9 +37,9 @@ TEST_F(FileIO, ReadsEveryByteAndFailsOnWhatIsNoFile) {
   EXPECT_EQ(bytes, "");
 
   bytes = "kept";
-  EXPECT_FALSE(ReadWholeFile(Path("missing"), bytes));
+  EXPECT_EQ(ReadWholeFile(Path("missing"), bytes).Error(), static_cast<unsigned long>(ENOENT));
   fs::create_directory(Path("folder"));
-  EXPECT_FALSE(ReadWholeFile(Path("folder"), bytes));
+  EXPECT_EQ(ReadWholeFile(Path("folder"), bytes).Error(), static_cast<unsigned long>(EISDIR));
   EXPECT_EQ(bytes, "kept");
 }
 
@@ -47,12 +48,15 @@ TEST_F(FileIO, WritesWholeOrLeavesNoTraceAndTheTargetUntouched) {
   EXPECT_EQ(Read("Lb1.qvl"), "written\r\n");
   fs::remove(Path("Lb1.qvl"));
 
-  EXPECT_FALSE(WriteFileAtomically(Path("no-such-folder/vqclips.qvl"), "x"));
+  const TFileStatus noFolder = WriteFileAtomically(Path("no-such-folder/vqclips.qvl"), "x");
+  EXPECT_FALSE(noFolder);
+  EXPECT_EQ(noFolder.Error(), static_cast<unsigned long>(ENOENT));
 
   // A folder where the file should go: the write fails and the folder keeps its content.
   fs::create_directory(Path("Lb1.qvl"));
   Write("Lb1.qvl/inside", "old");
-  EXPECT_FALSE(WriteFileAtomically(Path("Lb1.qvl"), "new"));
+  EXPECT_EQ(WriteFileAtomically(Path("Lb1.qvl"), "new").Error(),
+            static_cast<unsigned long>(EISDIR));
   EXPECT_TRUE(fs::is_directory(Path("Lb1.qvl")));
   EXPECT_EQ(Read("Lb1.qvl/inside"), "old");
 

@@ -27,9 +27,9 @@ TEST(LookGeometry, EveryNtFromFivePointOneOnHasTheSystemsMenuShadow) {
 }
 
 TEST(LookGeometry, CheckMarkSitsAwayFromTheCaptionInEachReadingOrder) {
-  const TBox client{0, 0, 120, 24};
+  const TPaintRect client{0, 0, 120, 24};
   // 3 in from top and bottom leaves 18; a 16 square is centred in it.
-  const TBox left{0, 4, 15, 20}, right{105, 4, 120, 20}, full{0, 4, 120, 20};
+  const TPaintRect left{0, 4, 15, 20}, right{105, 4, 120, 20}, full{0, 4, 120, 20};
   EXPECT_EQ(CheckMarkBox(client, 16, 3, TBiDi::LeftToRight, TAlign::RightJustify), left);
   EXPECT_EQ(CheckMarkBox(client, 16, 3, TBiDi::LeftToRight, TAlign::LeftJustify), right);
   EXPECT_EQ(CheckMarkBox(client, 16, 3, TBiDi::RightToLeft, TAlign::RightJustify), right);
@@ -37,15 +37,15 @@ TEST(LookGeometry, CheckMarkSitsAwayFromTheCaptionInEachReadingOrder) {
   EXPECT_EQ(CheckMarkBox(client, 16, 3, TBiDi::RightToLeftReadingOnly, TAlign::LeftJustify),
             full);
   // A control lower than the box: the box overhangs evenly.
-  EXPECT_EQ(CheckMarkBox(TBox{0, 0, 50, 10}, 16, 3, TBiDi::LeftToRight, TAlign::RightJustify),
-            (TBox{0, -3, 15, 13}));
+  EXPECT_EQ(CheckMarkBox(TPaintRect{0, 0, 50, 10}, 16, 3, TBiDi::LeftToRight, TAlign::RightJustify),
+            (TPaintRect{0, -3, 15, 13}));
 }
 
 TEST(LookGeometry, ComboButtonWidensWhenHotAndMovesLeftWhenRightToLeft) {
-  const TBox client{0, 0, 120, 24};
-  EXPECT_EQ(ComboButtonBox(client, 16, false, false), (TBox{102, 1, 119, 23}));
-  EXPECT_EQ(ComboButtonBox(client, 16, true, false), (TBox{101, 1, 119, 23}));
-  EXPECT_EQ(ComboButtonBox(client, 16, false, true), (TBox{1, 1, 18, 23}));
+  const TPaintRect client{0, 0, 120, 24};
+  EXPECT_EQ(ComboButtonBox(client, 16, false, false), (TPaintRect{102, 1, 119, 23}));
+  EXPECT_EQ(ComboButtonBox(client, 16, true, false), (TPaintRect{101, 1, 119, 23}));
+  EXPECT_EQ(ComboButtonBox(client, 16, false, true), (TPaintRect{1, 1, 18, 23}));
   EXPECT_EQ(ComboButtonBox(client, 16, true, true).Width(), 18);
 }
 

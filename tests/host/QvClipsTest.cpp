@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <sstream>
 #include <vector>
 
 #include "app/ClipStore.h"
-#include "framework/CodePage.h"
 #include "app/ExactTexts.h"
+#include "framework/CodePage.h"
+#include "framework/SysUtils.h"
 #include "qvclips/ClipFiles.h"
 #include "qvclips/Commands.h"
 #include "tests/host/ScratchDir.h"
@@ -279,7 +281,7 @@ TEST_F(QvClips, MissingFilesAndFoldersAreFileErrors) {
   WriteFile(Path("Lb1.qvl"), "one" + kMarker + Id(1) + "\r\n");
   for (const char* command : {"list", "check", "repair"}) {
     EXPECT_EQ(Run({command}), kExitError) << command;
-    EXPECT_EQ(err, "Cannot open file " + Path("vqclips.qvl") + "\n");
+    EXPECT_EQ(err, WithSystemReason("Cannot open file " + Path("vqclips.qvl"), ENOENT) + "\n");
     EXPECT_EQ(out, "");
   }
   EXPECT_FALSE(fs::exists(Path("Lb1.qvl.bak")));
@@ -300,7 +302,8 @@ TEST_F(QvClips, TheFolderIsThatOfAProgramBesideTheToolElseTheCurrentOneElseTheFa
   // Files beside the program win.
   WriteFile(Path("tool/Lb1.qvl"), "");
   EXPECT_EQ(Run({"list"}, false), kExitError);
-  EXPECT_EQ(err, "Cannot open file " + Path("tool") + "/vqclips.qvl\n");
+  EXPECT_EQ(err,
+            WithSystemReason("Cannot open file " + Path("tool") + "/vqclips.qvl", ENOENT) + "\n");
 }
 
 TEST_F(QvClips, EveryCommandHasHelpAndBadUsageIsAnError) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace qv {
 namespace {
 
@@ -28,6 +30,9 @@ TEST(StrToInt, RejectsWithTheExactMessage) {
 
 TEST(SysUtils, MessagesAndPaths) {
   EXPECT_EQ(MsgCannotOpenFile("C:\\x\\Lb1.qvl"), "Cannot open file C:\\x\\Lb1.qvl");
+  EXPECT_EQ(WithSystemReason("Unable to write to a.ini", ENOENT),
+            "Unable to write to a.ini (" + SystemErrorText(ENOENT) + ")");
+  EXPECT_EQ(WithSystemReason("Unable to write to a.ini", 0), "Unable to write to a.ini");
   EXPECT_EQ(MsgListIndexError(3), "List index out of bounds (3)");
   EXPECT_EQ(ExtractFilePath("C:\\a\\b\\qvavad.exe"), "C:\\a\\b\\");
   EXPECT_EQ(ExtractFileName("C:\\a\\b\\qvavad.exe"), "qvavad.exe");

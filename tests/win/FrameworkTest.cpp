@@ -141,6 +141,7 @@ TEST_F(Framework, ListBoxFilesUseTheStringListFormat) {
     ADD_FAILURE();
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message(), "Cannot open file " + folder.File("missing.txt"));
+    EXPECT_EQ(e.ErrorCode(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
   }
 }
 
@@ -251,8 +252,34 @@ TEST(Win32Error, AFailedCallIsNamedWithItsCodeAndTheSystemsText) {
   } catch (const EWin32Error& e) {
     EXPECT_EQ(e.Call(), "CloseHandle");
     EXPECT_EQ(e.ErrorCode(), 6u);
-    EXPECT_STREQ(e.what(), "CloseHandle failed: Invalid handle. (error 6)");
+    // The system's wording differs between systems; the call and the code are ours.
+    const std::string message = e.what();
+    EXPECT_EQ(message.rfind("CloseHandle failed: ", 0), 0u) << message;
+    EXPECT_TRUE(message.ends_with(" (error 6)")) << message;
   }
+}
+
+TEST(Handles, FileAndSearchOwnersTakeInvalidHandleValueForNoneAndCloseWhatTheyOwn) {
+  test::ScratchFolder folder;
+  const std::string path = folder.File("held.txt");
+  auto open = [&path](DWORD disposition) {
+    return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  disposition, 0, nullptr));
+  };
+  EXPECT_FALSE(open(OPEN_EXISTING));
+  {
+    UniqueFile held = open(CREATE_NEW);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(open(OPEN_EXISTING)) << "opened twice without sharing";
+    UniqueFile moved = std::move(held);
+    EXPECT_FALSE(held);
+    EXPECT_EQ(held.release(), INVALID_HANDLE_VALUE);
+  }
+  EXPECT_TRUE(open(OPEN_EXISTING)) << "the owner did not close it";
+
+  WIN32_FIND_DATAA found;
+  EXPECT_FALSE(UniqueFind(FindFirstFileA(folder.File("none*").c_str(), &found)));
+  EXPECT_TRUE(UniqueFind(FindFirstFileA(folder.File("held*").c_str(), &found)));
 }
 
 TEST(WideText, LeadBytesAreThoseOfADoubleByteCodePageOnly) {

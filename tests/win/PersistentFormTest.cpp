@@ -375,7 +375,8 @@ TEST_F(PersistentForm, RefusedWriteRaisesAfterTheComponentsAreFreed) {
     form->Free();
     ADD_FAILURE() << "the write went through";
   } catch (const EIniFileException& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    EXPECT_EQ(std::string(e.what()),
+              WithSystemReason("Unable to write to " + path, ERROR_PATH_NOT_FOUND));
   }
   EXPECT_EQ(form->ComponentCount(), 0);
   // A second Free finishes the form without trying the store again.

@@ -2,6 +2,7 @@
 // Shared by the Windows tests: a scratch folder, file helpers, a message pump,
 // and prompts answered in-process.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 
 #include "framework/Dialogs.h"
 #include "framework/FileIO.h"
+#include "framework/Handles.h"
 
 namespace qv::test {
 
@@ -29,13 +31,11 @@ class ScratchFolder {
   }
   ~ScratchFolder() {
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path_ + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
+    if (const UniqueFind search(FindFirstFileA((path_ + "*").c_str(), &fd)); search) {
       do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
           DeleteFileA((path_ + fd.cFileName).c_str());
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
+      } while (FindNextFileA(search.get(), &fd));
     }
     RemoveDirectoryA(path_.c_str());
   }
@@ -47,7 +47,8 @@ class ScratchFolder {
     return bytes;
   }
   void Write(const std::string& name, const std::string& bytes) const {
-    WriteFileAtomically(File(name), bytes);
+    // A test that cannot even lay out its files tells nothing.
+    if (!WriteFileAtomically(File(name), bytes)) ADD_FAILURE() << "cannot write " << File(name);
   }
   bool Exists(const std::string& name) const {
     return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
