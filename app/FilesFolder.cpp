@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "framework/SysUtils.h"
+
 namespace qv {
 
 namespace {
@@ -41,6 +43,15 @@ std::string FilesFolderChangedNotice(std::string_view lastFolder, std::string_vi
   notice.append(filesFolder);
   notice += "\r\n\r\nThe clips of its last start are in this folder:\r\n";
   notice.append(lastFolder);
+  return notice;
+}
+
+std::string FolderRecordNotWrittenNotice(std::string_view filesFolder, const std::string& record,
+                                         unsigned long error) {
+  std::string notice = "Quorvel Vavad keeps your clips in this folder:\r\n";
+  notice.append(filesFolder);
+  notice += "\r\n\r\nIt could not write that down in " + WithSystemReason(record, error) +
+            ", so a later start may not find them there.";
   return notice;
 }
 

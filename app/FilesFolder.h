@@ -21,6 +21,12 @@ std::string FallbackFolderNotice(std::string_view exeFolder, std::string_view fi
 // where clips are left.
 std::string FilesFolderChangedNotice(std::string_view lastFolder, std::string_view filesFolder);
 
+// What the user is told when the record of where the files are kept could not be written:
+// a later start may look in the executable's folder and not find these clips.
+// error: the system's code of the failed write.
+std::string FolderRecordNotWrittenNotice(std::string_view filesFolder, const std::string& record,
+                                         unsigned long error);
+
 // How a try to make a file in a folder went.
 enum class TFolderProbe {
   Writable,

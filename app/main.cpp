@@ -30,7 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     return 0;
   }
-  qv::RememberFilesFolder(files);
+  const qv::TFileStatus remembered = qv::RememberFilesFolder(files);
   qv::TApplication application;
   application.Initialize();
   qv::TMainWindow* mainWindow = application.CreateForm<qv::TMainWindow>();
@@ -38,6 +38,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   mainWindow->UseSettings(*application.CreateForm<qv::TSettingsDialog>());
   // Once: the next start finds the files where this one keeps them.
   if (!files.Notice.empty()) qv::ShowMessage(files.Notice);
+  if (!remembered)
+    qv::ShowMessage(
+        qv::FolderRecordNotWrittenNotice(files.Folder, files.Record, remembered.Error()));
   application.Run();
   return 0;
 }
