@@ -30,8 +30,9 @@ TMainWindow::TMainWindow(TComponent* owner)
 }
 
 void TMainWindow::BeforeDestruction() {
-  // The parts go before the controls they wire; the history and its files must reach
-  // none of them then.
+  // The parts go before the controls they wire; nothing is captured from then on, and the
+  // history and its files reach none of them.
+  Capture.SetOn(false);
   find_.reset();
   drag_.reset();
   preview_.reset();
