@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/RecallRules.h"
 #include "framework/WideText.h"
 
 namespace qv {
@@ -17,6 +18,8 @@ TClipListView::TClipListView(TClipHistory& history, TCheckListBox& list)
     : history_(history), list_(list), finder_(LeadBytesOf(0)) {
   list_.SetLineSource(this);
   list_.OnGetWideText = TGetWideTextEvent::Of<&TClipListView::WideText>(this);
+  list_.OnGetItemName = TGetWideTextEvent::Of<&TClipListView::ItemName>(this);
+  list_.OnGetItemDescription = TGetWideTextEvent::Of<&TClipListView::ItemDescription>(this);
   history_.SetView(this);
   LinesReset();
 }
@@ -24,6 +27,8 @@ TClipListView::TClipListView(TClipHistory& history, TCheckListBox& list)
 TClipListView::~TClipListView() {
   history_.SetView(nullptr);
   list_.OnGetWideText = nullptr;
+  list_.OnGetItemName = nullptr;
+  list_.OnGetItemDescription = nullptr;
   list_.SetLineSource(nullptr);
   measure_canvas_.SetHandle(nullptr);
 }
@@ -78,6 +83,17 @@ std::wstring TClipListView::ExactDisplayText(int row) {
   line.resize(fits);
   if (cut || chosen.lineCount >= 2) line.append(kDisplaySuffix.begin(), kDisplaySuffix.end());
   return line;
+}
+
+std::wstring TClipListView::RowName(int row) {
+  std::wstring name = ExactDisplayText(row);
+  const int index = ModelIndex(row);
+  if (name.empty() && index >= 0) name = AnsiToWide(history_.Display(index));
+  return name;
+}
+
+std::wstring TClipListView::RowDescription(int row) const {
+  return AnsiToWide(RowPlace(row, RowCount()));
 }
 
 void TClipListView::WideText(TObject*, int row, std::wstring& text) {

@@ -49,6 +49,10 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
   // What a row shows for a clip with an exact text (UTF-16): its first line that is not
   // blank, cut as the ANSI lines are; empty for a clip without one.
   std::wstring ExactDisplayText(int row);
+  // What a screen reader is told of a row: its display line exactly as drawn (UTF-16), and
+  // its place with the slot label beside it.
+  std::wstring RowName(int row);
+  std::wstring RowDescription(int row) const;
 
   void LineInserted(int index) override;
   void LineRemoved(int index) override;
@@ -65,6 +69,8 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
   // Finds again after the history changed while finding.
   void Refind();
   void WideText(TObject* sender, int row, std::wstring& text);
+  void ItemName(TObject*, int row, std::wstring& text) { text = RowName(row); }
+  void ItemDescription(TObject*, int row, std::wstring& text) { text = RowDescription(row); }
   TCanvas& MeasureCanvas();
 
   TClipHistory& history_;

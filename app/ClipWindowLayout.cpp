@@ -17,8 +17,9 @@ constexpr int kPanelHeight = 496, kClipListHeight = 473, kSlotLabelsHeight = 470
 
 // The three mode buttons: bold maroon captions, groups whose buttons may all be up.
 TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int left, int width,
-                             int group, const char* caption) {
+                             int group, const char* caption, const char* spoken) {
   TSpeedButton* b = MakeComponent<TSpeedButton>(&form, name, panel);
+  b->Accessibility.Name = spoken;
   b->SetBounds(left, 2, width, 16);
   b->GroupIndex = group;
   b->AllowAllUp = true;
@@ -31,11 +32,16 @@ TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int l
 
 void BuildButtons(TForm& form, TClipWindowControls& c) {
   // Three upward arrows in the Symbol font.
-  c.RangeButton = MakeModeButton(form, c.Panel, "RangeButton", 128, 34, 1, "\xAD\xAD\xAD");
+  // The captions say little to a listener: each button is told by what it does.
+  c.RangeButton = MakeModeButton(form, c.Panel, "RangeButton", 128, 34, 1, "\xAD\xAD\xAD",
+                                 "Paste the range up to the newest clip");
   c.RangeButton->Font().SetName("Symbol");
-  c.PlusCrLfLfButton = MakeModeButton(form, c.Panel, "PlusCrLfLfButton", 163, 29, 2, "+CR");
-  c.PlusCrLfButton = MakeModeButton(form, c.Panel, "PlusCrLfButton", 192, 29, 2, "+cR");
+  c.PlusCrLfLfButton = MakeModeButton(form, c.Panel, "PlusCrLfLfButton", 163, 29, 2, "+CR",
+                                      "Paste and add a line break and a line feed");
+  c.PlusCrLfButton = MakeModeButton(form, c.Panel, "PlusCrLfButton", 192, 29, 2, "+cR",
+                                    "Paste and add a line break");
   c.HideButton = MakeComponent<TSpeedButton>(&form, "HideButton", c.Panel);
+  c.HideButton->Accessibility.Name = "Hide";
   c.HideButton->SetBounds(221, 3, 25, 14);
   LoadOwnPicture(c.HideButton->Glyph(), "HIDE_GLYPH");
   c.FindButton = MakeComponent<TSpeedButton>(&form, "FindButton", c.Panel);
@@ -45,6 +51,7 @@ void BuildButtons(TForm& form, TClipWindowControls& c) {
   c.FindButton->AllowAllUp = true;
   LoadOwnPicture(c.FindButton->Glyph(), "FIND_GLYPH");
   c.FindButton->SetHint("Find clips by the words they hold (F3).");
+  c.FindButton->Accessibility.Name = "Find clips";
   for (TSpeedButton* b :
        {c.RangeButton, c.PlusCrLfLfButton, c.PlusCrLfButton, c.HideButton, c.FindButton})
     b->ParentColor = true;
@@ -53,6 +60,7 @@ void BuildButtons(TForm& form, TClipWindowControls& c) {
   c.FindLine->SetBounds(4, 2, 95, 15);
   c.FindLine->SetCtl3D(false);  // a thin border: the strip is low
   c.FindLine->SetVisible(false);
+  c.FindLine->Accessibility.Name = "Find clips";
 }
 
 void BuildLists(TForm& form, TClipWindowControls& c) {
@@ -63,6 +71,7 @@ void BuildLists(TForm& form, TClipWindowControls& c) {
   c.ClipList->Font().SetHeight(-11);
   c.ClipList->Font().SetColor(clNavy);
   c.ClipList->SetItemHeight(13);
+  c.ClipList->Accessibility.Name = "Clips";
 
   c.SlotLabels = MakeComponent<TListBox>(&form, "SlotLabels", c.Panel);
   c.SlotLabels->SetBounds(10, 20, 15, kSlotLabelsHeight);
@@ -70,6 +79,7 @@ void BuildLists(TForm& form, TClipWindowControls& c) {
   c.SlotLabels->SetItemHeight(13);
   c.SlotLabels->SetColor(kPanelColor);
   c.SlotLabels->HintBesideControl = true;  // the preview leaves the other labels clickable
+  c.SlotLabels->Accessibility.Name = "Slot labels";
   // "1".."9", "0", "A".."Z", twice: the list's 72 lines.
   for (int round = 0; round < 2; ++round) {
     for (const char* label : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"})
@@ -109,6 +119,8 @@ TClipWindowControls BuildClipWindow(TForm& form) {
   c.Panel->SetBounds(0, 0, 249, kPanelHeight);
   c.Panel->SetColor(kPanelColor);
   c.Panel->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
+  // It has the keyboard focus while the clips are up: a reader names the window by it.
+  c.Panel->Accessibility.Name = "Quorvel Vavad clips";
   c.Logo = MakeComponent<TImage>(&form, "Logo", c.Panel);
   c.Logo->SetBounds(4, 1, 94, 16);
   LoadOwnPicture(c.Logo->Picture(), "LOGO");

@@ -23,6 +23,13 @@ std::string LineLabel(int index) {
   return std::to_string(index + 1);
 }
 
+std::string RowPlace(int row, int count) {
+  std::string place = std::to_string(row + 1) + " of " + std::to_string(count);
+  // The labels stand beside the first two rounds of rows.
+  if (row >= 0 && row < 2 * kSlotCount) place += std::string(", slot ") + SlotLabel(row % kSlotCount);
+  return place;
+}
+
 int IndexOfLineLabel(const std::string& name) {
   if (name.size() == 1) {
     const char c = name[0];

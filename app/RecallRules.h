@@ -25,6 +25,10 @@ std::string LineLabel(int index);
 // ("1".."9" name the same lines either way, "0" is the tenth); -1 for anything else.
 int IndexOfLineLabel(const std::string& name);
 
+// Where a shown row of count is, as a screen reader says it: "3 of 40", with the slot label
+// beside it for the rows that have one ("3 of 40, slot C").
+std::string RowPlace(int row, int count);
+
 // The list line a slot picks while the list shows topIndex as its first line:
 // the label of the second column (slot + 36) once the list is scrolled past it.
 int SlotLine(int slot, int topIndex);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "components/CheckListAccessible.h"
 #include "framework/SysUtils.h"
+#include "framework/WideText.h"
 
 namespace qv {
 
@@ -515,7 +517,54 @@ void TCheckListBox::ToggleClickCheck(int index) {
 
 void TCheckListBox::ClickCheck() { OnClickCheck(this); }
 
-void TCheckListBox::StateChange(int index) { OnStateChange(this, index); }
+void TCheckListBox::StateChange(int index) {
+  if (HandleAllocated()) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, index + 1);
+  OnStateChange(this, index);
+}
+
+std::wstring TCheckListBox::ItemName(int index) {
+  std::wstring name;
+  if (OnGetItemName) OnGetItemName(this, index, name);
+  if (name.empty() && OnGetWideText) OnGetWideText(this, index, name);
+  if (name.empty()) name = AnsiToWide(items_->Get(index));
+  return name;
+}
+
+std::wstring TCheckListBox::ItemDescription(int index) {
+  std::wstring text;
+  if (OnGetItemDescription) OnGetItemDescription(this, index, text);
+  return text;
+}
+
+TAccessibleObject* TCheckListBox::NewAccessible() { return new TCheckListAccessible(Handle()); }
+
+void TCheckListBox::SelectionMoved() {
+  const int index = ItemIndex();
+  if (index < 0) return;
+  HWND wnd = Handle();
+  if (Focused()) NotifyWinEvent(EVENT_OBJECT_FOCUS, wnd, OBJID_CLIENT, index + 1);
+  NotifyWinEvent(EVENT_OBJECT_SELECTION, wnd, OBJID_CLIENT, index + 1);
+}
+
+void TCheckListBox::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case LB_SETCURSEL:
+      TOwnerDrawListBox::WndProc(m);
+      SelectionMoved();
+      return;
+    case CN_COMMAND:
+      // Before the click runs: a click may recall the line and take the window away.
+      if (HIWORD(m.WParam) == LBN_SELCHANGE) SelectionMoved();
+      break;
+    case WM_SETFOCUS:
+      TOwnerDrawListBox::WndProc(m);
+      SelectionMoved();
+      return;
+    default:
+      break;
+  }
+  TOwnerDrawListBox::WndProc(m);
+}
 
 void TCheckListBox::Loaded() {
   TOwnerDrawListBox::Loaded();

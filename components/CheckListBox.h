@@ -178,6 +178,13 @@ class TCheckListBox : public TOwnerDrawListBox {
   TNotifyEvent OnClickCheck;
   TCheckStateChangeEvent OnStateChange;
 
+  // What a screen reader is told of line index (UTF-16): its name, by default the text drawn,
+  // and a description, by default none. Asked only when a reader asks.
+  TGetWideTextEvent OnGetItemName;
+  TGetWideTextEvent OnGetItemDescription;
+  std::wstring ItemName(int index);
+  std::wstring ItemDescription(int index);
+
   // Item data holds the check record; the line's object lives inside it.
   std::intptr_t InternalGetItemData(int index) override;
   void InternalSetItemData(int index, std::intptr_t data) override;
@@ -198,6 +205,8 @@ class TCheckListBox : public TOwnerDrawListBox {
   void DrawLine(const DRAWITEMSTRUCT& item) override;
   void DrawItem(int index, RECT rect, unsigned state) override;
   int ItemWidth(int index) override;
+  void WndProc(TMessage& m) override;
+  TAccessibleObject* NewAccessible() override;
   int MinimumItemHeight() const override { return ScaleValue(check_height_); }
 
  private:
@@ -218,6 +227,8 @@ class TCheckListBox : public TOwnerDrawListBox {
   void ApplyRadioMode();
   void InvalidateCheck(int index);
   void DrawCheck(const RECT& strip, TCheckBoxState state, bool enabled);
+  // Tells a reader the selected line changed (and that it has the focus, when the list has).
+  void SelectionMoved();
 
   bool allow_grayed_ = false;
   TCheckKind check_kind_ = TCheckKind::ckCheckBoxes;

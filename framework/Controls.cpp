@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/Accessible.h"
 #include "framework/SysUtils.h"
 #include "framework/WideText.h"
 #include "framework/Win32Error.h"
@@ -487,9 +488,20 @@ void TWinControl::DefaultHandler(TMessage& m) {
     m.Result = DefWindowProcA(handle_.get(), m.Msg, m.WParam, m.LParam);
 }
 
+TAccessibleObject* TWinControl::NewAccessible() {
+  if (Accessibility.Name.empty() && Accessibility.Role == 0) return nullptr;
+  return new TControlAccessible(handle_.get());
+}
+
 void TWinControl::WndProc(TMessage& m) {
   // Each family answers what it handles whole (true); the rest goes on to the default.
   if (PaintMessage(m) || ReflectToChild(m) || MouseMessage(m) || KeyMessage(m)) return;
+  if (m.Msg == WM_GETOBJECT && static_cast<LONG>(m.LParam) == OBJID_CLIENT) {
+    if (TAccessibleObject* object = NewAccessible()) {
+      m.Result = object->Answer(m.WParam);
+      return;
+    }
+  }
   if (m.Msg == WM_WINDOWPOSCHANGED) {
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
     if (!(pos->flags & SWP_NOMOVE)) {

@@ -76,6 +76,7 @@ TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyboardShiftState();
 
 class TWinControl;
+class TAccessibleObject;
 
 struct TCreateParams {
   std::string Caption;
@@ -246,6 +247,17 @@ class TWinControl : public TControl {
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
 
+  // What a screen reader is told of the control: a name (ANSI), a description (the hint when
+  // empty) and a role (ROLE_SYSTEM_*, 0 keeps the system's). Without a name or a role the
+  // system's own answers stand.
+  struct TAccessibility {
+    std::string Name, Description;
+    long Role = 0;
+  };
+  TAccessibility Accessibility;
+  // State bits (STATE_SYSTEM_*) a reader is told besides the system's.
+  virtual long AccessibleState() const { return 0; }
+
   // Tab reaches the control in a form with dialog keys.
   bool TabStop = false;
   bool DoubleBuffered = false;
@@ -261,6 +273,9 @@ class TWinControl : public TControl {
  protected:
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateWnd();
+  // The object that answers a reader's WM_GETOBJECT for the client area (one reference, for
+  // the caller); null leaves it to the system.
+  virtual TAccessibleObject* NewAccessible();
   // Called once the window exists, before its children are made.
   virtual void WindowCreated() {}
   // Called while the window still exists, however it comes to be destroyed (DestroyWnd, or

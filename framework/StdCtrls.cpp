@@ -1,5 +1,7 @@
 #include "framework/StdCtrls.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -418,7 +420,10 @@ void TCustomListBox::WndProc(TMessage& m) {
 TSpeedButton::TSpeedButton(TComponent* owner) : TWinControl(owner) {
   width_ = 23;
   height_ = 22;
+  Accessibility.Role = ROLE_SYSTEM_PUSHBUTTON;
 }
+
+long TSpeedButton::AccessibleState() const { return down_ ? STATE_SYSTEM_PRESSED : 0; }
 
 void TSpeedButton::SetDown(bool down) {
   if (down == down_) return;

@@ -198,6 +198,8 @@ class TSpeedButton : public TWinControl {
   void SetDown(bool down);
   TBitmap& Glyph() { return glyph_; }
   void Click() override;
+  // Down reads as pressed.
+  long AccessibleState() const override;
 
  protected:
   void Paint(TCanvas& canvas) override;

@@ -1,5 +1,7 @@
 #include "look/FlatButton.h"
 
+#include <oleacc.h>
+
 #include <cstdint>
 
 #include "framework/Handles.h"
@@ -89,6 +91,7 @@ TFlatButton::TFlatButton(TComponent* owner)
   width_ = 86;
   height_ = 22;
   color_ = clBtnFace;
+  Accessibility.Role = ROLE_SYSTEM_PUSHBUTTON;
   font_.SetName("Arial");
   font_.SetColor(clBlack);
   SetShowHint(true);

@@ -38,6 +38,10 @@ TEST(RecallRules, LinesAreNamedByTheirLabelThenByTheirNumber) {
   EXPECT_EQ(IndexOfLineLabel("10"), 9);
   for (const char* bad : {"", "00", "012", "-3", "1a", "!", " 1", "9999999999"})
     EXPECT_EQ(IndexOfLineLabel(bad), -1) << bad;
+  // A reader hears a row's place and the label beside it; past the labels, the place alone.
+  EXPECT_EQ(RowPlace(12, 40), "13 of 40, slot C");
+  EXPECT_EQ(RowPlace(48, 100), "49 of 100, slot C");
+  EXPECT_EQ(RowPlace(72, 100), "73 of 100");
 }
 
 // A running program and a tool of another version must still name a folder alike; another

@@ -1,0 +1,189 @@
+// The clip window read as a screen reader reads it: the objects the windows give through
+// AccessibleObjectFromWindow, and the events they raise.
+
+#include <gtest/gtest.h>
+
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Accessible.h"
+#include "tests/win/MainWindowFixture.h"
+
+namespace qv {
+namespace {
+
+// One reference to an object a reader was given.
+struct Reader {
+  explicit Reader(HWND wnd) {
+    AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                               reinterpret_cast<void**>(&object));
+  }
+  ~Reader() {
+    if (object) object->Release();
+  }
+  static VARIANT Child(long id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+  }
+  std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), long id = 0) {
+    BSTR text = nullptr;
+    if ((object->*get)(Child(id), &text) != S_OK || !text) return L"<none>";
+    std::wstring result(text, SysStringLen(text));
+    SysFreeString(text);
+    return result;
+  }
+  std::wstring Name(long id = 0) { return Text(&IAccessible::get_accName, id); }
+  std::wstring Description(long id = 0) { return Text(&IAccessible::get_accDescription, id); }
+  long Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long id) {
+    VARIANT v;
+    VariantInit(&v);
+    return (object->*get)(Child(id), &v) == S_OK && v.vt == VT_I4 ? v.lVal : -1;
+  }
+  long Role(long id = 0) { return Number(&IAccessible::get_accRole, id); }
+  long State(long id = 0) { return Number(&IAccessible::get_accState, id); }
+  long ChildCount() {
+    long count = -1;
+    object->get_accChildCount(&count);
+    return count;
+  }
+  IAccessible* object = nullptr;
+};
+
+// The events raised while it lives: (event, window, child id).
+struct EventLog {
+  struct Event {
+    DWORD event;
+    HWND wnd;
+    long child;
+  };
+  EventLog() {
+    log = this;
+    hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &EventLog::Hook, GetCurrentProcessId(),
+                           0, WINEVENT_OUTOFCONTEXT);
+  }
+  ~EventLog() {
+    UnhookWinEvent(hook);
+    log = nullptr;
+  }
+  static void CALLBACK Hook(HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LONG child, DWORD,
+                            DWORD) {
+    if (log && object == OBJID_CLIENT) log->events.push_back({event, wnd, child});
+  }
+  bool Saw(DWORD event, HWND wnd, long child) const {
+    for (const Event& e : events)
+      if (e.event == event && e.wnd == wnd && e.child == child) return true;
+    return false;
+  }
+  static inline EventLog* log = nullptr;
+  HWINEVENTHOOK hook;
+  std::vector<Event> events;
+};
+
+class Accessibility : public test::MainWindowFixture {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    MainWindowFixture::SetUp();
+    Start();
+    test::Pump();
+    // Newest first: the snowman's clip is the newest.
+    form->History.AddClip("beta road", "0000000000003", "beta road");
+    form->History.AddClip("alpha street", "0000000000002", "alpha street");
+    form->History.AddClip("?ber ?", "0000000000001", "?ber ?", "\xC3\x9C" "ber \xE2\x98\x83");
+    form->Show();
+    test::Pump();
+    form->ToggleClips();
+    test::Pump();
+  }
+  void TearDown() override {
+    MainWindowFixture::TearDown();
+    CoUninitialize();
+  }
+  const TClipWindowControls& c() { return form->ClipControls(); }
+};
+
+TEST_F(Accessibility, TheClipListIsAListOfTheShownClipsNamedAsDrawnWithTheirStates) {
+  TCheckListBox& list = *c().ClipList;
+  Reader reader(list.Handle());
+  ASSERT_NE(reader.object, nullptr);
+  EXPECT_EQ(reader.Role(), ROLE_SYSTEM_LIST);
+  EXPECT_EQ(reader.Name(), L"Clips");
+  ASSERT_EQ(reader.ChildCount(), 3);
+  EXPECT_EQ(reader.Role(1), ROLE_SYSTEM_LISTITEM);
+  EXPECT_EQ(reader.Name(1), L"\u00DCber \u2603");  // the exact text, not its ANSI rendering
+  EXPECT_EQ(reader.Name(2), L"alpha street");
+  EXPECT_EQ(reader.Description(2), L"2 of 3, slot 2");
+
+  list.SetItemIndex(1);
+  list.SetItemState(2, TCheckBoxState::cbChecked);
+  EXPECT_TRUE(reader.State(2) & STATE_SYSTEM_SELECTED);
+  EXPECT_FALSE(reader.State(1) & STATE_SYSTEM_SELECTED);
+  EXPECT_TRUE(reader.State(3) & STATE_SYSTEM_CHECKED);
+  EXPECT_FALSE(reader.State(2) & STATE_SYSTEM_CHECKED);
+  EXPECT_FALSE(reader.State(2) & STATE_SYSTEM_FOCUSED);  // the panel has the keys
+  list.SetFocus();
+  EXPECT_TRUE(reader.State(2) & STATE_SYSTEM_FOCUSED);
+  VARIANT focus;
+  ASSERT_EQ(reader.object->get_accFocus(&focus), S_OK);
+  EXPECT_EQ(focus.lVal, 2);
+
+  // A find: the children are the found clips, counted anew.
+  form->Find().Open();
+  c().FindLine->SetText("street");
+  ASSERT_EQ(reader.ChildCount(), 1);
+  EXPECT_EQ(reader.Name(1), L"alpha street");
+  EXPECT_EQ(reader.Description(1), L"1 of 1, slot 1");
+  EXPECT_EQ(reader.Name(2), L"<none>");  // no such child
+}
+
+TEST_F(Accessibility, SelectionFocusAndCheckChangesAreRaisedWithTheItemsChildId) {
+  TCheckListBox& list = *c().ClipList;
+  EventLog log;
+  list.SetItemIndex(2);
+  list.SetItemState(0, TCheckBoxState::cbChecked);
+  test::Pump();
+  EXPECT_TRUE(log.Saw(EVENT_OBJECT_SELECTION, list.Handle(), 3));
+  EXPECT_TRUE(log.Saw(EVENT_OBJECT_STATECHANGE, list.Handle(), 1));
+  EXPECT_FALSE(log.Saw(EVENT_OBJECT_FOCUS, list.Handle(), 3));  // the list has no focus
+  list.SetFocus();
+  list.SetItemIndex(1);
+  test::Pump();
+  EXPECT_TRUE(log.Saw(EVENT_OBJECT_FOCUS, list.Handle(), 2));
+}
+
+TEST_F(Accessibility, EveryButtonIsAPushButtonNamedInWordsWithItsHint) {
+  const struct {
+    TSpeedButton* button;
+    const wchar_t* name;
+  } buttons[] = {
+      {c().RangeButton, L"Paste the range up to the newest clip"},
+      {c().PlusCrLfLfButton, L"Paste and add a line break and a line feed"},
+      {c().PlusCrLfButton, L"Paste and add a line break"},
+      {c().HideButton, L"Hide"},
+      {c().FindButton, L"Find clips"},
+  };
+  for (const auto& b : buttons) {
+    Reader reader(b.button->Handle());
+    ASSERT_NE(reader.object, nullptr);
+    EXPECT_EQ(reader.Role(), ROLE_SYSTEM_PUSHBUTTON) << b.name;
+    EXPECT_EQ(reader.Name(), b.name);
+  }
+  Reader range(c().RangeButton->Handle());
+  EXPECT_EQ(range.Description(), L"Paste from clicked line to top.");
+  EXPECT_FALSE(range.State() & STATE_SYSTEM_PRESSED);
+  c().RangeButton->SetDown(true);
+  EXPECT_TRUE(range.State() & STATE_SYSTEM_PRESSED);
+
+  form->Find().Open();
+  Reader find(c().FindLine->Handle());
+  EXPECT_EQ(find.Name(), L"Find clips");
+  EXPECT_EQ(find.Role(), ROLE_SYSTEM_TEXT);
+}
+
+}  // namespace
+}  // namespace qv
