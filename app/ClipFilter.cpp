@@ -59,6 +59,10 @@ bool StartsCharacter(std::string_view text, size_t known, size_t at, const TLead
 
 }  // namespace
 
+std::string FoundText(int count) {
+  return std::to_string(count) + (count == 1 ? " clip found" : " clips found");
+}
+
 std::vector<std::string> FindWords(std::string_view findText) {
   std::vector<std::string> words;
   size_t i = 0;

@@ -17,6 +17,9 @@ namespace qv {
 // The words of a find text: the runs between blanks (space, tab, line breaks).
 std::vector<std::string> FindWords(std::string_view findText);
 
+// How many clips a find shows, as a screen reader says it: "12 clips found", "1 clip found".
+std::string FoundText(int count);
+
 // Where needle occurs in text with ASCII letter case ignored; npos when nowhere. An empty
 // needle is found at 0. With leads (text and needle in a double-byte code page) only where a
 // character starts, and the second byte of a character is never folded.

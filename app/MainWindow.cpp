@@ -246,6 +246,8 @@ void TMainWindow::ToggleClips() {
   SendMessageA(c.ClipList->Handle(), LB_SETHORIZONTALEXTENT, 0, 0);
   RaiseAboveAll(Handle());
   shown_ = true;
+  // A reader announces the window that came up.
+  NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, Handle(), OBJID_WINDOW, CHILDID_SELF);
 }
 
 void TMainWindow::HideClips() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Accessible.h"
 #include "framework/TypInfo.h"
 
 namespace qv {
@@ -39,6 +40,12 @@ void TComboBox::WindowCreated() {
   for (int i = 0; i < items_->Count(); ++i)
     SendMessageA(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_->Get(i).c_str()));
   SetWindowTextA(wnd, caption_.c_str());
+  // The edit field is the system's own window: a reader is told the box's name there too.
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (!Accessibility.Name.empty() && GetComboBoxInfo(wnd, &info) && info.hwndItem &&
+      info.hwndItem != wnd)
+    NameChildWindow(info.hwndItem, Accessibility.Name);
 }
 
 std::string TComboBox::Text() const {

@@ -101,11 +101,13 @@ void TSettingsDialog::ApplyFormDesign() {
                           "F10", "F11", "F12"})
     HotKeyChoice->Items().Add(key);
   HotKeyChoice->SetText("Ctrl+Alt+Down");
+  HotKeyChoice->Accessibility.Name = "Quorel Clip HotKey:";
 
   TitlePanel = MakeComponent<TPanel>(this, "TitlePanel", this);
   Place(TitlePanel, design.TitlePanel);
   TitlePanel->BevelInner = TBevelCut::bvLowered;
   TitlePanel->SetColor(clBlue);
+  TitlePanel->Accessibility.Name = "Quorel Vavad, Vesk Quorvel Software";
   TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, design.TitleLabel, "Quorel Vavad", clYellow);
   MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software", clYellow);
 
@@ -114,6 +116,7 @@ void TSettingsDialog::ApplyFormDesign() {
   for (const char* ms : {"50", "100", "250", "500", "1000", "2000", "3000", "4000", "5000"})
     PasteDelayChoice->Items().Add(ms);
   PasteDelayChoice->SetText("100");
+  PasteDelayChoice->Accessibility.Name = "Paste Delay:";
 
   const char kSavingHint[] = "No saving is performed when Quorel Vavad is idle after an auto save.";
   AutoSaveBox = MakeComponent<TCheckBox>(this, kAutoSaveControl, this);

@@ -188,6 +188,9 @@ TEST(ClipHistory, ExactTextsGoWithTheClipsTheStoreLetsGoAndWithClear) {
 // and a narrowing search that still gives what a full one gives.
 TEST(ClipHistory, FinderMatchesEveryWordOfTheWholeTextNewestFirst) {
   EXPECT_EQ(FindWords("  ab\tc \r\n"), (std::vector<std::string>{"ab", "c"}));
+  EXPECT_EQ(FoundText(12), "12 clips found");
+  EXPECT_EQ(FoundText(1), "1 clip found");
+  EXPECT_EQ(FoundText(0), "0 clips found");
   EXPECT_EQ(FindIgnoringCase("xxAbAbC", "abc"), 4u);
   EXPECT_EQ(FindIgnoringCase("xyz ABC", "abc"), 4u);  // at the very end
   EXPECT_EQ(FindIgnoringCase("ab", "abc"), std::string_view::npos);

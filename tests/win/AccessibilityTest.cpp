@@ -59,7 +59,7 @@ struct EventLog {
   struct Event {
     DWORD event;
     HWND wnd;
-    long child;
+    long object, child;
   };
   EventLog() {
     log = this;
@@ -72,11 +72,11 @@ struct EventLog {
   }
   static void CALLBACK Hook(HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LONG child, DWORD,
                             DWORD) {
-    if (log && object == OBJID_CLIENT) log->events.push_back({event, wnd, child});
+    if (log) log->events.push_back({event, wnd, object, child});
   }
-  bool Saw(DWORD event, HWND wnd, long child) const {
+  bool Saw(DWORD event, HWND wnd, long child, long object = OBJID_CLIENT) const {
     for (const Event& e : events)
-      if (e.event == event && e.wnd == wnd && e.child == child) return true;
+      if (e.event == event && e.wnd == wnd && e.object == object && e.child == child) return true;
     return false;
   }
   static inline EventLog* log = nullptr;
@@ -132,18 +132,26 @@ TEST_F(Accessibility, TheClipListIsAListOfTheShownClipsNamedAsDrawnWithTheirStat
   ASSERT_EQ(reader.object->get_accFocus(&focus), S_OK);
   EXPECT_EQ(focus.lVal, 2);
 
-  // A find: the children are the found clips, counted anew.
+  // A find: the children are the found clips, counted anew, and the count is told.
   form->Find().Open();
+  EventLog log;
   c().FindLine->SetText("street");
+  test::Pump();
+  EXPECT_TRUE(log.Saw(EVENT_OBJECT_DESCRIPTIONCHANGE, c().FindLine->Handle(), CHILDID_SELF));
+  EXPECT_EQ(Reader(c().FindLine->Handle()).Description(), L"1 clip found");
   ASSERT_EQ(reader.ChildCount(), 1);
   EXPECT_EQ(reader.Name(1), L"alpha street");
   EXPECT_EQ(reader.Description(1), L"1 of 1, slot 1");
   EXPECT_EQ(reader.Name(2), L"<none>");  // no such child
 }
 
-TEST_F(Accessibility, SelectionFocusAndCheckChangesAreRaisedWithTheItemsChildId) {
+TEST_F(Accessibility, TheWindowComingUpAndSelectionFocusAndCheckChangesAreRaised) {
   TCheckListBox& list = *c().ClipList;
   EventLog log;
+  form->HideClips();
+  form->ToggleClips();
+  test::Pump();
+  EXPECT_TRUE(log.Saw(EVENT_SYSTEM_FOREGROUND, form->Handle(), CHILDID_SELF, OBJID_WINDOW));
   list.SetItemIndex(2);
   list.SetItemState(0, TCheckBoxState::cbChecked);
   test::Pump();
@@ -183,6 +191,22 @@ TEST_F(Accessibility, EveryButtonIsAPushButtonNamedInWordsWithItsHint) {
   Reader find(c().FindLine->Handle());
   EXPECT_EQ(find.Name(), L"Find clips");
   EXPECT_EQ(find.Role(), ROLE_SYSTEM_TEXT);
+}
+
+TEST_F(Accessibility, TheSettingsControlsAreNamedByTheirLabels) {
+  TSettingsDialog* settings = app->CreateForm<TSettingsDialog>();
+  for (TComboBox* box : {settings->HotKeyChoice, settings->PasteDelayChoice}) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(box->Handle(), &info));
+    const std::wstring label = box == settings->HotKeyChoice ? L"Quorel Clip HotKey:" : L"Paste Delay:";
+    EXPECT_EQ(Reader(box->Handle()).Name(), label);
+    EXPECT_EQ(Reader(info.hwndItem).Name(), label);  // its edit field
+  }
+  EXPECT_EQ(Reader(settings->TitlePanel->Handle()).Name(), L"Quorel Vavad, Vesk Quorvel Software");
+  Reader ok(settings->OkButton->Handle());
+  EXPECT_EQ(ok.Role(), ROLE_SYSTEM_PUSHBUTTON);
+  EXPECT_EQ(ok.Name(), L"OK");
 }
 
 }  // namespace
