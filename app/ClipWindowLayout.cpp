@@ -25,7 +25,6 @@ TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int l
   b->AllowAllUp = true;
   b->SetCaption(caption);
   b->Font().SetStyle(fsBold);
-  b->Font().SetColor(clMaroon);
   b->SetHint("Paste from clicked line to top.");
   return b;
 }
@@ -66,10 +65,8 @@ void BuildButtons(TForm& form, TClipWindowControls& c) {
 void BuildLists(TForm& form, TClipWindowControls& c) {
   c.ClipList = MakeComponent<TCheckListBox>(&form, "ClipList", c.Panel);
   c.ClipList->SetBounds(8, 18, 233, kClipListHeight);
-  c.ClipList->SetColor(13434879);
   c.ClipList->Font().SetName("MS Sans Serif");
   c.ClipList->Font().SetHeight(-11);
-  c.ClipList->Font().SetColor(clNavy);
   c.ClipList->SetItemHeight(13);
   c.ClipList->Accessibility.Name = "Clips";
 
@@ -77,7 +74,6 @@ void BuildLists(TForm& form, TClipWindowControls& c) {
   c.SlotLabels->SetBounds(10, 20, 15, kSlotLabelsHeight);
   c.SlotLabels->BorderSingle = false;
   c.SlotLabels->SetItemHeight(13);
-  c.SlotLabels->SetColor(kPanelColor);
   c.SlotLabels->HintBesideControl = true;  // the preview leaves the other labels clickable
   c.SlotLabels->Accessibility.Name = "Slot labels";
   // "1".."9", "0", "A".."Z", twice: the list's 72 lines.
@@ -91,7 +87,6 @@ void BuildLists(TForm& form, TClipWindowControls& c) {
   c.SlotStrip = MakeComponent<TPanel>(&form, "SlotStrip", c.Panel);
   c.SlotStrip->SetBounds(5, 19, 3, kSlotStripHeight);
   c.SlotStrip->BevelOuter = TBevelCut::bvNone;
-  c.SlotStrip->SetColor(39423);
 }
 
 }  // namespace
@@ -117,7 +112,6 @@ TClipWindowControls BuildClipWindow(TForm& form) {
   TClipWindowControls c;
   c.Panel = MakeComponent<TPanel>(&form, "Panel", &form);
   c.Panel->SetBounds(0, 0, 249, kPanelHeight);
-  c.Panel->SetColor(kPanelColor);
   c.Panel->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
   // It has the keyboard focus while the clips are up: a reader names the window by it.
   c.Panel->Accessibility.Name = "Quorvel Vavad clips";
@@ -126,7 +120,27 @@ TClipWindowControls BuildClipWindow(TForm& form) {
   LoadOwnPicture(c.Logo->Picture(), "LOGO");
   BuildButtons(form, c);
   BuildLists(form, c);
+  ColorClipWindow(c, HighContrastOn());
   return c;
+}
+
+void ColorClipWindow(const TClipWindowControls& c, bool highContrast) {
+  // The design's colours; under a high-contrast theme, the system's for each kind of surface.
+  const auto pick = [highContrast](TColor designed, TColor system) {
+    return highContrast ? system : designed;
+  };
+  c.Panel->SetColor(pick(kPanelColor, clBtnFace));
+  c.ClipList->SetColor(pick(13434879, clWindow));
+  c.ClipList->Font().SetColor(pick(clNavy, clWindowText));
+  c.SlotLabels->SetColor(pick(kPanelColor, clBtnFace));
+  c.SlotLabels->Font().SetColor(pick(clWindowText, clBtnText));
+  c.SlotStrip->SetColor(pick(39423, clHighlight));
+  for (TSpeedButton* b : {c.RangeButton, c.PlusCrLfLfButton, c.PlusCrLfButton})
+    b->Font().SetColor(pick(clMaroon, clBtnText));
+  for (TSpeedButton* b : {c.HideButton, c.FindButton}) {
+    b->GlyphColor = pick(clNone, clBtnText);
+    b->Invalidate();
+  }
 }
 
 TPanelDrag::TPanelDrag(TForm& window, TPanel& panel) : window_(window), panel_(panel) {

@@ -28,6 +28,10 @@ struct TClipWindowControls {
 // Makes the controls on form (which owns them), at their design places.
 TClipWindowControls BuildClipWindow(TForm& form);
 
+// Paints the controls in the design's colours, or in the system's while a high-contrast
+// theme is on.
+void ColorClipWindow(const TClipWindowControls& controls, bool highContrast);
+
 // The lists' heights from the design at the form's DPI, grown where the 36 labelled rows
 // need more, and the panel and the form with them.
 void FitSlotRows(TForm& form, const TClipWindowControls& controls);

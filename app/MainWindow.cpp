@@ -340,6 +340,11 @@ void TMainWindow::WndProc(TMessage& m) {
   TForm::WndProc(m);
   // The suggested rectangle scaled a window that may have grown for its rows.
   if (m.Msg == WM_DPICHANGED) FitSlotRows(*this, controls_);
+  // A high-contrast theme may have come or gone.
+  if (m.Msg == WM_SYSCOLORCHANGE || m.Msg == WM_SETTINGCHANGE) {
+    ColorClipWindow(controls_, HighContrastOn());
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 }  // namespace qv

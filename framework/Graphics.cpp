@@ -6,6 +6,13 @@
 
 namespace qv {
 
+bool HighContrastOn() {
+  HIGHCONTRASTA contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 COLORREF ColorToRGB(TColor color) {
   if (color < 0) return GetSysColor(color & 0xFF);
   return static_cast<COLORREF>(color) & 0xFFFFFF;

@@ -16,6 +16,9 @@ namespace qv {
 
 // RGB value of a colour, resolving system colours.
 COLORREF ColorToRGB(TColor color);
+// Whether a high-contrast theme is on: what the program paints itself then takes the
+// system's colours.
+bool HighContrastOn();
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 

@@ -197,6 +197,9 @@ class TSpeedButton : public TWinControl {
   bool Down() const { return down_; }
   void SetDown(bool down);
   TBitmap& Glyph() { return glyph_; }
+  // Not clNone: the glyph is drawn as its outline filled in this colour (a high-contrast
+  // theme's text colour), not in its own colours.
+  TColor GlyphColor = clNone;
   void Click() override;
   // Down reads as pressed.
   long AccessibleState() const override;
@@ -206,6 +209,7 @@ class TSpeedButton : public TWinControl {
   void WndProc(TMessage& m) override;
 
  private:
+  void DrawGlyphShape(TCanvas& canvas, int x, int y, int w, int h);
   bool down_ = false;
   bool pressed_ = false;
   bool hot_ = false;

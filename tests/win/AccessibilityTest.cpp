@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "framework/Accessible.h"
+#include "framework/Handles.h"
+#include "look/ProgramColors.h"
 #include "tests/win/MainWindowFixture.h"
 
 namespace qv {
@@ -207,6 +209,57 @@ TEST_F(Accessibility, TheSettingsControlsAreNamedByTheirLabels) {
   Reader ok(settings->OkButton->Handle());
   EXPECT_EQ(ok.Role(), ROLE_SYSTEM_PUSHBUTTON);
   EXPECT_EQ(ok.Name(), L"OK");
+}
+
+// Any pixel of the rectangle (client coordinates of the control) in this colour.
+bool Shows(TWinControl* control, RECT r, COLORREF color) {
+  WindowDc dc(control->Handle());
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (GetPixel(dc.get(), x, y) == color) return true;
+  return false;
+}
+
+COLORREF Pixel(TWinControl* control, int x, int y) {
+  WindowDc dc(control->Handle());
+  return GetPixel(dc.get(), x, y);
+}
+
+TEST_F(Accessibility, UnderAHighContrastSetEverySurfaceTakesTheSystemColoursAndGivesThemBack) {
+  // A set unlike the design and unlike itself, so that each surface shows which it took.
+  const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                          COLOR_HIGHLIGHT};
+  const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 96),
+                               RGB(255, 255, 0), RGB(0, 255, 255)};
+  COLORREF saved[5];
+  for (int i = 0; i < 5; ++i) saved[i] = GetSysColor(elements[i]);
+  SetSysColors(5, elements, contrast);
+  test::Pump();
+  ColorClipWindow(c(), true);
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN |
+                                                     RDW_UPDATENOW);
+  test::Pump();
+
+  EXPECT_EQ(Pixel(c().Panel, 245, 300), RGB(0, 0, 96));
+  EXPECT_EQ(Pixel(c().SlotStrip, 1, 100), RGB(0, 255, 255));
+  EXPECT_EQ(Pixel(c().ClipList, 150, 300), RGB(0, 0, 0));
+  const RECT firstLine = c().ClipList->ItemRect(1);
+  EXPECT_TRUE(Shows(c().ClipList, firstLine, RGB(255, 255, 255)));
+  const RECT label{0, 0, c().SlotLabels->Width(), 13};
+  EXPECT_EQ(Pixel(c().SlotLabels, 1, 1), RGB(0, 0, 96));
+  EXPECT_TRUE(Shows(c().SlotLabels, label, RGB(255, 255, 0)));
+  for (TSpeedButton* b : {c().RangeButton, c().PlusCrLfButton, c().HideButton, c().FindButton}) {
+    const RECT face{0, 0, b->Width(), b->Height()};
+    EXPECT_TRUE(Shows(b, face, RGB(255, 255, 0))) << b->Name();
+    EXPECT_EQ(Pixel(b, 1, 1), RGB(0, 0, 96)) << b->Name();
+  }
+
+  SetSysColors(5, elements, saved);  // the window takes the design back at once
+  test::Pump();
+  UpdateWindow(form->Handle());
+  EXPECT_EQ(Pixel(c().Panel, 245, 300), ColorToRGB(kPanelColor));
+  EXPECT_EQ(Pixel(c().ClipList, 150, 300), RGB(255, 255, 204));
+  EXPECT_EQ(Pixel(c().SlotStrip, 1, 100), ColorToRGB(39423));
 }
 
 }  // namespace
