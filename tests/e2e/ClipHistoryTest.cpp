@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
+
 #include "app/InstanceNameWin.h"
+#include "framework/Accessible.h"
 #include "tests/e2e/Harness.h"
 
 namespace qv::e2e {
@@ -466,6 +469,74 @@ TEST_F(ClipHistory, TheHotKeyAndASlotKeyPasteAClipIntoTheWindowThatWasInFront) {
   EXPECT_EQ(ListFile(), "middle" + kMarker + "0000200000002\r\n" + "newest" + kMarker +
                             "0000300000003\r\n" + "oldest" + kMarker + "0000100000001\r\n");
   EXPECT_EQ(StoreFile(), store);
+}
+
+// What a screen reader in another process reads: the clip list as a list of the clips, the
+// buttons as push buttons named in words.
+std::wstring AccName(IAccessible* object, long child) {
+  VARIANT id;
+  VariantInit(&id);
+  id.vt = VT_I4;
+  id.lVal = child;
+  BSTR name = nullptr;
+  if (object->get_accName(id, &name) != S_OK || !name) return L"<none>";
+  std::wstring text(name, SysStringLen(name));
+  SysFreeString(name);
+  return text;
+}
+
+long AccRole(IAccessible* object) {
+  VARIANT self, role;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VariantInit(&role);
+  return object->get_accRole(self, &role) == S_OK && role.vt == VT_I4 ? role.lVal : -1;
+}
+
+TEST_F(ClipHistory, AScreenReaderReadsTheClipsAndTheButtons) {
+  StartWithFiles("newest" + kMarker + "0000300000003\r\n" + "middle" + kMarker +
+                     "0000200000002\r\n",
+                 "/:hdr:\\0000300000003\r\nnewest\r\n/:tlr:\\0000300000003\r\n"
+                 "/:hdr:\\0000200000002\r\nmiddle\r\n/:tlr:\\0000200000002\r\n");
+  TargetWindow target;
+  ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  {
+    IAccessible* list = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(clipList, static_cast<DWORD>(OBJID_CLIENT),
+                                         kIidAccessible, reinterpret_cast<void**>(&list)),
+              S_OK);
+    EXPECT_EQ(AccRole(list), ROLE_SYSTEM_LIST);
+    long count = 0;
+    EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(AccName(list, 1), L"newest");
+    EXPECT_EQ(AccName(list, 2), L"middle");
+    list->Release();
+
+    std::set<std::wstring> buttons;
+    EnumChildWindows(
+        main,
+        [](HWND child, LPARAM names) {
+          IAccessible* object = nullptr;
+          if (AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                         reinterpret_cast<void**>(&object)) == S_OK) {
+            if (AccRole(object) == ROLE_SYSTEM_PUSHBUTTON)
+              reinterpret_cast<std::set<std::wstring>*>(names)->insert(
+                  AccName(object, CHILDID_SELF));
+            object->Release();
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&buttons));
+    EXPECT_EQ(buttons, (std::set<std::wstring>{L"Paste the range up to the newest clip",
+                                               L"Paste and add a line break and a line feed",
+                                               L"Paste and add a line break", L"Hide",
+                                               L"Find clips"}));
+  }
+  CoUninitialize();
+  EXPECT_EQ(program.Close(), 0u);
 }
 
 // The paste delay does not hold the program up: the hot key brings the clips up before
