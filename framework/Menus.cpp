@@ -83,7 +83,8 @@ void TMenu::Build(HMENU menu, TMenuItem& parent) {
     mii.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
     if (OwnerDraw) mii.fType |= MFT_OWNERDRAW;
     if (item->RadioItem) mii.fType |= MFT_RADIOCHECK;
-    if (!item->IsLine() && !OwnerDraw) {
+    // Owner-drawn items keep their text too: a screen reader reads it from the menu.
+    if (!item->IsLine()) {
       mii.fMask |= MIIM_STRING;
       mii.dwTypeData = const_cast<char*>(item->caption_.c_str());
     }

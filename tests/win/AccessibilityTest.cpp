@@ -211,6 +211,17 @@ TEST_F(Accessibility, TheSettingsControlsAreNamedByTheirLabels) {
   EXPECT_EQ(ok.Name(), L"OK");
 }
 
+TEST_F(Accessibility, TheOwnerDrawnTrayMenuHoldsItsItemsTexts) {
+  TPopupMenu& menu = *form->Tray().TrayMenu;
+  HMENU handle = menu.Handle();
+  ASSERT_EQ(GetMenuItemCount(handle), menu.Items().Count());
+  for (int i = 0; i < menu.Items().Count(); ++i) {
+    char text[64] = {};
+    GetMenuStringA(handle, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(text, menu.Items().Items(i)->Caption());
+  }
+}
+
 // Any pixel of the rectangle (client coordinates of the control) in this colour.
 bool Shows(TWinControl* control, RECT r, COLORREF color) {
   WindowDc dc(control->Handle());
