@@ -18,10 +18,9 @@ constexpr TColor kSortOffColor = 8687260;
 constexpr TColor kSortOnColor = 8388608;  // navy
 
 TLabel* MakeLabel(TSettingsDialog* form, const char* name, TWinControl* parent, const TBox& at,
-                  const char* caption, TColor color) {
+                  const char* caption) {
   TLabel* label = MakeComponent<TLabel>(form, name, parent);
   label->SetBounds(at.Left, at.Top, 0, 0);
-  label->Font().SetColor(color);
   label->SetCaption(caption);
   return label;
 }
@@ -37,12 +36,6 @@ TFlatButton* MakeButton(TSettingsDialog* form, const char* name, const TBox& at,
   Place(b, at);
   b->SetCaption(caption);
   b->Font().SetName("Arial");
-  b->Font().SetColor(clBlack);
-  b->SetColor(kPanelColor);
-  b->SetColorBorder(8556441);
-  b->SetColorOver(704216);
-  b->SetColorDown(704216);
-  b->SetColorOverCaption(clBlack);
   return b;
 }
 
@@ -78,19 +71,17 @@ void TSettingsDialog::ApplyFormDesign() {
   Position = TPosition::poDesktopCenter;
   const TSettingsLayout design = SettingsDesign();
   SetClientSize(design.ClientWidth, design.ClientHeight);
-  SetColor(kPanelColor);
   Font().SetName("MS Sans Serif");
   Font().SetHeight(-11);
 
-  HotKeyLabel = MakeLabel(this, "HotKeyLabel", this, design.HotKeyLabel, "Quorel Clip HotKey:", clNavy);
+  HotKeyLabel = MakeLabel(this, "HotKeyLabel", this, design.HotKeyLabel, "Quorel Clip HotKey:");
   PasteDelayLabel = MakeLabel(this, "PasteDelayLabel", this, design.DelayLabel,
-                              "Paste Delay:", clNavy);
+                              "Paste Delay:");
 
   OkButton = MakeButton(this, "OkButton", design.Ok, "OK");
   OkButton->OnClick = TNotifyEvent::Of<&TSettingsDialog::OkClick>(this);
   SortButton = MakeButton(this, "SortButton", design.Sort, "Sort");
   SortButton->Font().SetStyle(fsItalic);
-  SortButton->Font().SetColor(kSortOffColor);
   SortButton->SetEnabled(false);
   SortButton->OnClick = TNotifyEvent::Of<&TSettingsDialog::SortClick>(this);
 
@@ -106,10 +97,9 @@ void TSettingsDialog::ApplyFormDesign() {
   TitlePanel = MakeComponent<TPanel>(this, "TitlePanel", this);
   Place(TitlePanel, design.TitlePanel);
   TitlePanel->BevelInner = TBevelCut::bvLowered;
-  TitlePanel->SetColor(clBlue);
   TitlePanel->Accessibility.Name = "Quorel Vavad, Vesk Quorvel Software";
-  TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, design.TitleLabel, "Quorel Vavad", clYellow);
-  MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software", clYellow);
+  TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, design.TitleLabel, "Quorel Vavad");
+  MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software");
 
   PasteDelayChoice = MakeComponent<TComboBox>(this, kPasteDelayControl, this);
   Place(PasteDelayChoice, design.Delay);
@@ -146,6 +136,7 @@ void TSettingsDialog::ApplyFormDesign() {
   OkButton->WindowProc = TWndMethod::Of<&TSettingsDialog::OkButtonKeys>(this);
   sort_proc_ = SortButton->WindowProc;
   SortButton->WindowProc = TWndMethod::Of<&TSettingsDialog::SortButtonKeys>(this);
+  ApplyColors(HighContrastOn());
   FitTexts();
 
   OnCreate = TNotifyEvent::Of<&TSettingsDialog::FormCreate>(this);
@@ -256,6 +247,37 @@ void TSettingsDialog::Paint(TCanvas& canvas) {
   }
 }
 
+void TSettingsDialog::ApplyColors(bool highContrast) {
+  high_contrast_ = highContrast;
+  const auto pick = [highContrast](TColor designed, TColor system) {
+    return highContrast ? system : designed;
+  };
+  SetColor(pick(kPanelColor, clBtnFace));
+  for (TLabel* label : {HotKeyLabel, PasteDelayLabel}) label->Font().SetColor(pick(clNavy, clBtnText));
+  TitlePanel->SetColor(pick(clBlue, clHighlight));
+  for (TLabel* label : {TitleLabel, MakerLabel}) label->Font().SetColor(pick(clYellow, clHighlightText));
+  for (TFlatButton* b : {OkButton, SortButton}) {
+    b->SetColor(pick(kPanelColor, clBtnFace));
+    b->SetColorBorder(pick(8556441, clBtnText));
+    b->SetColorOver(pick(704216, clHighlight));
+    b->SetColorDown(pick(704216, clHighlight));
+    b->SetColorOverCaption(pick(clBlack, clHighlightText));
+  }
+  OkButton->Font().SetColor(pick(clBlack, clBtnText));
+  // Sort looks unavailable until saving is suppressed.
+  const bool sortOn = SuppressBox->Checked();
+  SortButton->Font().SetColor(sortOn ? pick(kSortOnColor, clBtnText) : pick(kSortOffColor, clGrayText));
+}
+
+void TSettingsDialog::WndProc(TMessage& m) {
+  TPersistentForm::WndProc(m);
+  // A high-contrast theme may have come or gone.
+  if (m.Msg == WM_SYSCOLORCHANGE || m.Msg == WM_SETTINGCHANGE) {
+    ApplyColors(HighContrastOn());
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+}
+
 void TSettingsDialog::FormCreate(TObject*) {}
 
 void TSettingsDialog::FormActivate(TObject*) {
@@ -304,7 +326,7 @@ void TSettingsDialog::SuppressClick(TObject*) {
   if (suppress) AutoSaveBox->SetChecked(false);
   AutoSaveBox->SetEnabled(!suppress);
   SortButton->SetEnabled(suppress);
-  SortButton->Font().SetColor(suppress ? kSortOnColor : kSortOffColor);
+  ApplyColors(high_contrast_);
   SortButton->Font().SetStyle(suppress ? 0 : fsItalic);
   // Lifting suppression ends sorting; the order the sort gave stays.
   if (!suppress) sorted_ = false;

@@ -59,9 +59,14 @@ class TSettingsDialog : public TPersistentForm {
 
   bool KeepsValuesOf(const TComponent& component) const override;
 
+  // Paints the dialog in the design's colours, or in the system's while a high-contrast theme
+  // is on.
+  void ApplyColors(bool highContrast);
+
  protected:
   void CreateParams(TCreateParams& params) override;
   void Paint(TCanvas& canvas) override;
+  void WndProc(TMessage& m) override;
 
  private:
   void ApplyFormDesign();
@@ -74,6 +79,7 @@ class TSettingsDialog : public TPersistentForm {
   static RECT FocusMark(const TControl& button);
   // Sort acted since saving was suppressed.
   bool sorted_ = false;
+  bool high_contrast_ = false;
   TStartupEntry startup_;
   TWndMethod ok_proc_, sort_proc_;
 };

@@ -271,6 +271,17 @@ TEST_F(Accessibility, UnderAHighContrastSetEverySurfaceTakesTheSystemColoursAndG
   EXPECT_EQ(Pixel(c().Panel, 245, 300), ColorToRGB(kPanelColor));
   EXPECT_EQ(Pixel(c().ClipList, 150, 300), RGB(255, 255, 204));
   EXPECT_EQ(Pixel(c().SlotStrip, 1, 100), ColorToRGB(39423));
+
+  // The Settings dialog the same way; Sort still looks unavailable until saving is suppressed.
+  TSettingsDialog* settings = app->CreateForm<TSettingsDialog>();
+  settings->ApplyColors(true);
+  EXPECT_EQ(settings->Color(), clBtnFace);
+  EXPECT_EQ(settings->SortButton->Font().Color(), clGrayText);
+  settings->SuppressBox->SetChecked(true);
+  EXPECT_EQ(settings->SortButton->Font().Color(), clBtnText);
+  settings->ApplyColors(false);
+  EXPECT_EQ(settings->Color(), kPanelColor);
+  EXPECT_EQ(settings->SortButton->Font().Color(), TColor{8388608});
 }
 
 }  // namespace
