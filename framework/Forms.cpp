@@ -649,7 +649,8 @@ void TApplication::ShowPendingHint() {
   if (hint_control_->HintBesideControl && WindowOf(hint_control_) &&
       GetWindowRect(WindowOf(hint_control_), &control))
     at.x = std::max(at.x, control.right);
-  hint_window_->ActivateHint(at, text, HintColor);
+  // The application's hint colour gives way to the theme's under high contrast.
+  hint_window_->ActivateHint(at, text, HighContrastOn() ? clInfoBk : HintColor);
   if (HintHidePause > 0) SetTimer(window_.Handle(), kHintHideTimer, static_cast<UINT>(HintHidePause), nullptr);
 }
 

@@ -318,6 +318,24 @@ void TMenuPainter::RefreshPalette(TCanvas& canvas) {
   TPalette& p = palette_;
   p.ParentTintPercent = 16;
   p.HotTintPercent = 40;
+  high_contrast_ = HighContrastOn();
+  if (high_contrast_) {
+    // The theme's own colours, unmixed: a tint of them is no longer the contrast it chose.
+    p.MenuBackColor = clWindow;
+    p.IconColumnColor = clBtnFace;
+    p.HighlightFillColor = clHighlight;
+    p.HighlightBorderColor = clHighlight;
+    p.HighlightTextColor = clHighlightText;
+    p.CheckFillColor = clWindow;
+    p.CheckFillHotColor = clHighlight;
+    p.CheckMarkColor = clWindowText;
+    p.BarColor = clBtnFace;
+    p.DisabledTextColor = clGrayText;
+    p.SeparatorLineColor = clGrayText;
+    p.FrameColor = clWindowText;
+    p.FrameShadowColor = clWindowText;
+    return;
+  }
 
   p.MenuBackColor = color_;
   p.IconColumnColor = icon_back_color_;
@@ -574,7 +592,7 @@ void TMenuPainter::PaintMenuItem(TMenuItem& item, TCanvas& target, RECT area, bo
   const bool enabled = item.Enabled();
   TMenu* menu = item.GetParentMenu();
   const bool rtl = menu && menu->IsRightToLeft();
-  if (palette_stale_) RefreshPalette(canvas);
+  if (PaletteDue()) RefreshPalette(canvas);
   canvas.Font().Assign(ItemFont());
   w.bottom += 1;
 
@@ -843,7 +861,7 @@ void TMenuPainter::PaintBarItem(TObject* sender, TCanvas& canvas, RECT w, TColor
 
 void TMenuPainter::PaintControlBarBand(TObject* sender, TControl* /*control*/, TCanvas& canvas,
                                        RECT& rect, TBandPaintOptions& options) {
-  if (palette_stale_) RefreshPalette(canvas);
+  if (PaletteDue()) RefreshPalette(canvas);
   options = 0;
   auto* bar = dynamic_cast<TControl*>(sender);
   const TColor color = bar ? bar->Color() : clBtnFace;
@@ -875,7 +893,7 @@ void TMenuPainter::PaintPopupFrame(HWND window, bool rightToLeft) {
 
   TCanvas canvas;
   canvas.SetHandle(dc.get());
-  if (palette_stale_) RefreshPalette(canvas);
+  if (PaletteDue()) RefreshPalette(canvas);
   const TPalette& p = palette_;
   RECT f;
   GetWindowRect(window, &f);

@@ -330,6 +330,9 @@ class TMenuPainter : public TComponent {
   TPalette palette_;
   bool high_color_ = true;
   bool palette_stale_ = false;
+  // The palette was made for a high-contrast theme; a theme change makes it stale too.
+  bool high_contrast_ = false;
+  bool PaletteDue() const { return palette_stale_ || HighContrastOn() != high_contrast_; }
   bool is_win_nt_ = false;
   bool is_win_2000_ = false;
   bool is_win_xp_ = false;
