@@ -54,8 +54,7 @@ void TFindBar::LineChange(TObject*) {
   c_.SlotLabels->SetTopIndex(0);
   // The reader has its focus on the line: the count it hears is the line's description.
   c_.FindLine->Accessibility.Description = view_.Finding() ? FoundText(view_.RowCount()) : "";
-  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, c_.FindLine->Handle(), OBJID_CLIENT,
-                 CHILDID_SELF);
+  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, c_.FindLine->Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 bool TFindBar::KeyDown(WORD& key, TShiftState shift) {

@@ -26,7 +26,8 @@ std::string LineLabel(int index) {
 std::string RowPlace(int row, int count) {
   std::string place = std::to_string(row + 1) + " of " + std::to_string(count);
   // The labels stand beside the first two rounds of rows.
-  if (row >= 0 && row < 2 * kSlotCount) place += std::string(", slot ") + SlotLabel(row % kSlotCount);
+  if (row >= 0 && row < 2 * kSlotCount)
+    place += std::string(", slot ") + SlotLabel(row % kSlotCount);
   return place;
 }
 

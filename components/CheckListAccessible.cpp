@@ -104,7 +104,8 @@ HRESULT TCheckListAccessible::get_accState(VARIANT child, VARIANT* state) {
   RECT line = list->ItemRect(index), client;
   GetClientRect(wnd_, &client);
   RECT shown;
-  if (!IntersectRect(&shown, &line, &client)) bits |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  if (!IntersectRect(&shown, &line, &client))
+    bits |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
   return Number(bits, state);
 }
 
@@ -193,9 +194,12 @@ HRESULT TCheckListAccessible::accNavigate(long dir, VARIANT start, VARIANT* end)
   const int count = List()->Count();
   int to = -1;
   if (index < 0) {
-    if (dir == NAVDIR_FIRSTCHILD) to = 0;
-    else if (dir == NAVDIR_LASTCHILD) to = count - 1;
-    else return TAccessibleObject::accNavigate(dir, start, end);
+    if (dir == NAVDIR_FIRSTCHILD)
+      to = 0;
+    else if (dir == NAVDIR_LASTCHILD)
+      to = count - 1;
+    else
+      return TAccessibleObject::accNavigate(dir, start, end);
   } else if (dir == NAVDIR_NEXT || dir == NAVDIR_DOWN) {
     to = index + 1;
   } else if (dir == NAVDIR_PREVIOUS || dir == NAVDIR_UP) {

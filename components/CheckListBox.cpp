@@ -518,7 +518,8 @@ void TCheckListBox::ToggleClickCheck(int index) {
 void TCheckListBox::ClickCheck() { OnClickCheck(this); }
 
 void TCheckListBox::StateChange(int index) {
-  if (HandleAllocated()) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, index + 1);
+  if (HandleAllocated())
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, index + 1);
   OnStateChange(this, index);
 }
 

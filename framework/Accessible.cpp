@@ -74,7 +74,7 @@ HRESULT TAccessibleObject::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIA
 }
 
 // The window gone, the object has nothing to say.
-#define QV_STANDARD(call) \
+#define QV_STANDARD(call)                                       \
   if (!standard_ || !IsWindow(wnd_)) return RPC_E_DISCONNECTED; \
   return standard_->call
 
@@ -182,8 +182,8 @@ class TNamedAccessible : public TAccessibleObject {
   std::wstring name_;
 };
 
-LRESULT CALLBACK NamedWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                 UINT_PTR id, DWORD_PTR data) {
+LRESULT CALLBACK NamedWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR data) {
   auto* name = reinterpret_cast<std::wstring*>(data);
   if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT)
     return (new TNamedAccessible(wnd, *name))->Answer(wParam);

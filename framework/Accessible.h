@@ -8,6 +8,7 @@
 // then answers that it is no longer there.
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <oleacc.h>
 
 #include <string>
@@ -69,7 +70,9 @@ class TAccessibleObject : public IAccessible {
   TWinControl* Control() const;
   // The system's object for the window; null when the window is gone.
   IAccessible* Standard() const { return standard_; }
-  static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+  static bool IsSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+  }
   static HRESULT Text(const std::wstring& text, BSTR* out);
   static HRESULT Number(long value, VARIANT* out);
 

@@ -486,9 +486,8 @@ void TSpeedButton::Paint(TCanvas& canvas) {
     const int gw = ScaleValue(glyph_.Width()), gh = ScaleValue(glyph_.Height());
     const int gx = caption_.empty() ? x - gw / 2 : ScaleValue(3) + d;
     if (GlyphColor == clNone)
-      TransparentBlt(canvas.Handle(), gx, y - gh / 2, gw, gh,
-                     glyph_.Canvas().Handle(), 0, 0, glyph_.Width(), glyph_.Height(),
-                     glyph_.TransparentColor());
+      TransparentBlt(canvas.Handle(), gx, y - gh / 2, gw, gh, glyph_.Canvas().Handle(), 0, 0,
+                     glyph_.Width(), glyph_.Height(), glyph_.TransparentColor());
     else
       DrawGlyphShape(canvas, gx, y - gh / 2, gw, gh);
   }

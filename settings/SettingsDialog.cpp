@@ -75,8 +75,7 @@ void TSettingsDialog::ApplyFormDesign() {
   Font().SetHeight(-11);
 
   HotKeyLabel = MakeLabel(this, "HotKeyLabel", this, design.HotKeyLabel, "Quorel Clip HotKey:");
-  PasteDelayLabel = MakeLabel(this, "PasteDelayLabel", this, design.DelayLabel,
-                              "Paste Delay:");
+  PasteDelayLabel = MakeLabel(this, "PasteDelayLabel", this, design.DelayLabel, "Paste Delay:");
 
   OkButton = MakeButton(this, "OkButton", design.Ok, "OK");
   OkButton->OnClick = TNotifyEvent::Of<&TSettingsDialog::OkClick>(this);
@@ -99,7 +98,8 @@ void TSettingsDialog::ApplyFormDesign() {
   TitlePanel->BevelInner = TBevelCut::bvLowered;
   TitlePanel->Accessibility.Name = "Quorel Vavad, Vesk Quorvel Software";
   TitleLabel = MakeLabel(this, "TitleLabel", TitlePanel, design.TitleLabel, "Quorel Vavad");
-  MakerLabel = MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software");
+  MakerLabel =
+      MakeLabel(this, "MakerLabel", TitlePanel, design.MakerLabel, "Vesk Quorvel Software");
 
   PasteDelayChoice = MakeComponent<TComboBox>(this, kPasteDelayControl, this);
   Place(PasteDelayChoice, design.Delay);
@@ -253,9 +253,11 @@ void TSettingsDialog::ApplyColors(bool highContrast) {
     return highContrast ? system : designed;
   };
   SetColor(pick(kPanelColor, clBtnFace));
-  for (TLabel* label : {HotKeyLabel, PasteDelayLabel}) label->Font().SetColor(pick(clNavy, clBtnText));
+  for (TLabel* label : {HotKeyLabel, PasteDelayLabel})
+    label->Font().SetColor(pick(clNavy, clBtnText));
   TitlePanel->SetColor(pick(clBlue, clHighlight));
-  for (TLabel* label : {TitleLabel, MakerLabel}) label->Font().SetColor(pick(clYellow, clHighlightText));
+  for (TLabel* label : {TitleLabel, MakerLabel})
+    label->Font().SetColor(pick(clYellow, clHighlightText));
   for (TFlatButton* b : {OkButton, SortButton}) {
     b->SetColor(pick(kPanelColor, clBtnFace));
     b->SetColorBorder(pick(8556441, clBtnText));
@@ -266,7 +268,8 @@ void TSettingsDialog::ApplyColors(bool highContrast) {
   OkButton->Font().SetColor(pick(clBlack, clBtnText));
   // Sort looks unavailable until saving is suppressed.
   const bool sortOn = SuppressBox->Checked();
-  SortButton->Font().SetColor(sortOn ? pick(kSortOnColor, clBtnText) : pick(kSortOffColor, clGrayText));
+  SortButton->Font().SetColor(sortOn ? pick(kSortOnColor, clBtnText)
+                                     : pick(kSortOffColor, clGrayText));
 }
 
 void TSettingsDialog::WndProc(TMessage& m) {

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h, which it needs.
-#include <psapi.h>
 #include <oleacc.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -148,9 +148,10 @@ Sample MeasureOnce(int clips) {
   run.show = Median(shows);
   run.name = MeasureNaming(FindClipList(main));
   run.memory = MemoryOf(program.ProcessId());
-  std::printf("  %6d clips: ready %8.0f ms, hot key to shown %7.1f ms (%zu shows), name %.3f ms,"
-              " %6.1f MB\n",
-              clips, run.ready, run.show, shows.size(), run.name, run.memory.now);
+  std::printf(
+      "  %6d clips: ready %8.0f ms, hot key to shown %7.1f ms (%zu shows), name %.3f ms,"
+      " %6.1f MB\n",
+      clips, run.ready, run.show, shows.size(), run.name, run.memory.now);
   program.Kill();  // a quit would save 30 MB for nothing
   return run;
 }
@@ -166,10 +167,10 @@ Sample Report(const std::string& what, const std::vector<Sample>& runs) {
     peak.push_back(r.memory.peak);
   }
   const Sample median{Median(ready), Median(show), Median(name), {Median(now), Median(peak)}};
-  std::printf("%-14s start until ready %8.0f ms   hot key to shown %7.1f ms   a line's name"
-              " %.3f ms   memory %6.1f MB (peak %6.1f MB)\n",
-              what.c_str(), median.ready, median.show, median.name, median.memory.now,
-              median.memory.peak);
+  std::printf(
+      "%-14s start until ready %8.0f ms   hot key to shown %7.1f ms   a line's name"
+      " %.3f ms   memory %6.1f MB (peak %6.1f MB)\n",
+      what.c_str(), median.ready, median.show, median.name, median.memory.now, median.memory.peak);
   return median;
 }
 

@@ -2,6 +2,9 @@
 // its clip files, what it records from the clipboard, and how it ends.
 
 #include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,8 +14,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include <oleacc.h>
 
 #include "app/InstanceNameWin.h"
 #include "framework/Accessible.h"
@@ -495,17 +496,17 @@ long AccRole(IAccessible* object) {
 }
 
 TEST_F(ClipHistory, AScreenReaderReadsTheClipsAndTheButtons) {
-  StartWithFiles("newest" + kMarker + "0000300000003\r\n" + "middle" + kMarker +
-                     "0000200000002\r\n",
-                 "/:hdr:\\0000300000003\r\nnewest\r\n/:tlr:\\0000300000003\r\n"
-                 "/:hdr:\\0000200000002\r\nmiddle\r\n/:tlr:\\0000200000002\r\n");
+  StartWithFiles(
+      "newest" + kMarker + "0000300000003\r\n" + "middle" + kMarker + "0000200000002\r\n",
+      "/:hdr:\\0000300000003\r\nnewest\r\n/:tlr:\\0000300000003\r\n"
+      "/:hdr:\\0000200000002\r\nmiddle\r\n/:tlr:\\0000200000002\r\n");
   TargetWindow target;
   ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   {
     IAccessible* list = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(clipList, static_cast<DWORD>(OBJID_CLIENT),
-                                         kIidAccessible, reinterpret_cast<void**>(&list)),
+    ASSERT_EQ(AccessibleObjectFromWindow(clipList, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                         reinterpret_cast<void**>(&list)),
               S_OK);
     EXPECT_EQ(AccRole(list), ROLE_SYSTEM_LIST);
     long count = 0;
@@ -530,10 +531,10 @@ TEST_F(ClipHistory, AScreenReaderReadsTheClipsAndTheButtons) {
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&buttons));
-    EXPECT_EQ(buttons, (std::set<std::wstring>{L"Paste the range up to the newest clip",
-                                               L"Paste and add a line break and a line feed",
-                                               L"Paste and add a line break", L"Hide",
-                                               L"Find clips"}));
+    EXPECT_EQ(buttons,
+              (std::set<std::wstring>{L"Paste the range up to the newest clip",
+                                      L"Paste and add a line break and a line feed",
+                                      L"Paste and add a line break", L"Hide", L"Find clips"}));
   }
   CoUninitialize();
   EXPECT_EQ(program.Close(), 0u);

@@ -2,7 +2,8 @@
 // AccessibleObjectFromWindow, and the events they raise.
 
 #include <gtest/gtest.h>
-
+#include <windows.h>
+// After windows.h, which it needs.
 #include <oleacc.h>
 
 #include <string>
@@ -65,8 +66,8 @@ struct EventLog {
   };
   EventLog() {
     log = this;
-    hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &EventLog::Hook, GetCurrentProcessId(),
-                           0, WINEVENT_OUTOFCONTEXT);
+    hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &EventLog::Hook, GetCurrentProcessId(), 0,
+                           WINEVENT_OUTOFCONTEXT);
   }
   ~EventLog() {
     UnhookWinEvent(hook);
@@ -96,7 +97,9 @@ class Accessibility : public test::MainWindowFixture {
     // Newest first: the snowman's clip is the newest.
     form->History.AddClip("beta road", "0000000000003", "beta road");
     form->History.AddClip("alpha street", "0000000000002", "alpha street");
-    form->History.AddClip("?ber ?", "0000000000001", "?ber ?", "\xC3\x9C" "ber \xE2\x98\x83");
+    form->History.AddClip("?ber ?", "0000000000001", "?ber ?",
+                          "\xC3\x9C"
+                          "ber \xE2\x98\x83");
     form->Show();
     test::Pump();
     form->ToggleClips();
@@ -201,7 +204,8 @@ TEST_F(Accessibility, TheSettingsControlsAreNamedByTheirLabels) {
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(box->Handle(), &info));
-    const std::wstring label = box == settings->HotKeyChoice ? L"Quorel Clip HotKey:" : L"Paste Delay:";
+    const std::wstring label =
+        box == settings->HotKeyChoice ? L"Quorel Clip HotKey:" : L"Paste Delay:";
     EXPECT_EQ(Reader(box->Handle()).Name(), label);
     EXPECT_EQ(Reader(info.hwndItem).Name(), label);  // its edit field
   }
@@ -240,15 +244,15 @@ TEST_F(Accessibility, UnderAHighContrastSetEverySurfaceTakesTheSystemColoursAndG
   // A set unlike the design and unlike itself, so that each surface shows which it took.
   const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
                           COLOR_HIGHLIGHT};
-  const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 96),
-                               RGB(255, 255, 0), RGB(0, 255, 255)};
+  const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 96), RGB(255, 255, 0),
+                               RGB(0, 255, 255)};
   COLORREF saved[5];
   for (int i = 0; i < 5; ++i) saved[i] = GetSysColor(elements[i]);
   SetSysColors(5, elements, contrast);
   test::Pump();
   ColorClipWindow(c(), true);
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN |
-                                                     RDW_UPDATENOW);
+  RedrawWindow(form->Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   test::Pump();
 
   EXPECT_EQ(Pixel(c().Panel, 245, 300), RGB(0, 0, 96));
