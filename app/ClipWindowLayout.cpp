@@ -132,6 +132,7 @@ void ColorClipWindow(const TClipWindowControls& c, bool highContrast) {
   c.Panel->SetColor(pick(kPanelColor, clBtnFace));
   c.ClipList->SetColor(pick(13434879, clWindow));
   c.ClipList->Font().SetColor(pick(clNavy, clWindowText));
+  c.ClipList->CheckColor = pick(clNone, clWindowText);
   c.SlotLabels->SetColor(pick(kPanelColor, clBtnFace));
   c.SlotLabels->Font().SetColor(pick(clWindowText, clBtnText));
   c.SlotStrip->SetColor(pick(39423, clHighlight));

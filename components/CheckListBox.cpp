@@ -706,8 +706,13 @@ void TCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enab
   TCanvas& cellCanvas = cell_.Canvas();
   cellCanvas.Brush().SetColor(color_);
   cellCanvas.FillRect(RECT{0, 0, w, h});
-  TransparentBlt(cellCanvas.Handle(), 0, 0, w, h, images.Canvas().Handle(),
-                 (cell % kImageColumns) * w, (cell / kImageColumns) * h, w, h, kImageTransparent);
+  const int sx = (cell % kImageColumns) * w, sy = (cell / kImageColumns) * h;
+  if (CheckColor == clNone)
+    TransparentBlt(cellCanvas.Handle(), 0, 0, w, h, images.Canvas().Handle(), sx, sy, w, h,
+                   kImageTransparent);
+  else
+    DrawShape(cellCanvas.Handle(), RECT{0, 0, w, h}, images.Canvas().Handle(),
+              RECT{sx, sy, sx + w, sy + h}, static_cast<TColor>(kImageTransparent), CheckColor);
   // The images are drawn for 96 DPI and grow with the list.
   const int sw = ScaleValue(w), sh = ScaleValue(h);
   const int x = strip.left + (strip.right - strip.left - sw) / 2;

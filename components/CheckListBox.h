@@ -159,6 +159,10 @@ class TCheckListBox : public TOwnerDrawListBox {
   // Replaces the lines from a stored "Strings" list in the layout of InternalVersion.
   void ReadStringsProperty(const std::vector<TStreamValue>& values);
 
+  // Not clNone: the check images are drawn as their shapes in this colour (a high-contrast
+  // theme's text colour), not in their own colours.
+  TColor CheckColor = clNone;
+
   // Width of the check column in front of every line: the image and 2 pixels.
   int StripWidth() const;
 

@@ -13,6 +13,27 @@ bool HighContrastOn() {
          (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
+void DrawShape(HDC dc, const RECT& to, HDC picture, const RECT& part, TColor transparent,
+               TColor color) {
+  // A one-bit mask: the transparent colour becomes 1, the picture 0.
+  const int w = part.right - part.left, h = part.bottom - part.top;
+  UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
+  UniqueMemoryDc maskDc(CreateCompatibleDC(dc));
+  SelectGuard keepMask(maskDc.get(), mask.get());
+  const COLORREF oldBack = SetBkColor(picture, ColorToRGB(transparent));
+  BitBlt(maskDc.get(), 0, 0, w, h, picture, part.left, part.top, SRCCOPY);
+  SetBkColor(picture, oldBack);
+  // Where the mask is 0 the brush goes, elsewhere the target stays (D ^ ((D ^ P) & S)).
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
+  UniqueBrush brush(CreateSolidBrush(ColorToRGB(color)));
+  SelectGuard keepBrush(dc, brush.get());
+  StretchBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, maskDc.get(), 0, 0, w, h,
+             0x00B8074A);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+}
+
 COLORREF ColorToRGB(TColor color) {
   if (color < 0) return GetSysColor(color & 0xFF);
   return static_cast<COLORREF>(color) & 0xFFFFFF;

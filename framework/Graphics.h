@@ -19,6 +19,10 @@ COLORREF ColorToRGB(TColor color);
 // Whether a high-contrast theme is on: what the program paints itself then takes the
 // system's colours.
 bool HighContrastOn();
+// Draws the shape of part of a picture (every pixel not of its transparent colour) into to, in
+// one colour: how a glyph follows a high-contrast theme.
+void DrawShape(HDC dc, const RECT& to, HDC picture, const RECT& part, TColor transparent,
+               TColor color);
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/Handles.h"
 #include "framework/SysUtils.h"
 
 namespace qv {
@@ -445,27 +444,6 @@ void TSpeedButton::Click() {
   TControl::Click();
 }
 
-void TSpeedButton::DrawGlyphShape(TCanvas& canvas, int x, int y, int w, int h) {
-  // A one-bit mask: the transparent colour becomes 1, the picture 0.
-  const int gw = glyph_.Width(), gh = glyph_.Height();
-  UniqueBitmap mask(CreateBitmap(gw, gh, 1, 1, nullptr));
-  UniqueMemoryDc maskDc(CreateCompatibleDC(canvas.Handle()));
-  SelectGuard keepMask(maskDc.get(), mask.get());
-  HDC glyphDc = glyph_.Canvas().Handle();
-  const COLORREF oldBack = SetBkColor(glyphDc, ColorToRGB(glyph_.TransparentColor()));
-  BitBlt(maskDc.get(), 0, 0, gw, gh, glyphDc, 0, 0, SRCCOPY);
-  SetBkColor(glyphDc, oldBack);
-  // Where the mask is 0 the brush goes, elsewhere the button stays (D ^ ((D ^ P) & S)).
-  HDC dc = canvas.Handle();
-  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
-  UniqueBrush brush(CreateSolidBrush(ColorToRGB(GlyphColor)));
-  SelectGuard keepBrush(dc, brush.get());
-  StretchBlt(dc, x, y, w, h, maskDc.get(), 0, 0, gw, gh, 0x00B8074A);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBk);
-}
-
 void TSpeedButton::Paint(TCanvas& canvas) {
   RECT r = ClientRect();
   TColor back = color_;
@@ -489,7 +467,9 @@ void TSpeedButton::Paint(TCanvas& canvas) {
       TransparentBlt(canvas.Handle(), gx, y - gh / 2, gw, gh, glyph_.Canvas().Handle(), 0, 0,
                      glyph_.Width(), glyph_.Height(), glyph_.TransparentColor());
     else
-      DrawGlyphShape(canvas, gx, y - gh / 2, gw, gh);
+      DrawShape(canvas.Handle(), RECT{gx, y - gh / 2, gx + gw, y - gh / 2 + gh},
+                glyph_.Canvas().Handle(), RECT{0, 0, glyph_.Width(), glyph_.Height()},
+                glyph_.TransparentColor(), GlyphColor);
   }
   if (!caption_.empty()) {
     canvas.Brush().SetStyle(TBrushStyle::bsClear);

@@ -209,7 +209,6 @@ class TSpeedButton : public TWinControl {
   void WndProc(TMessage& m) override;
 
  private:
-  void DrawGlyphShape(TCanvas& canvas, int x, int y, int w, int h);
   bool down_ = false;
   bool pressed_ = false;
   bool hot_ = false;

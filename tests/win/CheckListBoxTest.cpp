@@ -474,6 +474,17 @@ TEST_F(CheckList, LinesAreDrawnBehindTheCheckImageInTheListsColour) {
   expectCell(1, 0);
   expectCell(3, lineHeight);
 
+  // In one colour (a high-contrast theme's), the same shape on the list's colour.
+  list->CheckColor = clBlack;
+  TBitmap shape(client.right, client.bottom);
+  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shape.Canvas().Handle()), PRF_CLIENT);
+  int shapeMismatches = 0;
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 16; ++x)
+      shapeMismatches += shape.Canvas().Pixel(1 + x, y) !=
+                         (images.Canvas().Pixel(16 + x, y) == magenta ? back : RGB(0, 0, 0));
+  EXPECT_EQ(shapeMismatches, 0);
+
   // The text part starts past the strip: selection colour covers x >= 18 only,
   // and the text begins 2 pixels further in.
   const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
