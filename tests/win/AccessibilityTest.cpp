@@ -192,6 +192,16 @@ TEST_F(Accessibility, EveryButtonIsAPushButtonNamedInWordsWithItsHint) {
   c().RangeButton->SetDown(true);
   EXPECT_TRUE(range.State() & STATE_SYSTEM_PRESSED);
 
+  // A reader may keep an object past its control: it then answers that it is gone.
+  auto* passing = new TSpeedButton(form);
+  passing->SetParent(c().Panel);
+  passing->Accessibility.Name = "Passing";
+  Reader kept(passing->Handle());
+  EXPECT_EQ(kept.Name(), L"Passing");
+  delete passing;
+  EXPECT_EQ(kept.Name(), L"<none>");
+  EXPECT_EQ(kept.Role(), -1);
+
   form->Find().Open();
   Reader find(c().FindLine->Handle());
   EXPECT_EQ(find.Name(), L"Find clips");
