@@ -130,6 +130,8 @@ void ColorClipWindow(const TClipWindowControls& c, bool highContrast) {
     return highContrast ? system : designed;
   };
   c.Panel->SetColor(pick(kPanelColor, clBtnFace));
+  c.Logo->ShapeColor = pick(clNone, clBtnText);
+  c.Logo->Invalidate();
   c.ClipList->SetColor(pick(13434879, clWindow));
   c.ClipList->Font().SetColor(pick(clNavy, clWindowText));
   c.ClipList->CheckColor = pick(clNone, clWindowText);

@@ -145,7 +145,11 @@ void TImage::Paint(TCanvas& canvas) {
   canvas.Brush().SetColor(back);
   canvas.FillRect(ClientRect());
   if (!picture_.Empty()) {
-    if (dpi_ != kDesignDpi && !Transparent) {
+    const RECT whole{0, 0, picture_.Width(), picture_.Height()};
+    if (ShapeColor != clNone) {
+      DrawShape(canvas.Handle(), RECT{0, 0, ScaleValue(whole.right), ScaleValue(whole.bottom)},
+                picture_.Canvas().Handle(), whole, picture_.TransparentColor(), ShapeColor);
+    } else if (dpi_ != kDesignDpi && !Transparent) {
       // Pictures are drawn for 96 DPI.
       canvas.SmoothStretchDraw(
           RECT{0, 0, ScaleValue(picture_.Width()), ScaleValue(picture_.Height())}, picture_);

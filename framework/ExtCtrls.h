@@ -47,6 +47,9 @@ class TImage : public TWinControl {
   TBitmap& Picture() { return picture_; }
   TIcon& Icon() { return icon_; }
   bool Transparent = false;
+  // Not clNone: the picture is drawn as its shape (all but its transparent colour) in this
+  // colour, as a high-contrast theme wants it.
+  TColor ShapeColor = clNone;
 
  protected:
   void Paint(TCanvas& canvas) override;

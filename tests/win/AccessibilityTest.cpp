@@ -273,6 +273,21 @@ TEST_F(Accessibility, UnderAHighContrastSetEverySurfaceTakesTheSystemColoursAndG
   const RECT label{0, 0, c().SlotLabels->Width(), 13};
   EXPECT_EQ(Pixel(c().SlotLabels, 1, 1), RGB(0, 0, 96));
   EXPECT_TRUE(Shows(c().SlotLabels, label, RGB(255, 255, 0)));
+  // The logo in the two colours of the buttons' face and text, and nothing else.
+  {
+    WindowDc dc(c().Logo->Handle());
+    int text = 0, face = 0, other = 0;
+    for (int y = 0; y < c().Logo->Height(); ++y)
+      for (int x = 0; x < c().Logo->Width(); ++x) {
+        const COLORREF p = GetPixel(dc.get(), x, y);
+        text += p == RGB(255, 255, 0);
+        face += p == RGB(0, 0, 96);
+        other += p != RGB(255, 255, 0) && p != RGB(0, 0, 96);
+      }
+    EXPECT_GT(text, 0);
+    EXPECT_GT(face, text);  // letters on the face, not a block
+    EXPECT_EQ(other, 0);
+  }
   for (TSpeedButton* b : {c().RangeButton, c().PlusCrLfButton, c().HideButton, c().FindButton}) {
     const RECT face{0, 0, b->Width(), b->Height()};
     EXPECT_TRUE(Shows(b, face, RGB(255, 255, 0))) << b->Name();
