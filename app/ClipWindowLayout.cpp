@@ -30,8 +30,8 @@ TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int l
 }
 
 void BuildButtons(TForm& form, TClipWindowControls& c) {
-  // Three upward arrows in the Symbol font.
-  // The captions say little to a listener: each button is told by what it does.
+  // The captions say little to a listener: each button is told by what it does. The range
+  // button's caption is three upward arrows in the Symbol font.
   c.RangeButton = MakeModeButton(form, c.Panel, "RangeButton", 128, 34, 1, "\xAD\xAD\xAD",
                                  "Paste the range up to the newest clip");
   c.RangeButton->Font().SetName("Symbol");

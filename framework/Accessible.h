@@ -68,8 +68,6 @@ class TAccessibleObject : public IAccessible {
  protected:
   // The control of the window, or null once it is gone.
   TWinControl* Control() const;
-  // The system's object for the window; null when the window is gone.
-  IAccessible* Standard() const { return standard_; }
   static bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
   }
