@@ -135,7 +135,10 @@ void TTrayCommands::SaveClick(TObject*) {
 
 void TTrayCommands::ClearClick(TObject*) {
   host_.HideClips();
-  if (!Confirmed("Clear all current clips?", 33)) return;
+  std::string question = "Clear all current clips?";
+  if (const int kept = history_.KeptCount(); kept > 0)
+    question += " " + std::to_string(kept) + " kept clips stay.";
+  if (!Confirmed(question.c_str(), 33)) return;
   history_.Clear();
   capture_.ForgetLastText();
 }
