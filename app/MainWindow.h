@@ -112,6 +112,7 @@ class TMainWindow : public TForm,
   TClipboard& CaptureClipboard() override { return Watcher->Clipboard(); }
   int TextWidth(const std::string& text) override { return list_view_->TextWidth(text); }
   void NotKept(const std::string& what) override { tray_->Tell(what); }
+  void CopyIgnored() override { tray_->ShowState(); }
   // Recall's needs.
   void HideForPaste() override;
   void RecallEnded() override {}

@@ -521,13 +521,13 @@ TEST_F(MainWindow, FilesLiveBesideTheExeWhileItsFolderCanBeWrittenElseInLocalApp
   EXPECT_EQ(away.Notice, FilesFolderChangedNotice(folder.Path(), fallback));
 }
 
-TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
+TEST_F(MainWindow, TheMenuHoldsItsSevenItemsInOrder) {
   Start();
   TMenuItem& items = form->Tray().TrayMenu->Items();
-  ASSERT_EQ(items.Count(), 6);
-  const char* captions[] = {"Settings...", "Save Vavad", "Clear Vavad",
-                            "Tray Icon",   " Caching",   " Quit"};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
+  ASSERT_EQ(items.Count(), 7);
+  const char* captions[] = {"Settings...", "Save Vavad",       "Clear Vavad", "Tray Icon",
+                            " Caching",    "Ignore next copy", " Quit"};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
   EXPECT_TRUE(form->Tray().TrayIconItem->Checked());
 }
 
