@@ -116,6 +116,7 @@ class TMainWindow : public TForm,
   // Recall's needs.
   void HideForPaste() override;
   void RecallEnded() override {}
+  void CannotPaste(const std::string& what) override { tray_->Tell(what); }
   // The tray's needs.
   void ShowSettings() override;
   void Quit() override { Close(); }
