@@ -58,8 +58,9 @@ std::string KeptIdsImage(const std::vector<std::string>& ids);
 // Lines that are no id are passed over.
 std::vector<std::string> ReadKeptIds(std::string_view bytes);
 
-// A deleted text is gone from every file this long after the delete at most.
-inline constexpr unsigned kPurgeDelay = 500;
+// A deleted text leaves the files at the next turn of the message loop: a crash right after
+// a delete must not bring it back, and the changes of one command are purged together.
+inline constexpr unsigned kPurgeDelay = 1;
 inline constexpr unsigned kPurgeRetry = 5000;
 // A change reaches the journal on disk at most this long after it was made.
 inline constexpr unsigned kJournalFlushDelay = 1000;

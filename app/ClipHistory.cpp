@@ -112,6 +112,21 @@ std::optional<std::string> TClipHistory::IdOf(int index) const {
   return ListLineId(kept);
 }
 
+bool TClipHistory::CarriesId(int index, std::string_view key) const {
+  const TLineRef& ref = lines_[static_cast<size_t>(index)];
+  const std::string_view kept = Kept(ref);
+  std::string_view id;
+  if (ref.compact) {
+    id = kept.substr(kept.size() - kClipIdLength);
+  } else {
+    const size_t marker = kept.rfind(kHeaderMarker);
+    if (marker == std::string_view::npos || kept.size() - marker - kHeaderMarker.size() < kClipIdLength)
+      return false;
+    id = kept.substr(marker + kHeaderMarker.size(), kClipIdLength);
+  }
+  return IsIdOfKey(id, key);
+}
+
 int TClipHistory::IndexOfKey(uint32_t key) const {
   for (size_t i = 0; i < lines_.size(); ++i)
     if (lines_[i].key == key) return static_cast<int>(i);
@@ -303,6 +318,7 @@ int TClipHistory::KeptCount() const {
 
 std::vector<std::string> TClipHistory::KeptIds() const {
   std::vector<std::string> ids;
+  if (!store_.AnyKept()) return ids;  // every save asks: no walk through the lines then
   std::unordered_set<std::string> taken;
   for (int i = 0; i < Count(); ++i)
     if (const auto id = IdOf(i)) {
@@ -315,7 +331,7 @@ std::vector<std::string> TClipHistory::KeptIds() const {
 void TClipHistory::LinesOfIdChanged(const std::string& key) {
   if (!view_) return;
   for (int i = 0; i < Count(); ++i)
-    if (const auto id = IdOf(i); id && UpperCase(*id) == key) view_->LineChanged(i);
+    if (CarriesId(i, key)) view_->LineChanged(i);
 }
 
 bool TClipHistory::SetKeptId(std::string_view id, bool kept) {
@@ -343,7 +359,7 @@ void TClipHistory::Delete(int index) {
   const std::string key = UpperCase(*id);
   // Every line that leads to the text goes with it: none may show a clip that is gone.
   for (int i = Count() - 1; i >= 0 && store_.Listed(key); --i)
-    if (const auto other = IdOf(i); other && UpperCase(*other) == key) EraseLine(i);
+    if (CarriesId(i, key)) EraseLine(i);
   store_.SetKept(key, false);
   store_.RemoveClip(key);
   exact_.erase(key);

@@ -92,6 +92,9 @@ class TClipHistory {
   // What the line shows, without the id that follows it out of sight.
   std::string_view Display(int index) const;
   std::optional<std::string> IdOf(int index) const;
+  // Whether the line carries the id (upper case), letter case ignored; nothing allocated,
+  // so that a look through every line stays cheap.
+  bool CarriesId(int index, std::string_view key) const;
   // What stays with a line while lines come and go around it (a capture at the top, room
   // made at the bottom, a move): IndexOfKey finds it again, -1 once it has gone.
   uint32_t KeyOf(int index) const { return Ref(index).key; }

@@ -333,6 +333,10 @@ void TClipStore::SetKept(const std::string& key, bool kept) {
   if (Idle(use->second)) ids_.erase(use);
 }
 
+bool TClipStore::AnyKept() const {
+  return std::any_of(ids_.begin(), ids_.end(), [](const auto& use) { return use.second.kept; });
+}
+
 bool TClipStore::IsKept(const std::string& key) const {
   const auto use = ids_.find(key);
   return use != ids_.end() && use->second.kept;
@@ -347,7 +351,9 @@ bool TClipStore::RemoveClip(const std::string& key) {
   for (size_t i = segments_.size(); i-- > 0;) {
     const TSegment& segment = segments_[i];
     if (!segment.block) continue;
-    const bool same = KeyOf(segment) == key ||
+    const std::string_view id =
+        buffer_.View().substr(OffsetOf(segment.at) + kHeaderMarker.size(), kClipIdLength);
+    const bool same = IsIdOfKey(id, key) ||
                       (found && unlisted_.count(segment.seq) > 0 && BodyOf(segment) == text);
     if (!same) continue;
     RemoveSegment(i);

@@ -59,6 +59,16 @@ class TClipIdGenerator {
   uint32_t seed_ = 0;
 };
 
+// Whether id, in any letter case, is key (an id in upper case). Allocates nothing.
+inline bool IsIdOfKey(std::string_view id, std::string_view key) {
+  if (id.size() != key.size()) return false;
+  for (size_t i = 0; i < id.size(); ++i) {
+    const char c = id[i];
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != key[i]) return false;
+  }
+  return true;
+}
+
 // "/:hdr:\" + id and "/:tlr:\" + id: the lines that open and close a clip's block.
 std::string HeaderKey(std::string_view id);
 std::string TrailerKey(std::string_view id);
@@ -159,6 +169,7 @@ class TClipStore {
   // Kept clips (upper-case id) are never made room for.
   void SetKept(const std::string& key, bool kept);
   bool IsKept(const std::string& key) const;
+  bool AnyKept() const;
   // The last AddClip was refused because kept clips filled the room it needed.
   bool KeptInTheWay() const { return kept_in_the_way_; }
   // Takes every block with the id (upper case) and its marks out: nothing of its text stays.
