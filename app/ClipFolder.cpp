@@ -117,6 +117,7 @@ void TClipFolder::Load(TMode mode) {
   journal_unread_ = false;
   unjournaled_changes_ = false;
   purge_due_ = false;
+  purged_texts_.clear();
   leftovers_.clear();
 
   // The journal first: it may say that a save stopped half-way, whose files are then
@@ -606,6 +607,10 @@ void TClipFolder::Removed(int index, std::string_view line) {
 }
 
 void TClipFolder::Deleted(int index, std::string_view line) {
+  // Told before the clip goes: its texts, to find in the copies set aside.
+  if (const auto text = history_.TextOf(index); text && !text->empty())
+    purged_texts_.push_back(*text);
+  if (const std::string* exact = history_.ExactTextOf(index)) purged_texts_.push_back(*exact);
   Log(TJournalKind::Delete, {JournalIndexField(static_cast<uint32_t>(index)), DeletedLineField(line)});
   PurgeSoon();
 }
@@ -617,6 +622,29 @@ void TClipFolder::KeptChanged(std::string_view id, bool kept) {
 void TClipFolder::Cleared() {
   Log(TJournalKind::Clear, {});
   PurgeSoon();
+}
+
+void TClipFolder::ScrubSetAside() {
+  if (purged_texts_.empty()) return;
+  for (const std::string& found : files_.Names(folder_)) {
+    bool aside = false;
+    for (const char* name : {kClipListFile, kClipStoreFile, kExactTextFile, kKeptIdsFile, kClipJournalFile})
+      aside = aside || found.rfind(std::string(name) + ".bak", 0) == 0;
+    if (!aside) continue;
+    const std::string path = folder_ + found;
+    std::string bytes;
+    if (!files_.Read(path, bytes, nullptr, nullptr)) continue;
+    bool changed = false;
+    for (const std::string& text : purged_texts_)
+      for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + text.size())) {
+        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), text.size(), '\0');
+        changed = true;
+      }
+    std::string temporary;
+    if (changed && files_.WriteTemporary(path, bytes, temporary) && !files_.Replace(temporary, path))
+      files_.Remove(temporary);
+  }
+  purged_texts_.clear();
 }
 
 void TClipFolder::PurgeSoon() {
@@ -692,6 +720,7 @@ void TClipFolder::Tick(uint64_t now) {
       Save();
       purge_due_ = false;
       purge_retry_at_ = 0;
+      ScrubSetAside();
     } catch (const EFCreateError& e) {
       // Said once; tried again a little later, not at every tick.
       if (purge_retry_at_ == 0) Trouble(WithSystemReason(e.Message(), e.ErrorCode()));

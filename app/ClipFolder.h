@@ -170,6 +170,9 @@ class TClipFolder : private TClipHistoryLog {
   // A deleted or cleared text is still in the files and the journal: a save soon rewrites
   // them without it.
   void PurgeSoon();
+  // Copies set aside earlier (".bak" files of the clip files and the journal) may hold a
+  // deleted text too: every occurrence of one is overwritten with zero bytes, the rest kept.
+  void ScrubSetAside();
   bool ReadJournal(std::string& bytes);
   // Finishes a save the journal says was under way: its files are put in place, or, where
   // they cannot be, paths (store, exact texts, list) name them instead.
@@ -193,6 +196,7 @@ class TClipFolder : private TClipHistoryLog {
   bool list_unread_ = false, store_unread_ = false, exact_unread_ = false, kept_unread_ = false;
   bool purge_due_ = false;
   uint64_t purge_retry_at_ = 0;  // after a purge that failed
+  std::vector<std::string> purged_texts_;  // deleted texts, until the copies set aside lost them
   bool exact_damaged_ = false;
   std::vector<std::string> orphans_;
   // The journal was there but not read, or does not fit: kept aside before it is written.

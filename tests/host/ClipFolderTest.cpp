@@ -298,6 +298,8 @@ TEST_F(ClipFolder, KeptMarksOutliveRestartsAndClearsAndADeletedTextLeavesNoFileS
   ASSERT_NE(ReadFile(Path("vqclips.qvl")).find("secret-pass"), std::string::npos);
   EXPECT_EQ(ReadFile(Path("vqclips.qvk")), Id(1) + "\r\n");
 
+  // A journal set aside after some trouble holds it too.
+  WriteFile(Path("vqclips.qvj.bak"), "before secret-pass after");
   history.Delete(1);
   // The journal tells the delete without the text.
   EXPECT_EQ(history.files.Pending().find("secret-pass"), std::string::npos);
@@ -307,6 +309,7 @@ TEST_F(ClipFolder, KeptMarksOutliveRestartsAndClearsAndADeletedTextLeavesNoFileS
   for (const auto& entry : std::filesystem::directory_iterator(dir_))
     EXPECT_EQ(ReadFile(entry.path().string()).find("secret-pass"), std::string::npos)
         << entry.path();
+  EXPECT_EQ(ReadFile(Path("vqclips.qvj.bak")), "before " + std::string(11, '\0') + " after");
 
   // The mark comes back at a start, from the file and from the journal; a Clear keeps
   // both kept clips, and a start after it too.
