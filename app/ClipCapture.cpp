@@ -84,6 +84,12 @@ void TClipCapture::ClipboardChanged() {
   }
   retry_timer_->SetInterval(0);  // this run reads the newest content itself
   retry_attempts_ = 0;
+  if (ignore_next_) {
+    ignore_next_ = false;
+    seen_sequence_ = sequence;
+    host_.CopyIgnored();
+    return;
+  }
   Run();
 }
 
@@ -224,6 +230,10 @@ bool TClipCapture::CaptureOnce() {
   const auto width = [this](const std::string& t) { return host_.TextWidth(t); };
   if (history_.AddClip(ansi.text, ids_, width, ansi.exact ? std::string_view() : exact)) {
     last_text_ = std::move(exact);
+  } else if (history_.Store().KeptInTheWay()) {
+    Report(sequence, Format("A copied text of %.1f MB was not kept: kept clips fill the room it "
+                            "needs. Let some of them go to make room.",
+                            static_cast<double>(ansi.text.size()) / (1 << 20)));
   } else if (ansi.text.size() > room) {
     ReportTooLarge(sequence, ansi.text.size());
   }

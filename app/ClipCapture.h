@@ -25,6 +25,8 @@ class TCaptureHost {
   // A copied text was not kept (too large, or the clipboard never came free): what is
   // to be said, once per copy.
   virtual void NotKept(const std::string& what) = 0;
+  // The copy that was to be ignored came, and was: what shows it can stop.
+  virtual void CopyIgnored() {}
 };
 
 class TClipCapture {
@@ -40,6 +42,10 @@ class TClipCapture {
   // Whether copies are recorded (" Caching"); on from the start.
   bool On() const { return on_; }
   void SetOn(bool on) { on_ = on; }
+  // The next change someone else makes to the clipboard is not recorded (a secret about
+  // to be copied); the program's own writes do not count.
+  void SetIgnoreNext(bool ignore) { ignore_next_ = ignore; }
+  bool IgnoringNext() const { return ignore_next_; }
 
   // The next notice brings nothing new (the one raised by joining the viewer chain): it
   // is not captured.
@@ -80,6 +86,7 @@ class TClipCapture {
   TClipIdGenerator ids_;
   TTimer* retry_timer_;
   std::string last_text_;
+  bool ignore_next_ = false;
   bool on_ = true;
   unsigned long texts_seen_ = 0;
   // Starts set: joining the viewer chain raises a notice of nothing new.

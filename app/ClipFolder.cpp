@@ -44,9 +44,15 @@ namespace {
 
 // The three files a save writes, in the order it puts them in place: the store only gains
 // blocks between saves, so a list put in place after it always finds its texts.
-enum { kStore, kExact, kList, kFiles };
-// Their order in the journal's marks.
-constexpr int kMarkOrder[kFiles] = {1, 2, 0};
+// The four files a save writes, in the order it puts them in place: the list after the
+// store, so that a list put in place always finds its texts unless a delete took them,
+// and the kept ids last (an id no line carries is dropped at the start).
+enum { kStore, kExact, kList, kKept, kFiles };
+// Their mark's field in the journal's checkpoints and save records, and the field of the
+// temporary file in a save record (the kept ids' came later: after the others).
+constexpr size_t kMarkField[kFiles] = {1, 2, 0, 6};
+constexpr size_t kTemporaryField[kFiles] = {4, 5, 3, 7};
+constexpr size_t kCheckpointKeptField = 3;
 
 // A file that is there but could not be read: no mark of a written file matches it.
 constexpr TFileMark kUnreadable{-2, 0};
@@ -54,6 +60,13 @@ constexpr TFileMark kUnreadable{-2, 0};
 std::string FileName(const std::string& path) {
   const size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What tells the line of a delete without a byte of its text: the clip's id, or for a line
+// without one (which leads to no text) a check of the line.
+std::string DeletedLineField(std::string_view line) {
+  if (const auto id = ListLineId(line)) return *id;
+  return JournalIndexField(Crc32(line));
 }
 
 }  // namespace
@@ -69,6 +82,19 @@ void SweepTemporaries(TFileSystem& files, const std::string& folder,
         break;
       }
   }
+}
+
+std::string KeptIdsImage(const std::vector<std::string>& ids) {
+  std::string image;
+  for (const std::string& id : ids) image.append(id).append("\r\n");
+  return image;
+}
+
+std::vector<std::string> ReadKeptIds(std::string_view bytes) {
+  std::vector<std::string> ids;
+  for (std::string_view line : SplitListLines(bytes))
+    if (line.size() == kClipIdLength) ids.emplace_back(line);
+  return ids;
 }
 
 TClipFolder::TClipFolder(TClipHistory& history, TFileSystem& files)
@@ -90,6 +116,8 @@ void TClipFolder::Load(TMode mode) {
   journal_size_ = 0;
   journal_unread_ = false;
   unjournaled_changes_ = false;
+  purge_due_ = false;
+  purged_texts_.clear();
   leftovers_.clear();
 
   // The journal first: it may say that a save stopped half-way, whose files are then
@@ -115,19 +143,20 @@ void TClipFolder::Load(TMode mode) {
     if (read.entries[i].kind == TJournalKind::Checkpoint ||
         read.entries[i].kind == TJournalKind::Saving)
       base = i;
-  std::string paths[kFiles] = {StorePath(), ExactPath(), ListPath()};
+  std::string paths[kFiles] = {StorePath(), ExactPath(), ListPath(), KeptPath()};
   if (base < read.entries.size() && read.entries[base].kind == TJournalKind::Saving)
     FinishSave(read.entries[base], mode, paths);
   if (own)
-    SweepTemporaries(files_, folder_, {kClipListFile, kClipStoreFile, kExactTextFile, kClipJournalFile},
+    SweepTemporaries(files_, folder_, {kClipListFile, kClipStoreFile, kExactTextFile, kKeptIdsFile, kClipJournalFile},
                      leftovers_);
 
   // Then the two files, and the exact texts beside them.
   auto there = [this](const std::string& path) { return !path.empty() && files_.Exists(path); };
   store_unread_ = there(paths[kStore]);
   exact_unread_ = there(paths[kExact]);
+  kept_unread_ = there(paths[kKept]);
   list_unread_ = there(paths[kList]);
-  TMarks marks{TFileMark{}, TFileMark{}, TFileMark{}};
+  TMarks marks{TFileMark{}, TFileMark{}, TFileMark{}, TFileMark{}};
   std::string listBytes, storeBytes;
   size_t lead = 0;
   TExactTextMap exact;
@@ -184,6 +213,18 @@ void TClipFolder::Load(TMode mode) {
   }
   orphans_ = history_.Assign(listBytes, std::move(storeBytes), lead, std::move(exact));
   std::string().swap(listBytes);
+  if (kept_unread_) {
+    std::string bytes;
+    if (readFile(paths[kKept], bytes, nullptr, nullptr)) {
+      kept_unread_ = false;
+      marks.kept = MarkOf(bytes);
+      history_.AssignKept(ReadKeptIds(bytes));
+    } else {
+      marks.kept = kUnreadable;
+      notes_.push_back("The kept clips in " + KeptPath() +
+                       " could not be read; those clips are not marked as kept.");
+    }
+  }
   on_disk_ = marks;
 
   // Then what the journal adds.
@@ -220,7 +261,8 @@ bool TClipFolder::ReadJournal(std::string& bytes) {
 void TClipFolder::FinishSave(const TJournalEntry& saving, TMode mode, std::string paths[3]) {
   const bool own = mode == TMode::Own;
   for (int file = 0; file < kFiles; ++file) {
-    const std::string& temporary = saving.fields[3 + kMarkOrder[file]];
+    if (kTemporaryField[file] >= saving.fields.size()) continue;  // written before it was kept
+    const std::string& temporary = saving.fields[kTemporaryField[file]];
     const std::string target = paths[file];
     if (temporary.empty()) {
       // The save removes this file (no exact texts).
@@ -259,6 +301,12 @@ void TClipFolder::ReplayJournal(const std::string& bytes, const TJournalRead& jo
     for (int i = 0; i < 3; ++i) MarkOfField(base->fields[static_cast<size_t>(i)], want[i]);
     baseFits = baseFits && want[0] == on_disk_.list && want[1] == on_disk_.store &&
                want[2] == on_disk_.exact;
+    // Journals written before kept ids were do not say which file of them they fit.
+    const size_t keptField =
+        base->kind == TJournalKind::Checkpoint ? kCheckpointKeptField : kMarkField[kKept];
+    TFileMark kept;
+    if (keptField < base->fields.size())
+      baseFits = baseFits && MarkOfField(base->fields[keptField], kept) && kept == on_disk_.kept;
   } else {
     // Written before journals had checkpoints: it can only be meant for the files as they
     // are, and every entry is checked against them as it is replayed.
@@ -353,6 +401,16 @@ bool TClipFolder::Apply(const TJournalEntry& e) {
       history_.RemoveLine(i);
       return true;
     }
+    case TJournalKind::Delete: {
+      const uint32_t at = JournalIndexOf(e.fields[0]);
+      if (at >= static_cast<uint32_t>(history_.Count()) ||
+          DeletedLineField(history_.Line(static_cast<int>(at))) != e.fields[1])
+        return false;
+      history_.Delete(static_cast<int>(at));
+      return true;
+    }
+    case TJournalKind::Keep:
+      return history_.SetKeptId(e.fields[0], e.fields[1] == "1");
     case TJournalKind::Clear:
       history_.Clear();
       return true;
@@ -396,8 +454,8 @@ TFileStatus TClipFolder::SetAside(const std::string& path, std::string* keptAs) 
 void TClipFolder::Save() {
   // Files that were there at start but were not read hold clips this run never saw:
   // replacing them would lose those, so they are kept aside first.
-  const std::string targets[kFiles] = {StorePath(), ExactPath(), ListPath()};
-  bool* unread[kFiles] = {&store_unread_, &exact_unread_, &list_unread_};
+  const std::string targets[kFiles] = {StorePath(), ExactPath(), ListPath(), KeptPath()};
+  bool* unread[kFiles] = {&store_unread_, &exact_unread_, &list_unread_, &kept_unread_};
   for (int file = 0; file < kFiles; ++file)
     if (*unread[file]) {
       if (const TFileStatus kept = SetAside(targets[file]); !kept)
@@ -407,16 +465,18 @@ void TClipFolder::Save() {
   if (journal_unread_ && SetAside(JournalPath())) journal_unread_ = false;
 
   const std::string images[kFiles] = {history_.StoreImage(), history_.ExactImage(),
-                                      history_.ListImage()};
-  TMarks marks{MarkOf(images[kList]), MarkOf(images[kStore]),
-               images[kExact].empty() ? TFileMark{} : MarkOf(images[kExact])};
+                                      history_.ListImage(), KeptIdsImage(history_.KeptIds())};
+  auto markOf = [](const std::string& image) { return image.empty() ? TFileMark{} : MarkOf(image); };
+  TMarks marks{MarkOf(images[kList]), MarkOf(images[kStore]), markOf(images[kExact]),
+               markOf(images[kKept])};
   std::string temporaries[kFiles];
   auto dropTemporaries = [&] {
     for (const std::string& t : temporaries)
       if (!t.empty()) files_.Remove(t);
   };
   for (int file = 0; file < kFiles; ++file) {
-    if (file == kExact && images[file].empty()) continue;  // no exact texts: no such file
+    // No exact texts, no kept clips: no such file.
+    if ((file == kExact || file == kKept) && images[file].empty()) continue;
     if (const TFileStatus written =
             files_.WriteTemporary(targets[file], images[file], temporaries[file]);
         !written) {
@@ -429,11 +489,12 @@ void TClipFolder::Save() {
   // the next start, and the changes before it are in these files.
   std::string record;
   {
-    std::vector<std::string> fields = {MarkField(marks.list), MarkField(marks.store),
-                                       MarkField(marks.exact)};
-    for (int mark = 0; mark < 3; ++mark) {
-      const int file = mark == 0 ? kList : mark == 1 ? kStore : kExact;
-      fields.push_back(temporaries[file].empty() ? std::string() : FileName(temporaries[file]));
+    std::vector<std::string> fields(8);
+    const TFileMark* fileMarks[kFiles] = {&marks.store, &marks.exact, &marks.list, &marks.kept};
+    for (int file = 0; file < kFiles; ++file) {
+      fields[kMarkField[file]] = MarkField(*fileMarks[file]);
+      fields[kTemporaryField[file]] =
+          temporaries[file].empty() ? std::string() : FileName(temporaries[file]);
     }
     AppendJournalEntry(record, TJournalKind::Saving, fields);
   }
@@ -467,7 +528,7 @@ void TClipFolder::Save() {
         // One that starts now would not fit either; the next start keeps it aside and says
         // so. The next good save ends this.
         journal_open_ = false;
-        on_disk_ = {kUnreadable, kUnreadable, kUnreadable};
+        on_disk_ = {kUnreadable, kUnreadable, kUnreadable, kUnreadable};
       }
     }
     throw EFCreateError(MsgCannotCreateFile(targets[file]), done.Error());
@@ -495,7 +556,8 @@ void TClipFolder::Save() {
 std::string TClipFolder::CheckpointEntry() const {
   std::string entry;
   AppendJournalEntry(entry, TJournalKind::Checkpoint,
-                     {MarkField(on_disk_.list), MarkField(on_disk_.store), MarkField(on_disk_.exact)});
+                     {MarkField(on_disk_.list), MarkField(on_disk_.store), MarkField(on_disk_.exact),
+                      MarkField(on_disk_.kept)});
   return entry;
 }
 
@@ -544,7 +606,52 @@ void TClipFolder::Removed(int index, std::string_view line) {
   Log(TJournalKind::Remove, {JournalIndexField(static_cast<uint32_t>(index)), line});
 }
 
-void TClipFolder::Cleared() { Log(TJournalKind::Clear, {}); }
+void TClipFolder::Deleted(int index, std::string_view line) {
+  // Told before the clip goes: its texts, to find in the copies set aside.
+  if (const auto text = history_.TextOf(index); text && !text->empty())
+    purged_texts_.push_back(*text);
+  if (const std::string* exact = history_.ExactTextOf(index)) purged_texts_.push_back(*exact);
+  Log(TJournalKind::Delete, {JournalIndexField(static_cast<uint32_t>(index)), DeletedLineField(line)});
+  PurgeSoon();
+}
+
+void TClipFolder::KeptChanged(std::string_view id, bool kept) {
+  Log(TJournalKind::Keep, {id, kept ? "1" : "0"});
+}
+
+void TClipFolder::Cleared() {
+  Log(TJournalKind::Clear, {});
+  PurgeSoon();
+}
+
+void TClipFolder::ScrubSetAside() {
+  if (purged_texts_.empty()) return;
+  for (const std::string& found : files_.Names(folder_)) {
+    bool aside = false;
+    for (const char* name : {kClipListFile, kClipStoreFile, kExactTextFile, kKeptIdsFile, kClipJournalFile})
+      aside = aside || found.rfind(std::string(name) + ".bak", 0) == 0;
+    if (!aside) continue;
+    const std::string path = folder_ + found;
+    std::string bytes;
+    if (!files_.Read(path, bytes, nullptr, nullptr)) continue;
+    bool changed = false;
+    for (const std::string& text : purged_texts_)
+      for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + text.size())) {
+        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), text.size(), '\0');
+        changed = true;
+      }
+    std::string temporary;
+    if (changed && files_.WriteTemporary(path, bytes, temporary) && !files_.Replace(temporary, path))
+      files_.Remove(temporary);
+  }
+  purged_texts_.clear();
+}
+
+void TClipFolder::PurgeSoon() {
+  if (purge_due_) return;
+  purge_due_ = true;
+  if (OnWake) OnWake();
+}
 
 void TClipFolder::Reordered(const TClipHistory& history) {
   if (!journaling_) {
@@ -568,7 +675,7 @@ void TClipFolder::SetJournaling(bool on) {
     // The journal no longer fits what the history holds: it starts anew at the next
     // flush, against files that the next start will find do not fit it.
     journal_open_ = false;
-    on_disk_ = {kUnreadable, kUnreadable, kUnreadable};
+    on_disk_ = {kUnreadable, kUnreadable, kUnreadable, kUnreadable};
     Trouble(WithSystemReason(e.Message(), e.ErrorCode()));
   }
 }
@@ -608,6 +715,18 @@ void TClipFolder::Trouble(const std::string& what) {
 
 void TClipFolder::Tick(uint64_t now) {
   Flush();
+  if (purge_due_ && now >= purge_retry_at_) {
+    try {
+      Save();
+      purge_due_ = false;
+      purge_retry_at_ = 0;
+      ScrubSetAside();
+    } catch (const EFCreateError& e) {
+      // Said once; tried again a little later, not at every tick.
+      if (purge_retry_at_ == 0) Trouble(WithSystemReason(e.Message(), e.ErrorCode()));
+      purge_retry_at_ = now + kPurgeRetry;
+    }
+  }
   // A journal (or what could not be written of it) past twice what the history can hold
   // costs more at the next start than a save now.
   const uint64_t capacity = history_.Store().Capacity();
@@ -635,6 +754,10 @@ void TClipFolder::Tick(uint64_t now) {
 
 unsigned TClipFolder::NextTick(uint64_t now) const {
   unsigned wait = pending_.empty() ? 0 : kJournalFlushDelay;
+  if (purge_due_) {
+    const uint64_t left = purge_retry_at_ > now ? purge_retry_at_ - now : kPurgeDelay;
+    wait = static_cast<unsigned>(std::min<uint64_t>(wait ? wait : left, left));
+  }
   if (auto_save_) {
     const uint64_t left = next_auto_save_ > now ? next_auto_save_ - now : 1;
     const unsigned autoWait = static_cast<unsigned>(std::min<uint64_t>(left, kAutoSaveInterval));

@@ -52,6 +52,16 @@ void SweepTemporaries(TFileSystem& files, const std::string& folder,
                       const std::vector<std::string>& names,
                       const std::vector<std::string>& keep = {});
 
+// The ids of the kept clips, one a line (CR LF), beside the two clip files.
+inline constexpr char kKeptIdsFile[] = "vqclips.qvk";
+std::string KeptIdsImage(const std::vector<std::string>& ids);
+// Lines that are no id are passed over.
+std::vector<std::string> ReadKeptIds(std::string_view bytes);
+
+// A deleted text leaves the files at the next turn of the message loop: a crash right after
+// a delete must not bring it back, and the changes of one command are purged together.
+inline constexpr unsigned kPurgeDelay = 1;
+inline constexpr unsigned kPurgeRetry = 5000;
 // A change reaches the journal on disk at most this long after it was made.
 inline constexpr unsigned kJournalFlushDelay = 1000;
 // Auto save writes the clip files this often while it is on.
@@ -70,6 +80,7 @@ class TClipFolder : private TClipHistoryLog {
   std::string ListPath() const { return folder_ + kClipListFile; }
   std::string StorePath() const { return folder_ + kClipStoreFile; }
   std::string ExactPath() const { return folder_ + kExactTextFile; }
+  std::string KeptPath() const { return folder_ + kKeptIdsFile; }
   std::string JournalPath() const { return folder_ + kClipJournalFile; }
 
   // ---- the start ----
@@ -145,6 +156,8 @@ class TClipFolder : private TClipHistoryLog {
                 std::string_view exact) override;
   void Moved(int from, std::string_view line) override;
   void Removed(int index, std::string_view line) override;
+  void Deleted(int index, std::string_view line) override;
+  void KeptChanged(std::string_view id, bool kept) override;
   void Cleared() override;
   void Reordered(const TClipHistory& history) override;
   void Log(TJournalKind kind, std::initializer_list<std::string_view> fields);
@@ -152,8 +165,14 @@ class TClipFolder : private TClipHistoryLog {
   TFileStatus WriteJournal(const std::string& bytes);
 
   struct TMarks {
-    TFileMark list, store, exact;
+    TFileMark list, store, exact, kept;
   };
+  // A deleted or cleared text is still in the files and the journal: a save soon rewrites
+  // them without it.
+  void PurgeSoon();
+  // Copies set aside earlier (".bak" files of the clip files and the journal) may hold a
+  // deleted text too: every occurrence of one is overwritten with zero bytes, the rest kept.
+  void ScrubSetAside();
   bool ReadJournal(std::string& bytes);
   // Finishes a save the journal says was under way: its files are put in place, or, where
   // they cannot be, paths (store, exact texts, list) name them instead.
@@ -174,7 +193,10 @@ class TClipFolder : private TClipHistoryLog {
   std::string folder_;
   std::vector<std::string> notes_;
   TReplay replay_;
-  bool list_unread_ = false, store_unread_ = false, exact_unread_ = false;
+  bool list_unread_ = false, store_unread_ = false, exact_unread_ = false, kept_unread_ = false;
+  bool purge_due_ = false;
+  uint64_t purge_retry_at_ = 0;  // after a purge that failed
+  std::vector<std::string> purged_texts_;  // deleted texts, until the copies set aside lost them
   bool exact_damaged_ = false;
   std::vector<std::string> orphans_;
   // The journal was there but not read, or does not fit: kept aside before it is written.

@@ -112,6 +112,21 @@ std::optional<std::string> TClipHistory::IdOf(int index) const {
   return ListLineId(kept);
 }
 
+bool TClipHistory::CarriesId(int index, std::string_view key) const {
+  const TLineRef& ref = lines_[static_cast<size_t>(index)];
+  const std::string_view kept = Kept(ref);
+  std::string_view id;
+  if (ref.compact) {
+    id = kept.substr(kept.size() - kClipIdLength);
+  } else {
+    const size_t marker = kept.rfind(kHeaderMarker);
+    if (marker == std::string_view::npos || kept.size() - marker - kHeaderMarker.size() < kClipIdLength)
+      return false;
+    id = kept.substr(marker + kHeaderMarker.size(), kClipIdLength);
+  }
+  return IsIdOfKey(id, key);
+}
+
 int TClipHistory::IndexOfKey(uint32_t key) const {
   for (size_t i = 0; i < lines_.size(); ++i)
     if (lines_[i].key == key) return static_cast<int>(i);
@@ -190,8 +205,7 @@ bool TClipHistory::AddClipLine(std::string_view text, std::string_view id, std::
   const size_t segments = store_.SegmentCount();
   if (!store_.AddClip(text, id, nullptr, &evicted)) return false;
   // More than the one new block and the store let clips go: their exact texts go too.
-  if (!exact_.empty() && store_.SegmentCount() != segments + 1)
-    std::erase_if(exact_, [this](const auto& entry) { return !store_.HasHeaderKey(entry.first); });
+  if (store_.SegmentCount() != segments + 1) DropOrphanExactTexts();
   if (!exact.empty()) exact_[UpperCase(std::string(id))] = std::string(exact);
   if (!evicted.empty()) RemoveLinesOf(evicted);
   lines_.push_front(Keep(line));
@@ -274,20 +288,109 @@ void TClipHistory::CountId(int index, int delta) {
 void TClipHistory::RecountIds() {
   store_.ClearLineCounts();
   for (int i = 0; i < Count(); ++i) CountId(i, +1);
+  store_.ForgetUnlistedKept();
+}
+
+void TClipHistory::DropOrphanExactTexts() {
+  if (!exact_.empty())
+    std::erase_if(exact_, [this](const auto& entry) { return !store_.HasHeaderKey(entry.first); });
 }
 
 void TClipHistory::MoveToTop(int index) {
   MoveLineToTop(index);
-  if (Count() > kClipListLimit) RemoveLine(kClipListLimit);
+  for (int i = kClipListLimit; i < Count(); ++i)
+    if (!Kept(i)) {
+      RemoveLine(i);
+      break;
+    }
+}
+
+bool TClipHistory::Kept(int index) const {
+  const auto id = IdOf(index);
+  return id && store_.IsKept(UpperCase(*id));
+}
+
+int TClipHistory::KeptCount() const {
+  int kept = 0;
+  for (int i = 0; i < Count(); ++i) kept += Kept(i) ? 1 : 0;
+  return kept;
+}
+
+std::vector<std::string> TClipHistory::KeptIds() const {
+  std::vector<std::string> ids;
+  if (!store_.AnyKept()) return ids;  // every save asks: no walk through the lines then
+  std::unordered_set<std::string> taken;
+  for (int i = 0; i < Count(); ++i)
+    if (const auto id = IdOf(i)) {
+      std::string key = UpperCase(*id);
+      if (store_.IsKept(key) && taken.insert(key).second) ids.push_back(std::move(key));
+    }
+  return ids;
+}
+
+void TClipHistory::LinesOfIdChanged(const std::string& key) {
+  if (!view_) return;
+  for (int i = 0; i < Count(); ++i)
+    if (CarriesId(i, key)) view_->LineChanged(i);
+}
+
+bool TClipHistory::SetKeptId(std::string_view id, bool kept) {
+  const std::string key = UpperCase(std::string(id));
+  if (!store_.Listed(key)) return false;
+  if (store_.IsKept(key) == kept) return true;
+  store_.SetKept(key, kept);
+  LinesOfIdChanged(key);
+  if (log_) log_->KeptChanged(key, kept);
+  return true;
+}
+
+bool TClipHistory::SetKept(int index, bool kept) {
+  const auto id = IdOf(index);
+  return id && SetKeptId(*id, kept);
+}
+
+void TClipHistory::Delete(int index) {
+  if (log_) log_->Deleted(index, Line(index));
+  const auto id = IdOf(index);
+  if (!id) {
+    EraseLine(index);
+    return;
+  }
+  const std::string key = UpperCase(*id);
+  // Every line that leads to the text goes with it: none may show a clip that is gone.
+  for (int i = Count() - 1; i >= 0 && store_.Listed(key); --i)
+    if (CarriesId(i, key)) EraseLine(i);
+  store_.SetKept(key, false);
+  store_.RemoveClip(key);
+  exact_.erase(key);
+  DropOrphanExactTexts();
 }
 
 void TClipHistory::Clear() {
-  SetLines({});
-  store_.Clear();
-  RecountIds();
-  exact_.clear();
+  const std::vector<std::string> kept = KeptIds();
+  if (kept.empty()) {
+    SetLines({});
+    store_.Clear();
+    RecountIds();
+    exact_.clear();
+  } else {
+    std::vector<std::string> lines;
+    for (int i = 0; i < Count(); ++i)
+      if (Kept(i)) lines.push_back(Line(i));
+    store_.KeepOnly([this](const std::string& key) { return store_.IsKept(key); });
+    SetLines(std::vector<std::string_view>(lines.begin(), lines.end()));
+    DropOrphanExactTexts();
+  }
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
   if (log_) log_->Cleared();
+}
+
+void TClipHistory::AssignKept(const std::vector<std::string>& ids) {
+  for (const std::string& id : ids) {
+    const std::string key = UpperCase(id);
+    if (store_.Listed(key)) store_.SetKept(key, true);
+  }
+  Notify([](TClipHistoryView& v) { v.LinesReset(); });
 }
 
 void TClipHistory::ReplaceLines(const std::vector<std::string_view>& lines) {

@@ -28,6 +28,8 @@ class TClipHistoryView {
   virtual void LinesReordered(const std::vector<int>& oldIndexOf) = 0;
   // Every line may have changed (load, clear).
   virtual void LinesReset() = 0;
+  // The line shows something new of itself (its keep mark).
+  virtual void LineChanged(int index) { (void)index; }
 };
 
 class TClipHistory;
@@ -45,6 +47,12 @@ class TClipHistoryLog {
   virtual void Moved(int from, std::string_view line) = 0;
   // The line at index went.
   virtual void Removed(int index, std::string_view line) = 0;
+  // The user deleted the clip of the line at index: the line, every other line of its id,
+  // its blocks and its exact text (see Delete). Nothing of the text may be kept of it.
+  virtual void Deleted(int index, std::string_view line) = 0;
+  // The clip with the id is kept now, or no longer.
+  virtual void KeptChanged(std::string_view id, bool kept) = 0;
+  // Every clip that is not kept went.
   virtual void Cleared() = 0;
   // Every line in a new order.
   virtual void Reordered(const TClipHistory& history) = 0;
@@ -59,6 +67,7 @@ using TClipLines = std::deque<std::string>;
 
 // The lines of a list file: CR LF, a lone CR or a lone LF ends a line.
 void ReadListLines(std::string_view bytes, TClipLines& lines);
+std::vector<std::string_view> SplitListLines(std::string_view bytes);
 
 // The order the list is sorted into: whether a goes before b.
 using TLineOrder = std::function<bool(const std::string& a, const std::string& b)>;
@@ -83,6 +92,9 @@ class TClipHistory {
   // What the line shows, without the id that follows it out of sight.
   std::string_view Display(int index) const;
   std::optional<std::string> IdOf(int index) const;
+  // Whether the line carries the id (upper case), letter case ignored; nothing allocated,
+  // so that a look through every line stays cheap.
+  bool CarriesId(int index, std::string_view key) const;
   // What stays with a line while lines come and go around it (a capture at the top, room
   // made at the bottom, a move): IndexOfKey finds it again, -1 once it has gone.
   uint32_t KeyOf(int index) const { return Ref(index).key; }
@@ -101,6 +113,12 @@ class TClipHistory {
   // Gather in UTF-8: exact texts as they are, the other texts converted.
   std::string GatherExact(int index, bool range, const TAnsiToUtf8& convert) const;
   const TClipStore& Store() const { return store_; }
+  // Whether the line's clip is kept: never made room for, never trimmed, not cleared.
+  bool Kept(int index) const;
+  // Lines whose clip is kept.
+  int KeptCount() const;
+  // The kept clips' ids (upper case), each once, in list order.
+  std::vector<std::string> KeptIds() const;
 
   // ---- the changes ----
   // A new clip at the top: a fresh id, its block in the store, its line (display cut to
@@ -116,15 +134,22 @@ class TClipHistory {
   bool AddClipLine(std::string_view text, std::string_view id, std::string_view line,
                    std::string_view exact = {});
   // A single recall: the line goes to the top; then, when the list holds more than
-  // kClipListLimit lines, the one at that index goes.
+  // kClipListLimit lines, the first line at or past that index that is not kept goes.
   void MoveToTop(int index);
   // The two halves of that: the line goes to the top; a line goes.
   void MoveLineToTop(int index);
   void RemoveLine(int index);
   // Whether line index is this line.
   bool LineIs(int index, std::string_view line) const;
-  // Clear Vavad: no lines, no texts.
+  // Clear Vavad: no lines, no texts, but for the kept clips.
   void Clear();
+  // The user's delete: the line goes, and with it every line of its id, every block of the
+  // id and every block no line refers to that holds the same text, and its exact text.
+  void Delete(int index);
+  // Keeps the line's clip, or lets it go again. False for a line without an id.
+  bool SetKept(int index, bool kept);
+  // The same by id; false when no line carries it.
+  bool SetKeptId(std::string_view id, bool kept);
   // The lines in the given order (stable: equal lines keep theirs). The store is not
   // touched: every line still finds its own text through its id.
   void Sort(const TLineOrder& before);
@@ -139,6 +164,9 @@ class TClipHistory {
   // of those.
   std::vector<std::string> Assign(std::string_view listFile, std::string storeFile, size_t lead,
                                   TExactTextMap exact);
+  // The kept marks the files give (ids in any case); those of ids no line carries are
+  // dropped.
+  void AssignKept(const std::vector<std::string>& ids);
   // The list file: every line followed by CR LF.
   std::string ListImage() const;
   // The store file: the store's text, its last line ended by CR LF too.
@@ -160,6 +188,10 @@ class TClipHistory {
   void CountId(int index, int delta);
   void RecountIds();
 
+  // Exact texts of clips the store no longer holds go.
+  void DropOrphanExactTexts();
+  // Tells the view of every line that carries the id (upper case).
+  void LinesOfIdChanged(const std::string& key);
   // Takes the lines of the clips the store let go (upper-case ids) out of the list.
   void RemoveLinesOf(const std::vector<std::string>& evicted);
   void EraseLine(int index);

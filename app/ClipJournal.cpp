@@ -21,7 +21,9 @@ bool KnownKind(uint8_t kind, size_t& fieldsNeeded) {
   switch (static_cast<TJournalKind>(kind)) {
     case TJournalKind::Capture: fieldsNeeded = 3; return true;
     case TJournalKind::Move:
-    case TJournalKind::Remove: fieldsNeeded = 2; return true;
+    case TJournalKind::Remove:
+    case TJournalKind::Delete:
+    case TJournalKind::Keep: fieldsNeeded = 2; return true;
     case TJournalKind::Clear:
     case TJournalKind::Lines: fieldsNeeded = 0; return true;
     case TJournalKind::Checkpoint: fieldsNeeded = 3; return true;
@@ -44,7 +46,8 @@ bool ParseBody(std::string_view body, TJournalEntry& entry) {
     at += size;
   }
   if (entry.fields.size() < needed) return false;
-  if ((entry.kind == TJournalKind::Move || entry.kind == TJournalKind::Remove) &&
+  if ((entry.kind == TJournalKind::Move || entry.kind == TJournalKind::Remove ||
+       entry.kind == TJournalKind::Delete) &&
       entry.fields[0].size() != 4)
     return false;
   TFileMark mark;

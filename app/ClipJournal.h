@@ -29,14 +29,17 @@ enum class TJournalKind : uint8_t {
   Capture = 'A',  // id, list line, text: AddClip with the store making room as it did
   Move = 'M',     // index, line: the line went to the top
   Remove = 'R',   // index, line: the line went (the trim after a move)
-  Clear = 'C',    // no fields: no lines, no texts
+  Delete = 'D',   // index, the line's id: the user deleted its clip (nothing of its text)
+  Keep = 'K',     // id, "1" or "0": the clip is kept, or no longer
+  Clear = 'C',    // no fields: no lines, no texts but the kept clips'
   Lines = 'L',    // every line, top first: the list in a new order
-  // The files the entries after it apply to: a mark of the list, the store and the exact
-  // texts as they are on disk (see TFileMark).
+  // The files the entries after it apply to: a mark of the list, the store, the exact
+  // texts and the kept ids as they are on disk (see TFileMark).
   Checkpoint = 'S',
   // A save whose files are written but perhaps not all in place: the marks of the list,
   // the store and the exact texts it wrote, then the names of the temporary files that
-  // hold them ("" for a file the save removes). What came before it is in those files.
+  // hold them ("" for a file the save removes), then the same two for the kept ids. What
+  // came before it is in those files.
   Saving = 'P',
 };
 

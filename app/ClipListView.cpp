@@ -20,12 +20,14 @@ TClipListView::TClipListView(TClipHistory& history, TCheckListBox& list)
   list_.OnGetWideText = TGetWideTextEvent::Of<&TClipListView::WideText>(this);
   list_.OnGetItemName = TGetWideTextEvent::Of<&TClipListView::ItemName>(this);
   list_.OnGetItemDescription = TGetWideTextEvent::Of<&TClipListView::ItemDescription>(this);
+  list_.OnStateChange = TCheckStateChangeEvent::Of<&TClipListView::CheckStateChanged>(this);
   history_.SetView(this);
   LinesReset();
 }
 
 TClipListView::~TClipListView() {
   history_.SetView(nullptr);
+  list_.OnStateChange = nullptr;
   list_.OnGetWideText = nullptr;
   list_.OnGetItemName = nullptr;
   list_.OnGetItemDescription = nullptr;
@@ -51,8 +53,21 @@ std::vector<int> TClipListView::RunFrom(int row) const {
 std::string TClipListView::LineText(int row) { return history_.Line(ModelIndex(row)); }
 
 TCheckListBoxItem& TClipListView::LineCheck(int row) {
-  return checks_[static_cast<size_t>(ModelIndex(row))];
+  const int index = ModelIndex(row);
+  TCheckListBoxItem& check = checks_[static_cast<size_t>(index)];
+  check.State = history_.Kept(index) ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked;
+  return check;
 }
+
+void TClipListView::CheckStateChanged(TObject*, int row) {
+  // The list wrote the user's new state into the line's record: the history takes it over.
+  const int index = ModelIndex(row);
+  if (index < 0) return;
+  history_.SetKept(index, checks_[static_cast<size_t>(index)].State == TCheckBoxState::cbChecked);
+  list_.Invalidate();
+}
+
+void TClipListView::LineChanged(int) { list_.Invalidate(); }
 
 TCanvas& TClipListView::MeasureCanvas() {
   if (!measure_dc_) {

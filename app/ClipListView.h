@@ -1,8 +1,9 @@
 #pragma once
 // The clip list on screen as a view of the history: the list control holds no copy of the
-// lines, only their number, and asks this view for each line it shows. The view keeps what
-// is its own, the check marks, and, while the user finds, which clips are shown: a shown row
-// then stands for a line of the history (its model index). A clip with an exact text shows
+// lines, only their number, and asks this view for each line it shows. A line's check box
+// shows whether its clip is kept, which is the history's; a click on it keeps the clip or
+// lets it go. While the user finds, the view keeps which clips are shown: a shown row then
+// stands for a line of the history (its model index). A clip with an exact text shows
 // that text, cut by the rule of the ANSI lines.
 
 #include <deque>
@@ -56,14 +57,15 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
 
   void LineInserted(int index) override;
   void LineRemoved(int index) override;
-  // The line is taken out and put in again: it arrives unchecked.
   void LineMoved(int from, int to) override;
   // Every line keeps its own check mark; the top line and the selection stay where they
   // were by number.
   void LinesReordered(const std::vector<int>& oldIndexOf) override;
   void LinesReset() override;
+  void LineChanged(int index) override;
 
  private:
+  void CheckStateChanged(TObject* sender, int row);
   std::string LineText(int row) override;
   TCheckListBoxItem& LineCheck(int row) override;
   // Finds again after the history changed while finding.
@@ -75,7 +77,7 @@ class TClipListView : public TClipHistoryView, private TListLineSource {
 
   TClipHistory& history_;
   TCheckListBox& list_;
-  std::deque<TCheckListBoxItem> checks_;  // one per history line
+  std::deque<TCheckListBoxItem> checks_;  // one per history line; the state is the history's
   TClipFinder finder_;
   bool texts_current_ = false;  // the finder's texts are the history's as it is
   bool finding_ = false;

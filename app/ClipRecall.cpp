@@ -81,11 +81,17 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
   paste_timer_->SetInterval(static_cast<unsigned>(paste_delay_));
 }
 
-void TClipRecall::AwaitTarget() {
-  if (IsInFront(paste_target_)) {
+void TClipRecall::Paste() {
+  // An elevated window drops the keys: better said than silently lost.
+  if (RunsAbove(paste_target_))
+    host_.CannotPaste(kElevatedTargetNotice);
+  else
     SendExactCtrlV();
-    return EndRecall();
-  }
+  EndRecall();
+}
+
+void TClipRecall::AwaitTarget() {
+  if (IsInFront(paste_target_)) return Paste();
   if (!paste_target_ || !IsWindow(paste_target_)) return EndRecall();
   // The other program takes the activation when it next reads its messages.
   stage_ = TStage::AwaitingTarget;
@@ -96,10 +102,7 @@ void TClipRecall::AwaitTarget() {
 void TClipRecall::PasteTimerTick(TObject*) {
   if (stage_ == TStage::Delay) return AwaitTarget();
   if (stage_ != TStage::AwaitingTarget) return paste_timer_->SetInterval(0);
-  if (IsInFront(paste_target_)) {
-    SendExactCtrlV();
-    return EndRecall();
-  }
+  if (IsInFront(paste_target_)) return Paste();
   if (!IsWindow(paste_target_) || GetTickCount() - awaiting_since_ >= kActivationWait) EndRecall();
 }
 

@@ -24,6 +24,8 @@ class TRecallHost {
   virtual void HideForPaste() = 0;
   // The recall is over: pasted, found nothing to paste, or its paste dropped.
   virtual void RecallEnded() = 0;
+  // The paste could not be made (the text stays on the clipboard): what to tell the user.
+  virtual void CannotPaste(const std::string& what) { (void)what; }
 };
 
 // How the window's buttons shape a recall.
@@ -73,6 +75,8 @@ class TClipRecall {
 
   // After the delay: pastes now if the window is in front, else waits for it a while.
   void AwaitTarget();
+  // Ctrl+V into the target now in front, or the word why it cannot take it.
+  void Paste();
   void PasteTimerTick(TObject* sender);
   void EndRecall();
 

@@ -246,7 +246,7 @@ void TClipStore::Index() {
   // The line counts stay; the blocks are found anew.
   for (auto use = ids_.begin(); use != ids_.end();) {
     use->second.block = kNoBlock;
-    use = use->second.lines == 0 ? ids_.erase(use) : std::next(use);
+    use = Idle(use->second) ? ids_.erase(use) : std::next(use);
   }
   std::vector<TStoreSegment> split = SplitStore(buffer_.View());
   ids_.reserve(split.size());
@@ -290,7 +290,7 @@ void TClipStore::DropBlock(const std::string& key, uint64_t seq) {
   const auto use = ids_.find(key);
   if (use == ids_.end() || use->second.block != seq) return;
   use->second.block = kNoBlock;
-  if (use->second.lines == 0) ids_.erase(use);
+  if (Idle(use->second)) ids_.erase(use);
 }
 
 void TClipStore::CountLines(const std::string& key, int delta) {
@@ -298,13 +298,14 @@ void TClipStore::CountLines(const std::string& key, int delta) {
   const bool was = use.lines > 0;
   use.lines = std::max(0, use.lines + delta);
   const bool now = use.lines > 0;
+  if (!now) use.kept = false;  // a mark lives as long as a line carries its id
   if (was != now && use.block != kNoBlock) {
     if (now)
       unlisted_.erase(use.block);
     else
       unlisted_.insert(use.block);
   }
-  if (!now && use.block == kNoBlock) ids_.erase(key);
+  if (Idle(use)) ids_.erase(key);
 }
 
 int TClipStore::LinesOf(const std::string& key) const {
@@ -315,10 +316,76 @@ int TClipStore::LinesOf(const std::string& key) const {
 void TClipStore::ClearLineCounts() {
   for (auto use = ids_.begin(); use != ids_.end();) {
     use->second.lines = 0;
-    use = use->second.block == kNoBlock ? ids_.erase(use) : std::next(use);
+    use = Idle(use->second) ? ids_.erase(use) : std::next(use);
   }
   unlisted_.clear();
   for (const TSegment& segment : segments_) unlisted_.insert(unlisted_.end(), segment.seq);
+}
+
+void TClipStore::SetKept(const std::string& key, bool kept) {
+  if (kept) {
+    ids_[key].kept = true;
+    return;
+  }
+  const auto use = ids_.find(key);
+  if (use == ids_.end()) return;
+  use->second.kept = false;
+  if (Idle(use->second)) ids_.erase(use);
+}
+
+bool TClipStore::AnyKept() const {
+  return std::any_of(ids_.begin(), ids_.end(), [](const auto& use) { return use.second.kept; });
+}
+
+bool TClipStore::IsKept(const std::string& key) const {
+  const auto use = ids_.find(key);
+  return use != ids_.end() && use->second.kept;
+}
+
+bool TClipStore::RemoveClip(const std::string& key) {
+  // Older blocks under the id too, and blocks no line shows that hold the same text (a
+  // password copied twice, trimmed out of sight): the text must not stay in the store.
+  const std::optional<std::string_view> found = TextOf(key);
+  const std::string text = found ? std::string(*found) : std::string();
+  bool removed = false;
+  for (size_t i = segments_.size(); i-- > 0;) {
+    const TSegment& segment = segments_[i];
+    if (!segment.block) continue;
+    const std::string_view id =
+        buffer_.View().substr(OffsetOf(segment.at) + kHeaderMarker.size(), kClipIdLength);
+    const bool same = IsIdOfKey(id, key) ||
+                      (found && unlisted_.count(segment.seq) > 0 && BodyOf(segment) == text);
+    if (!same) continue;
+    RemoveSegment(i);
+    removed = true;
+  }
+  return removed;
+}
+
+void TClipStore::ForgetUnlistedKept() {
+  for (auto use = ids_.begin(); use != ids_.end();) {
+    if (use->second.lines == 0) use->second.kept = false;
+    use = Idle(use->second) ? ids_.erase(use) : std::next(use);
+  }
+}
+
+std::string_view TClipStore::BodyOf(const TSegment& segment) const {
+  const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
+  if (segment.length < 2 * keyLine) return std::string_view();      // no line between the two
+  return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
+}
+
+void TClipStore::KeepOnly(const std::function<bool(const std::string& key)>& keep) {
+  std::string text;
+  for (auto s = segments_.rbegin(); s != segments_.rend(); ++s) {
+    if (!s->block) continue;
+    const std::string key = KeyOf(*s);
+    if (BlockOf(key) != s->seq || !keep(key)) continue;
+    if (!text.empty()) text.append("\r\n");
+    text.append(buffer_.View().substr(OffsetOf(s->at), s->length));
+  }
+  buffer_.SetText(text);
+  Index();
 }
 
 std::vector<TStoreSegment> TClipStore::Segments() const {
@@ -388,6 +455,13 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id, const TList
   auto isListed = [&](const TSegment& segment) {
     return tracking ? unlisted_.count(segment.seq) == 0 : IsListed(segment, listed);
   };
+  // The newest block of a kept id: the one its lines find.
+  auto isKept = [&](const TSegment& segment) {
+    if (!segment.block) return false;
+    const std::string key = KeyOf(segment);
+    return IsKept(key) && BlockOf(key) == segment.seq;
+  };
+  kept_in_the_way_ = false;
   if (sizeWith() > capacity_) {
     // Unlisted blocks first, then listed ones, oldest first in both rounds; each block
     // frees its length and one break.
@@ -404,7 +478,13 @@ bool TClipStore::AddClip(std::string_view text, std::string_view id, const TList
     }
     for (int round = tracking ? 1 : 0; round < 2 && freed < needed; ++round)
       for (size_t i = 0; i < segments_.size() && freed < needed; ++i)
-        if (isListed(segments_[i]) == (round == 1)) take(i);
+        if (isListed(segments_[i]) == (round == 1) && !(round == 1 && isKept(segments_[i])))
+          take(i);
+    if (freed < needed) {
+      // Only kept clips could make the room: the new one is not taken.
+      kept_in_the_way_ = true;
+      return false;
+    }
     std::sort(victims.begin(), victims.end());
     for (auto v = victims.rbegin(); v != victims.rend(); ++v) {
       if (evictedListed && isListed(segments_[*v])) evictedListed->push_back(KeyOf(segments_[*v]));
@@ -440,19 +520,22 @@ std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
   if (block == kNoBlock) return std::nullopt;
   const size_t i = IndexOfSeq(block);
   if (i == npos) return std::nullopt;
-  const TSegment& segment = segments_[i];
-  const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (segment.length < 2 * keyLine) return std::string_view();      // no line between the two
-  return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
+  return BodyOf(segments_[i]);
+}
+
+void TClipStore::ForgetKept() {
+  for (auto& entry : ids_) entry.second.kept = false;
 }
 
 void TClipStore::Clear() {
   buffer_.Clear();
+  ForgetKept();
   Index();
 }
 
 void TClipStore::SetText(std::string_view text) {
   buffer_.SetText(text);
+  ForgetKept();
   Index();
 }
 
@@ -466,6 +549,7 @@ void TClipStore::LoadFromFile(const std::string& path) {
 void TClipStore::LoadImage(std::string bytes, size_t lead) {
   buffer_.Adopt(std::move(bytes), lead);
   buffer_.DropFinalBreak();
+  ForgetKept();
   Index();
 }
 

@@ -59,6 +59,16 @@ class TClipIdGenerator {
   uint32_t seed_ = 0;
 };
 
+// Whether id, in any letter case, is key (an id in upper case). Allocates nothing.
+inline bool IsIdOfKey(std::string_view id, std::string_view key) {
+  if (id.size() != key.size()) return false;
+  for (size_t i = 0; i < id.size(); ++i) {
+    const char c = id[i];
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != key[i]) return false;
+  }
+  return true;
+}
+
 // "/:hdr:\" + id and "/:tlr:\" + id: the lines that open and close a clip's block.
 std::string HeaderKey(std::string_view id);
 std::string TrailerKey(std::string_view id);
@@ -140,10 +150,11 @@ class TClipStore {
   using TListedFunction = std::function<bool(const std::string& key)>;
   // Puts the clip's block at the top of the store. When it does not fit, room is made:
   // first the oldest blocks that no list line refers to (and lines outside any block) go,
-  // then, if that is not enough, the oldest listed clips; the ids of those (upper case) are
-  // added to evictedListed, so that the caller takes their list lines away too. A block
-  // goes whole or not at all. False, and nothing changed, when the block alone is larger
-  // than the capacity or the text holds its own trailer line (it would end the block early).
+  // then, if that is not enough, the oldest listed clips that are not kept; the ids of those
+  // (upper case) are added to evictedListed, so that the caller takes their list lines away
+  // too. A block goes whole or not at all. False, and nothing changed, when the block alone
+  // is larger than the capacity, when only kept clips would make room (KeptInTheWay tells
+  // which), or when the text holds its own trailer line (it would end the block early).
   // Without a listed function the store goes by the lines counted with CountLines, and
   // finds the unlisted blocks without asking about every block.
   bool AddClip(std::string_view text, std::string_view id, const TListedFunction& listed = nullptr,
@@ -153,8 +164,21 @@ class TClipStore {
   void CountLines(const std::string& key, int delta);
   int LinesOf(const std::string& key) const;
   bool Listed(const std::string& key) const { return LinesOf(key) > 0; }
-  // Every count back to none.
+  // Every count back to none (the kept marks stay).
   void ClearLineCounts();
+  // Kept clips (upper-case id) are never made room for.
+  void SetKept(const std::string& key, bool kept);
+  bool IsKept(const std::string& key) const;
+  bool AnyKept() const;
+  // The last AddClip was refused because kept clips filled the room it needed.
+  bool KeptInTheWay() const { return kept_in_the_way_; }
+  // Takes every block with the id (upper case) and its marks out: nothing of its text stays.
+  // False when there was none.
+  bool RemoveClip(const std::string& key);
+  // Marks of ids no line carries any more go.
+  void ForgetUnlistedKept();
+  // Keeps only the newest block of each id keep says yes to (upper case); the rest goes.
+  void KeepOnly(const std::function<bool(const std::string& key)>& keep);
   // Whether a block with this id exists (letter case ignored).
   bool HasHeaderKey(std::string_view id) const;
   // The text of the clip a list line points to: the lines strictly between its block's
@@ -201,7 +225,13 @@ class TClipStore {
   struct TIdUse {
     uint64_t block = kNoBlock;  // the newest block with the id
     int lines = 0;              // list lines that carry it
+    bool kept = false;          // never made room for
   };
+  // Whether the entry says nothing any more (no block, no line, no mark).
+  static bool Idle(const TIdUse& use) { return use.block == kNoBlock && use.lines == 0 && !use.kept; }
+  // The clip text inside a block.
+  std::string_view BodyOf(const TSegment& segment) const;
+  void ForgetKept();
   // The segment with this number; npos when it has gone.
   size_t IndexOfSeq(uint64_t seq) const;
   // The newest block with the id (upper case); kNoBlock for none.
@@ -220,6 +250,7 @@ class TClipStore {
   int64_t origin_ = 0;
   uint64_t next_seq_ = 0;
   std::set<uint64_t> unlisted_;  // the segments no counted list line refers to
+  bool kept_in_the_way_ = false;
 };
 
 // A fresh id that no block has yet, no list line carries (listed, given the id in upper

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/FilesFolder.h"
@@ -274,8 +276,14 @@ void TMainWindow::RecallRow(int row) {
 void TMainWindow::ClipListClick(TObject*) {
   TCheckListBox& list = *controls_.ClipList;
   const int selected = list.ItemIndex();
+  // A click on the check box keeps the clip (the list toggles it): it does not recall.
+  const DWORD at = GetMessagePos();
+  POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  ScreenToClient(list.Handle(), &point);
+  const bool onCheck = point.x >= 0 && point.x < list.StripWidth();
   // A click on a line, not one the type-ahead chose for a key.
-  if (selected >= 0 && list.Items().Get(selected).find(kHeaderMarker) != std::string::npos)
+  if (selected >= 0 && !onCheck &&
+      list.Items().Get(selected).find(kHeaderMarker) != std::string::npos)
     RecallRow(selected);
   list.SetTopIndex(0);
 }
@@ -293,8 +301,57 @@ void TMainWindow::RangeButtonClick(TObject*) {
   if (controls_.ClipList->TopIndex() != 0) controls_.RangeButton->SetDown(false);
 }
 
+bool TMainWindow::ListKeyDown(WORD key) {
+  TCheckListBox& list = *controls_.ClipList;
+  const int rows = list.Count();
+  const int selected = list.ItemIndex();
+  switch (key) {
+    case VK_DOWN:
+      // The first Down selects the top line; moving selects, it never recalls.
+      if (rows > 0) list.SetItemIndex(selected < 0 ? 0 : std::min(selected + 1, rows - 1));
+      return true;
+    case VK_UP:
+      if (rows > 0) list.SetItemIndex(std::max(selected - 1, 0));
+      return true;
+    case VK_RETURN:
+      if (selected >= 0) RecallRow(selected);
+      return true;
+    case VK_DELETE:
+      if (selected >= 0) DeleteRow(selected);
+      return true;
+    case VK_SPACE:
+      if (selected >= 0) {
+        const int index = list_view_->ModelIndex(selected);
+        History.SetKept(index, !History.Kept(index));
+        space_char_pending_ = true;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TMainWindow::DeleteRow(int row) {
+  const int index = list_view_->ModelIndex(row);
+  if (index < 0) return;
+  if (History.Kept(index) &&
+      MessageDlg("Delete this kept clip?", TMsgDlgType::mtConfirmation, mbYes | mbNo) !=
+          TModalResult::mrYes)
+    return;
+  // The same text copied again is a new clip, not a repeat of one that is gone.
+  if (History.TextOf(index) == Capture.LastText()) Capture.ForgetLastText();
+  History.Delete(index);
+  // The line that moved up takes the selection, so Delete can go on down the list.
+  TCheckListBox& list = *controls_.ClipList;
+  if (list.Count() > 0) list.SetItemIndex(std::min(row, list.Count() - 1));
+}
+
 void TMainWindow::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
   if (find_->KeyDown(key, shift)) return;
+  if (ListKeyDown(key)) {
+    key = 0;
+    return;
+  }
   TCheckListBox& list = *controls_.ClipList;
   list.SetItemIndex(-1);
   const int slot = SlotOfKey(key);
@@ -307,6 +364,7 @@ void TMainWindow::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
 
 void TMainWindow::FormKeyPress(TObject*, char& key) {
   if (find_->TakeChar()) key = 0;
+  if (key == ' ' && std::exchange(space_char_pending_, false)) key = 0;
 }
 
 void TMainWindow::ClipListKeyPress(TObject*, char& key) {

@@ -99,6 +99,10 @@ class TMainWindow : public TForm,
   void RangeButtonClick(TObject* sender);
   void HideButtonClick(TObject* sender) { HideClips(); }
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  // Down, Up, Enter, Delete and Space on the selected line of the whole list; true when
+  // the key was one of them.
+  bool ListKeyDown(WORD key);
+  void DeleteRow(int row);
   void FormKeyPress(TObject* sender, char& key);
   void ClipListKeyPress(TObject* sender, char& key);
   void ListFollowTimerTick(TObject* sender);
@@ -108,9 +112,11 @@ class TMainWindow : public TForm,
   TClipboard& CaptureClipboard() override { return Watcher->Clipboard(); }
   int TextWidth(const std::string& text) override { return list_view_->TextWidth(text); }
   void NotKept(const std::string& what) override { tray_->Tell(what); }
+  void CopyIgnored() override { tray_->ShowState(); }
   // Recall's needs.
   void HideForPaste() override;
   void RecallEnded() override {}
+  void CannotPaste(const std::string& what) override { tray_->Tell(what); }
   // The tray's needs.
   void ShowSettings() override;
   void Quit() override { Close(); }
@@ -129,6 +135,8 @@ class TMainWindow : public TForm,
   bool shown_ = false;
   // A slot key was pressed: its character must not reach the list's type-ahead.
   bool slot_key_char_pending_ = false;
+  // Space toggled a keep mark: its character must not toggle it back in the list.
+  bool space_char_pending_ = false;
 };
 
 }  // namespace qv

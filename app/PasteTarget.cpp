@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/RecallRules.h"
+#include "framework/Handles.h"
 
 namespace qv {
 
@@ -45,6 +46,40 @@ bool IsInFront(HWND target) {
   if (!foreground) return false;
   return foreground == target ||
          GetWindowThreadProcessId(foreground, nullptr) == GetWindowThreadProcessId(target, nullptr);
+}
+
+namespace {
+
+// The integrity level of a process (its mandatory label's last sub-authority); -1 when it
+// cannot be read.
+long IntegrityOf(HANDLE process) {
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &raw)) return -1;
+  const UniqueKernelObject token(raw);
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+  if (size == 0) return -1;
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), size, &size)) return -1;
+  const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
+  const UCHAR count = *GetSidSubAuthorityCount(label->Label.Sid);
+  if (count == 0) return -1;
+  return static_cast<long>(*GetSidSubAuthority(label->Label.Sid, count - 1u));
+}
+
+}  // namespace
+
+bool RunsAbove(HWND target) {
+  if (!target || !IsWindow(target)) return false;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(target, &pid);
+  if (pid == GetCurrentProcessId()) return false;
+  const long own = IntegrityOf(GetCurrentProcess());
+  const UniqueKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  // A process this one may not even ask about is above it.
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  const long theirs = IntegrityOf(process.get());
+  return theirs < 0 ? own >= 0 : theirs > own;
 }
 
 void SendExactCtrlV() {

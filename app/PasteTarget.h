@@ -18,6 +18,13 @@ void RaiseAboveAll(HWND window);
 void BringBackToFront(HWND target);
 // True when the foreground window is target or a window of target's thread.
 bool IsInFront(HWND target);
+// True when target's process runs with higher rights than this one (an elevated window):
+// the system drops the keys this program sends it. A process whose rights cannot even be
+// read counts as higher.
+bool RunsAbove(HWND target);
+// What the user is told when the paste cannot reach such a window.
+inline constexpr char kElevatedTargetNotice[] =
+    "The window you were working in runs as administrator: press Ctrl+V there.";
 // Ctrl+V in one SendInput batch, Shift, Alt and Windows keys still held let up first.
 void SendExactCtrlV();
 

@@ -48,7 +48,8 @@ TTrayCommands::TTrayCommands(TForm& window, TClipHistory& history, TClipFolder& 
 
 TTrayCommands::~TTrayCommands() {
   TrayIcon->OnDblClick = nullptr;
-  for (TMenuItem* item : {SettingsItem, SaveItem, ClearItem, TrayIconItem, CachingItem, QuitItem})
+  for (TMenuItem* item :
+       {SettingsItem, SaveItem, ClearItem, TrayIconItem, CachingItem, IgnoreItem, QuitItem})
     item->OnClick = nullptr;
 }
 
@@ -64,6 +65,8 @@ void TTrayCommands::BuildMenu(TForm& window) {
   TrayIconItem->OnClick = TNotifyEvent::Of<&TTrayCommands::TrayIconClick>(this);
   CachingItem = MakeItem(window, TrayMenu, "CachingItem", " Caching", nullptr);
   CachingItem->OnClick = TNotifyEvent::Of<&TTrayCommands::CachingClick>(this);
+  IgnoreItem = MakeItem(window, TrayMenu, "IgnoreItem", "Ignore next copy", nullptr);
+  IgnoreItem->OnClick = TNotifyEvent::Of<&TTrayCommands::IgnoreClick>(this);
   QuitItem = MakeItem(window, TrayMenu, "QuitItem", " Quit", "MENU_QUIT");
   QuitItem->OnClick = TNotifyEvent::Of<&TTrayCommands::QuitClick>(this);
   TrayIcon->SetPopupMenu(TrayMenu);
@@ -103,8 +106,14 @@ void TTrayCommands::BuildMenuPainter(TForm& window) {
 void TTrayCommands::ShowState() {
   TrayIconItem->SetChecked(TrayIcon->Active());
   CachingItem->SetChecked(capture_.On());
-  TImage* picture = suppressed_ ? SuppressedIcon : capture_.On() ? CachingOnIcon : CachingOffIcon;
+  const bool ignoring = capture_.IgnoringNext();
+  IgnoreItem->SetChecked(ignoring);
+  // While the next copy is to be ignored the icon shows that nothing is being recorded.
+  TImage* picture = suppressed_                      ? SuppressedIcon
+                    : capture_.On() && !ignoring ? CachingOnIcon
+                                                   : CachingOffIcon;
   TrayIcon->SetIcon(picture->Icon());
+  TrayIcon->SetHint(ignoring ? window_.Caption() + ": the next copy is ignored" : std::string());
 }
 
 void TTrayCommands::SetSuppressed(bool suppressed) {
@@ -135,7 +144,10 @@ void TTrayCommands::SaveClick(TObject*) {
 
 void TTrayCommands::ClearClick(TObject*) {
   host_.HideClips();
-  if (!Confirmed("Clear all current clips?", 33)) return;
+  std::string question = "Clear all current clips?";
+  if (const int kept = history_.KeptCount(); kept > 0)
+    question += " " + std::to_string(kept) + " kept clips stay.";
+  if (!Confirmed(question.c_str(), 33)) return;
   history_.Clear();
   capture_.ForgetLastText();
 }
@@ -148,6 +160,13 @@ void TTrayCommands::TrayIconClick(TObject*) {
 
 void TTrayCommands::CachingClick(TObject*) {
   SwitchCapture();
+  host_.HideClips();
+}
+
+void TTrayCommands::IgnoreClick(TObject*) {
+  // A second click takes it back.
+  capture_.SetIgnoreNext(!capture_.IgnoringNext());
+  ShowState();
   host_.HideClips();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The tray icon and its menu: Settings, Save Vavad, Clear Vavad, Tray Icon, Caching and
-// Quit, in the flat look of the menu painter; a double click on the icon switches
-// capture. The states they show are their units': capture on or off is capture's, saving
+// The tray icon and its menu: Settings, Save Vavad, Clear Vavad, Tray Icon, Caching,
+// Ignore next copy and Quit, in the flat look of the menu painter; a double click on the
+// icon switches capture. The states they show are their units': capture on or off is capture's, saving
 // suppressed is the settings'.
 
 #include "app/ClipCapture.h"
@@ -42,6 +42,8 @@ class TTrayCommands {
   void SwitchCapture();
   // Says what the icon can: a balloon over it.
   void Tell(const std::string& what);
+  // The menu and the icon show the states they show anew (a copy was ignored).
+  void ShowState();
 
   TTrayIcon* TrayIcon;
   TPopupMenu* TrayMenu;
@@ -50,6 +52,7 @@ class TTrayCommands {
   TMenuItem* ClearItem;
   TMenuItem* TrayIconItem;
   TMenuItem* CachingItem;
+  TMenuItem* IgnoreItem;
   TMenuItem* QuitItem;
   // The icon's three pictures, on hidden images of the window.
   TImage* CachingOffIcon;
@@ -60,13 +63,12 @@ class TTrayCommands {
  private:
   void BuildMenu(TForm& window);
   void BuildMenuPainter(TForm& window);
-  // The menu's check mark and the icon's picture, from the states they show.
-  void ShowState();
   void SettingsClick(TObject* sender);
   void SaveClick(TObject* sender);
   void ClearClick(TObject* sender);
   void TrayIconClick(TObject* sender);
   void CachingClick(TObject* sender);
+  void IgnoreClick(TObject* sender);
   void QuitClick(TObject* sender);
   void IconDblClick(TObject* sender);
 

@@ -1,14 +1,18 @@
 // The whole history with many short clips against a few: a start (load), a capture and a
-// recall with 100,000 clips should cost what they cost with 100.
+// recall with 100,000 clips should cost what they cost with 100. A start with keep marks
+// costs under 5 % more than one without; a delete from a full 16 MB history, the rewrite of
+// the files included, under 100 ms.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/ClipFolder.h"
 #include "app/ClipHistory.h"
 #include "bench/HistoryFiles.h"
+#include "framework/FileIO.h"
 
 namespace {
 
@@ -19,11 +23,15 @@ int FakeWidth(const std::string& s) { return static_cast<int>(s.size()) * 6; }
 // A folder holding the two clip files of `clips` short clips; 100,000 fill the store.
 class HistoryFolder {
  public:
-  explicit HistoryFolder(int clips)
+  // kept: every that many clips is kept (0: none).
+  explicit HistoryFolder(int clips, int kept = 0)
       : dir_(fs::temp_directory_path() / ("qv_bench_history_" + std::to_string(clips))) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     qv::bench::WriteHistoryFiles(Folder(), clips);
+    std::vector<std::string> ids;
+    for (int n = kept; kept > 0 && n <= clips; n += kept) ids.push_back(qv::bench::ShortClipId(n));
+    if (!ids.empty()) qv::WriteFileAtomically(Folder() + qv::kKeptIdsFile, qv::KeptIdsImage(ids));
   }
   ~HistoryFolder() { fs::remove_all(dir_); }
   std::string Folder() const { return dir_.string() + "/"; }
@@ -50,6 +58,32 @@ void BM_HistoryLoad(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HistoryLoad)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A tenth of the 100,000 clips kept.
+void BM_HistoryLoadWithKeepMarks(benchmark::State& state) {
+  const HistoryFolder folder(static_cast<int>(state.range(0)), 10);
+  if (TKept(folder).history.KeptIds().size() != 10000) state.SkipWithError("keep marks not read");
+  for (auto _ : state) {
+    TKept kept(folder);
+    benchmark::DoNotOptimize(kept.history.Count());
+  }
+}
+BENCHMARK(BM_HistoryLoadWithKeepMarks)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The user's delete of one clip in the middle of a full store, and the purge that rewrites
+// the files without it.
+void BM_HistoryDeleteWithRewrite(benchmark::State& state) {
+  const HistoryFolder folder(static_cast<int>(state.range(0)));
+  TKept kept(folder);
+  uint64_t now = 0;
+  for (auto _ : state) {
+    kept.history.Delete(kept.history.Count() / 2);
+    now += 1000;
+    kept.files.Tick(now);
+    if (kept.files.NextTick(now) != 0) state.SkipWithError("the purge did not run");
+  }
+}
+BENCHMARK(BM_HistoryDeleteWithRewrite)->Arg(100000)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 void BM_HistorySave(benchmark::State& state) {
   const HistoryFolder folder(static_cast<int>(state.range(0)));

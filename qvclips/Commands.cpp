@@ -88,8 +88,48 @@ std::string ClipRow(const TClip& clip, std::string_view utf8Text, const TClipsHo
 }
 
 int List(const TClipPair& pair, std::ostream& out, const TClipsHost& host) {
-  for (const TClip& clip : ClipsOf(pair))
+  for (TClip clip : ClipsOf(pair)) {
+    // A kept clip: a star after its slot.
+    if (pair.History().Kept(clip.index)) clip.label += '*';
     out << ClipRow(clip, host.toUtf8(ListLineDisplay(clip.line), 0), host) << '\n';
+  }
+  return kExitOk;
+}
+
+int Delete(TClipPair& pair, const std::string& which, std::ostream& out, std::ostream& err,
+           const TClipsHost& host) {
+  if (host.programRunning(pair.Folder())) {
+    err << "Quorvel Vavad is running from " << pair.Folder()
+        << ": delete the clip there (Delete in its clip window), or quit it first\n";
+    return kExitError;
+  }
+  TClipHistory& history = pair.History();
+  int index = -1;
+  if (which.size() == kClipIdLength) {
+    for (int i = 0; i < history.Count() && index < 0; ++i)
+      if (const auto id = history.IdOf(i); id && UpperCase(*id) == UpperCase(which)) index = i;
+    if (index < 0) {
+      err << "No line of " << pair.ListPath() << " has the clip id " << which << '\n';
+      return kExitNotFound;
+    }
+  } else {
+    index = IndexOfLineLabel(which);
+    if (index < 0) {
+      err << "'" << which
+          << "' is neither a slot (1-9, 0, A-Z), a line number nor a 13-character clip id\n";
+      return kExitError;
+    }
+    if (index >= history.Count()) {
+      err << "No clip at slot " << which << ": the list has " << history.Count() << " lines\n";
+      return kExitNotFound;
+    }
+  }
+  const std::string id = history.IdOf(index).value_or("-");
+  history.Delete(index);
+  // The program's own save: the three files written whole, the journal (which still held
+  // the text) ended.
+  pair.Files().Save();
+  out << "deleted clip " << id << '\n';
   return kExitOk;
 }
 
@@ -297,7 +337,9 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
       " (UTF-8; control characters as \\xHH, e.g. \\x1b for ESC, a backslash as \\\\)";
   CLI::App* list = app.add_subcommand(
       "list",
-      "One line per clip, top of the list first: slot, id, the text the list shows" + escapes);
+      "One line per clip, top of the list first: slot (a star after it for a kept clip), id, "
+      "the text the list shows" +
+          escapes);
   CLI::App* show = app.add_subcommand(
       "show", "A clip's full text in UTF-8, exactly as the program pastes it (its exact text, "
               "else its text from the system's code page)");
@@ -324,7 +366,13 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
       "repair",
       "Writes a sound pair: drops list lines whose text is gone and keeps every clip text; the "
       "originals are kept as .bak files. Refuses while the program runs from the folder (Windows)");
-  for (CLI::App* sub : {list, show, search, exportAll, check, repair}) sub->fallthrough();
+  CLI::App* remove = app.add_subcommand(
+      "delete",
+      "Deletes a clip: its list line, its text and every copy of that text no line shows, from "
+      "every file. Refuses while the program runs from the folder (Windows)");
+  std::string victim;
+  remove->add_option("slot", victim, "A slot (1-9, 0, A-Z), a line number or a clip id")->required();
+  for (CLI::App* sub : {list, show, search, exportAll, check, repair, remove}) sub->fallthrough();
 
   try {
     app.parse(argc, argv);
@@ -347,6 +395,7 @@ int RunClipsTool(int argc, const char* const* argv, std::ostream& out, std::ostr
     if (*exportAll) code = Export(pair, json, codePage, out, host);
     if (*check) code = Check(pair, out);
     if (*repair) code = Repair(pair, out, err, host);
+    if (*remove) code = Delete(pair, victim, out, err, host);
     out.flush();
     if (!out) {
       err << "Cannot write the output\n";

@@ -825,7 +825,7 @@ TEST_F(ClipHistory, SaveVavadFromTheTrayMenuWritesBothFilesWhileRunning) {
 TEST_F(ClipHistory, QuitFromTheTrayMenuAsksFirstAndWritesBothFiles) {
   StartWithFiles("", "");
   CopyAndWait("kept at quit");
-  PickTrayMenuItem(program, 6);  // " Quit"
+  PickTrayMenuItem(program, 7);  // " Quit"
   HWND ask = program.WaitForDialog("Confirm");
   ASSERT_TRUE(ask);
   EXPECT_EQ(DialogText(ask), "Quit Quorel Vavad?");
@@ -833,7 +833,7 @@ TEST_F(ClipHistory, QuitFromTheTrayMenuAsksFirstAndWritesBothFiles) {
   EXPECT_TRUE(program.IsRunning());
   EXPECT_EQ(StoreFile(), "");
 
-  PickTrayMenuItem(program, 6);
+  PickTrayMenuItem(program, 7);
   ASSERT_TRUE(program.AnswerDialog("Confirm", "Yes"));
   EXPECT_EQ(program.WaitForExit(), 0u);
   EXPECT_NE(StoreFile().find("\r\nkept at quit\r\n"), std::string::npos);
@@ -851,6 +851,52 @@ TEST_F(ClipHistory, ClearVavadEmptiesTheHistoryAfterConfirmation) {
   EXPECT_EQ(program.Close(), 0u);
   EXPECT_EQ(ListFile(), "");
   EXPECT_EQ(StoreFile(), "");
+}
+
+TEST_F(ClipHistory, DownDownDeleteLeavesNoByteOfTheClipInTheFolderAndAKeptClipOutlivesClear) {
+  StartWithFiles("", "");
+  for (const char* text : {"first copy", "a secret pasted by mistake", "third copy"})
+    CopyAndWait(text);
+  TargetWindow target;
+  ASSERT_NO_FATAL_FAILURE(ShowClipsOver(target));
+  ASSERT_TRUE(PressKey(VK_DOWN));  // the top line
+  ASSERT_TRUE(PressKey(VK_DOWN));  // the secret
+  ASSERT_TRUE(PressKey(VK_DELETE));
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 2; }, "the line gone", kTimeout));
+  Sleep(2000);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(folder.File("*").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const auto bytes = folder.ReadFile(found.cFileName);
+    EXPECT_EQ(bytes.value_or("").find("secret"), std::string::npos) << found.cFileName;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+
+  // The line below moved up: its label now reads "2". Space keeps it, and the paste
+  // moves it to the top.
+  ASSERT_TRUE(PressKey(VK_SPACE));
+  ASSERT_TRUE(PressKey('2'));
+  ASSERT_TRUE(Eventually([&] { return target.Text() == "first copy"; }, "the paste", kTimeout))
+      << "target holds: " << target.Text();
+  PickTrayMenuItem(program, 3);  // "Clear Vavad"
+  HWND ask = program.WaitForDialog("Confirm");
+  ASSERT_TRUE(ask);
+  EXPECT_EQ(DialogText(ask), "Clear all current clips? 1 kept clips stay.");
+  ASSERT_TRUE(program.AnswerDialog("Confirm", "Yes"));
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the kept clip alone", kTimeout));
+  EXPECT_EQ(program.Close(), 0u);
+  EXPECT_EQ(SavedTexts(), std::vector<std::string>{"first copy"});
+  EXPECT_EQ(folder.ReadFile("vqclips.qvk").value_or(""), ListFileIds(ListFile())[0] + "\r\n");
+
+  ASSERT_NO_FATAL_FAILURE(StartAgain());
+  ASSERT_TRUE(Eventually([&] { return ClipCount() == 1; }, "the kept clip again", kTimeout));
+  PickTrayMenuItem(program, 3);
+  ASSERT_TRUE(program.AnswerDialog("Confirm", "Yes"));
+  Sleep(500);
+  EXPECT_EQ(ClipCount(), 1);  // still kept after the restart
+  EXPECT_EQ(program.Close(), 0u);
 }
 
 TEST_F(ClipHistory, TheSettingsFileChoosesTheHotKeyAndIsWrittenAtTheEnd) {

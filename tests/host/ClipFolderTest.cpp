@@ -286,5 +286,48 @@ TEST_F(ClipFolder, ExactTextsLiveBesideTheTwoFilesOnlyWhileAClipNeedsOne) {
   EXPECT_FALSE(std::filesystem::exists(Path("vqclips.qvu")));
 }
 
+TEST_F(ClipFolder, KeptMarksOutliveRestartsAndClearsAndADeletedTextLeavesNoFileSoonAfter) {
+  TKept history(dir_.string() + "/");
+  history.Load();
+  history.AddClip("keep me", Id(1), "keep me");
+  history.AddClip("secret-pass", Id(2), "secret-pass");
+  history.AddClip("third", Id(3), "third");
+  history.SetKept(2, true);
+  history.Save();  // the files hold the secret now, and the journal will
+  history.files.Flush();
+  ASSERT_NE(ReadFile(Path("vqclips.qvl")).find("secret-pass"), std::string::npos);
+  EXPECT_EQ(ReadFile(Path("vqclips.qvk")), Id(1) + "\r\n");
+
+  // A journal set aside after some trouble holds it too.
+  WriteFile(Path("vqclips.qvj.bak"), "before secret-pass after");
+  history.Delete(1);
+  // The journal tells the delete without the text.
+  EXPECT_EQ(history.files.Pending().find("secret-pass"), std::string::npos);
+  EXPECT_NE(history.files.Pending(), "");
+  EXPECT_LE(history.files.NextTick(0), kPurgeDelay);
+  history.files.Tick(kPurgeDelay);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_))
+    EXPECT_EQ(ReadFile(entry.path().string()).find("secret-pass"), std::string::npos)
+        << entry.path();
+  EXPECT_EQ(ReadFile(Path("vqclips.qvj.bak")), "before " + std::string(11, '\0') + " after");
+
+  // The mark comes back at a start, from the file and from the journal; a Clear keeps
+  // both kept clips, and a start after it too.
+  TKept again(history.files.Folder());
+  again.Load();
+  ASSERT_EQ(again.Count(), 2);
+  EXPECT_TRUE(again.Kept(1));
+  EXPECT_FALSE(again.Kept(0));
+  again.SetKept(0, true);
+  again.AddClip("gone at the clear", Id(4), "gone");
+  again.Clear();
+  again.files.Flush();
+  TKept third(history.files.Folder());
+  third.Load();
+  ASSERT_EQ(third.Count(), 2);
+  EXPECT_EQ(third.KeptCount(), 2);
+  EXPECT_EQ(third.TextOf(0), "third");
+}
+
 }  // namespace
 }  // namespace qv

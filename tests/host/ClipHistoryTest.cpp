@@ -90,6 +90,63 @@ TEST(ClipHistory, AFullStoreTakesTheLinesOfTheClipsItLetsGo) {
   EXPECT_EQ(history.Count(), 2);
 }
 
+TEST(ClipHistory, KeptClipsAreNeverMadeRoomForTrimmedOrClearedAndADeleteLeavesNoTrace) {
+  // Room for three 1,000-character clips.
+  TClipHistory history(3 * 1044 + 500);
+  TMirrorView view(history);
+  history.SetView(&view);
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'a'), Id(1), "a"));
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'b'), Id(2), "b"));
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'c'), Id(3), "c"));
+  EXPECT_TRUE(history.SetKept(2, true));  // a, the oldest
+  EXPECT_TRUE(history.Kept(2));
+  // Room is made from b, the oldest that is not kept.
+  ASSERT_TRUE(history.AddClip(std::string(1000, 'd'), Id(4), "d"));
+  EXPECT_TRUE(history.Store().HasHeaderKey(Id(1)));
+  EXPECT_FALSE(history.Store().HasHeaderKey(Id(2)));
+  // With only kept clips in the way the copy is refused, and nothing changes.
+  history.SetKept(0, true);
+  history.SetKept(1, true);
+  EXPECT_EQ(history.KeptCount(), 3);
+  EXPECT_FALSE(history.AddClip(std::string(1000, 'e'), Id(5), "e"));
+  EXPECT_TRUE(history.Store().KeptInTheWay());
+  EXPECT_EQ(history.Count(), 3);
+  EXPECT_TRUE(history.AddClip("f", Id(6), "f"));  // small enough: no room is needed
+  EXPECT_FALSE(history.Store().KeptInTheWay());
+
+  // The 72-line trim passes over kept lines.
+  TClipHistory list;
+  for (int i = 0; i < 74; ++i) list.AddClip("t" + std::to_string(i), Id(100 + i), "t");
+  list.SetKept(72, true);
+  list.MoveToTop(5);  // 74 lines: the first unkept line at or past 72 goes
+  ASSERT_EQ(list.Count(), 73);
+  EXPECT_TRUE(list.Kept(72));
+  EXPECT_EQ(list.TextOf(72), "t1");
+
+  // Clear keeps the kept clips, their lines and texts, and nothing else.
+  history.Clear();
+  EXPECT_EQ(history.Count(), 3);
+  EXPECT_EQ(history.KeptIds(), (std::vector<std::string>{Id(4), Id(3), Id(1)}));
+  EXPECT_EQ(history.TextOf(2), std::string(1000, 'a'));
+  EXPECT_FALSE(history.Store().HasHeaderKey(Id(6)));
+  EXPECT_EQ(view.lines, history.Lines());
+
+  // A delete takes the line, every block of its id, its exact text, its mark, and the
+  // same text where no line shows it; other clips keep theirs.
+  TClipHistory secret;
+  secret.AddClip("pw", Id(7), "pw", "\xE2\x86\x92pw");
+  secret.AddClip("other", Id(8), "other");
+  secret.AddClip("pw", Id(9), "pw");
+  secret.SetKept(0, true);
+  secret.RemoveLine(2);  // Id(7)'s block is now unlisted
+  secret.Delete(0);
+  EXPECT_EQ(secret.Count(), 1);
+  EXPECT_EQ(secret.KeptCount(), 0);
+  EXPECT_EQ(secret.Store().Text().find("pw"), std::string::npos);
+  EXPECT_TRUE(secret.ExactTexts().empty());
+  EXPECT_EQ(secret.TextOf(0), "other");
+}
+
 TEST(ClipJournal, EntriesReadBackUpToTheFirstOneCutShortOrDamaged) {
   // The check is the standard CRC-32 (its check value), and it continues across pieces.
   EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);

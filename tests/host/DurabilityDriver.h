@@ -1,10 +1,12 @@
 #pragma once
 // The clip files under random work and random trouble: captures (some with exact texts,
-// some that only just fit the store), recalls that trim the list, sorts, clears, flushes,
+// some that only just fit the store), recalls that trim the list, deletes, keeps and
+// unkeeps, sorts, clears, flushes,
 // saves and suppressed stretches, while the disk refuses writes, renames and deletes and
 // the power goes at any step (a torn or zero-filled journal tail included). At every crash
 // point a fresh start from a copy of the folder must give exactly what was last made
-// durable: line by line, text by text, exact text by exact text; and after every flush
+// durable: line by line, text by text, exact text by exact text, mark by mark; and after
+// every flush
 // and every save, what the live history holds. Shared by the host test (seeded runs) and
 // the fuzz target (runs drawn from its input).
 
@@ -27,6 +29,7 @@ struct THistoryState {
   TClipLines lines;
   std::vector<std::optional<std::string>> texts;
   std::vector<std::string> exacts;
+  std::vector<bool> kept;
   bool operator==(const THistoryState&) const = default;
 };
 
@@ -37,6 +40,7 @@ inline THistoryState StateOf(const TClipHistory& history) {
     state.texts.push_back(history.TextOf(i));
     const std::string* exact = history.ExactTextOf(i);
     state.exacts.push_back(exact ? *exact : std::string("-"));
+    state.kept.push_back(history.Kept(i));
   }
   return state;
 }
@@ -50,6 +54,7 @@ inline std::string Describe(const THistoryState& a, const THistoryState& b) {
     if (a.texts[i] != b.texts[i]) return Format("the text of line %d differs", static_cast<int>(i));
     if (a.exacts[i] != b.exacts[i])
       return Format("the exact text of line %d differs", static_cast<int>(i));
+    if (a.kept[i] != b.kept[i]) return Format("the mark of line %d differs", static_cast<int>(i));
   }
   return "equal";
 }
@@ -151,13 +156,19 @@ class TDurabilityDriver {
   void Work() {
     const uint32_t what = pick_(100);
     Trace(Format("step %u (faults %d, lines %d)", what, faults_ ? 1 : 0, history_.Count()));
-    if (what < 55) {
+    const int lines = history_.Count();
+    const int line = static_cast<int>(pick_(static_cast<uint32_t>(lines)));
+    if (what < 48) {
       const std::string text = RandomText();
       const std::string exact = Chance(20) ? "\xE2\x86\x92 " + text : std::string();
       history_.AddClip(text, ids_, [](const std::string& t) { return static_cast<int>(t.size()) * 6; },
                        exact);
+    } else if (what < 52) {
+      if (lines > 0) history_.Delete(line);
+    } else if (what < 60) {
+      if (lines > 0) history_.SetKept(line, !history_.Kept(line));
     } else if (what < 70) {
-      if (history_.Count() > 0) history_.MoveToTop(static_cast<int>(pick_(static_cast<uint32_t>(history_.Count()))));
+      if (lines > 0) history_.MoveToTop(line);
     } else if (what < 72) {
       history_.Sort([](const std::string& a, const std::string& b) { return a < b; });
     } else if (what < 74) {

@@ -273,6 +273,30 @@ TEST_F(QvClips, RepairWritesASoundPairAndKeepsTheOriginalsAsBak) {
   EXPECT_FALSE(fs::exists(Path("vqclips.qvl.bak1")));
 }
 
+TEST_F(QvClips, DeleteTakesAClipBySlotOrIdOutOfEveryFileAndListMarksKeptClips) {
+  const std::string list = "one" + kMarker + Id(1) + "\r\n" + "secret" + kMarker + Id(2) +
+                           "\r\n" + "three" + kMarker + Id(3) + "\r\n";
+  WritePair(list, Block(Id(1), "one") + Block(Id(2), "secret") + Block(Id(3), "three") +
+                      Block(Id(4), "secret"));
+  WriteFile(Path("vqclips.qvk"), Id(3) + "\r\n");
+  ASSERT_EQ(Run({"list"}), kExitOk) << err;
+  EXPECT_NE(out.find("3*  " + Id(3) + "  three\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("2   " + Id(2)), std::string::npos);
+
+  running = true;
+  EXPECT_EQ(Run({"delete", "2"}), kExitError);
+  running = false;
+  EXPECT_EQ(Run({"delete", "9"}), kExitNotFound);
+  ASSERT_EQ(Run({"delete", "2"}), kExitOk) << err;
+  EXPECT_EQ(out, "deleted clip " + Id(2) + "\n");
+  for (const char* file : {"Lb1.qvl", "vqclips.qvl"})
+    EXPECT_EQ(ReadFile(Path(file)).find("secret"), std::string::npos) << file;
+  ASSERT_EQ(Run({"delete", Id(3)}), kExitOk) << err;  // a kept one too, by its id
+  EXPECT_EQ(ReadFile(Path("Lb1.qvl")), "one" + kMarker + Id(1) + "\r\n");
+  EXPECT_FALSE(fs::exists(Path("vqclips.qvk")));
+  EXPECT_EQ(Run({"delete", Id(3)}), kExitNotFound);
+}
+
 TEST_F(QvClips, MissingFilesAndFoldersAreFileErrors) {
   EXPECT_EQ(Run({"list", "--dir", Path("nowhere")}, false), kExitError);
   EXPECT_EQ(err, "Cannot find folder " + Path("nowhere") + "\n");

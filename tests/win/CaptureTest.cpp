@@ -180,6 +180,25 @@ TEST_F(Capture, AChangeWithoutTextChangesNothing) {
   EXPECT_EQ(form->Capture.TextsSeen(), seen);
 }
 
+TEST_F(Capture, IgnoreNextCopyLetsOneCopyGoAndShowsItUntilThen) {
+  Counting();
+  Copy("before");
+  TTrayCommands& tray = form->Tray();
+  tray.IgnoreItem->Click();
+  EXPECT_TRUE(tray.IgnoreItem->Checked());
+  EXPECT_EQ(tray.TrayIcon->Hint(), "Quorvel Vavad: the next copy is ignored");
+  Copy("secret");
+  EXPECT_EQ(Count(), 1);
+  EXPECT_FALSE(tray.IgnoreItem->Checked());
+  EXPECT_EQ(tray.TrayIcon->Hint(), "");
+  Copy("after");
+  EXPECT_EQ(Count(), 2);
+  tray.IgnoreItem->Click();
+  tray.IgnoreItem->Click();  // taken back
+  Copy("taken");
+  EXPECT_EQ(Count(), 3);
+}
+
 TEST_F(Capture, CachingOffTakesNothingAndTheLastTextStillCounts) {
   Counting();
   Copy("kept");
@@ -508,11 +527,23 @@ TEST(CaptureUnit, WorksWithoutTheMainWindow) {
   EXPECT_EQ(history.Count(), 1);
   EXPECT_EQ(host.said, std::vector<std::string>{
                            "A copied text of 3.5 MB was not kept: the history holds at most 3 MB."});
+  // Kept clips are never made room for: a copy only they are in the way of is not kept,
+  // and the balloon says why.
+  Clipboard().SetAsText(std::string(2 << 20, 'k'));
+  capture.ClipboardChanged();
+  ASSERT_EQ(history.Count(), 2);
+  ASSERT_TRUE(history.SetKept(0, true));
+  Clipboard().SetAsText(std::string(3 << 19, 'y'));
+  capture.ClipboardChanged();
+  EXPECT_EQ(history.Count(), 2);
+  EXPECT_EQ(host.said.back(),
+            "A copied text of 1.5 MB was not kept: kept clips fill the room it needs. Let some "
+            "of them go to make room.");
   capture.SetOn(false);
   Clipboard().SetAsText("off");
   capture.ClipboardChanged();
-  EXPECT_EQ(history.Count(), 1);
-  EXPECT_EQ(host.said.size(), 1u);
+  EXPECT_EQ(history.Count(), 2);
+  EXPECT_EQ(host.said.size(), 2u);
 }
 
 TEST(CaptureUnit, TheLargestTextThatFitsIsKeptAndMemoryRunningOutChangesNothing) {

@@ -234,11 +234,20 @@ TEST_F(MainWindow, ClearVavadEmptiesTheHistoryOnlyWhenConfirmed) {
   EXPECT_EQ(CursorPosition().y, Screen->DesktopHeight() / 2 + 33);
   EXPECT_EQ(form->ClipControls().ClipList->Count(), 2);
 
+  // A kept clip stays, and the question says so.
+  ASSERT_TRUE(form->History.SetKept(1, true));
+  prompts.answers = {TModalResult::mrYes};
+  form->Tray().ClearItem->Click();
+  EXPECT_EQ(prompts.asked.back().Text, "Clear all current clips? 1 kept clips stay.");
+  ASSERT_EQ(form->ClipControls().ClipList->Count(), 1);
+  EXPECT_EQ(form->ClipControls().ClipList->ItemState(0), TCheckBoxState::cbChecked);
+
+  form->History.SetKept(0, false);
   prompts.answers = {TModalResult::mrYes};
   form->Tray().ClearItem->Click();
   EXPECT_EQ(form->ClipControls().ClipList->Count(), 0);
   EXPECT_TRUE(form->History.Store().Empty());
-  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);  // the files wait for the next save
+  EXPECT_EQ(folder.Read("Lb1.qvl"), kList);  // the files' timer rewrites them a moment later
   form->Tray().SaveItem->Click();
   EXPECT_EQ(folder.Read("Lb1.qvl"), std::string());
   EXPECT_EQ(folder.Read("vqclips.qvl"), std::string());
@@ -512,13 +521,13 @@ TEST_F(MainWindow, FilesLiveBesideTheExeWhileItsFolderCanBeWrittenElseInLocalApp
   EXPECT_EQ(away.Notice, FilesFolderChangedNotice(folder.Path(), fallback));
 }
 
-TEST_F(MainWindow, TheMenuHoldsItsSixItemsInOrder) {
+TEST_F(MainWindow, TheMenuHoldsItsSevenItemsInOrder) {
   Start();
   TMenuItem& items = form->Tray().TrayMenu->Items();
-  ASSERT_EQ(items.Count(), 6);
-  const char* captions[] = {"Settings...", "Save Vavad", "Clear Vavad",
-                            "Tray Icon",   " Caching",   " Quit"};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
+  ASSERT_EQ(items.Count(), 7);
+  const char* captions[] = {"Settings...", "Save Vavad",       "Clear Vavad", "Tray Icon",
+                            " Caching",    "Ignore next copy", " Quit"};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(items.Items(i)->Caption(), captions[i]);
   EXPECT_TRUE(form->Tray().TrayIconItem->Checked());
 }
 

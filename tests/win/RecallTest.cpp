@@ -221,6 +221,46 @@ TEST_F(Recall, SlotKeysFollowTheLabelsAndIgnoreModifiersAndOtherKeys) {
   EXPECT_EQ(ClipboardText(), "c36");
 }
 
+TEST_F(Recall, ArrowsSelectWithoutRecallingSpaceKeepsDeleteRemovesAndEnterRecalls) {
+  StartWithClips(4);
+  TCheckListBox& list = *form->ClipControls().ClipList;
+  const std::string clipboard = ClipboardText();
+  const int count = list.Count();
+  Press(VK_DOWN);  // the first Down selects the top line
+  EXPECT_EQ(list.ItemIndex(), 0);
+  Press(VK_DOWN);
+  Press(VK_DOWN);
+  Press(VK_UP);
+  EXPECT_EQ(list.ItemIndex(), 1);
+  EXPECT_EQ(ClipboardText(), clipboard);
+  EXPECT_EQ(list.Count(), count);
+  const std::string below = Line(2);
+
+  Press(VK_SPACE);
+  EXPECT_TRUE(form->History.Kept(1));
+  EXPECT_EQ(list.ItemState(1), TCheckBoxState::cbChecked);
+  char space = ' ';
+  form->OnKeyPress(form, space);  // its character does not toggle it back in the list
+  EXPECT_EQ(space, 0);
+  prompts.answers = {TModalResult::mrNo};
+  Press(VK_DELETE);
+  ASSERT_FALSE(prompts.asked.empty());
+  EXPECT_EQ(prompts.asked.back().Text, "Delete this kept clip?");
+  EXPECT_EQ(list.Count(), count);
+
+  Press(VK_SPACE);
+  EXPECT_FALSE(form->History.Kept(1));
+  const size_t asked = prompts.asked.size();
+  Press(VK_DELETE);  // not kept: no question
+  EXPECT_EQ(prompts.asked.size(), asked);
+  ASSERT_EQ(list.Count(), count - 1);
+  EXPECT_EQ(Line(1), below);  // the lines below moved up, and the selection with them
+  EXPECT_EQ(list.ItemIndex(), 1);
+  Press(VK_RETURN);
+  EXPECT_EQ(ClipboardText(), form->History.TextOf(0).value_or("?"));
+  EXPECT_EQ(Line(0), below);
+}
+
 TEST_F(Recall, ASlotWithoutALineRecallsNothing) {
   StartWithClips(3);
   Clipboard().SetAsText("kept");
