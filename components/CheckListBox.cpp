@@ -457,8 +457,9 @@ void TCheckListBox::SetItemState(int index, TCheckBoxState state) {
       }
     }
   }
-  InvalidateCheck(index);
+  // Told before the line is drawn again: a line source draws the state it then holds.
   if (!Loading()) StateChange(index);
+  InvalidateCheck(index);
 }
 
 bool TCheckListBox::ItemEnabled(int index) {
@@ -518,9 +519,10 @@ void TCheckListBox::ToggleClickCheck(int index) {
 void TCheckListBox::ClickCheck() { OnClickCheck(this); }
 
 void TCheckListBox::StateChange(int index) {
+  // The owner takes the new state first: a reader told of the change reads it at once.
+  OnStateChange(this, index);
   if (HandleAllocated())
     NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, index + 1);
-  OnStateChange(this, index);
 }
 
 std::wstring TCheckListBox::ItemName(int index) {

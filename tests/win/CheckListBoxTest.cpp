@@ -552,8 +552,8 @@ TEST_F(CheckList, StoredStringsKeepStatesAndOldLayoutsStillRead) {
   EXPECT_FALSE(list->ItemEnabled(0));
 }
 
-// The clip list as a view of the history: the marks are the view's, and each follows its
-// clip through captures, recalls (a recalled clip comes back unchecked), removals and a sort.
+// The clip list as a view of the history: a mark is its clip's keep mark, and follows it
+// through captures, recalls, removals and a sort.
 TEST_F(CheckList, AsAViewOfTheHistoryEveryMarkFollowsItsClip) {
   TClipHistory history;
   TClipListView view(history, *list);
@@ -573,7 +573,6 @@ TEST_F(CheckList, AsAViewOfTheHistoryEveryMarkFollowsItsClip) {
         break;
       }
       case 1:
-        marked[history.KeyOf(pick)] = false;
         history.MoveLineToTop(pick);
         break;
       case 2:
