@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "app/SetAsideCopies.h"
+
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "framework/TextBuffer.h"
@@ -117,7 +119,7 @@ void TClipFolder::Load(TMode mode) {
   journal_unread_ = false;
   unjournaled_changes_ = false;
   purge_due_ = false;
-  purged_texts_.clear();
+  gone_.Clear();
   leftovers_.clear();
 
   // The journal first: it may say that a save stopped half-way, whose files are then
@@ -345,7 +347,7 @@ void TClipFolder::ReplayJournal(const std::string& bytes, const TJournalRead& jo
   // What does not fit, or cannot be read, is kept whole beside it, never thrown away unread;
   // a journal whose last write was only cut short holds nothing more to keep.
   if (replay_.unread || replay_.damaged || replay_.foreign)
-    journal_unread_ = !SetAside(JournalPath(), &replay_.setAside);
+    journal_unread_ = !SetAside(files_, JournalPath(), &replay_.setAside);
   const std::string kept = replay_.setAside.empty()
                                ? std::string("it is left as it is")
                                : "it was kept as " + FileName(replay_.setAside);
@@ -426,31 +428,6 @@ bool TClipFolder::Apply(const TJournalEntry& e) {
 
 // ---- saving ----
 
-TFileStatus TClipFolder::SetAside(const std::string& path, std::string* keptAs) {
-  auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
-  std::string aside = asideName(0);
-  for (int n = 1; files_.Exists(aside) && n < 100; ++n) aside = asideName(n);
-  TFileStatus done;
-  if (!files_.Exists(aside)) {
-    done = files_.RenameNew(path, aside);
-  } else {
-    // Every name is taken: the copy last written longest ago goes, so that keeping a file
-    // aside never fails for ever. Equal times: the lowest number.
-    int64_t oldest = 0;
-    for (int n = 0; n < 100; ++n) {
-      int64_t time = 0;
-      if (files_.ModifiedTime(asideName(n), time) && (n == 0 || time < oldest)) {
-        oldest = time;
-        aside = asideName(n);
-      }
-    }
-    done = files_.Replace(path, aside);
-  }
-  if (done && keptAs) *keptAs = aside;
-  if (!done && !files_.Exists(path)) return TFileStatus();  // nothing there to keep
-  return done;
-}
-
 void TClipFolder::Save() {
   // Files that were there at start but were not read hold clips this run never saw:
   // replacing them would lose those, so they are kept aside first.
@@ -458,11 +435,11 @@ void TClipFolder::Save() {
   bool* unread[kFiles] = {&store_unread_, &exact_unread_, &list_unread_, &kept_unread_};
   for (int file = 0; file < kFiles; ++file)
     if (*unread[file]) {
-      if (const TFileStatus kept = SetAside(targets[file]); !kept)
+      if (const TFileStatus kept = SetAside(files_, targets[file]); !kept)
         throw EFCreateError(MsgCannotCreateFile(targets[file]), kept.Error());
       *unread[file] = false;
     }
-  if (journal_unread_ && SetAside(JournalPath())) journal_unread_ = false;
+  if (journal_unread_ && SetAside(files_, JournalPath())) journal_unread_ = false;
 
   const std::string images[kFiles] = {history_.StoreImage(), history_.ExactImage(),
                                       history_.ListImage(), KeptIdsImage(history_.KeptIds())};
@@ -549,6 +526,9 @@ void TClipFolder::Save() {
     // replaces it.
     journal_open_ = recorded;
   }
+  // The files no longer hold what was deleted: nor shall the copies set aside.
+  ScrubSetAsideCopies(files_, folder_, gone_);
+  gone_.Clear();
 }
 
 // ---- the journal ----
@@ -607,10 +587,17 @@ void TClipFolder::Removed(int index, std::string_view line) {
 }
 
 void TClipFolder::Deleted(int index, std::string_view line) {
-  // Told before the clip goes: its texts, to find in the copies set aside.
-  if (const auto text = history_.TextOf(index); text && !text->empty())
-    purged_texts_.push_back(*text);
-  if (const std::string* exact = history_.ExactTextOf(index)) purged_texts_.push_back(*exact);
+  // Told before the clip goes: its texts and lines, to take from the copies set aside.
+  if (const auto text = history_.TextOf(index)) {
+    // Its block, and every block the delete takes for holding the same text.
+    history_.Store().ForEachBlock([this, &text](const std::string& key, std::string_view block) {
+      if (block == *text) gone_.AddClip(key, block);
+    });
+  }
+  if (const std::string* exact = history_.ExactTextOf(index)) gone_.Add(*exact);
+  const auto id = ListLineId(line);
+  for (int i = 0; i < history_.Count(); ++i)
+    if (i == index || (id && history_.IdOf(i) == id)) gone_.Add(history_.Line(i));
   Log(TJournalKind::Delete, {JournalIndexField(static_cast<uint32_t>(index)), DeletedLineField(line)});
   PurgeSoon();
 }
@@ -619,32 +606,19 @@ void TClipFolder::KeptChanged(std::string_view id, bool kept) {
   Log(TJournalKind::Keep, {id, kept ? "1" : "0"});
 }
 
-void TClipFolder::Cleared() {
+void TClipFolder::Clearing() {
+  // Told before the clips go: every text, exact text and line not kept, to take from the
+  // copies set aside.
+  const TClipStore& store = history_.Store();
+  store.ForEachBlock([this, &store](const std::string& key, std::string_view text) {
+    if (!store.IsKept(key)) gone_.AddClip(key, text);
+  });
+  for (const auto& [key, exact] : history_.ExactTexts())
+    if (!store.IsKept(key)) gone_.Add(exact);
+  for (int i = 0; i < history_.Count(); ++i)
+    if (!history_.Kept(i)) gone_.Add(history_.Line(i));
   Log(TJournalKind::Clear, {});
   PurgeSoon();
-}
-
-void TClipFolder::ScrubSetAside() {
-  if (purged_texts_.empty()) return;
-  for (const std::string& found : files_.Names(folder_)) {
-    bool aside = false;
-    for (const char* name : {kClipListFile, kClipStoreFile, kExactTextFile, kKeptIdsFile, kClipJournalFile})
-      aside = aside || found.rfind(std::string(name) + ".bak", 0) == 0;
-    if (!aside) continue;
-    const std::string path = folder_ + found;
-    std::string bytes;
-    if (!files_.Read(path, bytes, nullptr, nullptr)) continue;
-    bool changed = false;
-    for (const std::string& text : purged_texts_)
-      for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + text.size())) {
-        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), text.size(), '\0');
-        changed = true;
-      }
-    std::string temporary;
-    if (changed && files_.WriteTemporary(path, bytes, temporary) && !files_.Replace(temporary, path))
-      files_.Remove(temporary);
-  }
-  purged_texts_.clear();
 }
 
 void TClipFolder::PurgeSoon() {
@@ -683,7 +657,7 @@ void TClipFolder::SetJournaling(bool on) {
 bool TClipFolder::Flush() {
   if (pending_.empty()) return true;
   TFileStatus done;
-  if (journal_unread_ && (done = SetAside(JournalPath()))) journal_unread_ = false;
+  if (journal_unread_ && (done = SetAside(files_, JournalPath()))) journal_unread_ = false;
   if (!journal_unread_) {
     if (journal_open_) {
       done = files_.Append(JournalPath(), pending_);
@@ -720,7 +694,6 @@ void TClipFolder::Tick(uint64_t now) {
       Save();
       purge_due_ = false;
       purge_retry_at_ = 0;
-      ScrubSetAside();
     } catch (const EFCreateError& e) {
       // Said once; tried again a little later, not at every tick.
       if (purge_retry_at_ == 0) Trouble(WithSystemReason(e.Message(), e.ErrorCode()));

@@ -19,6 +19,7 @@
 
 #include "app/ClipHistory.h"
 #include "app/ClipJournal.h"
+#include "app/SetAsideCopies.h"
 #include "framework/FileIO.h"
 
 namespace qv {
@@ -116,10 +117,14 @@ class TClipFolder : private TClipHistoryLog {
   const std::vector<std::string>& OrphanExactTexts() const { return orphans_; }
 
   // ---- saving ----
-  // Writes the three files and ends the journal. Raises EFCreateError naming the file that
+  // Writes the files and ends the journal; what deletes and clears took away since the last
+  // save then also leaves the copies set aside. Raises EFCreateError naming the file that
   // could not be written; then nothing is lost: the files hold what they held, or the
   // journal says how to finish the save.
   void Save();
+  // For a reader that changes the history and saves it (the clip tool's delete): what a
+  // delete takes away leaves the copies set aside at the save too. Nothing is journaled.
+  void FollowChanges() { history_.SetLog(this); }
 
   // ---- the journal ----
   // Off while saving is suppressed: nothing is journaled then, and turning it on again
@@ -158,7 +163,7 @@ class TClipFolder : private TClipHistoryLog {
   void Removed(int index, std::string_view line) override;
   void Deleted(int index, std::string_view line) override;
   void KeptChanged(std::string_view id, bool kept) override;
-  void Cleared() override;
+  void Clearing() override;
   void Reordered(const TClipHistory& history) override;
   void Log(TJournalKind kind, std::initializer_list<std::string_view> fields);
   // The journal becomes these bytes, pushed to the disk; then later entries are appended.
@@ -170,9 +175,6 @@ class TClipFolder : private TClipHistoryLog {
   // A deleted or cleared text is still in the files and the journal: a save soon rewrites
   // them without it.
   void PurgeSoon();
-  // Copies set aside earlier (".bak" files of the clip files and the journal) may hold a
-  // deleted text too: every occurrence of one is overwritten with zero bytes, the rest kept.
-  void ScrubSetAside();
   bool ReadJournal(std::string& bytes);
   // Finishes a save the journal says was under way: its files are put in place, or, where
   // they cannot be, paths (store, exact texts, list) name them instead.
@@ -182,8 +184,6 @@ class TClipFolder : private TClipHistoryLog {
   // The entries after the journal's last checkpoint onto the history, when that fits the
   // files as read (on_disk_); what does not fit or cannot be read is set aside.
   void ReplayJournal(const std::string& bytes, const TJournalRead& journal, TMode mode);
-  // Keeps a file as "<name>.bak" (or .bak1 ...): fails when it could not be.
-  TFileStatus SetAside(const std::string& path, std::string* aside = nullptr);
   void SweepLeftovers();
   void Trouble(const std::string& what);
   std::string CheckpointEntry() const;
@@ -196,7 +196,7 @@ class TClipFolder : private TClipHistoryLog {
   bool list_unread_ = false, store_unread_ = false, exact_unread_ = false, kept_unread_ = false;
   bool purge_due_ = false;
   uint64_t purge_retry_at_ = 0;  // after a purge that failed
-  std::vector<std::string> purged_texts_;  // deleted texts, until the copies set aside lost them
+  TGoneTexts gone_;  // deleted texts, until a save took them from the files and the copies
   bool exact_damaged_ = false;
   std::vector<std::string> orphans_;
   // The journal was there but not read, or does not fit: kept aside before it is written.

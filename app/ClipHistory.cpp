@@ -367,6 +367,7 @@ void TClipHistory::Delete(int index) {
 }
 
 void TClipHistory::Clear() {
+  if (log_) log_->Clearing();
   const std::vector<std::string> kept = KeptIds();
   if (kept.empty()) {
     SetLines({});
@@ -382,7 +383,6 @@ void TClipHistory::Clear() {
     DropOrphanExactTexts();
   }
   Notify([](TClipHistoryView& v) { v.LinesReset(); });
-  if (log_) log_->Cleared();
 }
 
 void TClipHistory::AssignKept(const std::vector<std::string>& ids) {

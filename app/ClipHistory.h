@@ -52,8 +52,8 @@ class TClipHistoryLog {
   virtual void Deleted(int index, std::string_view line) = 0;
   // The clip with the id is kept now, or no longer.
   virtual void KeptChanged(std::string_view id, bool kept) = 0;
-  // Every clip that is not kept went.
-  virtual void Cleared() = 0;
+  // Every clip that is not kept is about to go.
+  virtual void Clearing() = 0;
   // Every line in a new order.
   virtual void Reordered(const TClipHistory& history) = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/ClipJournal.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qv {
@@ -199,6 +200,38 @@ TJournalRead ReadJournal(std::string_view bytes) {
     read.soundLength = at;
   }
   return read;
+}
+
+bool ScrubJournal(std::string& bytes, const std::function<bool(std::string_view field)>& gone) {
+  bool changed = false;
+  for (size_t at = 0; bytes.size() - at >= 13;) {
+    const uint32_t body = GetU32(bytes, at);
+    const bool framed = body == ~GetU32(bytes, at + 4) && body != 0 &&
+                        body <= kJournalEntryLimit && bytes.size() - at - 12 >= body;
+    if (!framed || Crc32(std::string_view(bytes).substr(at, 8 + body)) != GetU32(bytes, at + 8 + body)) {
+      ++at;  // damage: the next sound entry may begin at any byte
+      continue;
+    }
+    bool scrubbed = false;
+    const size_t end = at + 8 + body;
+    for (size_t field = at + 9; end - field >= 4;) {
+      const uint32_t size = GetU32(bytes, field);
+      field += 4;
+      if (size > end - field) break;
+      if (size > 0 && gone(std::string_view(bytes).substr(field, size))) {
+        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(field), size, '\0');
+        scrubbed = true;
+      }
+      field += size;
+    }
+    if (scrubbed) {
+      const uint32_t check = Crc32(std::string_view(bytes).substr(at, 8 + body));
+      for (size_t i = 0; i < 4; ++i) bytes[end + i] = static_cast<char>((check >> (8 * i)) & 0xFF);
+      changed = true;
+    }
+    at = end + 4;
+  }
+  return changed;
 }
 
 }  // namespace qv

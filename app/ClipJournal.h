@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -88,5 +89,10 @@ struct TJournalRead {
 TJournalRead ReadJournal(std::string_view bytes);
 
 uint32_t Crc32(std::string_view bytes, uint32_t crc = 0);
+
+// Overwrites with zero bytes every field that gone says yes to, in every sound entry of a
+// journal's bytes (past a damaged part too, where sound entries begin again); each changed
+// entry gets its check anew, so that the journal still reads. True when anything changed.
+bool ScrubJournal(std::string& bytes, const std::function<bool(std::string_view field)>& gone);
 
 }  // namespace qv

@@ -369,10 +369,20 @@ void TClipStore::ForgetUnlistedKept() {
   }
 }
 
-std::string_view TClipStore::BodyOf(const TSegment& segment) const {
+std::string_view BlockText(std::string_view block) {
   const size_t keyLine = kHeaderMarker.size() + kClipIdLength + 2;  // a key line and its break
-  if (segment.length < 2 * keyLine) return std::string_view();      // no line between the two
-  return buffer_.View().substr(OffsetOf(segment.at) + keyLine, segment.length - 2 * keyLine);
+  if (block.size() < 2 * keyLine) return std::string_view();        // no line between the two
+  return block.substr(keyLine, block.size() - 2 * keyLine);
+}
+
+std::string_view TClipStore::BodyOf(const TSegment& segment) const {
+  return BlockText(buffer_.View().substr(OffsetOf(segment.at), segment.length));
+}
+
+void TClipStore::ForEachBlock(
+    const std::function<void(const std::string& key, std::string_view text)>& visit) const {
+  for (auto s = segments_.rbegin(); s != segments_.rend(); ++s)
+    if (s->block) visit(KeyOf(*s), BodyOf(*s));
 }
 
 void TClipStore::KeepOnly(const std::function<bool(const std::string& key)>& keep) {

@@ -133,6 +133,8 @@ struct TStoreSegment {
 // line inside a clip's text therefore opens nothing, so text copied out of a store file
 // cannot capture another clip's lookup.
 std::vector<TStoreSegment> SplitStore(std::string_view text);
+// The clip text of a block's bytes: the lines strictly between its header and trailer lines.
+std::string_view BlockText(std::string_view block);
 
 // The text store: clip blocks, newest first, with an index of where each block lies, so
 // that finding a clip, checking an id and making room cost no scan of the store.
@@ -189,6 +191,8 @@ class TClipStore {
   std::optional<std::string_view> TextOf(std::string_view id) const;
   // The blocks and the lines outside them, top first.
   std::vector<TStoreSegment> Segments() const;
+  // Every block's id (upper case) and clip text, top first.
+  void ForEachBlock(const std::function<void(const std::string& key, std::string_view text)>& visit) const;
 
   void Clear();
   // Replaces the whole store (line breaks normalised). Text past the capacity is kept:

@@ -125,9 +125,10 @@ int Delete(TClipPair& pair, const std::string& which, std::ostream& out, std::os
     }
   }
   const std::string id = history.IdOf(index).value_or("-");
+  pair.Files().FollowChanges();
   history.Delete(index);
-  // The program's own save: the three files written whole, the journal (which still held
-  // the text) ended.
+  // The program's own save: the files written whole, the journal (which still held the
+  // text) ended, the copies set aside scrubbed of it.
   pair.Files().Save();
   out << "deleted clip " << id << '\n';
   return kExitOk;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <random>
 
 #include "app/ClipFolder.h"
@@ -298,8 +299,6 @@ TEST_F(ClipFolder, KeptMarksOutliveRestartsAndClearsAndADeletedTextLeavesNoFileS
   ASSERT_NE(ReadFile(Path("vqclips.qvl")).find("secret-pass"), std::string::npos);
   EXPECT_EQ(ReadFile(Path("vqclips.qvk")), Id(1) + "\r\n");
 
-  // A journal set aside after some trouble holds it too.
-  WriteFile(Path("vqclips.qvj.bak"), "before secret-pass after");
   history.Delete(1);
   // The journal tells the delete without the text.
   EXPECT_EQ(history.files.Pending().find("secret-pass"), std::string::npos);
@@ -309,7 +308,6 @@ TEST_F(ClipFolder, KeptMarksOutliveRestartsAndClearsAndADeletedTextLeavesNoFileS
   for (const auto& entry : std::filesystem::directory_iterator(dir_))
     EXPECT_EQ(ReadFile(entry.path().string()).find("secret-pass"), std::string::npos)
         << entry.path();
-  EXPECT_EQ(ReadFile(Path("vqclips.qvj.bak")), "before " + std::string(11, '\0') + " after");
 
   // The mark comes back at a start, from the file and from the journal; a Clear keeps
   // both kept clips, and a start after it too.
@@ -327,6 +325,94 @@ TEST_F(ClipFolder, KeptMarksOutliveRestartsAndClearsAndADeletedTextLeavesNoFileS
   ASSERT_EQ(third.Count(), 2);
   EXPECT_EQ(third.KeptCount(), 2);
   EXPECT_EQ(third.TextOf(0), "third");
+}
+
+// Copies of the files set aside at random moments (journals among them with damage before,
+// between and after their entries): after random deletes, keeps and perhaps a clear, and
+// the save, no file holds a byte of a deleted clip, while the copies keep every other clip
+// and still read.
+TEST_F(ClipFolder, DeletedAndClearedClipsLeaveTheCopiesSetAsideAndNothingElseDoes) {
+  namespace fs = std::filesystem;
+  const char* const kNames[] = {"Lb1.qvl", "vqclips.qvl", "vqclips.qvu", "vqclips.qvj"};
+  // In memory where the system has such a folder, as above.
+  const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") / dir_.filename() : dir_;
+  for (uint32_t seed = 1; seed <= 8; ++seed) {
+    std::mt19937 rng(seed);
+    auto pick = [&rng](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
+    const std::string folder = (base / ("run" + std::to_string(seed))).string() + "/";
+    fs::create_directories(folder);
+    TKept history(folder);
+    history.Load();
+    // Every clip carries a marker no other text holds, so "a byte of it" is a search.
+    auto marker = [](int n) { return Format("<m%05d>", n); };
+    int clips = 0, copies = 0;
+    auto setAside = [&] {
+      ++copies;
+      for (const char* name : kNames) {
+        if (!fs::exists(folder + name)) continue;
+        std::string bytes = ReadFile(folder + name);
+        if (std::string(name) == kClipJournalFile && pick(2))
+          bytes.insert(pick(2) ? 0 : bytes.size(), "\x07\x00\x00\x00damaged");
+        WriteFile(folder + name + ".bak" + std::to_string(copies), bytes);
+      }
+    };
+    for (int step = 0; step < 120; ++step) {
+      const int lines = history.Count();
+      const uint32_t what = pick(100);
+      if (what < 50 || lines == 0) {
+        std::string text = marker(++clips);
+        for (uint32_t more = pick(4); more > 0; --more) text += pick(2) ? "\r\nline " : " word";
+        if (pick(3) == 0) text = "\r\n" + text + "\r\n" + marker(clips);
+        // The line shows the text's first line that is not blank, cut or not.
+        history.AddClip(text, Id(clips), marker(clips).substr(0, 6 + pick(3)) + (pick(2) ? "..." : ""),
+                        pick(4) ? std::string() : "\xE2\x86\x92" + text);
+      } else if (what < 62) {
+        history.SetKept(static_cast<int>(pick(lines)), pick(2));
+      } else if (what < 72) {
+        history.MoveToTop(static_cast<int>(pick(lines)));
+      } else if (what < 82) {
+        history.files.Flush();
+      } else if (what < 90) {
+        history.Save();
+      } else {
+        setAside();
+      }
+    }
+    history.files.Flush();
+    setAside();
+    auto files = [&folder] {
+      std::map<std::string, std::string> bytes;
+      for (const auto& entry : fs::directory_iterator(folder))
+        bytes[entry.path().filename().string()] = ReadFile(entry.path().string());
+      return bytes;
+    };
+    const auto before = files();
+    for (int n = static_cast<int>(pick(4)); n > 0 && history.Count() > 0; --n)
+      history.Delete(static_cast<int>(pick(static_cast<uint32_t>(history.Count()))));
+    if (pick(2)) history.Clear();
+    history.files.Tick(kPurgeDelay);
+    auto after = files();
+
+    const std::string kept = history.Store().Text() + history.ExactImage();
+    for (int n = 1; n <= clips; ++n) {
+      const bool gone = kept.find(marker(n)) == std::string::npos;
+      for (const auto& [name, was] : before) {
+        const std::string& now = after[name];
+        // A list line may show only the start of the marker: its id tells it.
+        const std::string sign = name.rfind(kClipListFile, 0) == 0 ? std::string(kHeaderMarker) + Id(n) : marker(n);
+        if (gone)
+          EXPECT_EQ(now.find(sign), std::string::npos) << "seed " << seed << ": clip " << n << " in " << name;
+        else if (name.find(".bak") != std::string::npos)
+          EXPECT_EQ(now.find(sign) != std::string::npos, was.find(sign) != std::string::npos)
+              << "seed " << seed << ": clip " << n << " in " << name;
+      }
+    }
+    for (const auto& [name, was] : before)
+      if (name.rfind(std::string(kClipJournalFile) + ".bak", 0) == 0)
+        EXPECT_EQ(ReadJournal(after[name]).entries.size(), ReadJournal(was).entries.size())
+            << "seed " << seed << ": " << name;
+  }
+  fs::remove_all(base);
 }
 
 }  // namespace

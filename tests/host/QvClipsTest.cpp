@@ -279,6 +279,7 @@ TEST_F(QvClips, DeleteTakesAClipBySlotOrIdOutOfEveryFileAndListMarksKeptClips) {
   WritePair(list, Block(Id(1), "one") + Block(Id(2), "secret") + Block(Id(3), "three") +
                       Block(Id(4), "secret"));
   WriteFile(Path("vqclips.qvk"), Id(3) + "\r\n");
+  WriteFile(Path("Lb1.qvl.bak"), list);  // a copy set aside by an earlier repair
   ASSERT_EQ(Run({"list"}), kExitOk) << err;
   EXPECT_NE(out.find("3*  " + Id(3) + "  three\n"), std::string::npos) << out;
   EXPECT_NE(out.find("2   " + Id(2)), std::string::npos);
@@ -289,8 +290,9 @@ TEST_F(QvClips, DeleteTakesAClipBySlotOrIdOutOfEveryFileAndListMarksKeptClips) {
   EXPECT_EQ(Run({"delete", "9"}), kExitNotFound);
   ASSERT_EQ(Run({"delete", "2"}), kExitOk) << err;
   EXPECT_EQ(out, "deleted clip " + Id(2) + "\n");
-  for (const char* file : {"Lb1.qvl", "vqclips.qvl"})
+  for (const char* file : {"Lb1.qvl", "vqclips.qvl", "Lb1.qvl.bak"})
     EXPECT_EQ(ReadFile(Path(file)).find("secret"), std::string::npos) << file;
+  EXPECT_NE(ReadFile(Path("Lb1.qvl.bak")).find("three"), std::string::npos);
   ASSERT_EQ(Run({"delete", Id(3)}), kExitOk) << err;  // a kept one too, by its id
   EXPECT_EQ(ReadFile(Path("Lb1.qvl")), "one" + kMarker + Id(1) + "\r\n");
   EXPECT_FALSE(fs::exists(Path("vqclips.qvk")));
