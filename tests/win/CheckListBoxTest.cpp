@@ -474,15 +474,19 @@ TEST_F(CheckList, LinesAreDrawnBehindTheCheckImageInTheListsColour) {
   expectCell(1, 0);
   expectCell(3, lineHeight);
 
-  // In one colour (a high-contrast theme's), the same shape on the list's colour.
+  // In one colour (a high-contrast theme's), the outline and the mark on the list's colour:
+  // the box's white inside is not filled, or checked and unchecked would look alike.
   list->CheckColor = clBlack;
   TBitmap shape(client.right, client.bottom);
   Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shape.Canvas().Handle()), PRF_CLIENT);
   int shapeMismatches = 0;
-  for (int y = 0; y < 13; ++y)
-    for (int x = 0; x < 16; ++x)
-      shapeMismatches += shape.Canvas().Pixel(1 + x, y) !=
-                         (images.Canvas().Pixel(16 + x, y) == magenta ? back : RGB(0, 0, 0));
+  for (int y = 0; y < 13; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const COLORREF art = images.Canvas().Pixel(16 + x, y);
+      const bool empty = art == magenta || art == RGB(255, 255, 255);
+      shapeMismatches += shape.Canvas().Pixel(1 + x, y) != (empty ? back : RGB(0, 0, 0));
+    }
+  }
   EXPECT_EQ(shapeMismatches, 0);
 
   // The text part starts past the strip: selection colour covers x >= 18 only,
