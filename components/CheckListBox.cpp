@@ -389,6 +389,30 @@ TCheckListBox::~TCheckListBox() = default;
 
 int TCheckListBox::StripWidth() const { return ScaleValue(check_width_ + 2); }
 
+void TCheckListBox::SetCheckIndent(int value) {
+  value = std::max(value, 0);
+  if (value == check_indent_) return;
+  check_indent_ = value;
+  if (!HandleAllocated()) return;
+  if (ExtentFollowsLines()) RecountWidestLine();
+  Invalidate();
+}
+
+RECT TCheckListBox::CheckRect(int index) {
+  RECT r = ItemRect(index);
+  r.left += ScaleValue(check_indent_);
+  r.right = r.left + StripWidth();
+  return r;
+}
+
+int TCheckListBox::CheckAt(POINT point) {
+  if (!HandleAllocated()) return -1;
+  const int index = ItemAtPos(point, true);
+  if (index < 0) return -1;
+  const RECT r = CheckRect(index);
+  return point.x >= r.left && point.x < r.right ? index : -1;
+}
+
 void TCheckListBox::CheckLineIndex(int index) {
   if (index < 0 || index >= Count()) throw EStringListError(MsgListIndexError(index));
 }
@@ -693,16 +717,14 @@ bool TCheckListBox::KeyPress(char& key) {
 void TCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TOwnerDrawListBox::MouseDown(button, shift, x, y);
   if (button != mbLeft || !HandleAllocated()) return;
-  const int index = ItemAtPos(POINT{x, y}, true);
-  if (index < 0) return;
-  const RECT r = ItemRect(index);
-  if (x - r.left < StripWidth()) ToggleClickCheck(index);
+  const int index = CheckAt(POINT{x, y});
+  if (index >= 0) ToggleClickCheck(index);
 }
 
 void TCheckListBox::DrawLine(const DRAWITEMSTRUCT& item) {
   // Selection colours and the focus rectangle cover only the text part.
   DRAWITEMSTRUCT text = item;
-  text.rcItem.left += StripWidth();
+  text.rcItem.left += ScaleValue(check_indent_) + StripWidth();
   TOwnerDrawListBox::DrawLine(text);
 }
 
@@ -710,6 +732,13 @@ void TCheckListBox::DrawItem(int index, RECT rect, unsigned state) {
   if (index < Count()) {
     const TCheckListBoxItem* record = FindRecord(index);
     const bool enabled = record ? record->Enabled : true;
+    // The indent and the column keep the list's colour, on a selected line too.
+    TBrush& brush = Canvas().Brush();
+    const TColor lineColor = brush.Color();
+    brush.SetColor(color_);
+    Canvas().FillRect(RECT{rect.left - StripWidth() - ScaleValue(check_indent_), rect.top,
+                           rect.left, rect.bottom});
+    brush.SetColor(lineColor);
     DrawCheck(RECT{rect.left - StripWidth(), rect.top, rect.left, rect.bottom}, ItemState(index),
               enabled);
     if (!enabled)
@@ -754,15 +783,14 @@ void TCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enab
 }
 
 void TCheckListBox::InvalidateCheck(int index) {
-  RECT r = ItemRect(index);
-  r.right = r.left + StripWidth();
+  RECT r = CheckRect(index);
   HWND wnd = Handle();
   InvalidateRect(wnd, &r, TRUE);
   UpdateWindow(wnd);
 }
 
 int TCheckListBox::ItemWidth(int index) {
-  return TOwnerDrawListBox::ItemWidth(index) + StripWidth();
+  return TOwnerDrawListBox::ItemWidth(index) + ScaleValue(check_indent_) + StripWidth();
 }
 
 std::vector<TStreamValue> TCheckListBox::WriteStringsProperty() {
