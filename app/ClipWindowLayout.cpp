@@ -15,6 +15,13 @@ namespace {
 constexpr int kPanelHeight = 496, kClipListHeight = 473, kSlotLabelsHeight = 470,
               kSlotStripHeight = 472;
 
+// The slot labels stand over the start of the clip list's lines (from its client edge, 15
+// wide); its check boxes begin one pixel past them, which at any DPI's rounding leaves them
+// uncovered. The text moves right with them, and the window is as much wider than before
+// the checks moved: a line cut to its 180 pixels, "..." included, still fits beside the
+// scroll bar.
+constexpr int kCheckIndent = 16;
+
 // The three mode buttons: bold maroon captions, groups whose buttons may all be up.
 TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int left, int width,
                              int group, const char* caption, const char* spoken) {
@@ -30,21 +37,22 @@ TSpeedButton* MakeModeButton(TForm& form, TPanel* panel, const char* name, int l
 }
 
 void BuildButtons(TForm& form, TClipWindowControls& c) {
-  // The captions say little to a listener: each button is told by what it does. The range
-  // button's caption is three upward arrows in the Symbol font.
-  c.RangeButton = MakeModeButton(form, c.Panel, "RangeButton", 128, 34, 1, "\xAD\xAD\xAD",
-                                 "Paste the range up to the newest clip");
+  // The buttons keep their places from the panel's right end. The captions say little to a
+  // listener: each button is told by what it does. The range button's caption is three
+  // upward arrows in the Symbol font.
+  c.RangeButton = MakeModeButton(form, c.Panel, "RangeButton", kClipWindowWidth - 121, 34, 1,
+                                 "\xAD\xAD\xAD", "Paste the range up to the newest clip");
   c.RangeButton->Font().SetName("Symbol");
-  c.PlusCrLfLfButton = MakeModeButton(form, c.Panel, "PlusCrLfLfButton", 163, 29, 2, "+CR",
-                                      "Paste and add a line break and a line feed");
-  c.PlusCrLfButton = MakeModeButton(form, c.Panel, "PlusCrLfButton", 192, 29, 2, "+cR",
-                                    "Paste and add a line break");
+  c.PlusCrLfLfButton = MakeModeButton(form, c.Panel, "PlusCrLfLfButton", kClipWindowWidth - 86, 29,
+                                      2, "+CR", "Paste and add a line break and a line feed");
+  c.PlusCrLfButton = MakeModeButton(form, c.Panel, "PlusCrLfButton", kClipWindowWidth - 57, 29, 2,
+                                    "+cR", "Paste and add a line break");
   c.HideButton = MakeComponent<TSpeedButton>(&form, "HideButton", c.Panel);
   c.HideButton->Accessibility.Name = "Hide";
-  c.HideButton->SetBounds(221, 3, 25, 14);
+  c.HideButton->SetBounds(kClipWindowWidth - 28, 3, 25, 14);
   LoadOwnPicture(c.HideButton->Glyph(), "HIDE_GLYPH");
   c.FindButton = MakeComponent<TSpeedButton>(&form, "FindButton", c.Panel);
-  c.FindButton->SetBounds(101, 3, 25, 14);
+  c.FindButton->SetBounds(kClipWindowWidth - 148, 3, 25, 14);
   // Down while the find line is open.
   c.FindButton->GroupIndex = 3;
   c.FindButton->AllowAllUp = true;
@@ -56,7 +64,8 @@ void BuildButtons(TForm& form, TClipWindowControls& c) {
     b->ParentColor = true;
 
   c.FindLine = MakeComponent<TEdit>(&form, "FindLine", c.Panel);
-  c.FindLine->SetBounds(4, 2, 95, 15);
+  // Up to the find button.
+  c.FindLine->SetBounds(4, 2, kClipWindowWidth - 154, 15);
   c.FindLine->SetCtl3D(false);  // a thin border: the strip is low
   c.FindLine->SetVisible(false);
   c.FindLine->Accessibility.Name = "Find clips";
@@ -64,7 +73,8 @@ void BuildButtons(TForm& form, TClipWindowControls& c) {
 
 void BuildLists(TForm& form, TClipWindowControls& c) {
   c.ClipList = MakeComponent<TCheckListBox>(&form, "ClipList", c.Panel);
-  c.ClipList->SetBounds(8, 18, 233, kClipListHeight);
+  c.ClipList->SetBounds(8, 18, kClipWindowWidth - 16, kClipListHeight);
+  c.ClipList->SetCheckIndent(kCheckIndent);
   c.ClipList->Font().SetName("MS Sans Serif");
   c.ClipList->Font().SetHeight(-11);
   c.ClipList->SetItemHeight(13);
@@ -108,10 +118,11 @@ void LoadOwnIcon(TImage& image, const char* name) {
 }
 
 TClipWindowControls BuildClipWindow(TForm& form) {
-  form.SetClientSize(379, kPanelHeight);
+  // The design leaves a part beside the panel, which FormCreate cuts off.
+  form.SetClientSize(kClipWindowWidth + 130, kPanelHeight);
   TClipWindowControls c;
   c.Panel = MakeComponent<TPanel>(&form, "Panel", &form);
-  c.Panel->SetBounds(0, 0, 249, kPanelHeight);
+  c.Panel->SetBounds(0, 0, kClipWindowWidth, kPanelHeight);
   c.Panel->SetHint("Press Ctrl plus 0-9, A-Z for this column.");
   // It has the keyboard focus while the clips are up: a reader names the window by it.
   c.Panel->Accessibility.Name = "Quorvel Vavad clips";

@@ -25,6 +25,9 @@ struct TClipWindowControls {
   TPanel* SlotStrip = nullptr;
 };
 
+// The clip window's width in the design, at 96 DPI: the panel fills it.
+inline constexpr int kClipWindowWidth = 265;
+
 // Makes the controls on form (which owns them), at their design places.
 TClipWindowControls BuildClipWindow(TForm& form);
 

@@ -105,7 +105,7 @@ void TMainWindow::WireControls() {
 }
 
 void TMainWindow::FormCreate(TObject*) {
-  SetWidth(ScaleValue(249));
+  SetWidth(ScaleValue(kClipWindowWidth));
   Application->OnDeactivate = TNotifyEvent::Of<&TMainWindow::AppDeactivate>(this);
   Application->HintColor = RGBColor(255, 255, 0);
   Application->HintPause = 1;
@@ -280,7 +280,7 @@ void TMainWindow::ClipListClick(TObject*) {
   const DWORD at = GetMessagePos();
   POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
   ScreenToClient(list.Handle(), &point);
-  const bool onCheck = point.x >= 0 && point.x < list.StripWidth();
+  const bool onCheck = list.CheckAt(point) >= 0;
   // A click on a line, not one the type-ahead chose for a key.
   if (selected >= 0 && !onCheck &&
       list.Items().Get(selected).find(kHeaderMarker) != std::string::npos)

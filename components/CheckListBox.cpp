@@ -58,6 +58,27 @@ TBitmap& CheckImages() {
   return *images;
 }
 
+// A pixel inside the box and the ring of a check image cell, clear of the mark.
+constexpr int kInsideX = 4, kInsideY = 3;
+
+// Paints colour on dc (at 0, 0) where the picture's w x h part at (sx, sy) holds key.
+void PaintWhere(HDC dc, int w, int h, HDC picture, int sx, int sy, COLORREF key, COLORREF colour) {
+  // A one-bit mask, 1 where the key is; the brush goes where it is 1 (D ^ (S & (P ^ D))).
+  UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
+  UniqueMemoryDc maskDc(CreateCompatibleDC(dc));
+  SelectGuard keepMask(maskDc.get(), mask.get());
+  const COLORREF oldBack = SetBkColor(picture, key);
+  BitBlt(maskDc.get(), 0, 0, w, h, picture, sx, sy, SRCCOPY);
+  SetBkColor(picture, oldBack);
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
+  UniqueBrush brush(CreateSolidBrush(colour));
+  SelectGuard keepBrush(dc, brush.get());
+  BitBlt(dc, 0, 0, w, h, maskDc.get(), 0, 0, 0x00E20746);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+}
+
 TCheckBoxState StateFromNumber(long long value) {
   return value >= 0 && value <= 2 ? static_cast<TCheckBoxState>(value)
                                   : TCheckBoxState::cbUnchecked;
@@ -368,6 +389,30 @@ TCheckListBox::~TCheckListBox() = default;
 
 int TCheckListBox::StripWidth() const { return ScaleValue(check_width_ + 2); }
 
+void TCheckListBox::SetCheckIndent(int value) {
+  value = std::max(value, 0);
+  if (value == check_indent_) return;
+  check_indent_ = value;
+  if (!HandleAllocated()) return;
+  if (ExtentFollowsLines()) RecountWidestLine();
+  Invalidate();
+}
+
+RECT TCheckListBox::CheckRect(int index) {
+  RECT r = ItemRect(index);
+  r.left += ScaleValue(check_indent_);
+  r.right = r.left + StripWidth();
+  return r;
+}
+
+int TCheckListBox::CheckAt(POINT point) {
+  if (!HandleAllocated()) return -1;
+  const int index = ItemAtPos(point, true);
+  if (index < 0) return -1;
+  const RECT r = CheckRect(index);
+  return point.x >= r.left && point.x < r.right ? index : -1;
+}
+
 void TCheckListBox::CheckLineIndex(int index) {
   if (index < 0 || index >= Count()) throw EStringListError(MsgListIndexError(index));
 }
@@ -672,16 +717,14 @@ bool TCheckListBox::KeyPress(char& key) {
 void TCheckListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TOwnerDrawListBox::MouseDown(button, shift, x, y);
   if (button != mbLeft || !HandleAllocated()) return;
-  const int index = ItemAtPos(POINT{x, y}, true);
-  if (index < 0) return;
-  const RECT r = ItemRect(index);
-  if (x - r.left < StripWidth()) ToggleClickCheck(index);
+  const int index = CheckAt(POINT{x, y});
+  if (index >= 0) ToggleClickCheck(index);
 }
 
 void TCheckListBox::DrawLine(const DRAWITEMSTRUCT& item) {
   // Selection colours and the focus rectangle cover only the text part.
   DRAWITEMSTRUCT text = item;
-  text.rcItem.left += StripWidth();
+  text.rcItem.left += ScaleValue(check_indent_) + StripWidth();
   TOwnerDrawListBox::DrawLine(text);
 }
 
@@ -689,6 +732,13 @@ void TCheckListBox::DrawItem(int index, RECT rect, unsigned state) {
   if (index < Count()) {
     const TCheckListBoxItem* record = FindRecord(index);
     const bool enabled = record ? record->Enabled : true;
+    // The indent and the column keep the list's colour, on a selected line too.
+    TBrush& brush = Canvas().Brush();
+    const TColor lineColor = brush.Color();
+    brush.SetColor(color_);
+    Canvas().FillRect(RECT{rect.left - StripWidth() - ScaleValue(check_indent_), rect.top,
+                           rect.left, rect.bottom});
+    brush.SetColor(lineColor);
     DrawCheck(RECT{rect.left - StripWidth(), rect.top, rect.left, rect.bottom}, ItemState(index),
               enabled);
     if (!enabled)
@@ -712,9 +762,16 @@ void TCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enab
   if (CheckColor == clNone)
     TransparentBlt(cellCanvas.Handle(), 0, 0, w, h, images.Canvas().Handle(), sx, sy, w, h,
                    kImageTransparent);
-  else
-    DrawShape(cellCanvas.Handle(), RECT{0, 0, w, h}, images.Canvas().Handle(),
-              RECT{sx, sy, sx + w, sy + h}, static_cast<TColor>(kImageTransparent), CheckColor);
+  else {
+    HDC art = images.Canvas().Handle();
+    DrawShape(cellCanvas.Handle(), RECT{0, 0, w, h}, art, RECT{sx, sy, sx + w, sy + h},
+              static_cast<TColor>(kImageTransparent), CheckColor);
+    // Only the outline and the mark: a box filled in one colour would look the same
+    // checked or not.
+    if (check_kind_ != TCheckKind::ckCheckMarks)
+      PaintWhere(cellCanvas.Handle(), w, h, art, sx, sy,
+                 GetPixel(art, sx + kInsideX, sy + kInsideY), ColorToRGB(color_));
+  }
   // The images are drawn for 96 DPI and grow with the list.
   const int sw = ScaleValue(w), sh = ScaleValue(h);
   const int x = strip.left + (strip.right - strip.left - sw) / 2;
@@ -726,15 +783,14 @@ void TCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enab
 }
 
 void TCheckListBox::InvalidateCheck(int index) {
-  RECT r = ItemRect(index);
-  r.right = r.left + StripWidth();
+  RECT r = CheckRect(index);
   HWND wnd = Handle();
   InvalidateRect(wnd, &r, TRUE);
   UpdateWindow(wnd);
 }
 
 int TCheckListBox::ItemWidth(int index) {
-  return TOwnerDrawListBox::ItemWidth(index) + StripWidth();
+  return TOwnerDrawListBox::ItemWidth(index) + ScaleValue(check_indent_) + StripWidth();
 }
 
 std::vector<TStreamValue> TCheckListBox::WriteStringsProperty() {

@@ -165,6 +165,15 @@ class TCheckListBox : public TOwnerDrawListBox {
 
   // Width of the check column in front of every line: the image and 2 pixels.
   int StripWidth() const;
+  // Room before the check column, in 96-DPI pixels: another control may stand over the
+  // start of the lines (the clip window's slot labels), and the checks must show beside it.
+  // The text moves right with the checks.
+  int CheckIndent() const { return check_indent_; }
+  void SetCheckIndent(int value);
+  // The check column of line index, in client coordinates.
+  RECT CheckRect(int index);
+  // The line whose check box holds the client point, else -1.
+  int CheckAt(POINT point);
 
   // What the user's click or key does to a line; out-of-range and disabled lines
   // are left alone.
@@ -237,6 +246,7 @@ class TCheckListBox : public TOwnerDrawListBox {
   bool allow_grayed_ = false;
   TCheckKind check_kind_ = TCheckKind::ckCheckBoxes;
   bool in_update_ = false;
+  int check_indent_ = 0;
   int check_width_ = 16;
   int check_height_ = 13;
   TBitmap cell_;

@@ -781,7 +781,7 @@ TEST_F(ClipHistory, ALabelClickPreviewsItsClipAndTheNextLabelClickReplacesThePre
   ASSERT_TRUE(Eventually([&] { return IsWindowVisible(main) != FALSE; }, "the clip window",
                          kTimeout));
   ASSERT_TRUE(
-      PointerReaches(window.left + 246, window.top + 119, "the pointer at the panel's edge"));
+      PointerReaches(window.left + 262, window.top + 119, "the pointer at the panel's edge"));
   // The labels stand in a column 10 pixels in, from 20 pixels down, 13 apart.
   auto clickLabel = [&](int index) {
     return Click(window.left + 17, window.top + 20 + 13 * index + 6);

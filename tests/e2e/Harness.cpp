@@ -279,11 +279,16 @@ std::vector<HWND> TopWindows() {
 }
 
 HWND FindClipList(HWND mainWindow) {
+  HWND widest = nullptr;
+  int widestWidth = 0;
   for (HWND child : Children(mainWindow)) {
     const RECT r = ScreenRect(child);
-    if (_stricmp(WindowClass(child).c_str(), "ListBox") == 0 && r.right - r.left == 233) return child;
+    if (_stricmp(WindowClass(child).c_str(), "ListBox") == 0 && r.right - r.left > widestWidth) {
+      widest = child;
+      widestWidth = r.right - r.left;
+    }
   }
-  return nullptr;
+  return widest;
 }
 
 void TrayNotice(DWORD processId, UINT mouseMessage) {

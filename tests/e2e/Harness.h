@@ -67,8 +67,8 @@ std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 std::vector<HWND> Children(HWND parent);
 std::vector<HWND> TopWindows();
-// The clip list: the list box of the program's main window 233 pixels wide (the slot
-// labels beside it are narrower).
+// The clip list: the widest list box of the program's main window (the slot labels beside
+// it are narrower).
 HWND FindClipList(HWND mainWindow);
 // Sends the tray icon's callback message, as the shell does for a click on the icon, to
 // every hidden utility window of the program (only the tray's answers).

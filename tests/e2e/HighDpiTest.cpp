@@ -75,9 +75,9 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
   ASSERT_TRUE(main);
   screen.Restore();
 
-  // The clip window: 249 x 496 at 96 DPI (once created, the design's 379 less its hidden
+  // The clip window: 265 x 496 at 96 DPI (once created, the design's 395 less its hidden
   // part), its lines 13 pixels high.
-  EXPECT_TRUE(Eventually([&] { return Width(ScreenRect(main)) == 374; }, "the window's width"))
+  EXPECT_TRUE(Eventually([&] { return Width(ScreenRect(main)) == 398; }, "the window's width"))
       << Width(ScreenRect(main));
   // 496 x 1.5, and more where 36 whole lines of its fonts need it.
   EXPECT_GE(Height(ScreenRect(main)), 744);
@@ -87,7 +87,7 @@ TEST(HighDpi, AtOneHundredFiftyPercentTheClipsAndSettingsAreScaledAndNoCaptionIs
     (Width(ScreenRect(child)) > 100 ? clipList : slotLabels) = child;
   }
   ASSERT_TRUE(clipList && slotLabels);
-  EXPECT_EQ(Width(ScreenRect(clipList)), 350);
+  EXPECT_EQ(Width(ScreenRect(clipList)), 374);
   EXPECT_GE(SendMessageA(clipList, LB_GETITEMHEIGHT, 0, 0), 20);
   EXPECT_EQ(SendMessageA(slotLabels, LB_GETITEMHEIGHT, 0, 0), 20);
   // Every labelled row shows whole, "Z" too.

@@ -77,6 +77,29 @@ class CheckList : public ::testing::Test {
     return size.cx + 18;
   }
   int Extent() { return static_cast<int>(Send(LB_GETHORIZONTALEXTENT)); }
+  // The client area as the list paints it.
+  void Shoot(TBitmap& shot) {
+    const RECT client = list->ClientRect();
+    shot.SetSize(client.right, client.bottom);
+    Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()), PRF_CLIENT);
+  }
+  // Pixels of a 96-DPI shot that differ from check image cell drawn at (left, top), its
+  // transparent part in the list's colour.
+  int CellMismatches(TBitmap& shot, int cell, int left, int top) {
+    TBitmap images;
+    images.LoadFromResourceName(GetModuleHandleA(nullptr), "CHECK_IMAGES");
+    int magentaSeen = 0, mismatches = 0;
+    for (int y = 0; y < 13; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        const COLORREF art = images.Canvas().Pixel(cell * 16 + x, y);
+        magentaSeen += art == RGB(255, 0, 255);
+        const COLORREF want = art == RGB(255, 0, 255) ? ColorToRGB(kListColor) : art;
+        mismatches += shot.Canvas().Pixel(left + x, top + y) != want;
+      }
+    }
+    EXPECT_GT(magentaSeen, 0);
+    return mismatches;
+  }
 
   test::PromptRecorder prompts;
   std::unique_ptr<TApplication> app;
@@ -449,8 +472,8 @@ TEST_F(CheckList, LinesAreDrawnBehindTheCheckImageInTheListsColour) {
   EXPECT_EQ(lineHeight, 13);
 
   const RECT client = list->ClientRect();
-  TBitmap shot(client.right, client.bottom);
-  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()), PRF_CLIENT);
+  TBitmap shot;
+  Shoot(shot);
   TBitmap images;
   images.LoadFromResourceName(GetModuleHandleA(nullptr), "CHECK_IMAGES");
   const COLORREF magenta = RGB(255, 0, 255);
@@ -458,31 +481,22 @@ TEST_F(CheckList, LinesAreDrawnBehindTheCheckImageInTheListsColour) {
 
   // The image sits at x = 1 of the 18-pixel strip; magenta shows the list's colour,
   // also on the selected line. Cell 1 is checked, cell 3 disabled unchecked.
-  auto expectCell = [&](int cell, int top) {
-    int magentaSeen = 0, mismatches = 0;
-    for (int y = 0; y < 13; ++y) {
-      for (int x = 0; x < 16; ++x) {
-        const COLORREF art = images.Canvas().Pixel(cell * 16 + x, y);
-        const COLORREF want = art == magenta ? back : art;
-        if (art == magenta) ++magentaSeen;
-        if (shot.Canvas().Pixel(1 + x, top + y) != want) ++mismatches;
-      }
-    }
-    EXPECT_GT(magentaSeen, 0);
-    EXPECT_EQ(mismatches, 0) << "cell " << cell;
-  };
-  expectCell(1, 0);
-  expectCell(3, lineHeight);
+  EXPECT_EQ(CellMismatches(shot, 1, 1, 0), 0);
+  EXPECT_EQ(CellMismatches(shot, 3, 1, lineHeight), 0);
 
-  // In one colour (a high-contrast theme's), the same shape on the list's colour.
+  // In one colour (a high-contrast theme's), the outline and the mark on the list's colour:
+  // the box's white inside is not filled, or checked and unchecked would look alike.
   list->CheckColor = clBlack;
-  TBitmap shape(client.right, client.bottom);
-  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shape.Canvas().Handle()), PRF_CLIENT);
+  TBitmap shape;
+  Shoot(shape);
   int shapeMismatches = 0;
-  for (int y = 0; y < 13; ++y)
-    for (int x = 0; x < 16; ++x)
-      shapeMismatches += shape.Canvas().Pixel(1 + x, y) !=
-                         (images.Canvas().Pixel(16 + x, y) == magenta ? back : RGB(0, 0, 0));
+  for (int y = 0; y < 13; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const COLORREF art = images.Canvas().Pixel(16 + x, y);
+      const bool empty = art == magenta || art == RGB(255, 255, 255);
+      shapeMismatches += shape.Canvas().Pixel(1 + x, y) != (empty ? back : RGB(0, 0, 0));
+    }
+  }
   EXPECT_EQ(shapeMismatches, 0);
 
   // The text part starts past the strip: selection colour covers x >= 18 only,
@@ -530,6 +544,53 @@ TEST_F(CheckList, AtHigherDpiTheLinesTheCheckColumnAndItsImagesGrow) {
   for (int py = 0; py < lineHeight; ++py)
     for (int px = 0; px < 27; ++px) inked += shot.Canvas().Pixel(px, py) != ColorToRGB(kListColor);
   EXPECT_GT(inked, art * 2);
+}
+
+// Room before the check column, where another control may stand over the lines: the column,
+// its clicks and the text move right by it, at every DPI, and the scroll width counts it.
+TEST_F(CheckList, AnIndentMovesTheCheckColumnItsClicksAndTheTextRight) {
+  AddLines({"first", "second"});
+  list->SetCheckIndent(16);
+  EXPECT_EQ(Extent(), LineWidth("second") + 16);
+  list->SetItemState(0, kChecked);
+  const int lineHeight = static_cast<int>(Send(LB_GETITEMHEIGHT));
+  const int y = lineHeight + lineHeight / 2;  // line 1
+  Click(15, y);                               // in the indent: selects only
+  EXPECT_EQ(list->ItemState(1), kUnchecked);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  Click(16, y);
+  EXPECT_EQ(list->ItemState(1), kChecked);
+  Click(34, y);  // just past the column
+  EXPECT_EQ(list->ItemState(1), kChecked);
+  Click(33, y);
+  EXPECT_EQ(list->ItemState(1), kUnchecked);
+  EXPECT_EQ(events.clickChecks, 2);
+
+  // The image one pixel into the column, the indent in the list's colour, the text from 36.
+  TBitmap shot;
+  Shoot(shot);
+  EXPECT_EQ(CellMismatches(shot, 1, 17, 0), 0);
+  const COLORREF back = ColorToRGB(kListColor);
+  int inked = 0, indentInked = 0;
+  for (int py = 0; py < lineHeight; ++py) {
+    for (int px = 0; px < 16; ++px) indentInked += shot.Canvas().Pixel(px, py) != back;
+    for (int px = 34; px < 36; ++px) EXPECT_EQ(shot.Canvas().Pixel(px, py), back);
+    for (int px = 36; px < 46; ++px) inked += shot.Canvas().Pixel(px, py) != back;
+  }
+  EXPECT_EQ(indentInked, 0);
+  EXPECT_GT(inked, 0);
+
+  // At 144 DPI the indent is 24 pixels, the column 27.
+  RECT suggested{0, 0, 450, 450};
+  form->Perform(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  test::Pump();
+  const int y144 = static_cast<int>(Send(LB_GETITEMHEIGHT)) * 3 / 2;
+  EXPECT_EQ(list->CheckAt(POINT{23, y144}), -1);
+  EXPECT_EQ(list->CheckAt(POINT{24, y144}), 1);
+  EXPECT_EQ(list->CheckAt(POINT{50, y144}), 1);
+  EXPECT_EQ(list->CheckAt(POINT{51, y144}), -1);
+  Click(24, y144);
+  EXPECT_EQ(list->ItemState(1), kChecked);
 }
 
 TEST_F(CheckList, StoredStringsKeepStatesAndOldLayoutsStillRead) {

@@ -49,8 +49,18 @@ TEST_F(MainWindow, AFirstRunIsQuietAndSavesEmptyFilesOnClose) {
 // Moved to a monitor of 120 or 144 DPI, the window lays its 96-DPI layout out again, takes
 // the place the system suggests, and is that layout again back at 96.
 TEST_F(MainWindow, AMoveToAnotherDpiScalesTheWindowItsListAndItsMenu) {
+  // Enough lines for the scroll bar, the newest one cut to its 180 pixels as a copy is.
+  std::string lines;
+  for (int i = 0; i < 72; ++i)
+    lines += "line" + ListLineMarker + "00001000000" + std::to_string(10 + i) + "\r\n";
+  folder.Write("Lb1.qvl", lines);
   Start();
+  Clipboard().SetAsText(std::string(20, 'W') + " and some words that run on past the cut");
+  form->Capture.ClipboardChanged();
   const TClipWindowControls& c = form->ClipControls();
+  const std::string cut =
+      c.ClipList->Items().Get(0).substr(0, c.ClipList->Items().Get(0).find(ListLineMarker));
+  ASSERT_EQ(cut.substr(cut.size() - 3), "...");
   const auto lineHeight = [](TWinControl* list) {
     return static_cast<int>(SendMessageA(list->Handle(), LB_GETITEMHEIGHT, 0, 0));
   };
@@ -86,11 +96,73 @@ TEST_F(MainWindow, AMoveToAnotherDpiScalesTheWindowItsListAndItsMenu) {
       EXPECT_GE(client.bottom, 36 * lineHeight(list));
     }
     EXPECT_EQ(c.ClipList->Font().Height(), s(fontHeight));
+    // The check boxes stand right of the slot labels, and the cut line fits beside the
+    // scroll bar after them.
+    RECT check = c.ClipList->CheckRect(0), labels;
+    MapWindowPoints(c.ClipList->Handle(), nullptr, reinterpret_cast<POINT*>(&check), 2);
+    GetWindowRect(c.SlotLabels->Handle(), &labels);
+    EXPECT_GE(check.left, labels.right);
+    c.ClipList->Canvas().Font().Assign(c.ClipList->Font());
+    GetClientRect(c.ClipList->Handle(), &client);
+    EXPECT_LE(c.ClipList->CheckRect(0).right + 2 + c.ClipList->Canvas().TextWidth(cut),
+              client.right);
     // The list's lines and the slot labels beside them keep in step.
     EXPECT_GE(lineHeight(c.ClipList), s(labelLine));
     EXPECT_EQ(lineHeight(c.SlotLabels), s(labelLine));
     EXPECT_EQ(form->Tray().MenuPainter->ColumnWidth(), s(column));
   }
+}
+
+// A kept clip's check box shows beside the slot labels, in the design's colours and in a
+// high-contrast theme's, where a click reaches it.
+TEST_F(MainWindow, KeepMarksShowBesideTheSlotLabelsInBothColourSchemes) {
+  folder.Write("Lb1.qvl", kList);
+  folder.Write("vqclips.qvl", kStore);
+  Start();
+  ASSERT_TRUE(form->History.SetKept(0, true));
+  form->Show();  // first activation, then hidden
+  test::Pump();
+  form->ToggleClips();
+  const TClipWindowControls& c = form->ClipControls();
+  RECT kept = c.ClipList->CheckRect(0), labels;
+  MapWindowPoints(c.ClipList->Handle(), nullptr, reinterpret_cast<POINT*>(&kept), 2);
+  GetWindowRect(c.SlotLabels->Handle(), &labels);
+  EXPECT_GE(kept.left, labels.right);
+  EXPECT_EQ(WindowFromPoint(POINT{(kept.left + kept.right) / 2, (kept.top + kept.bottom) / 2}),
+            c.ClipList->Handle());
+
+  // On screen, from the labels' left edge to the boxes' right one, lines 0 and 1.
+  const int width = kept.right - labels.left, line = kept.bottom - kept.top;
+  const auto look = [&](int& marks, int& labelInk) {
+    RedrawWindow(form->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    test::Pump();
+    TBitmap shot(width, 2 * line);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shot.Canvas().Handle(), 0, 0, width, 2 * line, screen, labels.left, kept.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    marks = labelInk = 0;
+    const int boxLeft = kept.left - labels.left, labelsWidth = labels.right - labels.left;
+    const COLORREF labelBack = shot.Canvas().Pixel(labelsWidth - 1, 0);
+    for (int y = 0; y < line; ++y) {
+      for (int x = boxLeft; x < width; ++x)
+        marks += shot.Canvas().Pixel(x, y) != shot.Canvas().Pixel(x, y + line);
+      for (int x = 0; x < labelsWidth; ++x) labelInk += shot.Canvas().Pixel(x, y) != labelBack;
+    }
+  };
+  for (const bool highContrast : {false, true}) {
+    SCOPED_TRACE(highContrast ? "high contrast" : "design colours");
+    ColorClipWindow(c, highContrast);
+    int marks, labelInk;
+    look(marks, labelInk);
+    EXPECT_GT(marks, 8);     // the check mark itself
+    EXPECT_GT(labelInk, 5);  // label "1"
+  }
+  // The same look for two unkept lines: what differed was the mark.
+  form->History.SetKept(0, false);
+  int marks, labelInk;
+  look(marks, labelInk);
+  EXPECT_EQ(marks, 0);
 }
 
 TEST_F(MainWindow, PreparedFilesLoadAndCloseWritesThemBackByteForByte) {

@@ -261,6 +261,44 @@ TEST_F(Recall, ArrowsSelectWithoutRecallingSpaceKeepsDeleteRemovesAndEnterRecall
   EXPECT_EQ(Line(0), below);
 }
 
+// With the mouse, as a person clicks: the check box keeps the clip and lets it go, without
+// a recall; the text recalls.
+TEST_F(Recall, AClickOnTheCheckBoxKeepsTheClipAndOneOnTheTextRecallsIt) {
+  StartWithClips(3);
+  ShowWindow();
+  TCheckListBox& list = *form->ClipControls().ClipList;
+  const std::string clipboard = ClipboardText();
+  const RECT check = list.CheckRect(1);
+  const int y = (check.top + check.bottom) / 2;
+  const auto click = [&](int x) {
+    POINT at{x, y};
+    ClientToScreen(list.Handle(), &at);
+    INPUT in[3]{};
+    for (INPUT& i : in) {
+      i.type = INPUT_MOUSE;
+      i.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+      i.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+      i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    in[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
+    test::PumpUntil([] { return false; }, 200);
+  };
+  for (const bool kept : {true, false}) {
+    click((check.left + check.right) / 2);
+    EXPECT_EQ(form->History.Kept(1), kept);
+    EXPECT_EQ(list.ItemState(1), kept ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked);
+    EXPECT_TRUE(form->Shown());
+    EXPECT_EQ(ClipboardText(), clipboard);
+  }
+  click(check.right + 20);
+  EXPECT_TRUE(test::PumpUntil([&] { return ClipboardText() == "c1"; })) << ClipboardText();
+  EXPECT_FALSE(form->Shown());
+  EXPECT_FALSE(form->History.Kept(0));
+}
+
 TEST_F(Recall, ASlotWithoutALineRecallsNothing) {
   StartWithClips(3);
   Clipboard().SetAsText("kept");
@@ -660,7 +698,7 @@ TEST_F(Recall, TheHotKeyShowsAndHidesTheWindow) {
   c.ClipList->SetTopIndex(10);
   EXPECT_TRUE(test::PumpUntil([&] { return c.SlotLabels->TopIndex() == 10; }, 2000));
   const POINT cursor = CursorPosition();
-  EXPECT_EQ(cursor.x, form->Left() + 246);
+  EXPECT_EQ(cursor.x, form->Left() + kClipWindowWidth - 3);
   EXPECT_EQ(cursor.y, form->Top() + 119);
   form->ToggleClips();
   EXPECT_FALSE(form->Shown());
