@@ -590,8 +590,8 @@ void TClipFolder::Deleted(int index, std::string_view line) {
   // Told before the clip goes: its texts and lines, to take from the copies set aside.
   if (const auto text = history_.TextOf(index)) {
     // Its block, and every block the delete takes for holding the same text.
-    history_.Store().ForEachBlock([this, &text](const std::string& key, std::string_view block) {
-      if (block == *text) gone_.AddClip(key, block);
+    history_.Store().ForEachBlock([this, &text](std::string_view id, std::string_view block) {
+      if (block == *text) gone_.AddClip(id, block);
     });
   }
   if (const std::string* exact = history_.ExactTextOf(index)) gone_.Add(*exact);
@@ -610,8 +610,8 @@ void TClipFolder::Clearing() {
   // Told before the clips go: every text, exact text and line not kept, to take from the
   // copies set aside.
   const TClipStore& store = history_.Store();
-  store.ForEachBlock([this, &store](const std::string& key, std::string_view text) {
-    if (!store.IsKept(key)) gone_.AddClip(key, text);
+  store.ForEachBlock([this, &store](std::string_view id, std::string_view text) {
+    if (!store.IsKept(UpperCase(std::string(id)))) gone_.AddClip(id, text);
   });
   for (const auto& [key, exact] : history_.ExactTexts())
     if (!store.IsKept(key)) gone_.Add(exact);

@@ -298,7 +298,7 @@ void TClipStore::CountLines(const std::string& key, int delta) {
   const bool was = use.lines > 0;
   use.lines = std::max(0, use.lines + delta);
   const bool now = use.lines > 0;
-  if (!now) use.kept = false;  // a mark lives as long as a line carries its id
+  if (!now) MarkKept(use, false);  // a mark lives as long as a line carries its id
   if (was != now && use.block != kNoBlock) {
     if (now)
       unlisted_.erase(use.block);
@@ -324,17 +324,23 @@ void TClipStore::ClearLineCounts() {
 
 void TClipStore::SetKept(const std::string& key, bool kept) {
   if (kept) {
-    ids_[key].kept = true;
+    MarkKept(ids_[key], true);
     return;
   }
   const auto use = ids_.find(key);
   if (use == ids_.end()) return;
-  use->second.kept = false;
+  MarkKept(use->second, false);
   if (Idle(use->second)) ids_.erase(use);
 }
 
+void TClipStore::MarkKept(TIdUse& use, bool kept) {
+  if (use.kept == kept) return;
+  use.kept = kept;
+  kept ? ++kept_count_ : --kept_count_;
+}
+
 bool TClipStore::AnyKept() const {
-  return std::any_of(ids_.begin(), ids_.end(), [](const auto& use) { return use.second.kept; });
+  return kept_count_ > 0;
 }
 
 bool TClipStore::IsKept(const std::string& key) const {
@@ -364,7 +370,7 @@ bool TClipStore::RemoveClip(const std::string& key) {
 
 void TClipStore::ForgetUnlistedKept() {
   for (auto use = ids_.begin(); use != ids_.end();) {
-    if (use->second.lines == 0) use->second.kept = false;
+    if (use->second.lines == 0) MarkKept(use->second, false);
     use = Idle(use->second) ? ids_.erase(use) : std::next(use);
   }
 }
@@ -380,9 +386,10 @@ std::string_view TClipStore::BodyOf(const TSegment& segment) const {
 }
 
 void TClipStore::ForEachBlock(
-    const std::function<void(const std::string& key, std::string_view text)>& visit) const {
+    const std::function<void(std::string_view id, std::string_view text)>& visit) const {
   for (auto s = segments_.rbegin(); s != segments_.rend(); ++s)
-    if (s->block) visit(KeyOf(*s), BodyOf(*s));
+    if (s->block)
+      visit(buffer_.View().substr(OffsetOf(s->at) + kHeaderMarker.size(), kClipIdLength), BodyOf(*s));
 }
 
 void TClipStore::KeepOnly(const std::function<bool(const std::string& key)>& keep) {
@@ -535,6 +542,7 @@ std::optional<std::string_view> TClipStore::TextOf(std::string_view id) const {
 
 void TClipStore::ForgetKept() {
   for (auto& entry : ids_) entry.second.kept = false;
+  kept_count_ = 0;
 }
 
 void TClipStore::Clear() {

@@ -191,8 +191,8 @@ class TClipStore {
   std::optional<std::string_view> TextOf(std::string_view id) const;
   // The blocks and the lines outside them, top first.
   std::vector<TStoreSegment> Segments() const;
-  // Every block's id (upper case) and clip text, top first.
-  void ForEachBlock(const std::function<void(const std::string& key, std::string_view text)>& visit) const;
+  // Every block's id (as its header line has it) and clip text, top first.
+  void ForEachBlock(const std::function<void(std::string_view id, std::string_view text)>& visit) const;
 
   void Clear();
   // Replaces the whole store (line breaks normalised). Text past the capacity is kept:
@@ -231,6 +231,8 @@ class TClipStore {
     int lines = 0;              // list lines that carry it
     bool kept = false;          // never made room for
   };
+  // Every change of a mark goes through here, so that the marks are counted.
+  void MarkKept(TIdUse& use, bool kept);
   // Whether the entry says nothing any more (no block, no line, no mark).
   static bool Idle(const TIdUse& use) { return use.block == kNoBlock && use.lines == 0 && !use.kept; }
   // The clip text inside a block.
@@ -255,6 +257,7 @@ class TClipStore {
   uint64_t next_seq_ = 0;
   std::set<uint64_t> unlisted_;  // the segments no counted list line refers to
   bool kept_in_the_way_ = false;
+  size_t kept_count_ = 0;  // entries whose kept is set: a save asks for them
 };
 
 // A fresh id that no block has yet, no list line carries (listed, given the id in upper
