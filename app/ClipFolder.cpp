@@ -588,16 +588,18 @@ void TClipFolder::Removed(int index, std::string_view line) {
 
 void TClipFolder::Deleted(int index, std::string_view line) {
   // Told before the clip goes: its texts and lines, to take from the copies set aside.
-  if (const auto text = history_.TextOf(index)) {
-    // Its block, and every block the delete takes for holding the same text.
-    history_.Store().ForEachBlock([this, &text](std::string_view id, std::string_view block) {
-      if (block == *text) gone_.AddClip(id, block);
-    });
+  if (AnyCopySetAside()) {
+    if (const auto text = history_.TextOf(index)) {
+      // Its block, and every block the delete takes for holding the same text.
+      history_.Store().ForEachBlock([this, &text](std::string_view id, std::string_view block) {
+        if (block == *text) gone_.AddClip(id, block);
+      });
+    }
+    if (const std::string* exact = history_.ExactTextOf(index)) gone_.Add(*exact);
+    const auto id = ListLineId(line);
+    for (int i = 0; i < history_.Count(); ++i)
+      if (i == index || (id && history_.IdOf(i) == id)) gone_.Add(history_.Line(i));
   }
-  if (const std::string* exact = history_.ExactTextOf(index)) gone_.Add(*exact);
-  const auto id = ListLineId(line);
-  for (int i = 0; i < history_.Count(); ++i)
-    if (i == index || (id && history_.IdOf(i) == id)) gone_.Add(history_.Line(i));
   Log(TJournalKind::Delete, {JournalIndexField(static_cast<uint32_t>(index)), DeletedLineField(line)});
   PurgeSoon();
 }
@@ -609,16 +611,27 @@ void TClipFolder::KeptChanged(std::string_view id, bool kept) {
 void TClipFolder::Clearing() {
   // Told before the clips go: every text, exact text and line not kept, to take from the
   // copies set aside.
-  const TClipStore& store = history_.Store();
-  store.ForEachBlock([this, &store](std::string_view id, std::string_view text) {
-    if (!store.IsKept(UpperCase(std::string(id)))) gone_.AddClip(id, text);
-  });
-  for (const auto& [key, exact] : history_.ExactTexts())
-    if (!store.IsKept(key)) gone_.Add(exact);
-  for (int i = 0; i < history_.Count(); ++i)
-    if (!history_.Kept(i)) gone_.Add(history_.Line(i));
+  if (AnyCopySetAside()) {
+    const TClipStore& store = history_.Store();
+    gone_.Reserve(store.SegmentCount() + history_.ExactTexts().size() +
+                  static_cast<size_t>(history_.Count()));
+    store.ForEachBlock([this, &store](std::string_view id, std::string_view text) {
+      if (!store.IsKept(UpperCase(std::string(id)))) gone_.AddClip(id, text);
+    });
+    for (const auto& [key, exact] : history_.ExactTexts())
+      if (!store.IsKept(key)) gone_.Add(exact);
+    for (int i = 0; i < history_.Count(); ++i)
+      if (!history_.Kept(i)) gone_.Add(history_.Line(i));
+  }
   Log(TJournalKind::Clear, {});
   PurgeSoon();
+}
+
+bool TClipFolder::AnyCopySetAside() {
+  // The copies are made of files this run could not read: what they hold never came into
+  // the history, so a copy made later cannot hold what a delete takes from it now.
+  const std::vector<std::string> names = files_.Names(folder_);
+  return std::any_of(names.begin(), names.end(), IsSetAsideCopy);
 }
 
 void TClipFolder::PurgeSoon() {

@@ -175,6 +175,8 @@ class TClipFolder : private TClipHistoryLog {
   // A deleted or cleared text is still in the files and the journal: a save soon rewrites
   // them without it.
   void PurgeSoon();
+  // Whether the folder holds copies set aside, which a deleted text must leave too.
+  bool AnyCopySetAside();
   bool ReadJournal(std::string& bytes);
   // Finishes a save the journal says was under way: its files are put in place, or, where
   // they cannot be, paths (store, exact texts, list) name them instead.

@@ -85,6 +85,8 @@ bool ScrubExact(std::string& bytes, const TGoneTexts& gone) {
 
 }  // namespace
 
+bool IsSetAsideCopy(const std::string& name) { return CopyOf(name) != TCopyOf::None; }
+
 TFileStatus SetAside(TFileSystem& files, const std::string& path, std::string* keptAs) {
   auto asideName = [&path](int n) { return path + ".bak" + (n ? std::to_string(n) : ""); };
   std::string aside = asideName(0);
@@ -141,6 +143,11 @@ bool TGoneTexts::ShowsGone(std::string_view line) const {
         clip->second.find(cut) != std::string_view::npos)
       return true;
   return false;
+}
+
+void TGoneTexts::Reserve(size_t more) {
+  set_.reserve(set_.size() + more);
+  clips_.reserve(clips_.size() + more);
 }
 
 void TGoneTexts::Clear() {

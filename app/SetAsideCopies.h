@@ -34,6 +34,8 @@ class TGoneTexts {
   // Whether a list line is one that went, or shows the text of a clip that went.
   bool ShowsGone(std::string_view line) const;
   bool Empty() const { return set_.empty(); }
+  // Room for this many more texts, taken at once (a clear adds every clip's).
+  void Reserve(size_t more);
   void Clear();
 
  private:
@@ -42,6 +44,9 @@ class TGoneTexts {
   std::unordered_set<std::string_view> set_;
   std::unordered_multimap<std::string, std::string_view> clips_;  // by upper-case id
 };
+
+// Whether a file name is that of a copy of a clip file or the journal set aside.
+bool IsSetAsideCopy(const std::string& name);
 
 // Overwrites with zero bytes, in the bytes of the copy named name, every clip text, exact
 // text and list line that gone holds, each where the file's own framing puts one (a text
