@@ -31,7 +31,8 @@ std::string GatherChosen(const TClipHistory& history, int index, const TRecallCh
 
 TClipRecall::TClipRecall(TComponent* owner, TClipHistory& history, TClipCapture& capture,
                          TRecallHost& host)
-    : history_(history),
+    : TargetRunsAbove(RunsAbove),
+      history_(history),
       capture_(capture),
       host_(host),
       paste_timer_(MakeComponent<TTimer>(owner, "PasteTimer")) {
@@ -83,7 +84,7 @@ void TClipRecall::Recall(int index, const TRecallChoice& choice) {
 
 void TClipRecall::Paste() {
   // An elevated window drops the keys: better said than silently lost.
-  if (RunsAbove(paste_target_))
+  if (TargetRunsAbove(paste_target_))
     host_.CannotPaste(kElevatedTargetNotice);
   else
     SendExactCtrlV();

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "app/ClipCapture.h"
@@ -67,6 +68,9 @@ class TClipRecall {
   bool PastePending() const { return stage_ != TStage::Idle; }
   // Drops the pending paste (its text stays on the clipboard) and ends the recall.
   void CancelPaste();
+  // Whether the paste target runs with higher rights than this program (RunsAbove): a test
+  // stands in for an elevated window, which Wine cannot run.
+  std::function<bool(HWND target)> TargetRunsAbove;
 
  private:
   TClipHistory& history_;

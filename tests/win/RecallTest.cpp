@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/PasteTarget.h"
 #include "framework/SysUtils.h"
 #include "framework/WideText.h"
 #include "tests/win/MainWindowFixture.h"
@@ -582,6 +583,27 @@ TEST_F(Recall, WhenTheRememberedWindowIsGoneNothingIsTyped) {
   EXPECT_EQ(bystander.pasted, "");
   EXPECT_TRUE(bystander.others.empty());
   EXPECT_EQ(Clipboard().AsText(), "c2");  // the text is there to paste by hand
+}
+
+// An elevated window drops the keys sent to it: the clip stays on the clipboard and the
+// balloon says what to do. Windows of the program's own rights take the paste.
+TEST_F(Recall, AWindowWithHigherRightsGetsNoKeysAndTheBalloonSaysToPasteByHand) {
+  StartWithClips(3);
+  PasteTarget target;
+  EXPECT_FALSE(RunsAbove(target.window));  // the same process
+  EXPECT_FALSE(RunsAbove(GetDesktopWindow()));  // another, with the same rights
+  EXPECT_FALSE(RunsAbove(nullptr));
+  form->Recall.TargetRunsAbove = [&target](HWND w) { return w == target.window; };
+  SetForegroundWindow(target.window);
+  test::Pump();
+  form->Recall.SetPasteTarget(target.window);
+  Press('2');
+  EXPECT_TRUE(test::PumpUntil([&] { return !form->Recall.PastePending(); }));
+  test::PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(target.pasted, "");
+  EXPECT_TRUE(target.others.empty());
+  EXPECT_EQ(Clipboard().AsText(), "c1");
+  EXPECT_STREQ(form->Tray().TrayIcon->BalloonData().szInfo, kElevatedTargetNotice);
 }
 
 TEST_F(Recall, AClipboardThatStaysBusyStopsTheRecallAndTheNextCopyIsStillRecorded) {
