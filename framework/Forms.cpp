@@ -678,9 +678,11 @@ void TApplication::HintShowChanged(TControl* control) {
     if (control == hint_control_) CancelHint();
     return;
   }
-  // Switched on under the pointer: show it now, without waiting for a move.
+  // Switched on under the pointer: show it now, without waiting for a move. The control
+  // the pointer last moved over counts first: the system's pointer position may still lag
+  // behind the move (a click's handler switching the hint on).
   HWND wnd = WindowOf(control);
-  if (wnd && WindowFromPoint(CursorPosition()) == wnd) {
+  if (control == hint_control_ || (wnd && WindowFromPoint(CursorPosition()) == wnd)) {
     CancelHint();
     hint_control_ = control;
     hint_expired_ = false;
