@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "app/SetAsideCopies.h"
-
 #include "framework/FileIO.h"
 #include "framework/SysUtils.h"
 #include "framework/TextBuffer.h"
