@@ -93,11 +93,11 @@ class TMainWindow : public TForm,
 
   // Recall and keys.
   void RecallRow(int row);
-  void HotKeyPressed(TObject* sender) { ToggleClips(); }
+  void HotKeyPressed(TObject*) { ToggleClips(); }
   void ClipListClick(TObject* sender);
   void ListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void RangeButtonClick(TObject* sender);
-  void HideButtonClick(TObject* sender) { HideClips(); }
+  void HideButtonClick(TObject*) { HideClips(); }
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
   // Down, Up, Enter, Delete and Space on the selected line of the whole list; true when
   // the key was one of them.
@@ -106,7 +106,7 @@ class TMainWindow : public TForm,
   void FormKeyPress(TObject* sender, char& key);
   void ClipListKeyPress(TObject* sender, char& key);
   void ListFollowTimerTick(TObject* sender);
-  void ClipboardChanged(TObject* sender) { Capture.ClipboardChanged(); }
+  void ClipboardChanged(TObject*) { Capture.ClipboardChanged(); }
 
   // Capture's needs.
   TClipboard& CaptureClipboard() override { return Watcher->Clipboard(); }

@@ -61,24 +61,6 @@ TBitmap& CheckImages() {
 // A pixel inside the box and the ring of a check image cell, clear of the mark.
 constexpr int kInsideX = 4, kInsideY = 3;
 
-// Paints colour on dc (at 0, 0) where the picture's w x h part at (sx, sy) holds key.
-void PaintWhere(HDC dc, int w, int h, HDC picture, int sx, int sy, COLORREF key, COLORREF colour) {
-  // A one-bit mask, 1 where the key is; the brush goes where it is 1 (D ^ (S & (P ^ D))).
-  UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
-  UniqueMemoryDc maskDc(CreateCompatibleDC(dc));
-  SelectGuard keepMask(maskDc.get(), mask.get());
-  const COLORREF oldBack = SetBkColor(picture, key);
-  BitBlt(maskDc.get(), 0, 0, w, h, picture, sx, sy, SRCCOPY);
-  SetBkColor(picture, oldBack);
-  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
-  UniqueBrush brush(CreateSolidBrush(colour));
-  SelectGuard keepBrush(dc, brush.get());
-  BitBlt(dc, 0, 0, w, h, maskDc.get(), 0, 0, 0x00E20746);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBk);
-}
-
 TCheckBoxState StateFromNumber(long long value) {
   return value >= 0 && value <= 2 ? static_cast<TCheckBoxState>(value)
                                   : TCheckBoxState::cbUnchecked;
@@ -769,8 +751,8 @@ void TCheckListBox::DrawCheck(const RECT& strip, TCheckBoxState state, bool enab
     // Only the outline and the mark: a box filled in one colour would look the same
     // checked or not.
     if (check_kind_ != TCheckKind::ckCheckMarks)
-      PaintWhere(cellCanvas.Handle(), w, h, art, sx, sy,
-                 GetPixel(art, sx + kInsideX, sy + kInsideY), ColorToRGB(color_));
+      DrawShape(cellCanvas.Handle(), RECT{0, 0, w, h}, art, RECT{sx, sy, sx + w, sy + h},
+                static_cast<TColor>(GetPixel(art, sx + kInsideX, sy + kInsideY)), color_, true);
   }
   // The images are drawn for 96 DPI and grow with the list.
   const int sw = ScaleValue(w), sh = ScaleValue(h);

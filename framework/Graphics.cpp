@@ -13,23 +13,24 @@ bool HighContrastOn() {
          (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-void DrawShape(HDC dc, const RECT& to, HDC picture, const RECT& part, TColor transparent,
-               TColor color) {
-  // A one-bit mask: the transparent colour becomes 1, the picture 0.
+void DrawShape(HDC dc, const RECT& to, HDC picture, const RECT& part, TColor key, TColor color,
+               bool onKey) {
+  // A one-bit mask: the key colour becomes 1, the rest of the picture 0.
   const int w = part.right - part.left, h = part.bottom - part.top;
   UniqueBitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
   UniqueMemoryDc maskDc(CreateCompatibleDC(dc));
   SelectGuard keepMask(maskDc.get(), mask.get());
-  const COLORREF oldBack = SetBkColor(picture, ColorToRGB(transparent));
+  const COLORREF oldBack = SetBkColor(picture, ColorToRGB(key));
   BitBlt(maskDc.get(), 0, 0, w, h, picture, part.left, part.top, SRCCOPY);
   SetBkColor(picture, oldBack);
-  // Where the mask is 0 the brush goes, elsewhere the target stays (D ^ ((D ^ P) & S)).
+  // Where the mask is 0 (onKey: 1) the brush goes, elsewhere the target stays:
+  // D ^ ((D ^ P) & ~S), or D ^ (S & (P ^ D)).
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
   UniqueBrush brush(CreateSolidBrush(ColorToRGB(color)));
   SelectGuard keepBrush(dc, brush.get());
   StretchBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, maskDc.get(), 0, 0, w, h,
-             0x00B8074A);
+             onKey ? 0x00E20746 : 0x00B8074A);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk);
 }

@@ -19,10 +19,11 @@ COLORREF ColorToRGB(TColor color);
 // Whether a high-contrast theme is on: what the program paints itself then takes the
 // system's colours.
 bool HighContrastOn();
-// Draws the shape of part of a picture (every pixel not of its transparent colour) into to, in
-// one colour: how a glyph follows a high-contrast theme.
-void DrawShape(HDC dc, const RECT& to, HDC picture, const RECT& part, TColor transparent,
-               TColor color);
+// Draws in one colour into to the shape of part of a picture: every pixel not of the key colour
+// (how a glyph follows a high-contrast theme), or with onKey every pixel of it (the inside of a
+// drawn box).
+void DrawShape(HDC dc, const RECT& to, HDC picture, const RECT& part, TColor key, TColor color,
+               bool onKey = false);
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 

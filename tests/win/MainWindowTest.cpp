@@ -85,7 +85,9 @@ TEST_F(MainWindow, AMoveToAnotherDpiScalesTheWindowItsListAndItsMenu) {
     // The heights scaled, grown where 36 whole lines need more: the slot labels name them.
     const int grown = c.ClipList->Height() - s(listHeight);
     EXPECT_GE(grown, 0);
-    if (dpi == 96) EXPECT_EQ(grown, 0);
+    if (dpi == 96) {
+      EXPECT_EQ(grown, 0);
+    }
     EXPECT_EQ(c.SlotLabels->Height(), s(labelsHeight) + grown);
     EXPECT_EQ(c.Panel->Height(), s(panelHeight) + grown);
     RECT client;
