@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "app/ClipFileSystem.h"
 #include "app/ClipFolder.h"
 #include "app/ClipJournal.h"
 #include "app/ClipStore.h"

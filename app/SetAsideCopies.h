@@ -11,11 +11,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "framework/FileIO.h"
+#include "app/ClipFileSystem.h"
 
 namespace qv {
-
-class TFileSystem;
 
 // Keeps the file at path as "<path>.bak" (or .bak1 ... .bak99; when every name is taken, in
 // place of the copy written longest ago, so that keeping a file aside never fails for ever).
